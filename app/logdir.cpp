@@ -1,0 +1,87 @@
+#include "app/app.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+namespace zrw {
+
+namespace {
+
+std::wstring TrimTrailingSeparators(std::wstring path) {
+    while (path.size() > 3 && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
+    return path;
+}
+
+int g_traceSwitch = -1;
+
+}  // namespace
+
+std::wstring TempFolder() {
+    wchar_t buffer[MAX_PATH];
+    DWORD n = GetTempPathW(MAX_PATH, buffer);
+    if (n == 0 || n >= MAX_PATH) return L".";
+    return TrimTrailingSeparators(std::wstring(buffer, n));
+}
+
+std::wstring LogFolder() { return TempFolder() + L"\\zerrow"; }
+
+void EnsureLogFolder() { CreateDirectoryW(LogFolder().c_str(), nullptr); }
+
+std::string ToUtf8(const std::wstring& text) {
+    if (text.empty()) return {};
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                nullptr, nullptr);
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
+                        nullptr, nullptr);
+    return out;
+}
+
+std::wstring FromUtf8(const std::string& text) {
+    if (text.empty()) return {};
+    int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
+    return out;
+}
+
+bool WriteUtf8File(const std::wstring& path, const std::wstring& text) {
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    std::string bytes = ToUtf8(text);
+    DWORD written = 0;
+    return WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                     nullptr) != FALSE;
+}
+
+// Appends one UTF-8 line, with a byte-order mark when the file is new; the
+// file is opened per line so that lines survive a crash.
+void TraceLog(const wchar_t* format, ...) {
+    if (g_traceSwitch < 0) {
+        wchar_t value[8];
+        g_traceSwitch = GetEnvironmentVariableW(L"ZRW_TRACE", value, 8) != 0 ? 1 : 0;
+    }
+    if (g_traceSwitch == 0) return;
+    std::wstring folder = LogFolder();
+    CreateDirectoryW(folder.c_str(), nullptr);
+    UniqueFile file(CreateFileW((folder + L"\\trace.txt").c_str(), FILE_APPEND_DATA,
+                                FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
+    if (!file) return;
+    bool isNew = GetLastError() != ERROR_ALREADY_EXISTS;
+    wchar_t message[2048];
+    va_list args;
+    va_start(args, format);
+    _vsnwprintf(message, 2047, format, args);
+    va_end(args);
+    message[2047] = L'\0';
+    wchar_t tick[32];
+    swprintf(tick, 32, L"%llu ", static_cast<unsigned long long>(GetTickCount64()));
+    std::string bytes = (isNew ? std::string("\xEF\xBB\xBF") : std::string()) +
+                        ToUtf8(std::wstring(tick) + message + L"\n");
+    DWORD written = 0;
+    WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+}  // namespace zrw

@@ -1,0 +1,5 @@
+#include "app/app.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    return zrw::ModeNotAvailable(L"start-up");
+}

@@ -1,0 +1,87 @@
+#include "app/app.h"
+#include "ui/ui.h"
+
+namespace zrw {
+
+Settings g_settings;
+bool g_engineFromCommandLine = false;
+bool g_verifyFromCommandLine = false;
+int32_t g_cmdSkin = -1;
+std::wstring g_cmdImgPath;
+bool g_dark = false;
+
+namespace {
+
+// Exactly four bytes, type unchecked: a longer value fails and is skipped.
+bool ReadDword(HKEY key, const wchar_t* name, DWORD& value) {
+    DWORD data = 0;
+    DWORD size = sizeof(data);
+    if (RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&data), &size) !=
+        ERROR_SUCCESS)
+        return false;
+    value = data;
+    return true;
+}
+
+void WriteDword(HKEY key, const wchar_t* name, DWORD value) {
+    RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+}
+
+bool ReadImagePath(HKEY key, std::wstring& path) {
+    DWORD size = 0;
+    if (RegQueryValueExW(key, L"ImgPath", nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS ||
+        size < 4)
+        return false;
+    std::wstring text(size / 2, L'\0');
+    DWORD got = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    if (RegQueryValueExW(key, L"ImgPath", nullptr, nullptr, reinterpret_cast<BYTE*>(text.data()),
+                         &got) != ERROR_SUCCESS)
+        return false;
+    while (!text.empty() && text.back() == L'\0') text.pop_back();
+    path = text;
+    return true;
+}
+
+}  // namespace
+
+void LoadSettings() {
+    UniqueKey key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, key.put()) != ERROR_SUCCESS)
+        return;
+    DWORD v = 0;
+    if (ReadDword(key.get(), L"Engine", v) && v <= 1 && !g_engineFromCommandLine)
+        g_settings.engine = v;
+    DWORD theme = 0;
+    if (ReadDword(key.get(), L"Theme", v)) theme = (v == 1 || v == 2) ? v : 0;
+    if (ReadDword(key.get(), L"Skin", v) && v < 9) g_settings.skin = static_cast<int32_t>(v);
+    if (theme != 0 && g_settings.skin == 0) g_settings.skin = static_cast<int32_t>(theme);
+    ReadImagePath(key.get(), g_settings.imgPath);
+    if (ReadDword(key.get(), L"Detail", v)) g_settings.detail = v != 0;
+    if (ReadDword(key.get(), L"Verify", v) && !g_verifyFromCommandLine) g_settings.verify = v != 0;
+    if (ReadDword(key.get(), L"Lang", v) && v <= 1 && !g_langFromCommandLine) UiLang = v;
+}
+
+void SaveSettings() {
+    UniqueKey key;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_WRITE, nullptr,
+                        key.put(), nullptr) != ERROR_SUCCESS)
+        return;
+    WriteDword(key.get(), L"Engine", g_settings.engine);
+    WriteDword(key.get(), L"Skin", static_cast<DWORD>(g_settings.skin));
+    RegDeleteValueW(key.get(), L"Theme");
+    const std::wstring& img = g_settings.imgPath;
+    RegSetValueExW(key.get(), L"ImgPath", 0, REG_SZ, reinterpret_cast<const BYTE*>(img.c_str()),
+                   static_cast<DWORD>(img.size() * 2 + 2));
+    WriteDword(key.get(), L"Detail", g_settings.detail ? 1 : 0);
+    WriteDword(key.get(), L"Verify", g_settings.verify ? 1 : 0);
+    WriteDword(key.get(), L"Lang", UiLang);
+}
+
+void LoadAndApplySettings() {
+    LoadSettings();
+    if (g_cmdSkin >= 0 && g_cmdSkin <= 8) g_settings.skin = g_cmdSkin;
+    if (!g_cmdImgPath.empty()) g_settings.imgPath = g_cmdImgPath;
+    ComputeDark();
+}
+
+}  // namespace zrw

@@ -1,0 +1,104 @@
+// Path rules, source scanning and planning, and the native engine.
+#ifndef ZERROW_ENGINE_ENGINE_H
+#define ZERROW_ENGINE_ENGINE_H
+
+#include "app/win.h"
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zrw {
+
+// ---- Paths ----------------------------------------------------------------------
+
+std::wstring TrimSeparators(std::wstring path);
+std::wstring LongPath(const std::wstring& path);
+std::wstring AppendPath(const std::wstring& folder, const std::wstring& name);
+bool MakeFolderTree(const std::wstring& path);
+bool IsProtectedLocation(const std::wstring& path);
+
+// ---- Source scan ------------------------------------------------------------------
+
+struct SourceItem {
+    std::wstring path;        // as given, trailing separators trimmed
+    std::wstring folderName;  // folder sources only; empty for a drive root
+    std::wstring fileName;    // file sources only
+    uint64_t bytes = 0;
+    uint64_t files = 0;
+    bool isFolder = false;
+};
+
+struct ScanResult {
+    std::vector<SourceItem> items;
+    uint64_t totalBytes = 0;
+    uint64_t totalFiles = 0;
+};
+
+ScanResult ScanSources(const std::vector<std::wstring>& paths);
+
+// ---- Native engine plan -------------------------------------------------------------
+
+struct FileTask {
+    std::wstring source;
+    std::wstring destination;
+    uint64_t size = 0;
+    uint32_t attributes = 0;
+    FILETIME lastWrite{};
+};
+
+struct FolderPair {
+    std::wstring source;
+    std::wstring destination;
+};
+
+struct CopyPlan {
+    std::vector<FileTask> tasks;
+    std::vector<FolderPair> folders;
+    uint64_t totalBytes = 0;
+    uint64_t fileCount = 0;
+};
+
+CopyPlan BuildPlan(const std::vector<std::wstring>& sources, const std::wstring& destinationRoot);
+
+// ---- Native engine counters and driver ----------------------------------------------
+
+struct JobStats {
+    std::atomic<uint64_t> bytesDone{0};
+    std::atomic<uint64_t> filesCopied{0};
+    std::atomic<uint64_t> filesSkipped{0};
+    std::atomic<uint64_t> filesFailed{0};
+    std::atomic<uint64_t> tasksFinished{0};
+    std::atomic<bool> cancel{false};
+    BOOL userCancel = FALSE;  // polled by the copy routine through its cancel pointer
+    std::atomic<bool> pause{false};
+};
+extern JobStats g_stats;
+
+// Result of the last native run and its finished flag, polled by the job control.
+extern std::atomic<int32_t> g_engineResult;
+extern std::atomic<bool> g_engineFinished;
+
+struct EngineParams {
+    std::vector<std::wstring> sources;
+    std::wstring destinationRoot;
+    bool move = false;
+    std::wstring logPath;
+};
+// Thread entry: runs the driver, stores its result, sets the finished flag and
+// deletes params (an EngineParams*).
+DWORD WINAPI EngineThread(void* params);
+int32_t RunEngine(const std::vector<std::wstring>& sources, const std::wstring& destinationRoot,
+                  bool move, const std::wstring& logPath);
+
+int ThreadCountFor(const std::vector<std::wstring>& sources, const std::wstring& destinationRoot);
+
+// --dump-mt and --dump-pick; empty operands take their defaults.
+int DumpThreadCount(const std::wstring& folder, const std::wstring& outFile);
+int DumpThreadPick(const std::wstring& source, const std::wstring& destination,
+                   const std::wstring& outFile);
+
+}  // namespace zrw
+
+#endif

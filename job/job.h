@@ -1,0 +1,66 @@
+// The job record, the job runner, the in-window progress display and the
+// speed and size formats.
+#ifndef ZERROW_JOB_JOB_H
+#define ZERROW_JOB_JOB_H
+
+#include "app/win.h"
+#include "engine/engine.h"
+
+#include <shlobj.h>
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace zrw {
+
+enum JobResult : uint32_t { kJobDone = 0, kJobFailed = 1, kJobCancelled = 3, kJobDiffers = 4 };
+
+struct SpeedState {
+    uint64_t bytesDone = 0;
+    double speed = 0;
+    uint64_t startTick = 0;
+    std::deque<std::pair<uint64_t, uint64_t>> samples;  // (tick, bytes done)
+};
+
+struct CopyJob {
+    std::vector<SourceItem> sources;
+    uint64_t totalBytes = 0;
+    uint64_t totalFiles = 0;
+    std::wstring destination;
+    std::wstring logPath;
+    bool move = false;
+    bool silent = false;
+    bool cancelled = false;
+    bool finished = false;
+    uint64_t current = 0;
+    HANDLE process = nullptr;
+    uint32_t lastExitCode = 0;
+    uint32_t failedSources = 0;
+    uint64_t filesDone = 0;
+    uint64_t bytesBefore = 0;
+    uint64_t bytesCurrent = 0;
+    SpeedState speed;  // bytes done, speed, start tick and samples
+    IProgressDialog* progressDialog = nullptr;
+    std::vector<uint32_t> exitCodes;
+    bool inWindow = false;
+    uint32_t result = kJobDone;
+};
+extern CopyJob g_job;
+void ResetJob();
+
+int RunJob(const std::vector<std::wstring>& sources, const std::wstring& destination, bool move,
+           bool silent);
+
+// ---- Formats ---------------------------------------------------------------------------
+
+void SampleSpeed(SpeedState& state);
+std::wstring FormatSize(uint64_t bytes);
+std::wstring FormatSizeShort(uint64_t bytes);
+std::wstring FormatDuration(double seconds);
+
+}  // namespace zrw
+
+#endif

@@ -1,0 +1,25 @@
+# Sourced by the scripts: where things are, and how Wine is run.
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build_dir=${ZRW_BUILD_DIR:-$root/build}
+wine=/usr/lib/wine/wine64
+wineserver=/usr/lib/wine/wineserver
+export WINEDEBUG=${WINEDEBUG:--all}
+# No Mono or Gecko prompts when a prefix is created.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+
+needs_setup() {
+  local c
+  for c in x86_64-w64-mingw32-g++-posix cmake ninja Xvfb xwd convert zip osslsigncode; do
+    command -v "$c" >/dev/null || return 0
+  done
+  [ -x "$wine" ] && [ -d /usr/src/googletest ] || return 0
+  return 1
+}
+
+build() {
+  if needs_setup; then bash "$root/scripts/setup.sh"; fi
+  if [ ! -f "$build_dir/build.ninja" ]; then
+    cmake -S "$root" -B "$build_dir" --preset mingw >/dev/null
+  fi
+  cmake --build "$build_dir"
+}

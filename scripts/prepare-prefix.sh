@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Puts the project's stand-ins for the system's robocopy and PowerShell into
+# the test prefix, where the program finds them as Windows' own.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
+: "${WINEPREFIX:?}"
+system32=$WINEPREFIX/drive_c/windows/system32
+tools=$build_dir/bin/tools
+[ -f "$tools/fake_robocopy.exe" ] && cp "$tools/fake_robocopy.exe" "$system32/robocopy.exe"
+[ -f "$tools/fake_powershell.exe" ] && mkdir -p "$system32/WindowsPowerShell/v1.0" &&
+  cp "$tools/fake_powershell.exe" "$system32/WindowsPowerShell/v1.0/powershell.exe"
+exit 0

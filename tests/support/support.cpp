@@ -1,0 +1,218 @@
+#include "tests/support/support.h"
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
+namespace zrw::test {
+
+namespace {
+
+std::wstring Long(const std::wstring& path) {
+    if (path.rfind(L"\\\\?\\", 0) == 0) return path;
+    if (path.size() > 1 && path[1] == L':') return L"\\\\?\\" + path;
+    return path;
+}
+
+std::wstring ExeFolder() {
+    std::wstring buffer(32768, L'\0');
+    DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    buffer.resize(n);
+    return buffer.substr(0, buffer.find_last_of(L'\\'));
+}
+
+void Collect(const std::wstring& root, const std::wstring& rel,
+             std::vector<std::pair<std::wstring, std::string>>& out) {
+    WIN32_FIND_DATAW fd;
+    std::wstring folder = rel.empty() ? root : root + L"\\" + rel;
+    UniqueFind find(FindFirstFileW(Long(folder + L"\\*").c_str(), &fd));
+    if (!find) return;
+    do {
+        std::wstring name = fd.cFileName;
+        if (name == L"." || name == L"..") continue;
+        std::wstring child = rel.empty() ? name : rel + L"\\" + name;
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            Collect(root, child, out);
+        else
+            out.emplace_back(child, ReadBytes(root + L"\\" + child));
+    } while (FindNextFileW(find.get(), &fd));
+}
+
+// Drains one pipe on a thread of its own so that a chatty child never blocks.
+std::thread Drain(HANDLE pipe, std::string& sink) {
+    return std::thread([pipe, &sink] {
+        char buffer[4096];
+        DWORD got = 0;
+        while (ReadFile(pipe, buffer, sizeof(buffer), &got, nullptr) && got > 0)
+            sink.append(buffer, got);
+    });
+}
+
+}  // namespace
+
+TempDir::TempDir() {
+    static std::atomic<unsigned> counter{0};
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    std::wstring base = temp;
+    if (!base.empty() && base.back() == L'\\') base.pop_back();
+    path_ = base + L"\\zrwtest-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+            std::to_wstring(GetTickCount64()) + L"-" + std::to_wstring(counter++);
+    CreateDirectoryW(path_.c_str(), nullptr);
+}
+
+TempDir::~TempDir() { RemoveTree(path_); }
+
+void RemoveTree(const std::wstring& path) {
+    std::wstring lp = Long(path);
+    DWORD attrs = GetFileAttributesW(lp.c_str());
+    if (attrs == INVALID_FILE_ATTRIBUTES) return;
+    SetFileAttributesW(lp.c_str(), attrs & ~FILE_ATTRIBUTE_READONLY);
+    if (!(attrs & FILE_ATTRIBUTE_DIRECTORY) || (attrs & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        if (!DeleteFileW(lp.c_str())) RemoveDirectoryW(lp.c_str());
+        return;
+    }
+    WIN32_FIND_DATAW fd;
+    {
+        UniqueFind find(FindFirstFileW((lp + L"\\*").c_str(), &fd));
+        if (find) {
+            do {
+                std::wstring name = fd.cFileName;
+                if (name != L"." && name != L"..") RemoveTree(path + L"\\" + name);
+            } while (FindNextFileW(find.get(), &fd));
+        }
+    }
+    RemoveDirectoryW(lp.c_str());
+}
+
+bool WriteBytes(const std::wstring& path, const std::string& bytes) {
+    UniqueFile f(CreateFileW(Long(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!f) return false;
+    DWORD written = 0;
+    return WriteFile(f.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
+bool WriteBytesDeep(const std::wstring& path, const std::string& bytes) {
+    for (size_t i = path.find(L'\\', 3); i != std::wstring::npos; i = path.find(L'\\', i + 1))
+        CreateDirectoryW(Long(path.substr(0, i)).c_str(), nullptr);
+    return WriteBytes(path, bytes);
+}
+
+std::string ReadBytes(const std::wstring& path) {
+    UniqueFile f(CreateFileW(Long(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!f) return {};
+    std::string out;
+    char buffer[65536];
+    DWORD got = 0;
+    while (ReadFile(f.get(), buffer, sizeof(buffer), &got, nullptr) && got > 0)
+        out.append(buffer, got);
+    return out;
+}
+
+bool Exists(const std::wstring& path) {
+    return GetFileAttributesW(Long(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::vector<std::pair<std::wstring, std::string>> TreeContents(const std::wstring& root) {
+    std::vector<std::pair<std::wstring, std::string>> out;
+    Collect(root, L"", out);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+ProcessResult RunProcess(const std::wstring& commandLine, DWORD timeoutMs,
+                         const std::wstring& currentDir) {
+    ProcessResult result;
+    SECURITY_ATTRIBUTES sa{sizeof(sa), nullptr, TRUE};
+    HANDLE outRead = nullptr, outWrite = nullptr, errRead = nullptr, errWrite = nullptr;
+    CreatePipe(&outRead, &outWrite, &sa, 0);
+    CreatePipe(&errRead, &errWrite, &sa, 0);
+    SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
+    UniqueHandle outR(outRead), outW(outWrite), errR(errRead), errW(errWrite);
+    UniqueFile nul(CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa,
+                               OPEN_EXISTING, 0, nullptr));
+
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = nul.get();
+    si.hStdOutput = outWrite;
+    si.hStdError = errWrite;
+    PROCESS_INFORMATION pi{};
+    std::wstring cmd = commandLine;
+    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                        currentDir.empty() ? nullptr : currentDir.c_str(), &si, &pi))
+        return result;
+    result.started = true;
+    UniqueHandle process(pi.hProcess), thread(pi.hThread);
+    outW.reset();
+    errW.reset();
+    std::thread outThread = Drain(outRead, result.out);
+    std::thread errThread = Drain(errRead, result.err);
+    if (WaitForSingleObject(pi.hProcess, timeoutMs) != WAIT_OBJECT_0) {
+        result.timedOut = true;
+        TerminateProcess(pi.hProcess, 999);
+        WaitForSingleObject(pi.hProcess, 5000);
+    }
+    GetExitCodeProcess(pi.hProcess, &result.exitCode);
+    outThread.join();
+    errThread.join();
+    return result;
+}
+
+std::wstring QuoteArg(const std::wstring& arg) {
+    if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos) return arg;
+    // CommandLineToArgvW rules: backslashes before a quote are doubled.
+    std::wstring out = L"\"";
+    size_t slashes = 0;
+    for (wchar_t c : arg) {
+        if (c == L'\\') {
+            ++slashes;
+            continue;
+        }
+        out.append(c == L'"' ? slashes * 2 + 1 : slashes, L'\\');
+        slashes = 0;
+        out += c;
+    }
+    out.append(slashes * 2, L'\\');
+    return out + L"\"";
+}
+
+ProcessResult RunZerrow(const std::vector<std::wstring>& args, DWORD timeoutMs) {
+    std::wstring cmd = QuoteArg(ZerrowExe());
+    for (const std::wstring& a : args) cmd += L" " + QuoteArg(a);
+    return RunProcess(cmd, timeoutMs);
+}
+
+std::wstring BinDir() {
+    std::wstring tests = ExeFolder();
+    return tests.substr(0, tests.find_last_of(L'\\'));
+}
+std::wstring ZerrowExe() { return BinDir() + L"\\Zerrow.exe"; }
+std::wstring ToolExe(const std::wstring& name) { return BinDir() + L"\\tools\\" + name + L".exe"; }
+
+std::wstring Utf8ToWide(const std::string& text) {
+    if (text.empty()) return {};
+    int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
+    return out;
+}
+
+std::string WideToUtf8(const std::wstring& text) {
+    if (text.empty()) return {};
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
+                                0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
+                        nullptr, nullptr);
+    return out;
+}
+
+void DeleteUserKey(const std::wstring& subkey) { RegDeleteTreeW(HKEY_CURRENT_USER, subkey.c_str()); }
+
+}  // namespace zrw::test

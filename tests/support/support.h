@@ -1,0 +1,64 @@
+// Shared helpers of the test programs: scratch folders, files, child
+// processes with captured streams, and the paths of the built binaries.
+#ifndef ZERROW_TESTS_SUPPORT_H
+#define ZERROW_TESTS_SUPPORT_H
+
+#include "app/win.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zrw::test {
+
+// A fresh folder under %TEMP%, removed with everything in it on destruction.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::wstring& path() const { return path_; }
+    std::wstring operator/(const std::wstring& name) const { return path_ + L"\\" + name; }
+
+private:
+    std::wstring path_;
+};
+
+// Removes a file or a whole tree; long paths allowed.
+void RemoveTree(const std::wstring& path);
+bool WriteBytes(const std::wstring& path, const std::string& bytes);
+// Creates the parent folders first.
+bool WriteBytesDeep(const std::wstring& path, const std::string& bytes);
+std::string ReadBytes(const std::wstring& path);
+bool Exists(const std::wstring& path);
+// Every file below root as (relative path, content), sorted by path.
+std::vector<std::pair<std::wstring, std::string>> TreeContents(const std::wstring& root);
+
+struct ProcessResult {
+    bool started = false;
+    bool timedOut = false;
+    DWORD exitCode = 0;
+    std::string out;  // raw bytes of standard output
+    std::string err;  // raw bytes of standard error
+};
+// Runs a command line with redirected standard streams; kills it after timeoutMs.
+ProcessResult RunProcess(const std::wstring& commandLine, DWORD timeoutMs = 60000,
+                         const std::wstring& currentDir = L"");
+// Runs build/bin/Zerrow.exe with the given arguments (each quoted when needed).
+ProcessResult RunZerrow(const std::vector<std::wstring>& args, DWORD timeoutMs = 60000);
+std::wstring QuoteArg(const std::wstring& arg);
+
+std::wstring BinDir();          // build/bin
+std::wstring ZerrowExe();       // build/bin/Zerrow.exe
+std::wstring ToolExe(const std::wstring& name);  // build/bin/tools/<name>.exe
+
+std::wstring Utf8ToWide(const std::string& text);
+std::string WideToUtf8(const std::wstring& text);
+
+// Deletes HKCU\Software\Zerrow (and whatever else a test names) before and after.
+void DeleteUserKey(const std::wstring& subkey);
+
+}  // namespace zrw::test
+
+#endif
