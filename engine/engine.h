@@ -92,6 +92,10 @@ DWORD WINAPI EngineThread(void* params);
 int32_t RunEngine(const std::vector<std::wstring>& sources, const std::wstring& destinationRoot,
                   bool move, const std::wstring& logPath);
 
+enum class SeekPenalty { No, Yes, Unknown };
+// Only paths with a drive letter are asked; everything else is Unknown.
+SeekPenalty QuerySeekPenalty(const std::wstring& path);
+
 int ThreadCountFor(const std::vector<std::wstring>& sources, const std::wstring& destinationRoot);
 
 // --dump-mt and --dump-pick; empty operands take their defaults.

@@ -54,6 +54,12 @@ void ResetJob();
 int RunJob(const std::vector<std::wstring>& sources, const std::wstring& destination, bool move,
            bool silent);
 
+void FinishJob(CopyJob& job, HWND window);
+
+// In-window display of a job started from the main window.
+void UpdateProgress(HWND mainWindow);
+void ShowJobEnd();
+
 // ---- Formats ---------------------------------------------------------------------------
 
 void SampleSpeed(SpeedState& state);

@@ -3,6 +3,8 @@
 
 namespace zrw {
 
+MainState g_main;
+
 bool RunMainWindow(const WindowStart&) {
     ModeNotAvailable(L"main window");
     return false;

@@ -29,6 +29,21 @@ struct WindowStart {
 // when the window could not be created.
 bool RunMainWindow(const WindowStart& start);
 
+// Shared state of the main window, used on the UI thread only.
+struct MainState {
+    HWND window = nullptr;
+    std::vector<std::wstring> sourceSelection;
+    std::wstring destination;
+    std::wstring leftFolder;
+    std::wstring rightFolder;
+    bool running = false;
+    bool cancelRequested = false;
+    bool closeAfterJob = false;
+    bool paused = false;
+    HWND pauseButton = nullptr;
+};
+extern MainState g_main;
+
 // ---- Appearance ----------------------------------------------------------------------------
 
 // Derives the dark flag from the skin, its palette and the system setting.

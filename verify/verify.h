@@ -4,10 +4,35 @@
 
 #include "app/win.h"
 
+#include "engine/engine.h"
+
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace zrw {
+
+struct VerifyResult {
+    uint64_t compared = 0;
+    uint64_t differing = 0;
+    bool aborted = false;
+    std::vector<std::wstring> samples;  // at most 5 destination paths
+};
+
+extern uint64_t VerifiedBytes;
+using VerifyHook = bool (*)(uint64_t verifiedBytes);
+extern VerifyHook VerifyProgressHook;
+
+VerifyResult VerifyTree(const std::vector<SourceItem>& items, const std::wstring& destination);
+void VerifyFolder(const std::wstring& src, const std::wstring& dst, VerifyResult& result,
+                  int depth);
+bool SameFile(const std::wstring& src, const std::wstring& dst, uint64_t& bytes);
+// Keeps the calling thread's messages flowing; false once cancel was requested.
+bool RunnerVerifyHook(uint64_t verifiedBytes);
+
+std::wstring VerifySummary(const VerifyResult& result);
+// Writes "verify-last.log" (summary and CR LF) into folder; failures are ignored.
+void WriteVerifyLog(const std::wstring& folder, const VerifyResult& result);
 
 // The command line's verify mode with the destination already chosen: 0, 2 or 4.
 int RunVerifyMode(const std::vector<std::wstring>& sources, const std::wstring& destination);
