@@ -8,3 +8,10 @@ int RunJob(const std::vector<std::wstring>&, const std::wstring&, bool, bool) {
 }
 
 }  // namespace zrw
+
+namespace zrw {
+
+void UpdateProgress(HWND) {}
+void ShowJobEnd() {}
+
+}  // namespace zrw

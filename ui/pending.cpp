@@ -15,10 +15,3 @@ int DumpMenu(const std::wstring&) { return ModeNotAvailable(L"--dump-menu"); }
 int DumpTray(const std::wstring&) { return ModeNotAvailable(L"--dump-tray"); }
 
 }  // namespace zrw
-
-namespace zrw {
-
-bool PickFiles(HWND, std::vector<std::wstring>&) { return false; }
-bool PickFolder(HWND, const std::wstring&, std::wstring&) { return false; }
-
-}  // namespace zrw
