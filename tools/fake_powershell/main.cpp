@@ -1,8 +1,10 @@
 // Stand-in for powershell.exe: appends its command line (UTF-8, one line) to
 // the file named by ZRW_FAKE_PS_LOG. With ZRW_FAKE_PS_ADD=1 an add creates the
 // packaged class's index key and a removal deletes it, as the package manager would.
+// ZRW_FAKE_PS_EXIT gives the exit code (0 when unset).
 #include <windows.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "zerrow_ids.h"
@@ -36,7 +38,8 @@ int wmain() {
     const std::wstring commandLine = GetCommandLineW();
     const std::wstring log = Env(L"ZRW_FAKE_PS_LOG");
     if (!log.empty()) AppendLine(log, commandLine);
-    if (Env(L"ZRW_FAKE_PS_ADD") != L"1") return 0;
+    const int exitCode = _wtoi(Env(L"ZRW_FAKE_PS_EXIT").c_str());
+    if (Env(L"ZRW_FAKE_PS_ADD") != L"1") return exitCode;
     const std::wstring key =
         std::wstring(L"SOFTWARE\\Classes\\PackagedCom\\ClassIndex\\") + ZERROW_ROOT_CLSID_TEXT;
     if (commandLine.find(L"Add-AppxPackage") != std::wstring::npos) {
@@ -48,5 +51,5 @@ int wmain() {
     } else if (commandLine.find(L"Remove-AppxPackage") != std::wstring::npos) {
         RegDeleteTreeW(HKEY_LOCAL_MACHINE, key.c_str());
     }
-    return 0;
+    return exitCode;
 }
