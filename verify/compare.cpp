@@ -23,20 +23,6 @@ std::wstring Join(const std::wstring& left, const std::wstring& right) {
     return left + L"\\" + right;
 }
 
-// The joins above keep the paths as the user sees them, which doubles the
-// separator after a drive root (D:\\x) or ends a path with one. The long-path
-// form is taken literally by the system, so those runs are collapsed first.
-std::wstring FileSystemPath(const std::wstring& path) {
-    std::wstring tidy;
-    tidy.reserve(path.size());
-    for (size_t i = 0; i < path.size(); ++i) {
-        wchar_t c = path[i] == L'/' ? L'\\' : path[i];
-        if (c == L'\\' && i >= 2 && !tidy.empty() && tidy.back() == L'\\') continue;
-        tidy += c;
-    }
-    return LongPath(tidy);
-}
-
 void AddSample(VerifyResult& result, std::wstring sample) {
     if (result.samples.size() < kMaxSamples) result.samples.push_back(std::move(sample));
 }
@@ -66,7 +52,7 @@ using Buffer = std::unique_ptr<unsigned char, AlignedFree>;
 Buffer AllocateChunk() { return Buffer(static_cast<unsigned char*>(_aligned_malloc(kChunk, 32))); }
 
 UniqueFile OpenForCompare(const std::wstring& path) {
-    return UniqueFile(CreateFileW(FileSystemPath(path).c_str(), GENERIC_READ,
+    return UniqueFile(CreateFileW(ComparisonPath(path).c_str(), GENERIC_READ,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
 }
@@ -77,11 +63,25 @@ uint64_t SizeOf(const WIN32_FILE_ATTRIBUTE_DATA& data) {
 
 }  // namespace
 
+// The joins keep the paths as the user sees them, which doubles the separator
+// after a drive root (D:\\x). The long-path form is taken literally by the
+// system, so such runs are collapsed before the prefix goes on.
+std::wstring ComparisonPath(const std::wstring& path) {
+    std::wstring tidy;
+    tidy.reserve(path.size());
+    for (size_t i = 0; i < path.size(); ++i) {
+        wchar_t c = path[i] == L'/' ? L'\\' : path[i];
+        if (c == L'\\' && i >= 2 && tidy.back() == L'\\') continue;
+        tidy += c;
+    }
+    return LongPath(tidy);
+}
+
 bool SameFile(const std::wstring& src, const std::wstring& dst, uint64_t& bytes) {
     WIN32_FILE_ATTRIBUTE_DATA srcData, dstData;
-    if (!GetFileAttributesExW(FileSystemPath(src).c_str(), GetFileExInfoStandard, &srcData))
+    if (!GetFileAttributesExW(ComparisonPath(src).c_str(), GetFileExInfoStandard, &srcData))
         return false;
-    if (!GetFileAttributesExW(FileSystemPath(dst).c_str(), GetFileExInfoStandard, &dstData))
+    if (!GetFileAttributesExW(ComparisonPath(dst).c_str(), GetFileExInfoStandard, &dstData))
         return false;
     bytes = SizeOf(srcData);
     if (SizeOf(dstData) != bytes) return false;
@@ -106,7 +106,7 @@ void VerifyFolder(const std::wstring& src, const std::wstring& dst, VerifyResult
                   int depth) {
     if (result.aborted || depth > kDepthLimit) return;
     WIN32_FIND_DATAW entry;
-    UniqueFind find(FindFirstFileW(FileSystemPath(Join(src, L"*")).c_str(), &entry));
+    UniqueFind find(FindFirstFileW(ComparisonPath(Join(src, L"*")).c_str(), &entry));
     if (!find) return;
     do {
         // Links are not followed: a junction back into the tree would loop.
@@ -115,7 +115,7 @@ void VerifyFolder(const std::wstring& src, const std::wstring& dst, VerifyResult
         std::wstring s = Join(src, entry.cFileName);
         std::wstring d = Join(dst, entry.cFileName);
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            DWORD attributes = GetFileAttributesW(FileSystemPath(d).c_str());
+            DWORD attributes = GetFileAttributesW(ComparisonPath(d).c_str());
             if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
                 ++result.differing;
                 AddSample(result, d + Tr(L"（目标里没这个目录）"));

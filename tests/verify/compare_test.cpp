@@ -1,5 +1,6 @@
 #include "app/app.h"
 #include "tests/support/support.h"
+#include "ui/ui.h"
 #include "verify/verify.h"
 
 #include <gtest/gtest.h>
@@ -221,6 +222,17 @@ TEST_F(Verify, PathsLongerThan300CharactersAreCompared) {
     EXPECT_EQ(r.samples, std::vector<std::wstring>{dst + L"\\" + files.back().first});
 }
 
+// Wine lifts the 260-character limit for plain paths as well, so the deep-tree
+// tests above pass either way; this is what keeps Windows from refusing them.
+TEST(ComparisonPath, LongFormWithoutDoubledSeparators) {
+    EXPECT_EQ(ComparisonPath(L"D:\\\\bk\\a.txt"), L"\\\\?\\D:\\bk\\a.txt");
+    EXPECT_EQ(ComparisonPath(L"D:\\bk\\\\*"), L"\\\\?\\D:\\bk\\*");
+    EXPECT_EQ(ComparisonPath(L"C:/a//b\\c"), L"\\\\?\\C:\\a\\b\\c");
+    EXPECT_EQ(ComparisonPath(L"\\\\nas\\share\\\\x"), L"\\\\?\\UNC\\nas\\share\\x");
+    EXPECT_EQ(ComparisonPath(L"\\\\?\\C:\\a"), L"\\\\?\\C:\\a");
+    EXPECT_EQ(ComparisonPath(L"rel\\\\x"), L"rel\\x");
+}
+
 // A drive root as destination joins to D:\\name; the file system is still
 // asked for the one folder meant.
 TEST_F(Verify, DriveRootDestination) {
@@ -232,6 +244,27 @@ TEST_F(Verify, DriveRootDestination) {
     EXPECT_EQ(r.compared, 2u);
     EXPECT_EQ(r.differing, 1u);
     EXPECT_EQ(r.samples, std::vector<std::wstring>{L"C:\\\\" + name + L"\\s\\b.txt"});
+}
+
+TEST(RunnerVerifyHook, DrainsTheQueueAndAnswersTheCancelFlag) {
+    g_main.cancelRequested = false;
+    ASSERT_TRUE(PostThreadMessageW(GetCurrentThreadId(), WM_APP + 7, 0, 0));
+    EXPECT_TRUE(RunnerVerifyHook(0));
+    MSG msg;
+    EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE));
+    g_main.cancelRequested = true;
+    EXPECT_FALSE(RunnerVerifyHook(0));
+    g_main.cancelRequested = false;
+}
+
+TEST(RunnerVerifyHook, AQuitStopsTheWalkAndStaysQueued) {
+    g_main.cancelRequested = false;
+    PostQuitMessage(5);
+    EXPECT_FALSE(RunnerVerifyHook(0));
+    MSG msg;
+    ASSERT_TRUE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
+    EXPECT_EQ(msg.wParam, 5u);
 }
 
 }  // namespace
