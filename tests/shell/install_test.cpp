@@ -221,6 +221,20 @@ TEST(ProgramFolder, SelfDeleteRemovesTheFolderAfterTheProgram) {
     }
 }
 
+TEST(InstallMessageText, NamesTheShortcutCountAndTheUninstallCommand) {
+    UiLang = kLangEn;
+    ApplyLanguage();
+    const std::wstring text = InstallMessage(2, L"C:\\Tools\\Zerrow.exe");
+    UiLang = kLangZh;
+    ApplyLanguage();
+    EXPECT_EQ(text,
+              L"Ready (no install, no admin):\n\n· Right-click any file/folder → \"Copy to… / Move to…\"\n"
+              L"· Shortcuts added to desktop and Start menu: Zerrow Pro — Fast Copy  shortcuts (2)\n\n"
+              L"Remove: Settings → Apps → Zerrow Pro — Fast Copy, or run C:\\Tools\\Zerrow.exe --uninstall");
+    EXPECT_NE(InstallMessage(0, L"x").find(L"已加 泽若 快速复制  快捷方式（0 个）\n\n移除：设置 → 应用 → 泽若 快速复制，或运行 x --uninstall"),
+              std::wstring::npos);
+}
+
 TEST(UninstallEntry, ValuesFollowTheProgramPath) {
     const auto values = UninstallValues(L"D:\\Tools\\Zerrow.exe");
     ASSERT_EQ(values.size(), 9u);
