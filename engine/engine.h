@@ -15,6 +15,11 @@ namespace zrw {
 
 std::wstring TrimSeparators(std::wstring path);
 std::wstring LongPath(const std::wstring& path);
+// Last component after trimming; empty for a drive root ("X:" or "X:\\").
+std::wstring PathName(const std::wstring& path);
+// Text before the last separator when that is at index 2 or later, else the path.
+std::wstring PathParent(const std::wstring& path);
+bool IsDriveRoot(const std::wstring& trimmed);
 std::wstring AppendPath(const std::wstring& folder, const std::wstring& name);
 bool MakeFolderTree(const std::wstring& path);
 bool IsProtectedLocation(const std::wstring& path);
@@ -61,6 +66,17 @@ struct CopyPlan {
 };
 
 CopyPlan BuildPlan(const std::vector<std::wstring>& sources, const std::wstring& destinationRoot);
+
+// ---- Job log and console lines ------------------------------------------------------
+
+// Appends to an existing log, or creates it with a byte-order mark; without
+// a log the lines are dropped.
+void OpenJobLog(const std::wstring& path);
+void CloseJobLog();
+// One UTF-8 line, cut at 2047 characters; callable from any thread.
+void JobLog(const wchar_t* format, ...);
+// One UTF-8 line to standard output, cut at 1023 characters.
+void ConsoleLine(const wchar_t* format, ...);
 
 // ---- Native engine counters and driver ----------------------------------------------
 

@@ -1,0 +1,142 @@
+#include "engine/engine.h"
+#include "tests/support/support.h"
+
+#include <gtest/gtest.h>
+
+namespace zrw {
+namespace {
+
+// One file per level, each named after its level, so that counts and sizes
+// tell which levels were reached.
+std::wstring MakeNestedTree(const std::wstring& root, int levels, const std::wstring& name) {
+    std::wstring folder = root;
+    for (int level = 0; level <= levels; ++level) {
+        EXPECT_TRUE(test::WriteBytesDeep(folder + L"\\f" + std::to_wstring(level) + L".bin",
+                                         std::string(10, 'x')));
+        folder += L"\\" + name;
+    }
+    return folder;
+}
+
+TEST(ScanSources, FilesFoldersAndMissingSources) {
+    test::TempDir dir;
+    ASSERT_TRUE(test::WriteBytesDeep(dir / L"src\\a.txt", "12345"));
+    ASSERT_TRUE(test::WriteBytesDeep(dir / L"src\\sub\\b.txt", "123"));
+    ASSERT_TRUE(test::WriteBytes(dir / L"single.bin", std::string(700, 'z')));
+    ScanResult r = ScanSources({dir / L"src\\\\", dir / L"missing", dir / L"single.bin"});
+    ASSERT_EQ(r.items.size(), 2u);
+    EXPECT_EQ(r.items[0].path, dir / L"src");
+    EXPECT_EQ(r.items[0].folderName, L"src");
+    EXPECT_TRUE(r.items[0].fileName.empty());
+    EXPECT_TRUE(r.items[0].isFolder);
+    EXPECT_EQ(r.items[0].bytes, 8u);
+    EXPECT_EQ(r.items[0].files, 2u);
+    EXPECT_EQ(r.items[1].fileName, L"single.bin");
+    EXPECT_TRUE(r.items[1].folderName.empty());
+    EXPECT_FALSE(r.items[1].isFolder);
+    EXPECT_EQ(r.items[1].bytes, 700u);
+    EXPECT_EQ(r.items[1].files, 1u);
+    EXPECT_EQ(r.totalBytes, 708u);
+    EXPECT_EQ(r.totalFiles, 3u);
+}
+
+TEST(ScanSources, DriveRootIsNotCounted) {
+    ScanResult r = ScanSources({L"C:\\"});
+    ASSERT_EQ(r.items.size(), 1u);
+    EXPECT_TRUE(r.items[0].isFolder);
+    EXPECT_TRUE(r.items[0].folderName.empty());
+    EXPECT_EQ(r.items[0].files, 0u);
+    EXPECT_EQ(r.totalBytes, 0u);
+}
+
+TEST(Planning, SeventyLevelsArePlannedWhileTheScanStopsAt64) {
+    test::TempDir dir;
+    MakeNestedTree(dir / L"src", 70, L"d");
+    ScanResult scan = ScanSources({dir / L"src"});
+    ASSERT_EQ(scan.items.size(), 1u);
+    EXPECT_EQ(scan.totalFiles, 65u);  // levels 0 to 64
+    EXPECT_EQ(scan.totalBytes, 650u);
+    CopyPlan plan = BuildPlan({dir / L"src"}, dir / L"dst");
+    EXPECT_EQ(plan.fileCount, 71u);
+    EXPECT_EQ(plan.tasks.size(), 71u);
+    EXPECT_EQ(plan.totalBytes, 710u);
+    ASSERT_EQ(plan.folders.size(), 71u);
+    // Depth-first pre-order: each folder right after its parent.
+    for (size_t i = 1; i < plan.folders.size(); ++i) {
+        EXPECT_EQ(PathParent(plan.folders[i].source), plan.folders[i - 1].source);
+        EXPECT_EQ(PathParent(plan.folders[i].destination), plan.folders[i - 1].destination);
+    }
+    EXPECT_EQ(plan.folders[0].destination, dir / L"dst\\src");
+}
+
+TEST(Planning, WalkOrderAttributesAndTrailingSeparators) {
+    test::TempDir dir;
+    ASSERT_TRUE(test::WriteBytesDeep(dir / L"src\\a\\x.txt", "xx"));
+    ASSERT_TRUE(test::WriteBytesDeep(dir / L"src\\b\\y.txt", "yyy"));
+    ASSERT_TRUE(test::WriteBytesDeep(dir / L"src\\top.txt", "t"));
+    ASSERT_TRUE(SetFileAttributesW(LongPath(dir / L"src\\top.txt").c_str(),
+                                   FILE_ATTRIBUTE_READONLY));
+    CreateDirectoryW((dir / L"src\\empty").c_str(), nullptr);
+    CopyPlan plan = BuildPlan({dir / L"src\\"}, dir / L"out");
+    CopyPlan same = BuildPlan({dir / L"src"}, dir / L"out");
+    ASSERT_EQ(plan.folders.size(), 4u);
+    ASSERT_EQ(plan.tasks.size(), 3u);
+    ASSERT_EQ(same.tasks.size(), 3u);
+    for (size_t i = 0; i < plan.tasks.size(); ++i) {
+        EXPECT_EQ(plan.tasks[i].source, same.tasks[i].source);
+        EXPECT_EQ(plan.tasks[i].destination, same.tasks[i].destination);
+    }
+    // Every task follows the folder pair of its own folder.
+    for (const FileTask& t : plan.tasks) {
+        EXPECT_EQ(t.destination.substr(0, (dir / L"out\\src").size()), dir / L"out\\src");
+        EXPECT_EQ(PathName(t.source), PathName(t.destination));
+        if (PathName(t.source) == L"top.txt") {
+            EXPECT_TRUE(t.attributes & FILE_ATTRIBUTE_READONLY);
+            EXPECT_EQ(t.size, 1u);
+        }
+    }
+    SetFileAttributesW(LongPath(dir / L"src\\top.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST(Planning, EmptyFolderFileSourceAndMissingSource) {
+    test::TempDir dir;
+    CreateDirectoryW((dir / L"empty").c_str(), nullptr);
+    ASSERT_TRUE(test::WriteBytes(dir / L"one.dat", "1234"));
+    CopyPlan plan = BuildPlan({dir / L"empty", dir / L"gone", dir / L"one.dat"}, dir / L"to");
+    ASSERT_EQ(plan.folders.size(), 1u);
+    EXPECT_EQ(plan.folders[0].destination, dir / L"to\\empty");
+    ASSERT_EQ(plan.tasks.size(), 1u);
+    EXPECT_EQ(plan.tasks[0].destination, dir / L"to\\one.dat");
+    EXPECT_EQ(plan.tasks[0].size, 4u);
+    EXPECT_EQ(plan.totalBytes, 4u);
+}
+
+TEST(ScanSources, LongPathsWithCjkNamesAreCountedCompletely) {
+    test::TempDir dir;
+    std::wstring src = dir / L"源文件夹";
+    std::wstring folder = src;
+    uint64_t files = 0, bytes = 0;
+    while (folder.size() < 300) {
+        folder += L"\\目录层级-数据-😀-" + std::to_wstring(files);
+        std::string content(100 + files, static_cast<char>('a' + files));
+        ASSERT_TRUE(test::WriteBytesDeep(folder + L"\\文件.bin", content));
+        ++files;
+        bytes += content.size();
+    }
+    ASSERT_GT(folder.size() + 8, 300u);
+    ScanResult r = ScanSources({src});
+    EXPECT_EQ(r.totalFiles, files);
+    EXPECT_EQ(r.totalBytes, bytes);
+
+    // A source whose own path is past the limit is still found.
+    ScanResult deep = ScanSources({folder});
+    ASSERT_EQ(deep.items.size(), 1u);
+    EXPECT_EQ(deep.items[0].path, folder);
+    EXPECT_EQ(deep.items[0].files, 1u);
+    ScanResult deepFile = ScanSources({folder + L"\\文件.bin"});
+    ASSERT_EQ(deepFile.items.size(), 1u);
+    EXPECT_EQ(deepFile.items[0].bytes, 100 + files - 1);
+}
+
+}  // namespace
+}  // namespace zrw
