@@ -52,6 +52,8 @@ extern bool g_dark;
 void LoadSettings();
 void SaveSettings();
 void LoadAndApplySettings();
+// Only the stored language, for the normal start before anything else is loaded.
+void LoadLanguageSetting();
 
 // ---- Log folder and trace ---------------------------------------------------
 
@@ -63,10 +65,88 @@ std::string ToUtf8(const std::wstring& text);
 std::wstring FromUtf8(const std::string& text);
 void TraceLog(const wchar_t* format, ...);
 
+// ---- Command line and start-up ------------------------------------------------
+
+enum class StartMode {
+    // Act at once and end the parse.
+    Launcher,
+    RegisterMenu,
+    UnregisterMenu,
+    Install,
+    Uninstall,
+    SelfTest,
+    Version,
+    // Chosen after the whole command line was read, in this order of precedence.
+    DumpPalette,
+    DumpMt,
+    DumpPick,
+    DumpMenu,
+    DumpTray,
+    DryRun,
+    // The normal start.
+    Verify,
+    Window,
+    Transfer,
+};
+
+struct DumpRequest {
+    bool wanted = false;
+    std::vector<std::wstring> operands;  // in command-line order, never more than the dump takes
+};
+
+// Everything one command line asks for; lives until its handler returns.
+struct StartRecord {
+    StartMode mode = StartMode::Window;
+    bool noArguments = false;
+    std::vector<std::wstring> sources;
+    std::wstring destination;
+    bool move = false;
+    bool verifyMode = false;
+    bool silent = false;
+    bool dryRun = false;
+    bool windowWanted = false;
+    bool quiet = false;
+    DumpRequest palette, menu, tray, mt, pick;
+    // Switches that outlive the parse; PublishSwitches hands them on.
+    int32_t lang = -1;    // kLangZh or kLangEn when given
+    int32_t engine = -1;  // 0 robocopy, 1 native when given
+    bool verifyAfterCopy = false;
+    int32_t skin = -1;
+    std::wstring img;  // at most kMaxImgPath characters
+    bool newInstance = false;
+};
+
+inline constexpr size_t kMaxImgPath = 1023;
+
+extern bool g_newInstance;  // window mode never hands over to a running window
+
+// The arguments after the program path.
+std::vector<std::wstring> SplitCommandLine(const wchar_t* commandLine);
+StartRecord ParseCommandLine(const std::vector<std::wstring>& args);
+// Decimal value with optional blanks and sign; stops at the first non-digit,
+// saturates instead of overflowing.
+int32_t ParseDecimal(const std::wstring& text);
+void PublishSwitches(const StartRecord& record);
+
+std::wstring TrimTrailingSeparators(std::wstring path);
+// Text before the last separator; the drive root for "X:\name"; "." without one.
+std::wstring ParentOf(const std::wstring& path);
+
+struct WindowStart;
+WindowStart MakeWindowStart(const StartRecord& record, bool destinationIsFolder);
+// After the window's message loop: failed sources 1, cancelled 3, else 0.
+int WindowModeExitCode(uint32_t failedSources, bool cancelled);
+
+// Process start, the parse and the handler of the mode; the process exit code.
+int RunProgram();
+
 // ---- Program path -------------------------------------------------------------
 
 // Full path of this executable; false when it does not fit the long-path buffer.
 bool ModulePath(HMODULE module, std::wstring& path);
+
+// UTF-8 to the standard error stream, when there is one.
+void WriteStdErr(const std::wstring& text);
 
 // A mode whose handler is not part of this build yet: says so on stderr.
 int ModeNotAvailable(const wchar_t* mode);

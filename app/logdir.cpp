@@ -1,5 +1,6 @@
 #include "app/app.h"
 
+#include <atomic>
 #include <cstdarg>
 #include <cstdio>
 
@@ -7,14 +8,15 @@ namespace zrw {
 
 namespace {
 
+// Decided on first use; relaxed, since racing first calls decide the same value.
+std::atomic<int> g_traceSwitch{-1};
+
+}  // namespace
+
 std::wstring TrimTrailingSeparators(std::wstring path) {
     while (path.size() > 3 && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
     return path;
 }
-
-int g_traceSwitch = -1;
-
-}  // namespace
 
 std::wstring TempFolder() {
     wchar_t buffer[MAX_PATH];
@@ -58,11 +60,13 @@ bool WriteUtf8File(const std::wstring& path, const std::wstring& text) {
 // Appends one UTF-8 line, with a byte-order mark when the file is new; the
 // file is opened per line so that lines survive a crash.
 void TraceLog(const wchar_t* format, ...) {
-    if (g_traceSwitch < 0) {
+    int on = g_traceSwitch.load(std::memory_order_relaxed);
+    if (on < 0) {
         wchar_t value[8];
-        g_traceSwitch = GetEnvironmentVariableW(L"ZRW_TRACE", value, 8) != 0 ? 1 : 0;
+        on = GetEnvironmentVariableW(L"ZRW_TRACE", value, 8) != 0 ? 1 : 0;
+        g_traceSwitch.store(on, std::memory_order_relaxed);
     }
-    if (g_traceSwitch == 0) return;
+    if (on == 0) return;
     std::wstring folder = LogFolder();
     CreateDirectoryW(folder.c_str(), nullptr);
     UniqueFile file(CreateFileW((folder + L"\\trace.txt").c_str(), FILE_APPEND_DATA,

@@ -1,5 +1,3 @@
 #include "app/app.h"
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    return zrw::ModeNotAvailable(L"start-up");
-}
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return zrw::RunProgram(); }

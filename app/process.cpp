@@ -1,7 +1,5 @@
 #include "app/app.h"
 
-#include <cstdio>
-
 namespace zrw {
 
 bool ModulePath(HMODULE module, std::wstring& path) {
@@ -15,10 +13,17 @@ bool ModulePath(HMODULE module, std::wstring& path) {
     return true;
 }
 
+void WriteStdErr(const std::wstring& text) {
+    // A windowed program: the handle is only there when the caller redirected it.
+    HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
+    if (err == nullptr || err == INVALID_HANDLE_VALUE) return;
+    std::string bytes = ToUtf8(text);
+    DWORD written = 0;
+    WriteFile(err, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
 int ModeNotAvailable(const wchar_t* mode) {
-    std::string line = "zerrow: mode '" + ToUtf8(mode) + "' is not available in this build\n";
-    fwrite(line.data(), 1, line.size(), stderr);
-    fflush(stderr);
+    WriteStdErr(std::wstring(L"zerrow: mode '") + mode + L"' is not available in this build\n");
     return 9;
 }
 

@@ -61,6 +61,14 @@ void LoadSettings() {
     if (ReadDword(key.get(), L"Lang", v) && v <= 1 && !g_langFromCommandLine) UiLang = v;
 }
 
+void LoadLanguageSetting() {
+    UniqueKey key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, key.put()) != ERROR_SUCCESS)
+        return;
+    DWORD v = 0;
+    if (ReadDword(key.get(), L"Lang", v) && v <= 1) UiLang = v;
+}
+
 void SaveSettings() {
     UniqueKey key;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_WRITE, nullptr,

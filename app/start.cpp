@@ -1,0 +1,209 @@
+#include "app/app.h"
+#include "engine/engine.h"
+#include "job/job.h"
+#include "robo/robo.h"
+#include "shell/shell.h"
+#include "ui/ui.h"
+#include "verify/verify.h"
+
+#include "zerrow_ids.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+namespace zrw {
+
+bool g_newInstance = false;
+
+namespace {
+
+void StartProcess() {
+    std::wstring installDir = InstallDir();
+    if (!installDir.empty()) DeleteFileW((installDir + L"\\Zerrow.exe.old").c_str());
+
+    // Windows 10 before 1703 and Wine 8 lack it: looked up, never imported.
+    if (HMODULE user32 = GetModuleHandleW(L"user32.dll")) {
+        using SetContext = BOOL(WINAPI*)(HANDLE);
+        auto set = reinterpret_cast<SetContext>(
+            GetProcAddress(user32, "SetProcessDpiAwarenessContext"));
+        if (set) set(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4)));
+    }
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS |
+                                              ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&icc);
+}
+
+int RunSelfTest() {
+    ComPtr<IProgressDialog> dialog;
+    if (FAILED(CoCreateInstance(CLSID_ProgressDialog, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_IProgressDialog, dialog.put_void())))
+        return 1;
+    dialog->SetTitle(Tr(L"泽若 自检").c_str());
+    dialog->SetLine(1, Tr(L"界面自检中…").c_str(), FALSE, nullptr);
+    dialog->StartProgressDialog(nullptr, nullptr, PROGDLG_AUTOTIME, nullptr);
+    for (DWORD done = 0; done <= 100; done += 10) {
+        dialog->SetProgress(done, 100);
+        Sleep(60);
+    }
+    dialog->StopProgressDialog();
+    return 0;
+}
+
+int ShowVersion() {
+    std::wstring text = std::wstring(L"v") + ZERROW_VERSION_TEXT;
+    MessageBoxW(nullptr, text.c_str(), g_appTitle.c_str(), MB_OK | MB_ICONINFORMATION);
+    return 0;
+}
+
+int RegisterOwnPath() {
+    std::wstring exe;
+    // A cut path would end up in the verbs; nothing is registered then.
+    if (!ModulePath(nullptr, exe)) return 1;
+    RegisterMenu(exe);
+    return 0;
+}
+
+const std::wstring& Operand(const DumpRequest& dump, size_t index) {
+    static const std::wstring none;
+    return index < dump.operands.size() ? dump.operands[index] : none;
+}
+
+int RunDryRun(const StartRecord& r) {
+    if (r.sources.empty()) return 2;
+    return WriteDryRun(r.sources, r.destination.empty() ? L"X:\\out" : r.destination, r.move);
+}
+
+int RunVerify(const StartRecord& r) {
+    LoadAndApplySettings();
+    if (r.sources.empty()) return 2;
+    std::wstring destination = r.destination;
+    if (destination.empty() &&
+        !PickFolder(nullptr, Tr(L"选择要比对的目录（当初复制到哪儿了）"), destination))
+        return 0;
+    return RunVerifyMode(r.sources, destination);
+}
+
+int RunWindowMode(const StartRecord& r) {
+    if (!g_newInstance) {
+        if (HWND running = FindWindowW(L"ZerrowMain", nullptr)) {
+            ShowWindow(running, SW_RESTORE);
+            SetForegroundWindow(running);
+            return 0;
+        }
+    }
+    std::wstring destination = TrimTrailingSeparators(r.destination);
+    DWORD attributes = destination.empty() ? INVALID_FILE_ATTRIBUTES
+                                           : GetFileAttributesW(destination.c_str());
+    bool isFolder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    if (!RunMainWindow(MakeWindowStart(r, isFolder))) return 1;
+    return WindowModeExitCode(g_job.failedSources, g_job.cancelled);
+}
+
+int RunTransfer(const StartRecord& r) {
+    LoadAndApplySettings();
+    std::vector<std::wstring> sources = r.sources;
+    std::wstring destination = r.destination;
+    if (r.silent) {
+        // These two texts exist only in Chinese.
+        if (sources.empty()) {
+            WriteStdErr(L"缺源路径\n");
+            return 2;
+        }
+        if (destination.empty()) {
+            WriteStdErr(L"缺 --dest 目标\n");
+            return 2;
+        }
+    }
+    if (sources.empty() && !PickFiles(nullptr, sources)) return 0;
+    if (destination.empty() &&
+        !PickFolder(nullptr, Tr(L"选择目标文件夹（复制到 / 移动到）"), destination))
+        return 0;
+    return RunJob(sources, destination, r.move, r.silent);
+}
+
+int RunNormalStart(const StartRecord& r) {
+    if (!g_langFromCommandLine) LoadLanguageSetting();
+    ApplyLanguage();
+    if (r.mode == StartMode::Verify) return RunVerify(r);
+    if (r.noArguments && !IsMenuRegistered()) Install(true);
+    if (r.mode == StartMode::Window) return RunWindowMode(r);
+    return RunTransfer(r);
+}
+
+int RunMode(const StartRecord& r) {
+    switch (r.mode) {
+    case StartMode::Launcher: return RunLauncher(nullptr);
+    case StartMode::RegisterMenu: return RegisterOwnPath();
+    case StartMode::UnregisterMenu: UnregisterMenu(); return 0;
+    case StartMode::Install: return Install(r.quiet);
+    case StartMode::Uninstall: return Uninstall(r.quiet);
+    case StartMode::SelfTest: return RunSelfTest();
+    case StartMode::Version: return ShowVersion();
+    case StartMode::DumpPalette: return DumpPalette(Operand(r.palette, 0));
+    case StartMode::DumpMt: return DumpThreadCount(Operand(r.mt, 0), Operand(r.mt, 1));
+    case StartMode::DumpPick:
+        return DumpThreadPick(Operand(r.pick, 0), Operand(r.pick, 1), Operand(r.pick, 2));
+    case StartMode::DumpMenu: return DumpMenu(Operand(r.menu, 0));
+    case StartMode::DumpTray: return DumpTray(Operand(r.tray, 0));
+    case StartMode::DryRun: return RunDryRun(r);
+    case StartMode::Verify:
+    case StartMode::Window:
+    case StartMode::Transfer: return RunNormalStart(r);
+    }
+    return 0;
+}
+
+}  // namespace
+
+void PublishSwitches(const StartRecord& r) {
+    if (r.lang >= 0) {
+        UiLang = static_cast<uint32_t>(r.lang);
+        g_langFromCommandLine = true;
+    }
+    if (r.engine >= 0) {
+        g_settings.engine = static_cast<uint32_t>(r.engine);
+        g_engineFromCommandLine = true;
+    }
+    if (r.verifyAfterCopy) {
+        g_settings.verify = true;
+        g_verifyFromCommandLine = true;
+    }
+    g_cmdSkin = r.skin;
+    g_cmdImgPath = r.img;
+    g_newInstance = r.newInstance;
+}
+
+std::wstring ParentOf(const std::wstring& path) {
+    size_t at = path.find_last_of(L"\\/");
+    if (at == std::wstring::npos) return L".";
+    if (at == 2 && path[1] == L':') return path.substr(0, 3);
+    return path.substr(0, at);
+}
+
+WindowStart MakeWindowStart(const StartRecord& r, bool destinationIsFolder) {
+    WindowStart start;
+    start.sources = r.sources;
+    start.destination = TrimTrailingSeparators(r.destination);
+    if (!r.sources.empty()) start.leftFolder = ParentOf(TrimTrailingSeparators(r.sources.front()));
+    if (!start.destination.empty())
+        start.rightFolder = destinationIsFolder ? start.destination : ParentOf(start.destination);
+    return start;
+}
+
+int WindowModeExitCode(uint32_t failedSources, bool cancelled) {
+    if (failedSources > 0) return 1;
+    return cancelled ? 3 : 0;
+}
+
+int RunProgram() {
+    StartProcess();
+    StartRecord record = ParseCommandLine(SplitCommandLine(GetCommandLineW()));
+    PublishSwitches(record);
+    TraceLog(L"start mode=%d sources=%u", static_cast<int>(record.mode),
+             static_cast<unsigned>(record.sources.size()));
+    return RunMode(record);
+}
+
+}  // namespace zrw

@@ -1,0 +1,32 @@
+// Finding and answering the dialogs that the code under test opens, from a
+// second thread of the test (or for a child process).
+#ifndef ZERROW_TESTS_APP_DIALOGS_H
+#define ZERROW_TESTS_APP_DIALOGS_H
+
+#include "app/win.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace zrw::test {
+
+struct FoundWindow {
+    HWND window = nullptr;
+    std::wstring caption;
+};
+
+// Waits up to timeoutMs for a visible top-level dialog ("#32770") that the
+// predicate accepts; null when none came.
+FoundWindow WaitForDialog(const std::function<bool(HWND)>& accept, DWORD timeoutMs = 20000);
+bool OfThisProcess(HWND window);
+std::wstring WindowText(HWND window);
+// Texts of every child of a class ("Static", "Edit", ...), in z-order.
+std::vector<std::wstring> ChildTexts(HWND parent, const wchar_t* className);
+HWND FirstChild(HWND parent, const wchar_t* className);
+// Clicks a dialog button by its identifier.
+void PressButton(HWND dialog, int id);
+
+}  // namespace zrw::test
+
+#endif
