@@ -105,8 +105,33 @@ struct EngineParams {
 // Thread entry: runs the driver, stores its result, sets the finished flag and
 // deletes params (an EngineParams*).
 DWORD WINAPI EngineThread(void* params);
+// workers > 0 forces the worker count (for measurements); 0 asks ThreadCountFor.
 int32_t RunEngine(const std::vector<std::wstring>& sources, const std::wstring& destinationRoot,
-                  bool move, const std::wstring& logPath);
+                  bool move, const std::wstring& logPath, int workers = 0);
+
+// How the engine starts its pool and worker threads; a seam so that a thread
+// that cannot be created can be tested.
+using ThreadStarter = HANDLE (*)(LPTHREAD_START_ROUTINE entry, void* param);
+extern ThreadStarter g_startThread;
+
+// ---- File copy primitives ------------------------------------------------------------
+
+// Set by the driver before its workers start; a move deletes each copied source.
+extern std::atomic<bool> g_moveJob;
+void CopyOneFile(const FileTask& task);
+
+// The system's CopyFile2 when kernel32 has it, else ChunkedCopyFile2.
+HRESULT CopyFileWithProgress(PCWSTR source, PCWSTR destination,
+                             COPYFILE2_EXTENDED_PARAMETERS* params);
+// The same contract as CopyFile2 for what the engine uses: cancel pointer,
+// progress routine with one chunk-finished message per chunk, the abort
+// HRESULT and no partial destination on cancel, overwrite, access denied for
+// a read-only destination, last-write time and attributes carried over.
+HRESULT ChunkedCopyFile2(PCWSTR source, PCWSTR destination, COPYFILE2_EXTENDED_PARAMETERS* params);
+
+// Opens files and folders alike, for reading or setting times.
+UniqueFile OpenForAttributes(const std::wstring& path, DWORD access);
+bool CopyTimes(const std::wstring& from, const std::wstring& to);
 
 enum class SeekPenalty { No, Yes, Unknown };
 // Only paths with a drive letter are asked; everything else is Unknown.

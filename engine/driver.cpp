@@ -1,0 +1,193 @@
+#include "app/app.h"
+#include "engine/engine.h"
+#include "job/job.h"
+
+#include <algorithm>
+
+namespace zrw {
+
+JobStats g_stats;
+std::atomic<int32_t> g_engineResult{0};
+std::atomic<bool> g_engineFinished{false};
+ThreadStarter g_startThread = [](LPTHREAD_START_ROUTINE entry, void* param) -> HANDLE {
+    return CreateThread(nullptr, 0, entry, param, 0, nullptr);
+};
+
+namespace {
+
+struct WorkQueue {
+    const std::vector<FileTask>* tasks;
+    std::atomic<uint64_t> next{0};
+    int workers = 1;
+    std::atomic<bool> startFailed{false};
+};
+
+bool ShouldStop(const WorkQueue& queue) { return g_stats.cancel.load() || queue.startFailed.load(); }
+
+DWORD WINAPI Worker(void* param) {
+    auto& queue = *static_cast<WorkQueue*>(param);
+    for (;;) {
+        while (g_stats.pause.load() && !ShouldStop(queue)) Sleep(40);
+        uint64_t index = queue.next.fetch_add(1);
+        if (index >= queue.tasks->size() || ShouldStop(queue)) return 0;
+        if (!ShouldStop(queue)) CopyOneFile((*queue.tasks)[index]);
+        ++g_stats.tasksFinished;
+    }
+}
+
+// A worker that cannot be started stops the others from taking tasks: the run
+// then ends with files left uncopied instead of waiting for tasks no one does.
+DWORD WINAPI Pool(void* param) {
+    auto& queue = *static_cast<WorkQueue*>(param);
+    std::vector<UniqueHandle> threads;
+    for (int i = 0; i < std::max(queue.workers, 1); ++i) {
+        UniqueHandle thread(g_startThread(Worker, &queue));
+        if (!thread) {
+            queue.startFailed = true;
+            break;
+        }
+        threads.push_back(std::move(thread));
+    }
+    for (const UniqueHandle& thread : threads) WaitForSingleObject(thread.get(), INFINITE);
+    return 0;
+}
+
+void DrainMessages() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+void WaitForWorkers(HANDLE pool, uint64_t fileCount) {
+    if (g_stats.cancel.load()) return;
+    for (;;) {
+        DrainMessages();
+        if (g_stats.tasksFinished.load() >= fileCount) return;
+        // Workers that all ended early (failed start) finish nothing more.
+        if (WaitForSingleObject(pool, 0) == WAIT_OBJECT_0) return;
+        Sleep(50);
+        if (g_stats.cancel.load()) return;
+    }
+}
+
+bool RemoveFolder(const std::wstring& path) {
+    std::wstring lp = LongPath(path);
+    if (RemoveDirectoryW(lp.c_str())) return true;
+    DWORD attrs = GetFileAttributesW(lp.c_str());
+    if (attrs == INVALID_FILE_ATTRIBUTES || !(attrs & FILE_ATTRIBUTE_READONLY)) return false;
+    SetFileAttributesW(lp.c_str(), attrs & ~FILE_ATTRIBUTE_READONLY);
+    return RemoveDirectoryW(lp.c_str()) != FALSE;
+}
+
+void RemoveMovedFolders(const CopyPlan& plan, const std::vector<std::wstring>& sources) {
+    for (auto it = plan.folders.rbegin(); it != plan.folders.rend(); ++it) RemoveFolder(it->source);
+    for (const std::wstring& given : sources) {
+        std::wstring source = TrimSeparators(given);
+        RemoveFolder(source);
+        if (GetFileAttributesW(LongPath(source).c_str()) != INVALID_FILE_ATTRIBUTES)
+            JobLog(L"源目录没删净(里面有跳过/失败的文件, 留着更安全) %s", source.c_str());
+    }
+}
+
+int PerVolumeCount(const std::wstring& path) {
+    return QuerySeekPenalty(path) == SeekPenalty::Yes ? 1 : 8;
+}
+
+int WriteDump(const std::wstring& outFile, const wchar_t* name, const std::wstring& text) {
+    EnsureLogFolder();
+    std::wstring path = outFile.empty() ? LogFolder() + L"\\" + name : outFile;
+    return WriteUtf8File(path, text) ? 0 : 1;
+}
+
+}  // namespace
+
+int32_t RunEngine(const std::vector<std::wstring>& sources, const std::wstring& destinationRoot,
+                  bool move, const std::wstring& logPath, int workers) {
+    g_moveJob = move;
+    std::wstring root = TrimSeparators(destinationRoot);
+    OpenJobLog(logPath);
+    CopyPlan plan = BuildPlan(sources, root);
+    if (plan.tasks.empty() && plan.folders.empty()) {
+        ConsoleLine(L"没有可复制的源（路径不存在或无权限）");
+        CloseJobLog();
+        return 2;
+    }
+    if (!MakeFolderTree(root)) {
+        DWORD error = GetLastError();
+        ConsoleLine(L"建不了目标目录 %s (错误 %u)", root.c_str(), static_cast<unsigned>(error));
+        CloseJobLog();
+        return 2;
+    }
+    for (const FolderPair& folder : plan.folders) MakeFolderTree(folder.destination);
+    int n = workers > 0 ? workers : ThreadCountFor(sources, root);
+    ConsoleLine(L"计划: %u 个文件 / %s / %u 个子目录   线程=%d   引擎=%s",
+                static_cast<unsigned>(plan.fileCount), FormatSizeShort(plan.totalBytes).c_str(),
+                static_cast<unsigned>(plan.folders.size()), n, L"系统 CopyFile2");
+    uint64_t start = GetTickCount64();
+
+    WorkQueue queue;
+    queue.tasks = &plan.tasks;
+    queue.workers = n;
+    bool startFailed = false;
+    {
+        UniqueHandle pool(g_startThread(Pool, &queue));
+        if (pool) {
+            WaitForWorkers(pool.get(), plan.fileCount);
+            WaitForSingleObject(pool.get(), INFINITE);
+        }
+        startFailed = !pool || queue.startFailed.load();
+    }
+
+    for (auto it = plan.folders.rbegin(); it != plan.folders.rend(); ++it)
+        CopyTimes(it->source, it->destination);
+    bool cancelled = g_stats.cancel.load();
+    if (move && !cancelled) RemoveMovedFolders(plan, sources);
+
+    double seconds = static_cast<double>(GetTickCount64() - start) / 1000.0;
+    CloseJobLog();
+    uint64_t bytes = g_stats.bytesDone.load();
+    ConsoleLine(L"copied=%llu skipped=%llu failed=%llu bytes=%llu secs=%.2f speed=%.0f log=%s",
+                static_cast<unsigned long long>(g_stats.filesCopied.load()),
+                static_cast<unsigned long long>(g_stats.filesSkipped.load()),
+                static_cast<unsigned long long>(g_stats.filesFailed.load()),
+                static_cast<unsigned long long>(bytes), seconds,
+                seconds > 0 ? static_cast<double>(bytes) / seconds : 0.0, logPath.c_str());
+    if (cancelled) return 3;
+    return (startFailed || g_stats.filesFailed.load() > 0) ? 1 : 0;
+}
+
+DWORD WINAPI EngineThread(void* param) {
+    auto* params = static_cast<EngineParams*>(param);
+    int32_t result = RunEngine(params->sources, params->destinationRoot, params->move,
+                               params->logPath);
+    g_engineResult = result;
+    g_engineFinished.exchange(true);
+    delete params;
+    return 0;
+}
+
+int ThreadCountFor(const std::vector<std::wstring>& sources, const std::wstring& destinationRoot) {
+    if (QuerySeekPenalty(destinationRoot) == SeekPenalty::Yes) return 1;
+    for (const std::wstring& source : sources)
+        if (source.size() > 1 && source[1] == L':' && QuerySeekPenalty(source) == SeekPenalty::Yes)
+            return 1;
+    return 8;
+}
+
+int DumpThreadCount(const std::wstring& folder, const std::wstring& outFile) {
+    return WriteDump(outFile, L"mt.txt",
+                     L"dir=" + folder + L" mt=" + std::to_wstring(PerVolumeCount(folder)) + L"\n");
+}
+
+int DumpThreadPick(const std::wstring& source, const std::wstring& destination,
+                   const std::wstring& outFile) {
+    int mtSrc = PerVolumeCount(source), mtDst = PerVolumeCount(destination);
+    return WriteDump(outFile, L"pick.txt",
+                     L"src=" + source + L" dst=" + destination + L" mtSrc=" +
+                         std::to_wstring(mtSrc) + L" mtDst=" + std::to_wstring(mtDst) +
+                         L" mt=" + std::to_wstring(std::min(mtSrc, mtDst)) + L"\n");
+}
+
+}  // namespace zrw

@@ -1,0 +1,159 @@
+#include "engine/engine.h"
+#include "tests/support/support.h"
+
+#include <gtest/gtest.h>
+
+namespace zrw {
+namespace {
+
+void ResetStats() {
+    g_stats.bytesDone = 0;
+    g_stats.filesCopied = 0;
+    g_stats.filesSkipped = 0;
+    g_stats.filesFailed = 0;
+    g_stats.tasksFinished = 0;
+    g_stats.cancel = false;
+    g_stats.userCancel = FALSE;
+    g_stats.pause = false;
+}
+
+FileTask TaskFor(const std::wstring& source, const std::wstring& destination) {
+    WIN32_FILE_ATTRIBUTE_DATA d{};
+    EXPECT_TRUE(GetFileAttributesExW(LongPath(source).c_str(), GetFileExInfoStandard, &d));
+    return {source, destination, (static_cast<uint64_t>(d.nFileSizeHigh) << 32) | d.nFileSizeLow,
+            d.dwFileAttributes, d.ftLastWriteTime};
+}
+
+void SetLastWrite(const std::wstring& path, FILETIME t) {
+    UniqueFile f = OpenForAttributes(path, FILE_WRITE_ATTRIBUTES);
+    ASSERT_TRUE(f);
+    ASSERT_TRUE(SetFileTime(f.get(), nullptr, nullptr, &t));
+}
+
+// Each test keeps its own job log and reads back exactly what was written.
+class CopyOneFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetStats();
+        g_moveJob = false;
+        OpenJobLog(dir / L"job.log");
+    }
+    void TearDown() override {
+        CloseJobLog();
+        g_moveJob = false;
+    }
+    std::string LogLines() {
+        CloseJobLog();
+        std::string log = test::ReadBytes(dir / L"job.log");
+        EXPECT_EQ(log.substr(0, 3), "\xEF\xBB\xBF");
+        return log.substr(3);
+    }
+    test::TempDir dir;
+};
+
+TEST_F(CopyOneFileTest, SkipsOnSizeAndTimeOnly) {
+    ASSERT_TRUE(test::WriteBytes(dir / L"s.txt", "source!"));
+    ASSERT_TRUE(test::WriteBytes(dir / L"d.txt", "other!!"));
+    FILETIME t{0x11111111, 0x01D80000};
+    SetLastWrite(dir / L"s.txt", t);
+    SetLastWrite(dir / L"d.txt", t);
+    CopyOneFile(TaskFor(dir / L"s.txt", dir / L"d.txt"));
+    EXPECT_EQ(test::ReadBytes(dir / L"d.txt"), "other!!");
+    EXPECT_EQ(g_stats.filesSkipped.load(), 1u);
+    EXPECT_EQ(g_stats.filesCopied.load(), 0u);
+    EXPECT_EQ(g_stats.bytesDone.load(), 7u);
+
+    // Newer but of another size: overwritten, and the source's time carried.
+    ASSERT_TRUE(test::WriteBytes(dir / L"d.txt", "newer and longer"));
+    CopyOneFile(TaskFor(dir / L"s.txt", dir / L"d.txt"));
+    EXPECT_EQ(test::ReadBytes(dir / L"d.txt"), "source!");
+    EXPECT_EQ(g_stats.filesCopied.load(), 1u);
+    FileTask copied = TaskFor(dir / L"d.txt", dir / L"unused");
+    EXPECT_EQ(copied.lastWrite.dwLowDateTime, t.dwLowDateTime);
+    EXPECT_EQ(copied.lastWrite.dwHighDateTime, t.dwHighDateTime);
+    EXPECT_EQ(LogLines(), "");
+}
+
+TEST_F(CopyOneFileTest, ReadOnlyDestinationIsReplacedAndSourceAttributesKept) {
+    ASSERT_TRUE(test::WriteBytes(dir / L"s.txt", "fresh"));
+    ASSERT_TRUE(SetFileAttributesW((dir / L"s.txt").c_str(),
+                                   FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE));
+    ASSERT_TRUE(test::WriteBytesDeep(dir / L"out\\s.txt", "stale content"));
+    ASSERT_TRUE(SetFileAttributesW((dir / L"out\\s.txt").c_str(), FILE_ATTRIBUTE_READONLY));
+    CopyOneFile(TaskFor(dir / L"s.txt", dir / L"out\\s.txt"));
+    EXPECT_EQ(test::ReadBytes(dir / L"out\\s.txt"), "fresh");
+    EXPECT_EQ(g_stats.filesCopied.load(), 1u);
+    EXPECT_EQ(g_stats.filesFailed.load(), 0u);
+    EXPECT_TRUE(GetFileAttributesW((dir / L"out\\s.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesW((dir / L"s.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesW((dir / L"out\\s.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(CopyOneFileTest, MovesReadOnlySourcesAndCreatesFolders) {
+    g_moveJob = true;
+    ASSERT_TRUE(test::WriteBytes(dir / L"ro.txt", "moving"));
+    ASSERT_TRUE(SetFileAttributesW((dir / L"ro.txt").c_str(), FILE_ATTRIBUTE_READONLY));
+    CopyOneFile(TaskFor(dir / L"ro.txt", dir / L"a\\b\\ro.txt"));
+    EXPECT_FALSE(test::Exists(dir / L"ro.txt"));
+    EXPECT_EQ(test::ReadBytes(dir / L"a\\b\\ro.txt"), "moving");
+    EXPECT_EQ(g_stats.filesCopied.load(), 1u);
+    EXPECT_EQ(g_stats.filesFailed.load(), 0u);
+    SetFileAttributesW((dir / L"a\\b\\ro.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(LogLines(), "");
+}
+
+TEST_F(CopyOneFileTest, LockedMoveSourceIsCopiedCountedTwiceAndLogged) {
+    g_moveJob = true;
+    std::wstring source = dir / L"锁定 😀.txt";
+    ASSERT_TRUE(test::WriteBytes(source, "held"));
+    FileTask task = TaskFor(source, dir / L"out.txt");
+    UniqueFile held(CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    CopyOneFile(task);
+    held.reset();
+    EXPECT_EQ(test::ReadBytes(dir / L"out.txt"), "held");
+    EXPECT_TRUE(test::Exists(source));
+    EXPECT_EQ(g_stats.filesCopied.load(), 1u);
+    EXPECT_EQ(g_stats.filesFailed.load(), 1u);
+    EXPECT_EQ(LogLines(), "移动失败(已复制但删不掉源) " + test::WideToUtf8(source) + "\n");
+}
+
+TEST_F(CopyOneFileTest, FailureLineCarriesTheLastHresult) {
+    FileTask task{dir / L"vanished.bin", dir / L"to.bin", 5, FILE_ATTRIBUTE_ARCHIVE, {}};
+    CopyOneFile(task);
+    EXPECT_EQ(g_stats.filesFailed.load(), 1u);
+    EXPECT_EQ(g_stats.filesCopied.load(), 0u);
+    EXPECT_FALSE(test::Exists(dir / L"to.bin"));
+    EXPECT_EQ(LogLines(), "失败 0x80070002  " + test::WideToUtf8(task.source) + "\n");
+}
+
+TEST_F(CopyOneFileTest, CancelFailsWithTheAbortResult) {
+    ASSERT_TRUE(test::WriteBytes(dir / L"big", std::string(3 << 20, 'b')));
+    g_stats.cancel = true;
+    g_stats.userCancel = TRUE;
+    CopyOneFile(TaskFor(dir / L"big", dir / L"copy"));
+    EXPECT_FALSE(test::Exists(dir / L"copy"));
+    EXPECT_EQ(g_stats.filesFailed.load(), 1u);
+    EXPECT_EQ(LogLines(), "失败 0x800704D3  " + test::WideToUtf8(dir / L"big") + "\n");
+}
+
+TEST_F(CopyOneFileTest, PauseHoldsACopyUntilResumed) {
+    ASSERT_TRUE(test::WriteBytes(dir / L"big", std::string(3 << 20, 'p')));
+    FileTask task = TaskFor(dir / L"big", dir / L"copy");
+    g_stats.pause = true;
+    HANDLE worker = CreateThread(
+        nullptr, 0, [](void* p) -> DWORD { CopyOneFile(*static_cast<FileTask*>(p)); return 0; },
+        &task, 0, nullptr);
+    ASSERT_NE(worker, nullptr);
+    UniqueHandle owner(worker);
+    EXPECT_EQ(WaitForSingleObject(worker, 300), static_cast<DWORD>(WAIT_TIMEOUT));
+    EXPECT_LE(g_stats.bytesDone.load(), 1u << 20);  // stopped within one chunk
+    g_stats.pause = false;
+    EXPECT_EQ(WaitForSingleObject(worker, 10000), WAIT_OBJECT_0);
+    EXPECT_EQ(g_stats.bytesDone.load(), 3u << 20);
+    EXPECT_EQ(test::ReadBytes(dir / L"copy").size(), 3u << 20);
+}
+
+}  // namespace
+}  // namespace zrw
