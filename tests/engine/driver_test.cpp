@@ -1,0 +1,245 @@
+#include "engine/engine.h"
+#include "tests/support/support.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace zrw {
+namespace {
+
+void ResetStats() {
+    g_stats.bytesDone = 0;
+    g_stats.filesCopied = 0;
+    g_stats.filesSkipped = 0;
+    g_stats.filesFailed = 0;
+    g_stats.tasksFinished = 0;
+    g_stats.cancel = false;
+    g_stats.userCancel = FALSE;
+    g_stats.pause = false;
+}
+
+std::string Utf8(const std::wstring& s) { return test::WideToUtf8(s); }
+
+// Standard output redirected into a file for the duration of one run.
+class CapturedOutput {
+public:
+    explicit CapturedOutput(const std::wstring& path) : path_(path) {
+        file_.reset(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                CREATE_ALWAYS, 0, nullptr));
+        old_ = GetStdHandle(STD_OUTPUT_HANDLE);
+        SetStdHandle(STD_OUTPUT_HANDLE, file_.get());
+    }
+    ~CapturedOutput() { SetStdHandle(STD_OUTPUT_HANDLE, old_); }
+    std::string Text() {
+        SetStdHandle(STD_OUTPUT_HANDLE, old_);
+        file_.reset();
+        return test::ReadBytes(path_);
+    }
+
+private:
+    std::wstring path_;
+    UniqueFile file_;
+    HANDLE old_;
+};
+
+class EngineTest : public ::testing::Test {
+protected:
+    void SetUp() override { ResetStats(); }
+    void TearDown() override { ResetStats(); }
+    std::wstring Log() const { return dir / L"logs\\copy-test.log"; }
+    std::string LogText() const { return test::ReadBytes(Log()); }
+    test::TempDir dir;
+};
+
+FILETIME FolderTime(const std::wstring& path) {
+    FILETIME c, a, w{};
+    UniqueFile f = OpenForAttributes(path, FILE_READ_ATTRIBUTES);
+    EXPECT_TRUE(f && GetFileTime(f.get(), &c, &a, &w));
+    return w;
+}
+
+TEST_F(EngineTest, CopiesATreeThenASecondRunSkipsEverything) {
+    std::wstring src = dir / L"源 😀";
+    ASSERT_TRUE(test::WriteBytesDeep(src + L"\\中文名.txt", "你好"));
+    ASSERT_TRUE(test::WriteBytesDeep(src + L"\\one\\a.bin", std::string(1500000, 'a')));
+    ASSERT_TRUE(test::WriteBytesDeep(src + L"\\two\\b.bin", std::string(2048, 'b')));
+    ASSERT_TRUE(test::WriteBytesDeep(src + L"\\two\\🎉.bin", ""));
+    FILETIME old{0x22222222, 0x01C00000};
+    {
+        UniqueFile f = OpenForAttributes(src + L"\\one", FILE_WRITE_ATTRIBUTES);
+        ASSERT_TRUE(SetFileTime(f.get(), nullptr, nullptr, &old));
+    }
+    CapturedOutput out(dir / L"stdout.txt");
+    auto* params = new EngineParams{{src}, dir / L"dst\\", false, Log()};
+    g_engineFinished = false;
+    UniqueHandle thread(CreateThread(nullptr, 0, EngineThread, params, 0, nullptr));
+    ASSERT_TRUE(thread);
+    ASSERT_EQ(WaitForSingleObject(thread.get(), 30000), WAIT_OBJECT_0);
+    EXPECT_TRUE(g_engineFinished.load());
+    EXPECT_EQ(g_engineResult.load(), 0);
+    std::string text = out.Text();
+    EXPECT_EQ(text.substr(0, text.find('\n') + 1),
+              "计划: 4 个文件 / 1.4 MB / 3 个子目录   线程=8   引擎=系统 CopyFile2\n");
+    EXPECT_NE(text.find("\ncopied=4 skipped=0 failed=0 bytes=1502054 secs="), std::string::npos)
+        << text;
+    EXPECT_EQ(test::TreeContents(dir / L"dst\\源 😀"), test::TreeContents(src));
+    FILETIME got = FolderTime(dir / L"dst\\源 😀\\one");
+    EXPECT_EQ(got.dwLowDateTime, old.dwLowDateTime);
+    EXPECT_EQ(got.dwHighDateTime, old.dwHighDateTime);
+    EXPECT_EQ(LogText(), "\xEF\xBB\xBF");  // created, and nothing went wrong
+
+    ResetStats();
+    EXPECT_EQ(RunEngine({src}, dir / L"dst", false, Log()), 0);
+    EXPECT_EQ(g_stats.filesCopied.load(), 0u);
+    EXPECT_EQ(g_stats.filesSkipped.load(), 4u);
+    EXPECT_EQ(g_stats.bytesDone.load(), 1502054u);
+    EXPECT_EQ(g_stats.tasksFinished.load(), 4u);
+}
+
+TEST_F(EngineTest, MoveWithALockedFileKeepsItsFoldersAndSaysSo) {
+    std::wstring src = dir / L"src";
+    ASSERT_TRUE(test::WriteBytesDeep(src + L"\\a.txt", "a"));
+    ASSERT_TRUE(test::WriteBytesDeep(src + L"\\sub\\locked.txt", "locked"));
+    ASSERT_TRUE(test::WriteBytesDeep(src + L"\\sub\\free.txt", "free"));
+    ASSERT_TRUE(test::WriteBytesDeep(src + L"\\gone\\x.txt", "x"));
+    auto before = test::TreeContents(src);
+    UniqueFile held(CreateFileW((src + L"\\sub\\locked.txt").c_str(), GENERIC_READ,
+                                FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    EXPECT_EQ(RunEngine({src + L"\\"}, dir / L"dst", true, Log()), 1);
+    held.reset();
+    EXPECT_EQ(test::TreeContents(dir / L"dst\\src"), before);
+    EXPECT_EQ(g_stats.filesCopied.load(), 4u);
+    EXPECT_EQ(g_stats.filesFailed.load(), 1u);
+    EXPECT_TRUE(test::Exists(src + L"\\sub\\locked.txt"));
+    EXPECT_FALSE(test::Exists(src + L"\\sub\\free.txt"));
+    EXPECT_FALSE(test::Exists(src + L"\\a.txt"));
+    EXPECT_FALSE(test::Exists(src + L"\\gone"));  // emptied by the move
+    EXPECT_EQ(LogText(), "\xEF\xBB\xBF移动失败(已复制但删不掉源) " + Utf8(src + L"\\sub\\locked.txt") +
+                             "\n源目录没删净(里面有跳过/失败的文件, 留着更安全) " + Utf8(src) + "\n");
+}
+
+TEST_F(EngineTest, CancelDuringAMoveRemovesNoFolderAndLosesNoFile) {
+    std::wstring src = dir / L"src";
+    std::vector<std::pair<std::wstring, std::string>> files;
+    for (int folder = 0; folder < 4; ++folder)
+        for (int file = 0; file < 6; ++file) {
+            std::wstring rel = L"f" + std::to_wstring(folder) + L"\\" + std::to_wstring(file);
+            std::string content((1 << 20) + folder * 1000 + file, static_cast<char>('a' + file));
+            ASSERT_TRUE(test::WriteBytesDeep(src + L"\\" + rel, content));
+            files.emplace_back(rel, content);
+        }
+    std::atomic<int32_t> result{-1};
+    std::thread run([&] { result = RunEngine({src}, dir / L"dst", true, Log(), 2); });
+    while (g_stats.bytesDone.load() == 0 && result == -1) {
+    }
+    g_stats.pause = true;  // hold the copies in flight
+    Sleep(100);
+    g_stats.cancel = true;
+    g_stats.userCancel = TRUE;
+    run.join();
+    EXPECT_EQ(result.load(), 3);
+    EXPECT_LT(g_stats.filesCopied.load(), files.size());
+    for (int folder = 0; folder < 4; ++folder)
+        EXPECT_TRUE(test::Exists(src + L"\\f" + std::to_wstring(folder)));
+    for (const auto& [rel, content] : files) {
+        bool inSource = test::Exists(src + L"\\" + rel);
+        bool inDestination = test::Exists(dir / L"dst\\src\\" + rel);
+        EXPECT_TRUE(inSource || inDestination) << Utf8(rel);
+        if (inSource) {
+            EXPECT_EQ(test::ReadBytes(src + L"\\" + rel), content);
+        }
+        if (inDestination) {
+            EXPECT_EQ(test::ReadBytes(dir / L"dst\\src\\" + rel), content);
+        }
+    }
+}
+
+TEST_F(EngineTest, TwoRunsShareOneLogAndMissingSourcesEndWithTwo) {
+    CapturedOutput out(dir / L"stdout.txt");
+    EXPECT_EQ(RunEngine({dir / L"missing one\\"}, dir / L"dst", false, Log()), 2);
+    EXPECT_EQ(RunEngine({dir / L"缺失"}, dir / L"dst", false, Log()), 2);
+    EXPECT_EQ(LogText(), "\xEF\xBB\xBF源不存在 " + Utf8(dir / L"missing one") + "\n源不存在 " +
+                             Utf8(dir / L"缺失") + "\n");
+    EXPECT_EQ(out.Text(), "没有可复制的源（路径不存在或无权限）\n没有可复制的源（路径不存在或无权限）\n");
+    EXPECT_FALSE(test::Exists(dir / L"dst"));
+}
+
+TEST_F(EngineTest, UnmakeableDestinationEndsWithTwo) {
+    ASSERT_TRUE(test::WriteBytes(dir / L"a.txt", "a"));
+    ASSERT_TRUE(test::WriteBytes(dir / L"blocker", "file"));
+    CapturedOutput out(dir / L"stdout.txt");
+    EXPECT_EQ(RunEngine({dir / L"a.txt"}, dir / L"blocker\\dst", false, Log()), 2);
+    EXPECT_EQ(out.Text().rfind("建不了目标目录 " + Utf8(dir / L"blocker\\dst") + " (错误 ", 0), 0u);
+    EXPECT_EQ(g_stats.filesCopied.load(), 0u);
+}
+
+TEST_F(EngineTest, EmptyFolderSourceIsCreated) {
+    CreateDirectoryW((dir / L"empty").c_str(), nullptr);
+    EXPECT_EQ(RunEngine({dir / L"empty"}, dir / L"dst", false, Log()), 0);
+    EXPECT_TRUE(test::Exists(dir / L"dst\\empty"));
+}
+
+TEST_F(EngineTest, ThreadsThatCannotStartDoNotHangTheRun) {
+    for (int i = 0; i < 20; ++i)
+        ASSERT_TRUE(test::WriteBytesDeep(dir / L"src\\" + std::to_wstring(i), "z"));
+    ThreadStarter saved = g_startThread;
+    static std::atomic<int> calls;
+    // The pool starts, then only its first worker.
+    calls = 0;
+    g_startThread = [](LPTHREAD_START_ROUTINE entry, void* param) -> HANDLE {
+        return ++calls > 2 ? nullptr : CreateThread(nullptr, 0, entry, param, 0, nullptr);
+    };
+    EXPECT_EQ(RunEngine({dir / L"src"}, dir / L"dst", true, Log(), 8), 1);
+    EXPECT_LT(g_stats.tasksFinished.load(), 20u);
+    // Nothing starts at all.
+    ResetStats();
+    g_startThread = [](LPTHREAD_START_ROUTINE, void*) -> HANDLE { return nullptr; };
+    EXPECT_EQ(RunEngine({dir / L"src"}, dir / L"dst2", true, Log(), 8), 1);
+    g_startThread = saved;
+    EXPECT_EQ(g_stats.tasksFinished.load(), 0u);
+    EXPECT_EQ(test::TreeContents(dir / L"src").size() + test::TreeContents(dir / L"dst\\src").size(),
+              20u);  // every file still in one place
+}
+
+TEST_F(EngineTest, DeepCjkTreePastThreeHundredCharactersIsCopiedByteForByte) {
+    std::wstring src = dir / L"深层";
+    std::wstring folder = src;
+    for (int level = 0; folder.size() < 320; ++level) {
+        folder += L"\\第" + std::to_wstring(level) + L"层-目录名称-😀";
+        ASSERT_TRUE(test::WriteBytesDeep(folder + L"\\数据.bin",
+                                         std::string(1000 + level, static_cast<char>(level))));
+    }
+    ScanResult scan = ScanSources({src});
+    CopyPlan plan = BuildPlan({src}, dir / L"out");
+    EXPECT_EQ(scan.totalFiles, plan.fileCount);
+    EXPECT_EQ(scan.totalBytes, plan.totalBytes);
+    EXPECT_EQ(RunEngine({src}, dir / L"out", false, Log()), 0);
+    auto copied = test::TreeContents(dir / L"out\\深层");
+    EXPECT_EQ(copied.size(), plan.fileCount);
+    EXPECT_EQ(copied, test::TreeContents(src));
+
+    // A top-level source whose own path is past the limit.
+    ResetStats();
+    ASSERT_GT(folder.size(), 260u);
+    EXPECT_EQ(RunEngine({folder}, dir / L"top", false, Log()), 0);
+    EXPECT_EQ(g_stats.filesCopied.load(), 1u);
+    EXPECT_EQ(test::ReadBytes(dir / L"top\\" + PathName(folder) + L"\\数据.bin"),
+              test::ReadBytes(folder + L"\\数据.bin"));
+}
+
+TEST(ThreadCount, ProbesWriteTheirLines) {
+    test::TempDir dir;
+    // Wine answers no volume's seek-penalty query: unknown counts as no penalty.
+    EXPECT_EQ(QuerySeekPenalty(L"\\\\srv\\share"), SeekPenalty::Unknown);
+    EXPECT_EQ(ThreadCountFor({L"\\\\srv\\share\\x", dir.path()}, dir / L"dst"), 8);
+    EXPECT_EQ(DumpThreadPick(L"C:\\a", L"\\\\srv\\s", dir / L"pick.txt"), 0);
+    EXPECT_EQ(test::ReadBytes(dir / L"pick.txt"), "src=C:\\a dst=\\\\srv\\s mtSrc=8 mtDst=8 mt=8\n");
+    EXPECT_EQ(DumpThreadCount(L"D:\\数据", dir / L"mt.txt"), 0);
+    EXPECT_EQ(test::ReadBytes(dir / L"mt.txt"), "dir=D:\\数据 mt=8\n");
+    EXPECT_EQ(DumpThreadCount(L"C:\\", dir / L"no\\such\\mt.txt"), 1);
+}
+
+}  // namespace
+}  // namespace zrw
