@@ -83,6 +83,16 @@ TEST_P(Transfers, ASourceThatCannotStartIsCountedAndTheNextStillRuns) {
     EXPECT_FALSE(Exists(out + L"\\box"));
 }
 
+// Its folder is a drive root, the one path that ends in a backslash.
+TEST_P(Transfers, AFileInADriveRootIsCopied) {
+    std::wstring file = L"C:\\zrwtest-root-" + std::to_wstring(GetCurrentProcessId()) + L".txt";
+    ASSERT_TRUE(WriteBytes(file, "at the root"));
+    ProcessResult r = Run({L"copy", file, L"--dest", dir / L"out"});
+    DeleteFileW(file.c_str());
+    EXPECT_EQ(r.exitCode, 0u);
+    EXPECT_EQ(ReadBytes(dir / (L"out" + file.substr(2))), "at the root");
+}
+
 // A folder moved onto itself or into its own sub-folder must never lose a
 // byte: the source is refused and counted as failed. Alone it leaves the job
 // with nothing that could be started.

@@ -47,29 +47,6 @@ std::wstring Join(const std::wstring& folder, const std::wstring& name) {
     return folder + L"\\" + name;
 }
 
-// The program quotes paths without escaping anything, so a quote only
-// toggles quoting and a backslash before it stays a backslash.
-std::vector<std::wstring> SplitCommandLine(const wchar_t* line) {
-    std::vector<std::wstring> out;
-    std::wstring token;
-    bool quoted = false, inToken = false;
-    for (const wchar_t* p = line; *p; ++p) {
-        if (*p == L'"') {
-            quoted = !quoted;
-            inToken = true;
-        } else if ((*p == L' ' || *p == L'\t') && !quoted) {
-            if (inToken) out.push_back(token);
-            token.clear();
-            inToken = false;
-        } else {
-            token += *p;
-            inToken = true;
-        }
-    }
-    if (inToken) out.push_back(token);
-    return out;
-}
-
 bool IsThreadSwitch(const std::wstring& arg) {
     if (arg.rfind(L"/MT:", 0) != 0 || arg.size() == 4) return false;
     for (size_t i = 4; i < arg.size(); ++i)
@@ -233,9 +210,11 @@ DWORD EnvNumber(const wchar_t* name, DWORD fallback, bool* given = nullptr) {
 
 }  // namespace
 
-int wmain() {
+// The C runtime splits the command line as robocopy's own does, so a
+// backslash before a closing quote must have been doubled by the caller.
+int wmain(int argc, wchar_t** argv) {
     Request request;
-    std::vector<std::wstring> args = SplitCommandLine(GetCommandLineW());
+    std::vector<std::wstring> args(argv, argv + argc);
     if (!ParseRequest(args, request)) {
         fwprintf(stderr, L"robocopy stand-in: unexpected command line: %ls\n", GetCommandLineW());
         return kFatal;
