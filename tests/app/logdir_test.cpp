@@ -88,6 +88,8 @@ TEST_F(TraceChild, UnsetMeansNoTraceFile) {
 TEST_F(TraceChild, AnyValueEvenZeroSwitchesItOn) {
     test::TempDir dir;
     TempOverride temp(dir.path());
+    // An empty file left behind counts as new.
+    ASSERT_TRUE(test::WriteBytesDeep(dir / L"zerrow\\trace.txt", ""));
     SetEnvironmentVariableW(L"ZRW_TRACE", L"0");
     EXPECT_EQ(RunDryRunWithoutSources().exitCode, 2u);
     SetEnvironmentVariableW(L"ZRW_TRACE", L"a value longer than eight characters");
