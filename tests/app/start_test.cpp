@@ -93,9 +93,8 @@ TEST_F(Start, CancelledPickersEndTheRunWithZero) {
         {{L"verify", L"C:\\a"}, 1, L"Choose the folder to compare against (where it was copied to)"},
         {{L"--lang:zh", L"verify", L"C:\\a"}, 1, L"选择要比对的目录（当初复制到哪儿了）"},
         {{L"copy", L"C:\\a"}, 99, L"选择目标文件夹（复制到 / 移动到）"},
-        {{L"move", L"C:\\a", L"english"}, 99, L"Choose the destination folder (copy to / move to)"},
+        {{L"move", L"C:\\a"}, 1, L"Choose the destination folder (copy to / move to)"},
         {{L"--dest", L"C:\\out"}, 99, L"选择要复制/移动的文件（可多选）"},
-        {{L"copy", L"--dest", L"C:\\out"}, 1, L"Select files to copy/move (multi-select)"},
     };
     for (const PickerCase& c : cases) {
         test::DeleteUserKey(kSettingsKey);
