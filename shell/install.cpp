@@ -1,0 +1,185 @@
+#include "app/app.h"
+#include "shell/shell.h"
+#include "zerrow_ids.h"
+
+#include <shlobj.h>
+
+namespace zrw {
+
+namespace {
+
+// Everything an installation folder may hold for uninstall to remove it.
+constexpr const wchar_t* kOwnFiles[] = {L"Zerrow.exe", L"Zerrow.exe.old", L"Varkle.dll",
+                                        kPackageFile, kCertificateFile};
+
+bool SameText(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+bool IsOwnFile(const wchar_t* name) {
+    for (const wchar_t* own : kOwnFiles) {
+        if (SameText(name, own)) return true;
+    }
+    return false;
+}
+
+// Folders below the installation may be deeper than MAX_PATH.
+std::wstring Extended(const std::wstring& path) {
+    if (path.size() < MAX_PATH || path.rfind(L"\\\\", 0) == 0) return path;
+    return L"\\\\?\\" + path;
+}
+
+std::wstring KnownFolder(REFKNOWNFOLDERID id) {
+    PWSTR raw = nullptr;
+    std::wstring path;
+    if (SUCCEEDED(SHGetKnownFolderPath(id, 0, nullptr, &raw))) path = raw;
+    CoTaskMemFree(raw);
+    return path;
+}
+
+std::wstring ShortcutDescription() { return Tr(L"泽若 — vozi（Windows 自带 robocopy）多线程复制/剪切"); }
+
+}  // namespace
+
+std::wstring FolderOf(const std::wstring& path) {
+    const size_t cut = path.find_last_of(L"\\/");
+    if (cut == std::wstring::npos) return L".";
+    if (cut == 2 && path[1] == L':') return path.substr(0, 3);
+    return path.substr(0, cut);
+}
+
+std::vector<RegValue> UninstallValues(const std::wstring& exe) {
+    const std::wstring quoted = L"\"" + exe + L"\"";
+    const std::wstring key = kUninstallKey;
+    return {
+        {key, L"DisplayName", L"Zerrow Pro"},
+        {key, L"DisplayVersion", ZERROW_VERSION_TEXT},
+        {key, L"Publisher", L"Zerrow"},
+        {key, L"DisplayIcon", exe},
+        {key, L"InstallLocation", FolderOf(exe)},
+        {key, L"UninstallString", quoted + L" --uninstall"},
+        {key, L"QuietUninstallString", quoted + L" --uninstall --quiet"},
+        {key, L"NoModify", L"1"},
+        {key, L"NoRepair", L"1"},
+    };
+}
+
+bool MayRemoveProgramFolder(const std::wstring& folder, const std::wstring& installDir) {
+    if (folder.empty() || !SameText(folder, installDir)) return false;
+    WIN32_FIND_DATAW entry;
+    UniqueFind find(FindFirstFileW(Extended(folder + L"\\*").c_str(), &entry));
+    if (!find) return false;
+    do {
+        const std::wstring name = entry.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !IsOwnFile(entry.cFileName)) {
+            return false;
+        }
+    } while (FindNextFileW(find.get(), &entry));
+    return GetLastError() == ERROR_NO_MORE_FILES;
+}
+
+std::wstring SelfDeleteCommand(const std::wstring& folder) {
+    const std::wstring removal = L"rmdir /s /q \"" + folder + L"\"";
+    std::wstring command = L"cmd.exe /c ping -n 3 127.0.0.1 >nul";
+    for (int i = 0; i < 6; ++i) command += L" & " + removal + L" & ping -n 4 127.0.0.1 >nul";
+    return command;
+}
+
+std::wstring InstallDir() {
+    wchar_t buffer[2048] = {};
+    DWORD bytes = sizeof(buffer) - sizeof(wchar_t);  // room for a terminator the value may lack
+    DWORD type = 0;
+    UniqueKey key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kUninstallKey, 0, KEY_READ, key.put()) == ERROR_SUCCESS &&
+        RegQueryValueExW(key.get(), L"InstallLocation", nullptr, &type,
+                         reinterpret_cast<BYTE*>(buffer), &bytes) == ERROR_SUCCESS &&
+        (type == REG_SZ || type == REG_EXPAND_SZ) && buffer[0] != L'\0') {
+        return buffer;
+    }
+    const std::wstring local = KnownFolder(FOLDERID_LocalAppData);
+    return local.empty() ? std::wstring() : local + L"\\Programs\\Zerrow";
+}
+
+std::vector<std::wstring> ShortcutPaths() {
+    std::vector<std::wstring> paths;
+    for (REFKNOWNFOLDERID id : {FOLDERID_Desktop, FOLDERID_Programs}) {
+        const std::wstring folder = KnownFolder(id);
+        if (!folder.empty()) paths.push_back(folder + L"\\" + g_appTitle + L".lnk");
+    }
+    return paths;
+}
+
+bool CreateShortcut(const std::wstring& link, const std::wstring& target,
+                    const std::wstring& arguments) {
+    ComPtr<IShellLinkW> shellLink;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                shellLink.put_void()))) {
+        return false;
+    }
+    shellLink->SetPath(target.c_str());
+    shellLink->SetArguments(arguments.c_str());
+    shellLink->SetWorkingDirectory(FolderOf(target).c_str());
+    shellLink->SetDescription(ShortcutDescription().c_str());
+    ComPtr<IPersistFile> file;
+    if (FAILED(shellLink->QueryInterface(IID_IPersistFile, file.put_void()))) return false;
+    return SUCCEEDED(file->Save(link.c_str(), TRUE));
+}
+
+void SelfDelete(const std::wstring& folder) {
+    std::wstring command = SelfDeleteCommand(folder);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &startup, &info)) {
+        return;
+    }
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+}
+
+int Install(bool quiet) {
+    // A program path that does not fit is not written anywhere: a cut path would name
+    // another file, and uninstall would later trust its folder.
+    std::wstring exe;
+    const bool haveExe = ModulePath(nullptr, exe);
+    int made = 0;
+    if (haveExe) {
+        RegisterMenu(exe);
+        for (const std::wstring& link : ShortcutPaths()) {
+            if (CreateShortcut(link, exe, L"")) ++made;
+        }
+        for (const RegValue& value : UninstallValues(exe)) WriteUserString(value);
+    }
+    if (!quiet) {
+        const std::wstring text =
+            Tr(L"已就绪（免安装、免管理员）：\n\n· 右键任意文件/文件夹 →「复制到… / 移动到…」\n· 桌面和开始菜单已加 ") +
+            g_appTitle + Tr(L"  快捷方式（") + std::to_wstring(made) + Tr(L" 个）\n\n") +
+            Tr(L"移除：设置 → 应用 → ") + g_appTitle + Tr(L"，或运行 ") + exe + L" --uninstall";
+        MessageBoxW(nullptr, text.c_str(), g_productName.c_str(), MB_OK | MB_ICONINFORMATION);
+    }
+    return 0;
+}
+
+int Uninstall(bool quiet) {
+    std::wstring exe;
+    const bool haveExe = ModulePath(nullptr, exe);
+    const std::wstring installDir = InstallDir();
+    UnregisterMenu();
+    for (const std::wstring& link : ShortcutPaths()) DeleteFileW(link.c_str());
+    RegDeleteTreeW(HKEY_CURRENT_USER, kUninstallKey);
+    const std::wstring folder = haveExe ? FolderOf(exe) : std::wstring();
+    const bool removed = MayRemoveProgramFolder(folder, installDir);
+    if (removed) SelfDelete(folder);
+    if (!quiet) {
+        const std::wstring text =
+            removed ? Tr(L"已卸载：右键菜单、快捷方式和程序文件都已删除。")
+                    : Tr(L"已卸载：右键菜单和快捷方式已清除（程序文件不在安装目录，未动）。");
+        MessageBoxW(nullptr, text.c_str(), g_productName.c_str(), MB_OK | MB_ICONINFORMATION);
+    }
+    return 0;
+}
+
+}  // namespace zrw

@@ -1,0 +1,205 @@
+#include "app/app.h"
+#include "shell/shell.h"
+#include "tests/shell/registry.h"
+#include "tests/support/support.h"
+
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+namespace zrw::test {
+namespace {
+
+const std::wstring kShellFolders =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+
+std::wstring OwnPath() {
+    std::wstring exe;
+    ModulePath(nullptr, exe);
+    return exe;
+}
+
+// Desktop and Start menu are pointed into a scratch folder, so that the
+// shortcuts never land in the real (Wine-linked) home folder.
+class InstallTest : public ::testing::Test, public ShellTest {
+protected:
+    void SetUp() override {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        const auto saved = Values(HKEY_CURRENT_USER, kShellFolders);
+        for (const wchar_t* name : {L"Desktop", L"Programs"}) {
+            if (saved.count(name)) saved_.emplace_back(name, saved.at(name));
+            CreateDirectoryW((temp_ / name).c_str(), nullptr);
+            SetString(HKEY_CURRENT_USER, kShellFolders, name, temp_ / name, REG_EXPAND_SZ);
+        }
+    }
+    void TearDown() override {
+        for (const auto& [name, value] : saved_) SetString(HKEY_CURRENT_USER, kShellFolders, name, value.text, value.type);
+        UiLang = kLangZh;
+        ApplyLanguage();
+    }
+    std::vector<std::wstring> Links() const {
+        return {temp_ / L"Desktop\\" + g_appTitle + L".lnk", temp_ / L"Programs\\" + g_appTitle + L".lnk"};
+    }
+    TempDir temp_;
+    std::vector<std::pair<std::wstring, StoredValue>> saved_;
+};
+
+TEST_F(InstallTest, QuietInstallWritesNineValuesBothShortcutsAndTheVerbs) {
+    const std::wstring exe = OwnPath();
+    ASSERT_EQ(ShortcutPaths(), Links());
+    EXPECT_EQ(Install(true), 0);
+    const auto values = Values(HKEY_CURRENT_USER, kUninstallKey);
+    EXPECT_EQ(values.size(), 9u);
+    for (const RegValue& expected : UninstallValues(exe)) {
+        ASSERT_EQ(values.count(expected.name), 1u) << expected.name;
+        EXPECT_EQ(values.at(expected.name).text, expected.data) << expected.name;
+        EXPECT_EQ(values.at(expected.name).type, static_cast<DWORD>(REG_SZ));
+    }
+    EXPECT_EQ(values.at(L"NoModify").text, L"1");
+    EXPECT_EQ(values.at(L"UninstallString").text, L"\"" + exe + L"\" --uninstall");
+    for (const std::wstring& link : Links()) EXPECT_TRUE(Exists(link)) << link;
+    EXPECT_TRUE(IsMenuRegistered());
+    EXPECT_EQ(InstallDir(), FolderOf(exe));
+
+    // The test program's folder is the installation folder but holds foreign files.
+    EXPECT_EQ(Uninstall(true), 0);
+    for (const std::wstring& link : Links()) EXPECT_FALSE(Exists(link)) << link;
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUninstallKey));
+    EXPECT_FALSE(IsMenuRegistered());
+    EXPECT_TRUE(Exists(exe));
+}
+
+TEST_F(InstallTest, ShortcutPointsAtTheProgramFromItsFolder) {
+    const std::wstring link = temp_ / L"x.lnk";
+    ASSERT_TRUE(CreateShortcut(link, L"C:\\Tools\\Zerrow.exe", L""));
+    ComPtr<IShellLinkW> shellLink;
+    ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                           IID_IShellLinkW, shellLink.put_void())));
+    ComPtr<IPersistFile> file;
+    ASSERT_TRUE(SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, file.put_void())));
+    ASSERT_TRUE(SUCCEEDED(file->Load(link.c_str(), STGM_READ)));
+    wchar_t text[MAX_PATH] = {};
+    shellLink->GetWorkingDirectory(text, MAX_PATH);
+    EXPECT_STREQ(text, L"C:\\Tools");
+    shellLink->GetDescription(text, MAX_PATH);
+    EXPECT_STREQ(text, L"泽若 — vozi（Windows 自带 robocopy）多线程复制/剪切");
+    EXPECT_FALSE(CreateShortcut(temp_ / L"missing\\x.lnk", L"C:\\Tools\\Zerrow.exe", L""));
+}
+
+TEST_F(InstallTest, UninstallInTheOtherLanguageLeavesTheFirstShortcuts) {
+    Install(true);
+    UiLang = kLangEn;
+    ApplyLanguage();
+    Uninstall(true);
+    UiLang = kLangZh;
+    ApplyLanguage();
+    for (const std::wstring& link : Links()) EXPECT_TRUE(Exists(link)) << link;
+}
+
+TEST_F(InstallTest, InstallDirFallsBackToLocalAppData) {
+    PWSTR local = nullptr;
+    ASSERT_TRUE(SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &local)));
+    const std::wstring fallback = std::wstring(local) + L"\\Programs\\Zerrow";
+    CoTaskMemFree(local);
+    EXPECT_EQ(InstallDir(), fallback);
+    SetString(HKEY_CURRENT_USER, kUninstallKey, L"InstallLocation", L"");
+    EXPECT_EQ(InstallDir(), fallback);
+    DWORD number = 5;
+    UniqueKey key;
+    RegOpenKeyExW(HKEY_CURRENT_USER, kUninstallKey, 0, KEY_WRITE, key.put());
+    RegSetValueExW(key.get(), L"InstallLocation", 0, REG_DWORD, reinterpret_cast<BYTE*>(&number), 4);
+    EXPECT_EQ(InstallDir(), fallback);
+    SetString(HKEY_CURRENT_USER, kUninstallKey, L"InstallLocation", L"%TEMP%\\z", REG_EXPAND_SZ);
+    EXPECT_EQ(InstallDir(), L"%TEMP%\\z");  // taken as it stands
+}
+
+TEST_F(InstallTest, HklmStaysUntouchedExceptForTheSimulatedAdd) {
+    const auto before = Snapshot(HKEY_LOCAL_MACHINE, L"SOFTWARE");
+    Install(true);
+    Uninstall(true);
+    RegisterMenu(OwnPath());
+    UnregisterMenu();
+    EXPECT_TRUE(before == Snapshot(HKEY_LOCAL_MACHINE, L"SOFTWARE"));
+
+    // With a package found and an add that takes, only the class index appears.
+    WriteBytes(temp_ / L"ZerrowShellExt.msix", "msix");
+    SetString(HKEY_CURRENT_USER, kUninstallKey, L"InstallLocation", temp_.path());
+    SetEnvironmentVariableW(L"ZRW_FAKE_PS_ADD", L"1");
+    RegisterMenu(OwnPath());
+    auto after = Snapshot(HKEY_LOCAL_MACHINE, L"SOFTWARE");
+    for (const auto& [path, data] : after) {
+        if (!before.count(path)) {
+            EXPECT_EQ(path.rfind(L"SOFTWARE\\Classes\\PackagedCom", 0), 0u) << path;
+        }
+    }
+    EXPECT_EQ(after.count(ClassIndexKey()), 1u);
+    UnregisterMenu();
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, ClassIndexKey()));
+}
+
+TEST(ProgramFolder, RemovedOnlyWhenItIsTheInstallFolderWithOnlyOwnFiles) {
+    TempDir temp;
+    const std::wstring folder = temp / L"Zerrow";
+    WriteBytesDeep(folder + L"\\Zerrow.exe", "x");
+    WriteBytes(folder + L"\\Varkle.dll", "x");
+    WriteBytes(folder + L"\\ZerrowShellExt.msix", "x");
+    WriteBytes(folder + L"\\zerrowshellext.CER", "x");
+    std::wstring upper = folder;
+    for (wchar_t& c : upper) c = towupper(c);
+    EXPECT_TRUE(MayRemoveProgramFolder(folder, upper));
+    EXPECT_FALSE(MayRemoveProgramFolder(folder, temp.path()));
+    EXPECT_FALSE(MayRemoveProgramFolder(folder, L""));
+    WriteBytes(folder + L"\\notes.txt", "mine");
+    EXPECT_FALSE(MayRemoveProgramFolder(folder, folder));
+    DeleteFileW((folder + L"\\notes.txt").c_str());
+    CreateDirectoryW((folder + L"\\sub").c_str(), nullptr);
+    EXPECT_FALSE(MayRemoveProgramFolder(folder, folder));
+}
+
+TEST(ProgramFolder, DeeperThanMaxPathIsStillInspected) {
+    TempDir temp;
+    std::wstring folder = temp.path();
+    while (folder.size() < 300) folder += L"\\deeper-folder-name";
+    ASSERT_TRUE(WriteBytesDeep(folder + L"\\Zerrow.exe", "x"));
+    EXPECT_TRUE(MayRemoveProgramFolder(folder, folder));
+    ASSERT_TRUE(WriteBytesDeep(folder + L"\\other.dat", "x"));
+    EXPECT_FALSE(MayRemoveProgramFolder(folder, folder));
+}
+
+TEST(ProgramFolder, SelfDeleteRemovesTheFolderAfterTheProgram) {
+    TempDir temp;
+    const std::wstring folder = temp / L"Zerrow Pro";
+    WriteBytesDeep(folder + L"\\Zerrow.exe", "x");
+    const std::wstring command = SelfDeleteCommand(folder);
+    EXPECT_EQ(command.rfind(L"cmd.exe /c ping -n 3 127.0.0.1 >nul & rmdir /s /q \"" + folder +
+                                L"\" & ping -n 4 127.0.0.1 >nul & rmdir",
+                            0),
+              0u);
+    size_t tries = 0;
+    for (size_t at = command.find(L"rmdir"); at != std::wstring::npos; at = command.find(L"rmdir", at + 1)) ++tries;
+    EXPECT_EQ(tries, 6u);
+    SelfDelete(folder);
+    for (int i = 0; i < 150 && Exists(folder); ++i) Sleep(100);
+    EXPECT_FALSE(Exists(folder));
+}
+
+TEST(UninstallEntry, ValuesFollowTheProgramPath) {
+    const auto values = UninstallValues(L"D:\\Tools\\Zerrow.exe");
+    ASSERT_EQ(values.size(), 9u);
+    const wchar_t* names[] = {L"DisplayName", L"DisplayVersion", L"Publisher", L"DisplayIcon",
+                              L"InstallLocation", L"UninstallString", L"QuietUninstallString",
+                              L"NoModify", L"NoRepair"};
+    for (size_t i = 0; i < 9; ++i) EXPECT_EQ(values[i].name, names[i]);
+    EXPECT_EQ(values[0].data, L"Zerrow Pro");
+    EXPECT_EQ(values[1].data, L"1.0.1");
+    EXPECT_EQ(values[3].data, L"D:\\Tools\\Zerrow.exe");
+    EXPECT_EQ(values[4].data, L"D:\\Tools");
+    EXPECT_EQ(values[5].data, L"\"D:\\Tools\\Zerrow.exe\" --uninstall");
+    EXPECT_EQ(values[6].data, L"\"D:\\Tools\\Zerrow.exe\" --uninstall --quiet");
+    EXPECT_EQ(UninstallValues(L"E:\\Zerrow.exe")[4].data, L"E:\\");
+    EXPECT_EQ(FolderOf(L"Zerrow.exe"), L".");
+    EXPECT_EQ(FolderOf(L"C:/a/b.exe"), L"C:/a");
+}
+
+}  // namespace
+}  // namespace zrw::test
