@@ -81,6 +81,8 @@ int PercentOf(uint64_t done, uint64_t total);
 // ---- Formats ---------------------------------------------------------------------------
 
 void SampleSpeed(SpeedState& state);
+// The same with the clock reading given, so that the window arithmetic can be tested.
+void SampleSpeedAt(SpeedState& state, uint64_t now);
 std::wstring FormatSize(uint64_t bytes);
 std::wstring FormatSizeShort(uint64_t bytes);
 std::wstring FormatDuration(double seconds);

@@ -18,6 +18,8 @@ std::wstring RobocopyPath();
 std::wstring Quote(const std::wstring& text);
 std::wstring ParentFolder(const std::wstring& path);
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
+// /MT: count from the seek-penalty answers of the target and the source volume.
+int RobocopyThreadCount(SeekPenalty target, SeekPenalty source);
 std::wstring BuildRobocopyCommand(const SourceItem& source, const CopyJob& job);
 
 int WriteDryRun(const std::vector<std::wstring>& sources, const std::wstring& destination,

@@ -1,0 +1,9 @@
+#include "job/job.h"
+
+namespace zrw {
+
+CopyJob g_job;
+
+void ResetJob() { g_job = CopyJob{}; }
+
+}  // namespace zrw
