@@ -154,9 +154,17 @@ void TransferFile(const std::wstring& from, const std::wstring& to, bool move, C
     if (!DeleteFileW(Long(from).c_str())) ++counts.failed;
 }
 
+// robocopy makes the whole destination path, parents included.
+bool MakeTree(const std::wstring& path) {
+    if (GetFileAttributesW(Long(path).c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+    size_t cut = path.find_last_of(L'\\');
+    if (cut != std::wstring::npos && cut > 2) MakeTree(path.substr(0, cut));
+    return CreateDirectoryW(Long(path).c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
 // /E with /XJ: every sub-folder, empty ones too, junctions and links left out.
 void TransferFolder(const std::wstring& from, const std::wstring& to, bool move, Counts& counts) {
-    if (!CreateDirectoryW(Long(to).c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+    if (!MakeTree(to)) {
         ++counts.failed;
         return;
     }
@@ -189,9 +197,7 @@ DWORD Run(const Request& request, Counts& counts) {
     } else {
         std::wstring from = Join(request.source, request.fileName);
         if (GetFileAttributesW(Long(from).c_str()) == INVALID_FILE_ATTRIBUTES) return kNothing;
-        if (!CreateDirectoryW(Long(request.destination).c_str(), nullptr) &&
-            GetLastError() != ERROR_ALREADY_EXISTS)
-            return kFatal;
+        if (!MakeTree(request.destination)) return kFatal;
         TransferFile(from, Join(request.destination, request.fileName), request.move, counts);
     }
     return (counts.copied ? kCopied : kNothing) | (counts.failed ? kSomeFailed : kNothing);
