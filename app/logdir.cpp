@@ -69,11 +69,13 @@ void TraceLog(const wchar_t* format, ...) {
     if (on == 0) return;
     std::wstring folder = LogFolder();
     CreateDirectoryW(folder.c_str(), nullptr);
-    UniqueFile file(CreateFileW((folder + L"\\trace.txt").c_str(), FILE_APPEND_DATA,
-                                FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                nullptr));
+    UniqueFile file(CreateFileW((folder + L"\\trace.txt").c_str(),
+                                FILE_APPEND_DATA | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return;
-    bool isNew = GetLastError() != ERROR_ALREADY_EXISTS;
+    // An empty file counts as new, as with the text streams' own rule.
+    LARGE_INTEGER size{};
+    bool isNew = GetFileSizeEx(file.get(), &size) && size.QuadPart == 0;
     wchar_t message[2048];
     va_list args;
     va_start(args, format);

@@ -44,8 +44,8 @@ int RunSelfTest() {
     dialog->SetLine(1, Tr(L"界面自检中…").c_str(), FALSE, nullptr);
     dialog->StartProgressDialog(nullptr, nullptr, PROGDLG_AUTOTIME, nullptr);
     for (DWORD done = 0; done <= 100; done += 10) {
+        if (done > 0) Sleep(60);
         dialog->SetProgress(done, 100);
-        Sleep(60);
     }
     dialog->StopProgressDialog();
     return 0;

@@ -23,8 +23,7 @@ std::wstring Scaled(uint64_t bytes, const wchar_t* wholeFormat, const wchar_t* f
 
 }  // namespace
 
-void SampleSpeed(SpeedState& state) {
-    uint64_t now = GetTickCount64();
+void SampleSpeedAt(SpeedState& state, uint64_t now) {
     state.samples.emplace_back(now, state.bytesDone);
     while (state.samples.size() > 1 && now - state.samples.front().first >= 3001)
         state.samples.pop_front();
@@ -43,12 +42,18 @@ void SampleSpeed(SpeedState& state) {
                       : static_cast<double>(state.bytesDone) / elapsed;
 }
 
+void SampleSpeed(SpeedState& state) { SampleSpeedAt(state, GetTickCount64()); }
+
 std::wstring FormatSize(uint64_t bytes) { return Scaled(bytes, L"%.0f %s", L"%.2f %s", 1); }
 
 std::wstring FormatSizeShort(uint64_t bytes) { return Scaled(bytes, L"%.0f %s", L"%.1f %s", 0); }
 
 std::wstring FormatDuration(double seconds) {
-    uint32_t s = seconds < 0 ? 0 : static_cast<uint32_t>(seconds);
+    // A time left estimated from a near-zero speed can be huge or not a number;
+    // converting such a value to 32 bits is undefined, so it is held at the limit.
+    uint32_t s = !(seconds > 0)            ? 0
+                 : seconds >= 4294967295.0 ? UINT32_MAX
+                                           : static_cast<uint32_t>(seconds);
     wchar_t text[32];
     if (s < 3600)
         _snwprintf(text, 32, L"%u:%02u", s / 60, s % 60);

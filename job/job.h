@@ -60,9 +60,29 @@ void FinishJob(CopyJob& job, HWND window);
 void UpdateProgress(HWND mainWindow);
 void ShowJobEnd();
 
+// What the window shows while a job runs, for a language and a tick.
+struct RunningDisplay {
+    int percent = 0;
+    std::wstring status, report, failure, caption;
+};
+RunningDisplay RunningTexts(const CopyJob& job, uint32_t lang, bool paused, uint64_t now);
+
+// What the window shows once the job has ended (before any verification).
+struct EndDisplay {
+    int position = 0;
+    std::wstring status, failure, report;
+};
+EndDisplay EndTexts(const CopyJob& job, uint32_t lang, uint64_t now);
+inline constexpr size_t kFailureLineLimit = 40;
+std::wstring VerifyingText(uint64_t verifiedBytes, uint32_t lang);
+std::wstring VerifyDifferText(uint64_t differing, uint32_t lang);
+int PercentOf(uint64_t done, uint64_t total);
+
 // ---- Formats ---------------------------------------------------------------------------
 
 void SampleSpeed(SpeedState& state);
+// The same with the clock reading given, so that the window arithmetic can be tested.
+void SampleSpeedAt(SpeedState& state, uint64_t now);
 std::wstring FormatSize(uint64_t bytes);
 std::wstring FormatSizeShort(uint64_t bytes);
 std::wstring FormatDuration(double seconds);

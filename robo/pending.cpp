@@ -1,10 +1,8 @@
-#include "app/app.h"
 #include "robo/robo.h"
 
 namespace zrw {
 
-int WriteDryRun(const std::vector<std::wstring>&, const std::wstring&, bool) {
-    return ModeNotAvailable(L"--dryrun");
-}
+void JobTick(HWND) {}
+void TogglePause() {}
 
 }  // namespace zrw

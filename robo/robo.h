@@ -7,6 +7,7 @@
 #include "engine/engine.h"
 #include "job/job.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,8 @@ std::wstring RobocopyPath();
 std::wstring Quote(const std::wstring& text);
 std::wstring ParentFolder(const std::wstring& path);
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
+// /MT: count from the seek-penalty answers of the target and the source volume.
+int RobocopyThreadCount(SeekPenalty target, SeekPenalty source);
 std::wstring BuildRobocopyCommand(const SourceItem& source, const CopyJob& job);
 
 int WriteDryRun(const std::vector<std::wstring>& sources, const std::wstring& destination,
@@ -31,6 +34,20 @@ void UpdateBytesDone(CopyJob& job);
 void CancelJob(CopyJob& job);
 void TogglePause();
 void ResetPause();
+
+// Bytes shown: finished sources plus the running one, never above a non-zero total.
+uint64_t CappedBytesDone(uint64_t before, uint64_t current, uint64_t total);
+// The written-bytes counter of a child process. Replaceable, because Wine's
+// counters stay 0 and the arithmetic above is tested with made-up counts.
+using WriteCountReader = bool (*)(HANDLE process, uint64_t& written);
+extern WriteCountReader g_readWriteCount;
+// Bits 0x08 and 0x10, and anything above robocopy's own bits (a crash, a
+// failed start-up), mark a source as failed.
+bool IsFailureExitCode(uint32_t code);
+// Where a source lands: destination\name, or the destination itself for a drive root.
+std::wstring SourceTarget(const SourceItem& source, const std::wstring& destination);
+// Case-insensitive: target equals source or lies below it (both full, trimmed paths).
+bool LiesWithin(const std::wstring& target, const std::wstring& source);
 
 }  // namespace zrw
 

@@ -4,8 +4,9 @@ build_dir=${ZRW_BUILD_DIR:-$root/build}
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
 export WINEDEBUG=${WINEDEBUG:--all}
-# No Mono or Gecko prompts when a prefix is created.
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+# No Mono or Gecko prompts when a prefix is created; the stand-in robocopy
+# that the tests put into system32 runs instead of Wine's built-in stub.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;robocopy.exe=n}
 
 needs_setup() {
   local c

@@ -80,6 +80,12 @@ bool MayRemoveProgramFolder(const std::wstring& folder, const std::wstring& inst
     return GetLastError() == ERROR_NO_MORE_FILES;
 }
 
+std::wstring InstallMessage(int shortcuts, const std::wstring& exe) {
+    return Tr(L"已就绪（免安装、免管理员）：\n\n· 右键任意文件/文件夹 →「复制到… / 移动到…」\n· 桌面和开始菜单已加 ") +
+           g_appTitle + Tr(L"  快捷方式（") + std::to_wstring(shortcuts) + Tr(L" 个）\n\n") +
+           Tr(L"移除：设置 → 应用 → ") + g_appTitle + Tr(L"，或运行 ") + exe + L" --uninstall";
+}
+
 std::wstring SelfDeleteCommand(const std::wstring& folder) {
     const std::wstring removal = L"rmdir /s /q \"" + folder + L"\"";
     std::wstring command = L"cmd.exe /c ping -n 3 127.0.0.1 >nul";
@@ -154,11 +160,8 @@ int Install(bool quiet) {
         for (const RegValue& value : UninstallValues(exe)) WriteUserString(value);
     }
     if (!quiet) {
-        const std::wstring text =
-            Tr(L"已就绪（免安装、免管理员）：\n\n· 右键任意文件/文件夹 →「复制到… / 移动到…」\n· 桌面和开始菜单已加 ") +
-            g_appTitle + Tr(L"  快捷方式（") + std::to_wstring(made) + Tr(L" 个）\n\n") +
-            Tr(L"移除：设置 → 应用 → ") + g_appTitle + Tr(L"，或运行 ") + exe + L" --uninstall";
-        MessageBoxW(nullptr, text.c_str(), g_productName.c_str(), MB_OK | MB_ICONINFORMATION);
+        MessageBoxW(nullptr, InstallMessage(made, exe).c_str(), g_productName.c_str(),
+                    MB_OK | MB_ICONINFORMATION);
     }
     return 0;
 }

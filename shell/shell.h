@@ -70,6 +70,8 @@ inline constexpr wchar_t kUninstallKey[] =
 // True when folder is the installation folder and holds nothing but the program's own files.
 bool MayRemoveProgramFolder(const std::wstring& folder, const std::wstring& installDir);
 std::wstring SelfDeleteCommand(const std::wstring& folder);
+// The text install shows when it is not quiet.
+std::wstring InstallMessage(int shortcuts, const std::wstring& exe);
 
 std::wstring InstallDir();
 std::vector<std::wstring> ShortcutPaths();

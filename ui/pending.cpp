@@ -3,14 +3,7 @@
 
 namespace zrw {
 
-MainState g_main;
-
-bool RunMainWindow(const WindowStart&) {
-    ModeNotAvailable(L"main window");
-    return false;
-}
-void ComputeDark() { g_dark = false; }
-int DumpPalette(const std::wstring&) { return ModeNotAvailable(L"--dump-palette"); }
+void RefreshTitleLine() {}
 int DumpMenu(const std::wstring&) { return ModeNotAvailable(L"--dump-menu"); }
 int DumpTray(const std::wstring&) { return ModeNotAvailable(L"--dump-tray"); }
 

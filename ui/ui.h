@@ -5,6 +5,10 @@
 
 #include "app/win.h"
 
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -28,6 +32,31 @@ struct WindowStart {
 // Registers "ZerrowMain", creates the window and runs its message loop; false
 // when the window could not be created.
 bool RunMainWindow(const WindowStart& start);
+// Registers the classes and creates the window without running a loop.
+HWND CreateMainWindow(const WindowStart& start);
+
+enum : int {
+    kIdRightBrowse = 2003,
+    kIdCopyRight = 2004,
+    kIdMoveRight = 2005,
+    kIdCancel = 2006,
+    kIdMenu = 2008,
+    kIdLeftList = 2010,
+    kIdRightList = 2011,
+    kIdLeftUp = 2012,
+    kIdRightUp = 2013,
+    kIdLeftBrowse = 2014,
+    kIdCopyLeft = 2015,
+    kIdMoveLeft = 2016,
+    kIdRefresh = 2017,
+    kIdEngine = 2019,
+    kIdVerify = 2020,
+    kIdPause = 2021,
+    kIdLangZh = 2107,
+    kIdLangEn = 2108,
+    kIdSkinFirst = 2200,
+    kIdSkinLast = 2208,
+};
 
 // Shared state of the main window, used on the UI thread only.
 struct MainState {
@@ -41,16 +70,156 @@ struct MainState {
     bool closeAfterJob = false;
     bool paused = false;
     HWND pauseButton = nullptr;
+    // The child controls, in creation order.
+    HWND title = nullptr;
+    HWND leftList = nullptr;
+    HWND rightList = nullptr;
+    HWND leftPath = nullptr;
+    HWND rightPath = nullptr;
+    HWND leftUp = nullptr;
+    HWND leftBrowse = nullptr;
+    HWND rightUp = nullptr;
+    HWND rightBrowse = nullptr;
+    HWND copyRight = nullptr;
+    HWND moveRight = nullptr;
+    HWND copyLeft = nullptr;
+    HWND moveLeft = nullptr;
+    HWND refresh = nullptr;
+    HWND cancel = nullptr;
+    HWND menu = nullptr;
+    HWND engineBar = nullptr;
+    HWND engineMid = nullptr;
+    HWND verify = nullptr;
+    HWND progress = nullptr;
+    HWND bar = nullptr;
+    HWND status = nullptr;
+    HWND failure = nullptr;
+    HWND report = nullptr;
 };
 extern MainState g_main;
 
+// A control's place: left, top, width, height.
+struct Place {
+    int x = 0, y = 0, w = 0, h = 0;
+};
+struct MainLayout {
+    int half = 0, listH = 0, midX = 0, midY = 0;
+    Place menu, title, leftUp, leftBrowse, leftPath, rightUp, rightBrowse, rightPath;
+    Place leftList, rightList, engineMid, copyRight, moveRight, copyLeft, moveLeft;
+    Place report, status, failure, bar, progress, refresh, engineBar, verify, pause, cancel;
+    int nameWidth = 0, sizeWidth = 0, modifiedWidth = 0;
+};
+// The places for a client size; false below 100 x 100, where nothing moves.
+bool ComputeLayout(int width, int height, MainLayout& layout);
+void LayoutMainWindow();
+void SetBusyState(bool idle);
+HFONT InterfaceFont();
+void RefreshEngineLabels();
+void RefreshVerifyLabel();
+void SwitchEngine();
+void SwitchVerify();
+void SwitchLanguage(uint32_t language);
+void SetStatusText(const std::wstring& text);
+// WM_CTLCOLORSTATIC and WM_CTLCOLOREDIT: sets the colours, returns the brush.
+HBRUSH ControlColours(HDC dc, HWND control);
+// Refreshes the title line from the selection and the right pane.
+void RefreshTitleLine();
+
+// ---- Folder panes ----------------------------------------------------------------------------
+
+struct PaneEntry {
+    std::wstring name;
+    bool isFolder = false;
+    uint64_t size = 0;
+    FILETIME lastWrite{};
+};
+// Folders first, then by name, case-insensitive.
+void SortPaneEntries(std::vector<PaneEntry>& entries);
+// "%04d-%02d-%02d %02d:%02d" in local time; empty when a conversion fails.
+std::wstring FormatModified(const FILETIME& lastWrite);
+void CreatePaneColumns(HWND list);
+void GoToFolder(bool left, const std::wstring& path);
+void ListFolder(HWND list, const std::wstring& folder);
+void CollectSelection(HWND list, const std::wstring& folder, std::vector<std::wstring>& out);
+void SelectSources(const std::vector<std::wstring>& paths);
+void OpenItem(HWND list, int row);
+int IconIndexFor(const std::wstring& path, bool isFolder, bool bigListing);
+void OnDropFiles(HDROP drop);
+// Custom draw, double-click and item changes of the two lists.
+LRESULT OnPaneNotify(NMHDR* header);
+// Installs the header-drawing subclass on a list view and repaints its header.
+void InstallHeaderSubclass(HWND list);
+
 // ---- Appearance ----------------------------------------------------------------------------
+
+struct SkinRow {
+    const wchar_t* name;  // zh; the en text comes through Tr
+    COLORREF background, panel, text, secondaryText, border, accent;
+    int32_t dark;  // 1 dark, 0 light, -1 follow the system
+};
+inline constexpr int kSkinCount = 9;
+inline constexpr int kPictureSkin = 8;
+const SkinRow& SkinTableRow(int index);
+// The row whose colours a skin index paints with.
+const SkinRow& RowFor(int index, bool dark);
+bool DecideDark(int index, bool pictureActive, DWORD appsUseLightTheme);
+bool PictureActive();
+
+namespace skin {
+COLORREF background();
+COLORREF panel();
+COLORREF text();
+COLORREF secondaryText();
+COLORREF border();
+COLORREF accent();
+}  // namespace skin
+COLORREF accentFor(int index);
+const SkinRow& currentRow();
+bool isDark();
+COLORREF mix(COLORREF a, COLORREF b, double t);
+HBRUSH brushFor(COLORREF colour);
+HPEN penFor(COLORREF colour);
+
+// Where a picture of the given size lands when fitted and centred in a client area.
+RECT FitPicture(int imageWidth, int imageHeight, int clientWidth, int clientHeight);
+// Builds (or keeps) the darkened picture for the main window's client size.
+void RefreshPictureBackground();
+bool HasPictureBackground();
+void DiscardPictureBackground();
+void paintBackground(HDC dc, HWND child, const RECT& rect);
+void applyLook(HWND window, bool askForPicture);
+bool pickSkinPicture(std::wstring& path);
+void SelectSkin(int command);
+void PaintMainWindow(HWND window);
+// Controls that applyLook invalidates, in registration order (at most 16).
+void RegisterRepaint(HWND control);
+void ClearRepaintList();
 
 // Derives the dark flag from the skin, its palette and the system setting.
 void ComputeDark();
 int DumpPalette(const std::wstring& outFile);
 int DumpMenu(const std::wstring& outFile);
 int DumpTray(const std::wstring& outFile);
+
+// ---- Owner-drawn buttons and the skinned bar -------------------------------------------------
+
+enum class ButtonKind { Normal, Primary, Quiet, Danger };
+ButtonKind ButtonKindFor(int id);
+struct ButtonColors {
+    COLORREF fill, outline, text;
+};
+struct ButtonState {
+    bool disabled = false, pressed = false, hover = false;
+};
+ButtonColors ColorsForButton(ButtonKind kind, ButtonState state, const SkinRow& row, bool dark);
+double Luminance(COLORREF colour);
+void DrawOwnerButton(const DRAWITEMSTRUCT& item);
+void InstallHoverTracking(HWND button);
+
+inline constexpr wchar_t kBarClass[] = L"ZrwBarSkin";
+void RegisterBarClass();
+// Pixels of the filled part for a position (clamped to 0..100).
+int BarFillWidth(int innerWidth, int position);
 
 }  // namespace zrw
 

@@ -26,6 +26,10 @@ extern VerifyHook VerifyProgressHook;
 VerifyResult VerifyTree(const std::vector<SourceItem>& items, const std::wstring& destination);
 void VerifyFolder(const std::wstring& src, const std::wstring& dst, VerifyResult& result,
                   int depth);
+// The form in which the comparison hands a path to the file system: the
+// long-path form, with runs of separators after the first two characters
+// collapsed. Stored and sampled paths stay as joined.
+std::wstring ComparisonPath(const std::wstring& path);
 bool SameFile(const std::wstring& src, const std::wstring& dst, uint64_t& bytes);
 // Keeps the calling thread's messages flowing; false once cancel was requested.
 bool RunnerVerifyHook(uint64_t verifiedBytes);

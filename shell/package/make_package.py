@@ -78,6 +78,7 @@ CONTENT_TYPES = """<?xml version="1.0" encoding="UTF-8"?>
   <Default Extension="png" ContentType="image/png" />
   <Override PartName="/AppxManifest.xml" ContentType="application/vnd.ms-appx.manifest+xml" />
   <Override PartName="/AppxBlockMap.xml" ContentType="application/vnd.ms-appx.blockmap+xml" />
+  <Override PartName="/AppxSignature.p7x" ContentType="application/vnd.ms-appx.signature" />
 </Types>
 """
 
@@ -147,10 +148,15 @@ def main():
              ("Assets/Square150x150Logo.png", png(150)),
              ("Assets/Square44x44Logo.png", png(44))]
     unsigned = os.path.join(args.work_dir, "ZerrowShellExt-unsigned.msix")
-    with zipfile.ZipFile(unsigned, "w", zipfile.ZIP_STORED) as z:
-        for name, data in parts + [("AppxBlockMap.xml", block_map(parts)),
-                                   ("[Content_Types].xml", CONTENT_TYPES.encode("utf-8"))]:
+    # Payload parts are stored, so that their blocks need no compressed sizes; the
+    # footprint parts are deflated, the form the signing tool expects to rewrite.
+    footprint = [("AppxBlockMap.xml", block_map(parts)),
+                 ("[Content_Types].xml", CONTENT_TYPES.encode("utf-8"))]
+    with zipfile.ZipFile(unsigned, "w") as z:
+        for (name, data), method in ([(p, zipfile.ZIP_STORED) for p in parts] +
+                                     [(p, zipfile.ZIP_DEFLATED) for p in footprint]):
             info = zipfile.ZipInfo(name, date_time=(2026, 1, 1, 0, 0, 0))
+            info.compress_type = method
             z.writestr(info, data)
     key, cert = ensure_certificate(args.work_dir)
     msix = os.path.join(args.out_dir, "ZerrowShellExt.msix")

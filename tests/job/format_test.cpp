@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace zrw {
 namespace {
 
@@ -22,25 +24,54 @@ TEST(Formats, SizesAndDurations) {
     EXPECT_EQ(FormatDuration(-4), L"0:00");
 }
 
-TEST(SampleSpeed, FallsBackToTheAverageWhenNothingMoved) {
+TEST(Formats, HugeAndBrokenDurationsStayInRange) {
+    EXPECT_EQ(FormatDuration(1e12), L"1193046:28:15");  // held at 4294967295 s
+    EXPECT_EQ(FormatDuration(std::numeric_limits<double>::infinity()), L"1193046:28:15");
+    EXPECT_EQ(FormatDuration(std::numeric_limits<double>::quiet_NaN()), L"0:00");
+    EXPECT_EQ(FormatDuration(3599.99), L"59:59");
+}
+
+TEST(SampleSpeed, RateOverTheLastThreeSeconds) {
     SpeedState s;
-    uint64_t now = GetTickCount64();
-    s.startTick = now - 10000;
-    s.bytesDone = 5000;
-    s.samples.emplace_back(now - 5000, 100);   // too old: dropped
-    s.samples.emplace_back(now - 2000, 1000);
-    SampleSpeed(s);
-    ASSERT_EQ(s.samples.size(), 2u);
-    EXPECT_NEAR(s.speed, 4000.0 / 2.0, 100.0);
-    s.samples.clear();
-    s.samples.emplace_back(now - 1000, 5000);  // a stall: the job average
-    SampleSpeed(s);
-    EXPECT_NEAR(s.speed, 500.0, 20.0);
-    SpeedState fresh;
-    fresh.startTick = GetTickCount64();
-    fresh.bytesDone = 100;
-    SampleSpeed(fresh);
-    EXPECT_EQ(fresh.speed, 0.0);
+    s.startTick = 100000;
+    const uint64_t ticks[] = {100300, 100600, 100900, 101200, 101500, 101800,
+                              102100, 102400, 102700, 103000, 103300, 103600, 103900};
+    for (uint64_t t : ticks) {
+        s.bytesDone = (t - 100000) * 2000;  // 2 MB/s steadily
+        SampleSpeedAt(s, t);
+    }
+    // 103900 - 3000 = 100900: a pair exactly 3000 ms old stays, older ones go.
+    ASSERT_EQ(s.samples.size(), 11u);
+    EXPECT_EQ(s.samples.front().first, 100900u);
+    EXPECT_DOUBLE_EQ(s.speed, 2000000.0);
+
+    s.bytesDone += 1000000;  // a burst in the newest tick
+    SampleSpeedAt(s, 104200);
+    EXPECT_EQ(s.samples.front().first, 101200u);
+    EXPECT_DOUBLE_EQ(s.speed, (8800000.0 - 2400000.0) / 3.0);
+}
+
+TEST(SampleSpeed, UnderHalfASecondOfSamplesUsesTheJobAverage) {
+    SpeedState s;
+    s.startTick = 50000;
+    s.bytesDone = 1000;
+    SampleSpeedAt(s, 50400);  // one pair, 0.4 s into the job: nothing to show yet
+    EXPECT_EQ(s.speed, 0.0);
+    s.bytesDone = 3000;
+    SampleSpeedAt(s, 50800);  // two pairs 0.4 s apart: the average since the start
+    EXPECT_DOUBLE_EQ(s.speed, 3000.0 / 0.8);
+}
+
+TEST(SampleSpeed, AStallShowsTheAverageNotZero) {
+    SpeedState s;
+    s.startTick = 0;
+    s.bytesDone = 10000;
+    for (uint64_t t = 7000; t <= 10000; t += 300) SampleSpeedAt(s, t);
+    EXPECT_DOUBLE_EQ(s.speed, 10000.0 / 10.0);
+    SpeedState idle;
+    idle.startTick = 0;
+    SampleSpeedAt(idle, 5000);  // nothing done at all
+    EXPECT_EQ(idle.speed, 0.0);
 }
 
 }  // namespace

@@ -22,26 +22,6 @@ void ClearShellKeys() {
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, ClassIndexKey().c_str());
 }
 
-void Walk(HKEY parent, const std::wstring& path, std::map<std::wstring, std::string>& out) {
-    UniqueKey key;
-    if (RegOpenKeyExW(parent, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return;
-    out[path] = "";
-    for (DWORD i = 0;; ++i) {
-        wchar_t name[16384];
-        DWORD nameChars = 16384;
-        BYTE data[8192];
-        DWORD dataBytes = sizeof(data);
-        DWORD type = 0;
-        const LONG status = RegEnumValueW(key.get(), i, name, &nameChars, nullptr, &type, data, &dataBytes);
-        if (status == ERROR_NO_MORE_ITEMS) break;
-        if (status != ERROR_SUCCESS && status != ERROR_MORE_DATA) break;
-        std::string bytes = std::to_string(type) + ":";
-        if (status == ERROR_SUCCESS) bytes.append(reinterpret_cast<char*>(data), dataBytes);
-        out[path + L"|" + name] = bytes;
-    }
-    for (const std::wstring& sub : SubKeys(parent, path)) Walk(parent, path + L"\\" + sub, out);
-}
-
 }  // namespace
 
 bool KeyExists(HKEY root, const std::wstring& key) {
@@ -91,12 +71,6 @@ void SetString(HKEY root, const std::wstring& key, const std::wstring& name,
     RegSetValueExW(opened.get(), name.empty() ? nullptr : name.c_str(), 0, type,
                    reinterpret_cast<const BYTE*>(data.c_str()),
                    static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
-}
-
-std::map<std::wstring, std::string> Snapshot(HKEY root, const std::wstring& key) {
-    std::map<std::wstring, std::string> out;
-    Walk(root, key, out);
-    return out;
 }
 
 std::wstring ClassIndexKey() {

@@ -21,8 +21,6 @@ std::vector<std::wstring> SubKeys(HKEY root, const std::wstring& key);
 std::map<std::wstring, StoredValue> Values(HKEY root, const std::wstring& key);
 void SetString(HKEY root, const std::wstring& key, const std::wstring& name,
                const std::wstring& data, DWORD type = REG_SZ);
-// Every key and value below a root as one line each, for before/after comparisons.
-std::map<std::wstring, std::string> Snapshot(HKEY root, const std::wstring& key);
 
 std::wstring ClassIndexKey();
 std::wstring ReadUtf8Lines(const std::wstring& path);  // whole file, converted

@@ -2,7 +2,8 @@
 
 namespace zrw {
 
-// The job record until its own module defines it; window mode reads it.
 CopyJob g_job;
+
+void ResetJob() { g_job = CopyJob{}; }
 
 }  // namespace zrw

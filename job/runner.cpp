@@ -1,0 +1,207 @@
+#include "app/app.h"
+#include "job/job.h"
+#include "robo/robo.h"
+#include "verify/verify.h"
+
+#include <shellapi.h>
+
+#include <cstdio>
+
+namespace zrw {
+
+namespace {
+
+const wchar_t kHiddenClass[] = L"ZerrowHidden";
+const UINT_PTR kJobTimer = 1;
+
+const DWORD kProgressFlags = 0x0A;  // automatic time estimate, no minimise button
+const DWORD kNoProgressBar = 0x10;
+
+void ReleaseProgressDialog(CopyJob& job) {
+    if (!job.progressDialog) return;
+    job.progressDialog->StopProgressDialog();
+    job.progressDialog->Release();
+    job.progressDialog = nullptr;
+}
+
+std::wstring JobLogPath() {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    wchar_t name[64];
+    swprintf(name, 64, L"copy-%04d%02d%02d-%02d%02d%02d.log", t.wYear, t.wMonth, t.wDay, t.wHour,
+             t.wMinute, t.wSecond);
+    return LogFolder() + L"\\" + name;
+}
+
+LRESULT CALLBACK HiddenWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_TIMER:
+        JobTick(window);
+        return 0;
+    case WM_CLOSE:
+        CancelJob(g_job);
+        FinishJob(g_job, window);  // does nothing when the job had already ended
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+HWND CreateHiddenWindow() {
+    static bool registered = false;
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    if (!registered) {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = HiddenWindowProc;
+        wc.hInstance = instance;
+        wc.lpszClassName = kHiddenClass;
+        registered = RegisterClassW(&wc) != 0;
+    }
+    return CreateWindowExW(0, kHiddenClass, g_productName.c_str(), 0, 0, 0, 0, 0, nullptr, nullptr,
+                           instance, nullptr);
+}
+
+void StartProgressDialog(CopyJob& job, HWND owner, size_t pathsGiven) {
+    HRESULT hr = CoCreateInstance(CLSID_ProgressDialog, nullptr, CLSCTX_INPROC_SERVER,
+                                  IID_IProgressDialog,
+                                  reinterpret_cast<void**>(&job.progressDialog));
+    TraceLog(L"CoCreateInstance 进度窗 hr=0x%08X pd=%p", static_cast<unsigned>(hr),
+             job.progressDialog);
+    if (FAILED(hr) || !job.progressDialog) {
+        job.progressDialog = nullptr;
+        return;
+    }
+    IProgressDialog* dialog = job.progressDialog;
+    std::wstring count = std::to_wstring(pathsGiven);
+    std::wstring from = ParentFolder(job.sources.front().path);
+    std::wstring title, line1;
+    if (UiLang == kLangZh) {
+        title = std::wstring(L"正在") + (job.move ? L"移动" : L"复制") + L" " + count + L" 个项目";
+        line1 = L"从 " + from + L"  到 " + job.destination;
+    } else {
+        title = std::wstring(job.move ? L"Moving" : L"Copying") + L" " + count + L" items";
+        line1 = L"From " + from + L"  to " + job.destination;
+    }
+    dialog->SetTitle(title.c_str());
+    dialog->SetLine(1, line1.c_str(), FALSE, nullptr);
+    dialog->SetCancelMsg(Tr(L"正在取消…").c_str(), nullptr);
+    DWORD flags = kProgressFlags | (job.totalBytes == 0 ? kNoProgressBar : 0);
+    hr = dialog->StartProgressDialog(owner, nullptr, flags, nullptr);
+    TraceLog(L"StartProgressDialog hr=0x%08X flags=0x%X", static_cast<unsigned>(hr),
+             static_cast<unsigned>(flags));
+}
+
+void RunMessageLoop() {
+    TraceLog(L"进入消息循环");
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    TraceLog(L"消息循环退出 finished=%d rc=%d", g_job.finished ? 1 : 0,
+             static_cast<int>(g_job.result));
+}
+
+// Only a clean copy is compared: a move has no sources left to compare with.
+void VerifyIfWanted(CopyJob& job) {
+    if (!g_settings.verify || job.move || job.result != kJobDone || job.cancelled ||
+        job.failedSources > 0)
+        return;
+    VerifiedBytes = 0;
+    if (!job.silent) VerifyProgressHook = RunnerVerifyHook;
+    VerifyResult result = VerifyTree(job.sources, job.destination);
+    VerifyProgressHook = nullptr;
+    WriteVerifyLog(ParentFolder(job.logPath), result);
+    if (result.differing > 0) job.result = kJobDiffers;
+}
+
+int AskToOpenLog(const CopyJob& job) {
+    std::wstring text = std::to_wstring(job.failedSources) +
+                        Tr(L" 个源出错（文件被占用 / 权限不足 / 路径过长）。\n\n打开 robocopy 日志看细节？");
+    if (MessageBoxW(nullptr, text.c_str(), g_productName.c_str(), MB_YESNO | MB_ICONEXCLAMATION) ==
+        IDYES)
+        ShellExecuteW(nullptr, L"open", job.logPath.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    return 1;
+}
+
+}  // namespace
+
+int RunJob(const std::vector<std::wstring>& sources, const std::wstring& destination, bool move,
+           bool silent) {
+    ResetJob();
+    CopyJob& job = g_job;
+    ScanResult scan = ScanSources(sources);
+    if (scan.items.empty()) {
+        if (!silent)
+            MessageBoxW(nullptr, Tr(L"没有可复制的源（路径不存在或无权限）。").c_str(),
+                        g_productName.c_str(), MB_OK | MB_ICONEXCLAMATION);
+        return 2;
+    }
+    job.sources = std::move(scan.items);
+    job.totalBytes = scan.totalBytes;
+    job.totalFiles = scan.totalFiles;
+    job.destination = TrimSeparators(destination);
+    job.move = move;
+    job.silent = silent;
+    job.speed.startTick = GetTickCount64();
+    EnsureLogFolder();
+    job.logPath = JobLogPath();
+    if (g_settings.engine == 0 &&
+        GetFileAttributesW(RobocopyPath().c_str()) == INVALID_FILE_ATTRIBUTES) {
+        if (!silent)
+            MessageBoxW(nullptr,
+                        Tr(L"找不到 Windows 自带的复制引擎 Robocopy.exe。\n\n它本该在 C:\\Windows\\System32 下 —— 常见原因是杀毒软件把它当 LOLBin 隔离了。\n加白名单/恢复后重试。")
+                            .c_str(),
+                        g_productName.c_str(), MB_OK | MB_ICONERROR);
+        return 2;
+    }
+
+    // The window comes before the first source, so that a job that cannot
+    // get one ends before anything was copied or moved.
+    HWND window = nullptr;
+    if (!silent) {
+        window = CreateHiddenWindow();
+        if (!window) return 2;
+    }
+    if (!StartNextSource(job)) {
+        if (window) DestroyWindow(window);
+        return 2;
+    }
+
+    if (silent) {
+        while (!job.finished) {
+            JobTick(nullptr);
+            if (!job.finished) Sleep(150);
+        }
+        VerifyIfWanted(job);
+        return static_cast<int>(job.result);
+    }
+
+    TraceLog(L"RunJob: hwnd=%p jobs=%u bytes=%llu", window,
+             static_cast<unsigned>(job.sources.size()),
+             static_cast<unsigned long long>(job.totalBytes));
+    StartProgressDialog(job, window, sources.size());
+    SetTimer(window, kJobTimer, 300, nullptr);
+    RunMessageLoop();
+    VerifyIfWanted(job);
+    ReleaseProgressDialog(job);
+    if (job.cancelled) return 3;
+    if (job.failedSources == 0) return job.result == kJobDiffers ? 4 : 0;
+    return AskToOpenLog(job);
+}
+
+void FinishJob(CopyJob& job, HWND window) {
+    if (job.finished) return;
+    job.finished = true;
+    job.result = job.cancelled ? kJobCancelled : job.failedSources > 0 ? kJobFailed : kJobDone;
+    ReleaseProgressDialog(job);
+    if (!window) return;
+    KillTimer(window, kJobTimer);
+    if (job.inWindow) {
+        ShowJobEnd();
+        return;
+    }
+    DestroyWindow(window);
+    PostQuitMessage(0);
+}
+
+}  // namespace zrw

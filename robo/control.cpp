@@ -1,0 +1,265 @@
+#include "app/app.h"
+#include "robo/robo.h"
+#include "ui/ui.h"
+
+#include <mutex>
+
+namespace zrw {
+
+namespace {
+
+// A native run that has been started and not yet joined, and its thread.
+bool g_nativeRunning = false;
+UniqueHandle g_engineThread;
+DWORD g_engineThreadId = 0;
+
+uint64_t g_lastTraceTick = 0;
+
+bool ReadProcessWriteCount(HANDLE process, uint64_t& written) {
+    IO_COUNTERS counters{};
+    if (!GetProcessIoCounters(process, &counters)) return false;
+    written = counters.WriteTransferCount;
+    return true;
+}
+
+using NtProcessCall = LONG(NTAPI*)(HANDLE);
+struct SuspendCalls {
+    NtProcessCall suspend = nullptr;
+    NtProcessCall resume = nullptr;
+};
+
+const SuspendCalls& Ntdll() {
+    static std::once_flag once;
+    static SuspendCalls calls;
+    std::call_once(once, [] {
+        HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+        if (!ntdll) return;
+        calls.suspend = reinterpret_cast<NtProcessCall>(GetProcAddress(ntdll, "NtSuspendProcess"));
+        calls.resume = reinterpret_cast<NtProcessCall>(GetProcAddress(ntdll, "NtResumeProcess"));
+    });
+    return calls;
+}
+
+void SuspendOrResume(HANDLE process, bool suspend) {
+    NtProcessCall call = suspend ? Ntdll().suspend : Ntdll().resume;
+    if (call) call(process);
+}
+
+std::wstring FullPath(const std::wstring& path) {
+    std::wstring buffer(32768, L'\0');
+    DWORD n = GetFullPathNameW(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(),
+                               nullptr);
+    if (n == 0 || n >= buffer.size()) return TrimSeparators(path);
+    buffer.resize(n);
+    return TrimSeparators(buffer);
+}
+
+// A target inside its own source would copy the copy again, and a move onto
+// itself would delete the only copy: such a source is never started.
+bool RefuseSelfTarget(const CopyJob& job, const SourceItem& source) {
+    std::wstring target = SourceTarget(source, job.destination);
+    if (!LiesWithin(FullPath(target), FullPath(source.path))) return false;
+    OpenJobLog(job.logPath);
+    JobLog(L"目标在源里面(会自己复制自己), 跳过 %s -> %s", source.path.c_str(), target.c_str());
+    CloseJobLog();
+    return true;
+}
+
+bool StartRobocopy(CopyJob& job, const SourceItem& source) {
+    std::wstring command = BuildRobocopyCommand(source, job);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                        nullptr, nullptr, &startup, &info))
+        return false;
+    CloseHandle(info.hThread);
+    job.process = info.hProcess;
+    // A source that starts during a pause must not run ahead of it.
+    if (g_main.running && g_main.paused) SuspendOrResume(job.process, true);
+    return true;
+}
+
+bool StartNative(CopyJob& job, const SourceItem& source) {
+    bool move = job.move && !IsProtectedLocation(source.path);
+    for (auto* counter : {&g_stats.bytesDone, &g_stats.filesCopied, &g_stats.filesSkipped,
+                          &g_stats.filesFailed, &g_stats.tasksFinished})
+        counter->exchange(0);
+    g_stats.cancel.exchange(false);
+    g_stats.userCancel = FALSE;
+    g_engineFinished.exchange(false);
+    g_engineResult = 0;
+    g_nativeRunning = true;
+    // The plan appends the source's own name, so a folder lands at
+    // destination\name exactly as with robocopy.
+    auto* params = new EngineParams{{source.path}, job.destination, move, job.logPath};
+    g_engineThread.reset(CreateThread(nullptr, 0, EngineThread, params, 0, &g_engineThreadId));
+    if (g_engineThread) return true;
+    delete params;
+    g_nativeRunning = false;
+    g_engineThreadId = 0;
+    return false;
+}
+
+void JoinEngineThread() {
+    if (g_engineThread) WaitForSingleObject(g_engineThread.get(), INFINITE);
+    g_engineThread.reset();
+    g_engineThreadId = 0;
+    g_nativeRunning = false;
+}
+
+void NextSource(CopyJob& job) {
+    job.bytesBefore += job.bytesCurrent;
+    job.bytesCurrent = 0;
+    job.current += 1;
+    StartNextSource(job);
+}
+
+void EndedSource(CopyJob& job, uint32_t exitCode) {
+    job.lastExitCode = exitCode;
+    job.exitCodes.push_back(exitCode);
+    if (IsFailureExitCode(exitCode)) job.failedSources += 1;
+}
+
+// True when the tick ended the job through the dialog or the window.
+bool ShowProgress(CopyJob& job, HWND window) {
+    if (IProgressDialog* dialog = job.progressDialog) {
+        dialog->SetProgress64(job.speed.bytesDone, job.totalBytes ? job.totalBytes : 1);
+        std::wstring total = job.totalBytes ? FormatSize(job.totalBytes) : L"?";
+        std::wstring copied = Tr(L"已复制 ") + FormatSize(job.speed.bytesDone) + L" / " + total;
+        dialog->SetLine(2, copied.c_str(), FALSE, nullptr);
+        std::wstring speed;
+        if (job.speed.speed > 0)
+            speed = Tr(L"速度 ") + FormatSize(static_cast<uint64_t>(job.speed.speed)) + L"/s";
+        dialog->SetLine(3, speed.c_str(), FALSE, nullptr);
+        if (!dialog->HasUserCancelled()) return false;
+    } else if (job.inWindow) {
+        UpdateProgress(window);
+        if (!g_main.cancelRequested) return false;
+    } else {
+        return false;
+    }
+    CancelJob(job);
+    FinishJob(job, window);
+    return true;
+}
+
+}  // namespace
+
+WriteCountReader g_readWriteCount = ReadProcessWriteCount;
+
+uint64_t CappedBytesDone(uint64_t before, uint64_t current, uint64_t total) {
+    uint64_t done = before + current;
+    return total != 0 && done > total ? total : done;
+}
+
+bool IsFailureExitCode(uint32_t code) { return (code & 0x18) != 0 || code > 0x1F; }
+
+std::wstring SourceTarget(const SourceItem& source, const std::wstring& destination) {
+    if (!source.isFolder) return JoinPath(destination, source.fileName);
+    return source.folderName.empty() ? destination : JoinPath(destination, source.folderName);
+}
+
+bool LiesWithin(const std::wstring& target, const std::wstring& source) {
+    auto same = [](const wchar_t* a, const wchar_t* b, size_t n) {
+        return CompareStringOrdinal(a, static_cast<int>(n), b, static_cast<int>(n), TRUE) ==
+               CSTR_EQUAL;
+    };
+    if (target.size() == source.size()) return same(target.c_str(), source.c_str(), source.size());
+    std::wstring prefix = source;
+    if (prefix.empty() || (prefix.back() != L'\\' && prefix.back() != L'/')) prefix += L'\\';
+    return target.size() > prefix.size() && same(target.c_str(), prefix.c_str(), prefix.size());
+}
+
+bool StartNextSource(CopyJob& job) {
+    while (job.current < job.sources.size()) {
+        const SourceItem& source = job.sources[job.current];
+        bool started = !RefuseSelfTarget(job, source) &&
+                       (g_settings.engine == 1 ? StartNative(job, source) : StartRobocopy(job, source));
+        if (started) return true;
+        job.failedSources += 1;
+        job.current += 1;
+    }
+    return false;
+}
+
+void UpdateBytesDone(CopyJob& job) {
+    if (g_settings.engine == 1) {
+        job.bytesCurrent = g_stats.bytesDone.load();
+        job.speed.bytesDone = CappedBytesDone(job.bytesBefore, job.bytesCurrent, job.totalBytes);
+        job.filesDone = g_stats.tasksFinished.load();
+        return;
+    }
+    uint64_t written = 0;
+    if (!job.process || !g_readWriteCount(job.process, written)) return;
+    job.bytesCurrent = written;
+    job.speed.bytesDone = CappedBytesDone(job.bytesBefore, job.bytesCurrent, job.totalBytes);
+    job.filesDone = 0;
+}
+
+void JobTick(HWND window) {
+    CopyJob& job = g_job;
+    if (g_nativeRunning && g_engineFinished.load()) {
+        UpdateBytesDone(job);
+        JoinEngineThread();
+        EndedSource(job, g_engineResult.load() != 0 ? 8 : 0);
+        NextSource(job);
+    }
+    if (job.process && WaitForSingleObject(job.process, 0) == WAIT_OBJECT_0) {
+        UpdateBytesDone(job);
+        DWORD code = 0;
+        GetExitCodeProcess(job.process, &code);
+        CloseHandle(job.process);
+        job.process = nullptr;
+        EndedSource(job, code);
+        NextSource(job);
+    }
+    UpdateBytesDone(job);
+    SampleSpeed(job.speed);
+    uint64_t now = GetTickCount64();
+    if (now - g_lastTraceTick >= 1000) {
+        TraceLog(L"tick proc=%p done=%llu/%llu cancel=%d", job.process,
+                 static_cast<unsigned long long>(job.speed.bytesDone),
+                 static_cast<unsigned long long>(job.totalBytes), job.cancelled ? 1 : 0);
+        g_lastTraceTick = now;
+    }
+    if (ShowProgress(job, window)) return;
+    if (job.current >= job.sources.size() && !job.process) FinishJob(job, window);
+}
+
+void CancelJob(CopyJob& job) {
+    job.cancelled = true;
+    if (g_nativeRunning) {
+        g_stats.cancel.exchange(true);
+        InterlockedExchange(reinterpret_cast<volatile LONG*>(&g_stats.userCancel), TRUE);
+        JoinEngineThread();
+    }
+    if (job.process) {
+        TerminateProcess(job.process, 1);
+        CloseHandle(job.process);
+        job.process = nullptr;
+    }
+}
+
+void TogglePause() {
+    TraceLog(L"PAUSE: in running=%d paused=%d btn=%p", g_main.running ? 1 : 0,
+             g_main.paused ? 1 : 0, g_main.pauseButton);
+    if (!g_main.running) return;
+    g_main.paused = !g_main.paused;
+    SetWindowTextW(g_main.pauseButton, Tr(g_main.paused ? L"继续" : L"暂停").c_str());
+    TraceLog(L"PAUSE: text set -> paused=%d err=%lu", g_main.paused ? 1 : 0, GetLastError());
+    if (g_settings.engine == 1)
+        g_stats.pause.exchange(g_main.paused);
+    else if (g_job.process)
+        SuspendOrResume(g_job.process, g_main.paused);
+}
+
+void ResetPause() {
+    g_main.paused = false;
+    // A pause left over from a cancelled native run would hold the next
+    // run's workers for ever.
+    g_stats.pause.exchange(false);
+    if (g_main.pauseButton) SetWindowTextW(g_main.pauseButton, Tr(L"暂停").c_str());
+}
+
+}  // namespace zrw

@@ -1,0 +1,28 @@
+#include "app/app.h"
+#include "robo/robo.h"
+
+namespace zrw {
+
+int WriteDryRun(const std::vector<std::wstring>& sources, const std::wstring& destination,
+                bool move) {
+    ResetJob();
+    ScanResult scan = ScanSources(sources);
+    g_job.sources = std::move(scan.items);
+    g_job.totalBytes = scan.totalBytes;
+    g_job.totalFiles = scan.totalFiles;
+    g_job.destination = TrimSeparators(destination);
+    g_job.move = move;
+
+    EnsureLogFolder();
+    std::wstring path = LogFolder() + L"\\dryrun.txt";
+    g_job.logPath = path;
+
+    std::wstring text = L"src=" + std::to_wstring(g_job.sources.size()) +
+                        L" bytes=" + std::to_wstring(g_job.totalBytes) +
+                        L" items=" + std::to_wstring(g_job.totalFiles) + L"\r\n";
+    for (const SourceItem& item : g_job.sources) text += BuildRobocopyCommand(item, g_job) + L"\r\n";
+    WriteUtf8File(path, text);
+    return g_job.sources.empty() ? 2 : 0;
+}
+
+}  // namespace zrw

@@ -1,0 +1,196 @@
+#include "app/app.h"
+#include "tests/app/dialogs.h"
+#include "tests/support/support.h"
+
+#include <gtest/gtest.h>
+
+#include <future>
+
+namespace zrw {
+namespace {
+
+using test::ProcessResult;
+
+// Runs Zerrow.exe while this thread plays the user on the dialog it opens.
+std::future<ProcessResult> StartZerrow(std::vector<std::wstring> args, DWORD timeoutMs = 30000) {
+    return std::async(std::launch::async,
+                      [args, timeoutMs] { return test::RunZerrow(args, timeoutMs); });
+}
+
+test::FoundWindow ChildDialog() {
+    return test::WaitForDialog([](HWND w) { return !test::OfThisProcess(w); });
+}
+
+bool Contains(const std::vector<std::wstring>& texts, const std::wstring& text) {
+    for (const std::wstring& t : texts)
+        if (t == text) return true;
+    return false;
+}
+
+class Start : public ::testing::Test {
+protected:
+    void SetUp() override { test::DeleteUserKey(kSettingsKey); }
+    void TearDown() override { test::DeleteUserKey(kSettingsKey); }
+};
+
+TEST_F(Start, VersionBoxKeepsTheChineseTitleEvenAfterLangEn) {
+    auto run = StartZerrow({L"--lang:en", L"--version", L"--selftest"});
+    test::FoundWindow box = ChildDialog();
+    ASSERT_NE(box.window, nullptr) << "no version box appeared";
+    EXPECT_EQ(box.caption, L"泽若 快速复制");
+    std::vector<std::wstring> texts = test::ChildTexts(box.window, L"Static");
+    EXPECT_TRUE(Contains(texts, L"v1.0.1")) << "texts of the box: " << texts.size();
+    test::PressButton(box.window, IDOK);
+    ProcessResult r = run.get();
+    EXPECT_FALSE(r.timedOut);
+    EXPECT_EQ(r.exitCode, 0u);
+    EXPECT_EQ(r.err, "");
+}
+
+TEST_F(Start, SelfTestShowsTheProgressDialogAndSucceeds) {
+    auto run = StartZerrow({L"--lang:en", L"--selftest"});
+    test::FoundWindow dialog = test::WaitForDialog([](HWND w) {
+        return !test::OfThisProcess(w) && test::WindowText(w) == L"Zerrow Pro self-test";
+    });
+    ProcessResult r = run.get();
+    EXPECT_NE(dialog.window, nullptr) << "no progress dialog titled in English";
+    EXPECT_FALSE(r.timedOut);
+    EXPECT_EQ(r.exitCode, 0u);
+}
+
+TEST_F(Start, SilentUsageErrorsGoToStandardErrorAsUtf8) {
+    ProcessResult noSource = test::RunZerrow({L"copy", L"--silent", L"--dest", L"C:\\out"});
+    EXPECT_EQ(noSource.exitCode, 2u);
+    EXPECT_EQ(noSource.err, "\xE7\xBC\xBA\xE6\xBA\x90\xE8\xB7\xAF\xE5\xBE\x84\n");  // 缺源路径
+    EXPECT_EQ(noSource.out, "");
+
+    ProcessResult noDest = test::RunZerrow({L"move", L"C:\\a", L"--silent", L"--lang:en"});
+    EXPECT_EQ(noDest.exitCode, 2u);
+    EXPECT_EQ(noDest.err, test::WideToUtf8(L"缺 --dest 目标\n"));
+    EXPECT_EQ(noDest.out, "");
+}
+
+TEST_F(Start, MissingSourcesEndTheDryRunAndTheVerifyMode) {
+    for (const std::vector<std::wstring>& args :
+         {std::vector<std::wstring>{L"--dryrun"}, {L"--dryrun", L"--dest", L"C:\\out", L"move"},
+          {L"verify", L"--dest", L"C:\\out"}, {L"verify", L"--silent"}}) {
+        ProcessResult r = test::RunZerrow(args, 15000);
+        EXPECT_EQ(r.exitCode, 2u) << test::WideToUtf8(args.back());
+        EXPECT_EQ(r.err, "");
+    }
+}
+
+// The pickers of the normal start, answered with Cancel: the run ends with 0.
+struct PickerCase {
+    std::vector<std::wstring> args;
+    DWORD storedLang;  // 99: none stored
+    const wchar_t* caption;
+};
+
+TEST_F(Start, CancelledPickersEndTheRunWithZero) {
+    const PickerCase cases[] = {
+        {{L"verify", L"C:\\a"}, 99, L"选择要比对的目录（当初复制到哪儿了）"},
+        {{L"verify", L"C:\\a"}, 1, L"Choose the folder to compare against (where it was copied to)"},
+        {{L"--lang:zh", L"verify", L"C:\\a"}, 1, L"选择要比对的目录（当初复制到哪儿了）"},
+        {{L"copy", L"C:\\a"}, 99, L"选择目标文件夹（复制到 / 移动到）"},
+        {{L"move", L"C:\\a"}, 1, L"Choose the destination folder (copy to / move to)"},
+        {{L"--dest", L"C:\\out"}, 99, L"选择要复制/移动的文件（可多选）"},
+    };
+    for (const PickerCase& c : cases) {
+        test::DeleteUserKey(kSettingsKey);
+        if (c.storedLang != 99) {
+            DWORD lang = c.storedLang;
+            RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, L"Lang", REG_DWORD, &lang, 4);
+        }
+        auto run = StartZerrow(c.args);
+        test::FoundWindow picker = ChildDialog();
+        if (picker.window) test::PressButton(picker.window, IDCANCEL);
+        ProcessResult r = run.get();
+        EXPECT_EQ(picker.caption, c.caption);
+        EXPECT_FALSE(r.timedOut) << test::WideToUtf8(c.caption);
+        EXPECT_EQ(r.exitCode, 0u) << test::WideToUtf8(c.caption);
+    }
+}
+
+// Handlers that later work plugs in: the dispatch must reach each of them.
+TEST_F(Start, EveryModeReachesItsHandler) {
+    struct Case {
+        std::vector<std::wstring> args;
+        const char* handler;
+        DWORD exitCode;
+    };
+    const Case cases[] = {
+        {{L"--launcher", L"--version"}, "--launcher", 9},
+        {{L"--register-menu"}, "--register-menu", 0},
+        {{L"--unregister-menu"}, "--unregister-menu", 0},
+        {{L"--quiet", L"--install"}, "--install", 9},
+        {{L"--setup", L"--quiet"}, "--install", 9},
+        {{L"--uninstall", L"--quiet"}, "--uninstall", 9},
+        {{L"--dryrun", L"--dump-tray", L"--dump-palette", L"p.txt"}, "--dump-palette", 9},
+        {{L"--dump-menu", L"--dump-mt", L"C:\\"}, "--dump-mt", 9},
+        {{L"--dump-menu", L"--dump-pick", L"C:\\", L"D:\\"}, "--dump-pick", 9},
+        {{L"--dump-tray", L"--dump-menu"}, "--dump-menu", 9},
+        {{L"--dump-tray"}, "--dump-tray", 9},
+        {{L"--dryrun", L"C:\\a"}, "--dryrun", 9},
+        {{L"verify", L"C:\\a", L"--dest", L"C:\\b"}, "verify", 9},
+        {{L"copy", L"C:\\a", L"--dest", L"C:\\b", L"--silent"}, "copy/move", 9},
+    };
+    for (const Case& c : cases) {
+        ProcessResult r = test::RunZerrow(c.args, 15000);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.handler;
+        EXPECT_EQ(r.err, std::string("zerrow: mode '") + c.handler +
+                             "' is not available in this build\n");
+    }
+}
+
+// Stands in for a running main window in this process.
+class RunningWindow {
+public:
+    RunningWindow() {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"ZerrowMain";
+        RegisterClassW(&wc);
+        window_ = CreateWindowExW(0, L"ZerrowMain", L"running", WS_OVERLAPPEDWINDOW, 0, 0, 300,
+                                  200, nullptr, nullptr, wc.hInstance, nullptr);
+        ShowWindow(window_, SW_SHOWMINIMIZED);
+    }
+    ~RunningWindow() {
+        DestroyWindow(window_);
+        UnregisterClassW(L"ZerrowMain", GetModuleHandleW(nullptr));
+    }
+    HWND get() const { return window_; }
+
+private:
+    HWND window_ = nullptr;
+};
+
+// Pumps this thread's messages, which the hand-over's ShowWindow waits for.
+ProcessResult RunPumping(const std::vector<std::wstring>& args) {
+    auto run = StartZerrow(args);
+    while (run.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    return run.get();
+}
+
+TEST_F(Start, WindowModeHandsOverToARunningWindow) {
+    RunningWindow running;
+    ASSERT_NE(running.get(), nullptr);
+    ASSERT_TRUE(IsIconic(running.get()));
+    ProcessResult r = RunPumping({});
+    EXPECT_EQ(r.exitCode, 0u);
+    EXPECT_EQ(r.err, "");
+    EXPECT_FALSE(IsIconic(running.get()));
+
+    ShowWindow(running.get(), SW_SHOWMINIMIZED);
+    r = RunPumping({L"--ui", L"C:\\a", L"--dest", L"C:\\b"});
+    EXPECT_EQ(r.exitCode, 0u);
+    EXPECT_FALSE(IsIconic(running.get()));
+}
+
+}  // namespace
+}  // namespace zrw

@@ -1,0 +1,119 @@
+#include "robo/robo.h"
+
+#include <gtest/gtest.h>
+
+#include <cwctype>
+
+namespace zrw {
+namespace {
+
+std::wstring Lower(std::wstring text) {
+    for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
+    return text;
+}
+
+SourceItem Folder(const std::wstring& path, const std::wstring& name) {
+    SourceItem item;
+    item.path = path;
+    item.folderName = name;
+    item.isFolder = true;
+    return item;
+}
+
+SourceItem File(const std::wstring& path, const std::wstring& name) {
+    SourceItem item;
+    item.path = path;
+    item.fileName = name;
+    item.files = 1;
+    return item;
+}
+
+CopyJob Job(const std::wstring& destination, bool move) {
+    CopyJob job;
+    job.destination = destination;
+    job.logPath = L"L:\\logs\\copy.log";
+    job.move = move;
+    return job;
+}
+
+// What follows the source and destination arguments on every line; Wine's
+// volumes answer no seek-penalty query, so the count is 8.
+const std::wstring kSwitches = L" /E /XJ /SPARSE /COPY:DAT /DCOPY:DAT /R:1 /W:1 /MT:8 /NFL /NDL /NP";
+const std::wstring kLog = L" /LOG+:\"L:\\logs\\copy.log\"";
+
+std::wstring Program() { return L"\"" + RobocopyPath() + L"\""; }
+
+TEST(RobocopyPath, IsRobocopyInTheSystemFolder) {
+    EXPECT_EQ(Lower(RobocopyPath()), L"c:\\windows\\system32\\robocopy.exe");
+}
+
+TEST(PathHelpers, QuoteParentAndJoin) {
+    EXPECT_EQ(Quote(L"D:\\a b"), L"\"D:\\a b\"");
+    EXPECT_EQ(Quote(L""), L"\"\"");
+    EXPECT_EQ(Quote(L"x\\"), L"\"x\\\"");  // Quote itself never escapes
+    EXPECT_EQ(ParentFolder(L"D:\\a\\b.txt"), L"D:\\a");
+    EXPECT_EQ(ParentFolder(L"D:\\b.txt"), L"D:\\");
+    EXPECT_EQ(ParentFolder(L"D:/b.txt"), L"D:/");
+    EXPECT_EQ(ParentFolder(L"a/b\\c"), L"a/b");
+    EXPECT_EQ(ParentFolder(L"\\\\srv\\share\\f.txt"), L"\\\\srv\\share");
+    EXPECT_EQ(ParentFolder(L"b.txt"), L".");
+    EXPECT_EQ(JoinPath(L"E:\\out", L"Photos"), L"E:\\out\\Photos");
+    EXPECT_EQ(JoinPath(L"E:\\", L"Photos"), L"E:\\\\Photos");
+    EXPECT_EQ(JoinPath(L"E:\\out", L""), L"E:\\out\\");
+}
+
+TEST(RobocopyThreadCount, OneWhenEitherSideSeeks) {
+    using P = SeekPenalty;
+    EXPECT_EQ(RobocopyThreadCount(P::No, P::No), 8);
+    EXPECT_EQ(RobocopyThreadCount(P::Unknown, P::Unknown), 8);
+    EXPECT_EQ(RobocopyThreadCount(P::No, P::Yes), 1);  // rotating source, solid-state target
+    EXPECT_EQ(RobocopyThreadCount(P::Yes, P::No), 1);
+    EXPECT_EQ(RobocopyThreadCount(P::Yes, P::Unknown), 1);
+    EXPECT_EQ(RobocopyThreadCount(P::Unknown, P::Yes), 1);
+}
+
+TEST(BuildRobocopyCommand, FolderAndFileSources) {
+    EXPECT_EQ(BuildRobocopyCommand(Folder(L"D:\\a\\Photos", L"Photos"), Job(L"E:\\out", false)),
+              Program() + L" \"D:\\a\\Photos\" \"E:\\out\\Photos\"" + kSwitches + kLog);
+    EXPECT_EQ(BuildRobocopyCommand(File(L"D:\\a\\b.txt", L"b.txt"), Job(L"E:\\out", false)),
+              Program() + L" \"D:\\a\" \"E:\\out\" \"b.txt\"" + kSwitches + kLog);
+    EXPECT_EQ(BuildRobocopyCommand(Folder(L"\\\\nas\\share\\照片 2024", L"照片 2024"),
+                                   Job(L"\\\\backup\\d", false)),
+              Program() + L" \"\\\\nas\\share\\照片 2024\" \"\\\\backup\\d\\照片 2024\"" +
+                  kSwitches + kLog);
+}
+
+// A backslash right before a closing quote would escape it for robocopy's
+// argument splitter, so such a backslash is doubled.
+TEST(BuildRobocopyCommand, DriveRootsEndTheirQuotesCleanly) {
+    EXPECT_EQ(BuildRobocopyCommand(File(L"D:\\b.txt", L"b.txt"), Job(L"E:\\out", false)),
+              Program() + L" \"D:\\\\\" \"E:\\out\" \"b.txt\"" + kSwitches + kLog);
+    EXPECT_EQ(BuildRobocopyCommand(File(L"D:\\a\\b.txt", L"b.txt"), Job(L"E:\\", false)),
+              Program() + L" \"D:\\a\" \"E:\\\\\" \"b.txt\"" + kSwitches + kLog);
+    EXPECT_EQ(BuildRobocopyCommand(Folder(L"D:\\", L""), Job(L"E:\\out", false)),
+              Program() + L" \"D:\\\\\" \"E:\\out\\\\\"" + kSwitches + kLog);
+}
+
+TEST(BuildRobocopyCommand, MoveOnlyWhereTheSourceIsNotProtected) {
+    const std::wstring tail = kSwitches + L" /MOVE" + kLog;
+    EXPECT_EQ(BuildRobocopyCommand(Folder(L"D:\\a\\Photos", L"Photos"), Job(L"E:\\out", true)),
+              Program() + L" \"D:\\a\\Photos\" \"E:\\out\\Photos\"" + tail);
+    EXPECT_EQ(BuildRobocopyCommand(File(L"D:\\a\\b.txt", L"b.txt"), Job(L"E:\\out", true)),
+              Program() + L" \"D:\\a\" \"E:\\out\" \"b.txt\"" + tail);
+    EXPECT_EQ(BuildRobocopyCommand(Folder(L"C:\\Users\\me", L"me"), Job(L"E:\\out", true)),
+              Program() + L" \"C:\\Users\\me\" \"E:\\out\\me\"" + tail);
+    EXPECT_EQ(BuildRobocopyCommand(Folder(L"D:\\Users", L"Users"), Job(L"E:\\out", true)),
+              Program() + L" \"D:\\Users\" \"E:\\out\\Users\"" + tail);
+    for (const wchar_t* path : {L"c:\\program files", L"C:\\Windows", L"C:\\USERS",
+                                L"C:\\ProgramData", L"C:\\Program Files (x86)"}) {
+        std::wstring name = std::wstring(path).substr(3);
+        EXPECT_EQ(BuildRobocopyCommand(Folder(path, name), Job(L"E:\\out", true)),
+                  Program() + L" \"" + path + L"\" \"E:\\out\\" + name + L"\"" + kSwitches + kLog)
+            << path;
+    }
+    EXPECT_EQ(BuildRobocopyCommand(Folder(L"F:", L""), Job(L"E:\\out", true)),
+              Program() + L" \"F:\" \"E:\\out\\\\\"" + kSwitches + kLog);
+}
+
+}  // namespace
+}  // namespace zrw

@@ -1,0 +1,237 @@
+// The engine-run control driven in-process: byte counts, exit codes, the
+// self-target rule, and pause, resume and cancel of a real robocopy child.
+#include "app/app.h"
+#include "robo/robo.h"
+#include "tests/transfers/helpers.h"
+#include "ui/ui.h"
+
+#include <gtest/gtest.h>
+
+namespace zrw {
+namespace {
+
+using test::CountFiles;
+using test::TempDir;
+
+TEST(BytesDone, AddsFinishedSourcesAndCapsAtTheTotal) {
+    EXPECT_EQ(CappedBytesDone(0, 0, 0), 0u);
+    EXPECT_EQ(CappedBytesDone(100, 50, 1000), 150u);
+    EXPECT_EQ(CappedBytesDone(900, 500, 1000), 1000u);  // robocopy's log writes count too
+    EXPECT_EQ(CappedBytesDone(900, 500, 0), 1400u);     // no total: nothing to cap at
+    EXPECT_EQ(CappedBytesDone(~0ull - 10, 5, 0), ~0ull - 5);
+}
+
+uint64_t g_fakeWritten = 0;
+bool g_fakeReadWorks = true;
+bool FakeWriteCount(HANDLE, uint64_t& written) {
+    written = g_fakeWritten;
+    return g_fakeReadWorks;
+}
+
+TEST(BytesDone, FollowsTheChildsWriteCounter) {
+    ResetJob();
+    g_settings.engine = 0;
+    WriteCountReader saved = g_readWriteCount;
+    g_readWriteCount = FakeWriteCount;
+    g_job.totalBytes = 1000;
+    g_job.bytesBefore = 300;
+    g_job.process = GetCurrentProcess();  // any handle: the reader is made up
+    g_fakeWritten = 200;
+    g_fakeReadWorks = true;
+    UpdateBytesDone(g_job);
+    EXPECT_EQ(g_job.bytesCurrent, 200u);
+    EXPECT_EQ(g_job.speed.bytesDone, 500u);
+    g_fakeWritten = 5000;
+    UpdateBytesDone(g_job);
+    EXPECT_EQ(g_job.bytesCurrent, 5000u);
+    EXPECT_EQ(g_job.speed.bytesDone, 1000u);
+    g_fakeReadWorks = false;  // a failed read keeps the last count
+    g_fakeWritten = 1;
+    UpdateBytesDone(g_job);
+    EXPECT_EQ(g_job.speed.bytesDone, 1000u);
+    g_job.process = nullptr;
+    g_readWriteCount = saved;
+}
+
+TEST(ExitCodes, FailureBitsAndCodesAboveTheMaskFail) {
+    for (uint32_t ok : {0u, 1u, 2u, 3u, 4u, 5u, 6u, 7u}) EXPECT_FALSE(IsFailureExitCode(ok)) << ok;
+    for (uint32_t bad : {8u, 9u, 16u, 0x18u, 0x1Fu, 0x20u, 0xC0000005u, 0xC0000142u})
+        EXPECT_TRUE(IsFailureExitCode(bad)) << bad;
+}
+
+TEST(SelfTarget, EqualOrBelowButNotASiblingWithTheSamePrefix) {
+    EXPECT_TRUE(LiesWithin(L"D:\\a\\Photos", L"D:\\a\\Photos"));
+    EXPECT_TRUE(LiesWithin(L"d:\\A\\photos", L"D:\\a\\Photos"));
+    EXPECT_TRUE(LiesWithin(L"D:\\a\\Photos\\sub\\Photos", L"D:\\a\\Photos"));
+    EXPECT_TRUE(LiesWithin(L"D:\\out", L"D:\\"));
+    EXPECT_FALSE(LiesWithin(L"D:\\a\\Photos2", L"D:\\a\\Photos"));
+    EXPECT_FALSE(LiesWithin(L"D:\\a", L"D:\\a\\Photos"));
+    EXPECT_FALSE(LiesWithin(L"E:\\a\\Photos", L"D:\\a\\Photos"));
+}
+
+TEST(SelfTarget, FolderFileAndDriveRootTargets) {
+    SourceItem folder{L"D:\\a\\Photos", L"Photos", L"", 0, 0, true};
+    SourceItem file{L"D:\\a\\b.txt", L"", L"b.txt", 0, 1, false};
+    SourceItem root{L"D:\\", L"", L"", 0, 0, true};
+    EXPECT_EQ(SourceTarget(folder, L"E:\\out"), L"E:\\out\\Photos");
+    EXPECT_EQ(SourceTarget(file, L"E:\\out"), L"E:\\out\\b.txt");
+    EXPECT_EQ(SourceTarget(root, L"E:\\out"), L"E:\\out");
+}
+
+// A job record filled as the runner fills it, for a robocopy run in this process.
+class Control : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_settings.engine = 0;
+        g_main = MainState{};
+    }
+    void TearDown() override {
+        CancelJob(g_job);
+        ResetPause();
+        g_main = MainState{};
+        if (button) DestroyWindow(button);
+    }
+    void Prepare(const std::vector<std::wstring>& paths, const std::wstring& destination) {
+        ResetJob();
+        ScanResult scan = ScanSources(paths);
+        g_job.sources = scan.items;
+        g_job.totalBytes = scan.totalBytes;
+        g_job.totalFiles = scan.totalFiles;
+        g_job.destination = destination;
+        g_job.logPath = dir / L"job.log";
+        g_job.speed.startTick = GetTickCount64();
+    }
+    bool TickUntilFinished(DWORD timeoutMs) {
+        ULONGLONG end = GetTickCount64() + timeoutMs;
+        while (!g_job.finished && GetTickCount64() < end) {
+            JobTick(nullptr);
+            Sleep(50);
+        }
+        return g_job.finished;
+    }
+    // A window transfer with a pause button, as the main window has one.
+    void StartWindowJob() {
+        button = CreateWindowExW(0, L"BUTTON", L"Pause", 0, 0, 0, 10, 10, nullptr, nullptr,
+                                 nullptr, nullptr);
+        g_main.pauseButton = button;
+        g_main.running = true;
+    }
+    std::wstring ButtonText() { return test::WindowText(button); }
+
+    TempDir dir;
+    HWND button = nullptr;
+};
+
+TEST_F(Control, TheSecondOfThreeSourcesCannotStartAndTheThirdStillRuns) {
+    test::WriteBytesDeep(dir / L"one\\a.txt", "first");
+    test::WriteBytesDeep(dir / L"box\\b.txt", "second");
+    test::WriteBytesDeep(dir / L"three.txt", "third");
+    Prepare({dir / L"one", dir / L"box", dir / L"three.txt"}, dir / L"box\\out");
+    ASSERT_TRUE(StartNextSource(g_job));
+    ASSERT_TRUE(TickUntilFinished(30000));
+    EXPECT_EQ(g_job.failedSources, 1u);
+    EXPECT_EQ(g_job.exitCodes, (std::vector<uint32_t>{1, 1}));
+    EXPECT_EQ(g_job.result, kJobFailed);
+    EXPECT_EQ(test::ReadBytes(dir / L"box\\out\\three.txt"), "third");
+    std::string log = test::ReadBytes(dir / L"job.log");
+    std::string refused = test::WideToUtf8(L"目标在源里面(会自己复制自己), 跳过 " + (dir / L"box"));
+    EXPECT_NE(log.find(refused), std::string::npos) << log;
+}
+
+TEST_F(Control, NoSourceStartsWithoutRobocopy) {
+    test::WriteBytesDeep(dir / L"a\\f.txt", "x");
+    test::WriteBytesDeep(dir / L"b.txt", "y");
+    Prepare({dir / L"a", dir / L"b.txt"}, dir / L"out");
+    test::RobocopyHidden gone;
+    ASSERT_TRUE(gone.hidden());
+    EXPECT_FALSE(StartNextSource(g_job));
+    EXPECT_EQ(g_job.failedSources, 2u);
+    EXPECT_EQ(g_job.current, 2u);
+    EXPECT_TRUE(g_job.exitCodes.empty());
+}
+
+TEST_F(Control, PausedRobocopyMakesNoProgressAndFinishesAfterResume) {
+    for (int i = 0; i < 20; ++i) test::WriteBytesDeep(dir / (L"src\\f" + std::to_wstring(i)), "data");
+    test::EnvGuard slow(L"ZRW_FAKE_ROBO_DELAY_MS", L"150");
+    Prepare({dir / L"src"}, dir / L"out");
+    StartWindowJob();
+    ASSERT_TRUE(StartNextSource(g_job));
+    for (int i = 0; i < 100 && CountFiles(dir / L"out") == 0; ++i) Sleep(50);
+    TogglePause();
+    EXPECT_TRUE(g_main.paused);
+    EXPECT_EQ(ButtonText(), Tr(L"继续"));
+    Sleep(300);  // a copy in flight may still land
+    size_t atPause = CountFiles(dir / L"out");
+    for (int i = 0; i < 10; ++i) {
+        JobTick(nullptr);
+        Sleep(100);
+    }
+    EXPECT_EQ(CountFiles(dir / L"out"), atPause);
+    EXPECT_LT(atPause, 20u);
+    EXPECT_FALSE(g_job.finished);
+    TogglePause();
+    EXPECT_FALSE(g_main.paused);
+    EXPECT_EQ(ButtonText(), Tr(L"暂停"));
+    ASSERT_TRUE(TickUntilFinished(30000));
+    EXPECT_EQ(CountFiles(dir / L"out\\src"), 20u);
+    EXPECT_EQ(g_job.failedSources, 0u);
+}
+
+TEST_F(Control, ASourceStartedDuringAPauseIsSuspendedAtOnce) {
+    test::WriteBytesDeep(dir / L"src\\f.txt", "data");
+    Prepare({dir / L"src"}, dir / L"out");
+    StartWindowJob();
+    g_main.paused = true;
+    ASSERT_TRUE(StartNextSource(g_job));
+    for (int i = 0; i < 15; ++i) {
+        JobTick(nullptr);
+        Sleep(100);
+    }
+    EXPECT_FALSE(test::Exists(dir / L"out\\src\\f.txt"));
+    EXPECT_FALSE(g_job.finished);
+    TogglePause();
+    ASSERT_TRUE(TickUntilFinished(30000));
+    EXPECT_EQ(test::ReadBytes(dir / L"out\\src\\f.txt"), "data");
+}
+
+TEST_F(Control, CancelWhileSuspendedEndsTheChildAndTheJob) {
+    for (int i = 0; i < 10; ++i) test::WriteBytesDeep(dir / (L"src\\f" + std::to_wstring(i)), "data");
+    test::EnvGuard slow(L"ZRW_FAKE_ROBO_DELAY_MS", L"200");
+    Prepare({dir / L"src"}, dir / L"out");
+    StartWindowJob();
+    ASSERT_TRUE(StartNextSource(g_job));
+    TogglePause();
+    HANDLE child = nullptr;
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), g_job.process, GetCurrentProcess(), &child,
+                                SYNCHRONIZE, FALSE, 0));
+    UniqueHandle watch(child);
+    CancelJob(g_job);
+    EXPECT_EQ(g_job.process, nullptr);
+    EXPECT_EQ(WaitForSingleObject(watch.get(), 5000), static_cast<DWORD>(WAIT_OBJECT_0));
+    FinishJob(g_job, nullptr);
+    EXPECT_EQ(g_job.result, kJobCancelled);
+    EXPECT_TRUE(g_job.exitCodes.empty());
+    EXPECT_EQ(g_job.failedSources, 0u);
+}
+
+TEST_F(Control, ResetPauseClearsTheEnginesPauseFlagToo) {
+    StartWindowJob();
+    g_settings.engine = 1;
+    TogglePause();
+    EXPECT_TRUE(g_stats.pause.load());
+    ResetPause();
+    EXPECT_FALSE(g_main.paused);
+    EXPECT_FALSE(g_stats.pause.load());
+    EXPECT_EQ(ButtonText(), Tr(L"暂停"));
+}
+
+TEST_F(Control, PauseOutsideAWindowTransferDoesNothing) {
+    StartWindowJob();
+    g_main.running = false;
+    TogglePause();
+    EXPECT_FALSE(g_main.paused);
+    EXPECT_EQ(ButtonText(), L"Pause");
+}
+
+}  // namespace
+}  // namespace zrw

@@ -1,0 +1,88 @@
+// What a user sees of a transfer started without --silent: the message
+// boxes, the failure prompt and Windows' progress dialog with its Cancel button.
+#include "tests/transfers/helpers.h"
+
+#include <gtest/gtest.h>
+
+namespace zrw::test {
+namespace {
+
+const wchar_t kProduct[] = L"Zerrow Pro";
+const int kMessageTextId = 0xFFFF;  // the static text of a message box
+
+class Dialogs : public ::testing::Test {
+protected:
+    void SetUp() override { DeleteUserKey(L"Software\\Zerrow"); }
+    void TearDown() override { DeleteUserKey(L"Software\\Zerrow"); }
+    TempDir dir;
+};
+
+std::wstring MessageText(HWND box) {
+    wchar_t text[1024];
+    UINT n = GetDlgItemTextW(box, kMessageTextId, text, 1024);
+    return std::wstring(text, n);
+}
+
+// Answers the job's message box and returns its text.
+std::wstring Answer(const Background& zerrow, int button) {
+    HWND box = WaitForWindow(zerrow.pid(), L"#32770", kProduct, 30000);
+    if (!box) return L"(no message box)";
+    std::wstring text = MessageText(box);
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+    return text;
+}
+
+TEST_F(Dialogs, NothingToCopyIsToldAndEndsWithTwo) {
+    Background zerrow({L"copy", dir / L"gone", L"--dest", dir / L"out", L"--lang:en"});
+    ASSERT_TRUE(zerrow.started());
+    EXPECT_EQ(Answer(zerrow, IDOK), L"Nothing to copy (path missing or no permission).");
+    EXPECT_EQ(zerrow.Wait(20000), 2u);
+}
+
+TEST_F(Dialogs, MissingRobocopyIsToldAndEndsWithTwo) {
+    WriteBytesDeep(dir / L"src\\f.txt", "x");
+    RobocopyHidden gone;
+    ASSERT_TRUE(gone.hidden());
+    Background zerrow({L"copy", dir / L"src", L"--dest", dir / L"out", L"--engine:robo", L"--lang:en"});
+    std::wstring text = Answer(zerrow, IDOK);
+    EXPECT_EQ(text.rfind(L"Windows' built-in copy engine Robocopy.exe was not found.", 0), 0u)
+        << WideToUtf8(text);
+    EXPECT_EQ(zerrow.Wait(20000), 2u);
+    EXPECT_FALSE(Exists(dir / L"out"));
+}
+
+TEST_F(Dialogs, FailurePromptAnsweredNoEndsWithOne) {
+    WriteBytesDeep(dir / L"src\\f.txt", "x");
+    EnvGuard forced(L"ZRW_FAKE_ROBO_EXIT", L"8");
+    Background zerrow({L"copy", dir / L"src", L"--dest", dir / L"out", L"--engine:robo", L"--lang:en"});
+    EXPECT_EQ(Answer(zerrow, IDNO),
+              L"1 sources failed (file in use / access denied / path too long).\n\n"
+              L"Open the robocopy log for details?");
+    EXPECT_EQ(zerrow.Wait(20000), 1u);
+}
+
+TEST_F(Dialogs, CancelInTheProgressDialogStopsRobocopyAndEndsWithThree) {
+    for (int i = 0; i < 30; ++i) WriteBytesDeep(dir / (L"src\\f" + std::to_wstring(i)), "data");
+    EnvGuard slow(L"ZRW_FAKE_ROBO_DELAY_MS", L"300");
+    // The first source holds the destination, so it fails before the cancel;
+    // that must not bring up the failure prompt.
+    Background zerrow({L"copy", dir.path(), dir / L"src", L"--dest", dir / L"out",
+                       L"--engine:robo", L"--lang:en"});
+    HWND dialog = WaitForWindow(zerrow.pid(), L"#32770", L"Copying 2 items", 30000);
+    ASSERT_NE(dialog, nullptr);
+    for (int i = 0; i < 100 && CountFiles(dir / L"out") == 0; ++i) Sleep(100);
+    ASSERT_GT(CountFiles(dir / L"out"), 0u);
+    HWND cancel = GetDlgItem(dialog, IDCANCEL);
+    ASSERT_NE(cancel, nullptr);
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(cancel));
+    EXPECT_EQ(zerrow.Wait(20000), 3u);
+    EXPECT_EQ(CountRobocopyProcesses(), 0u);
+    size_t copied = CountFiles(dir / L"out");
+    Sleep(1000);
+    EXPECT_EQ(CountFiles(dir / L"out"), copied);
+    EXPECT_LT(copied, 30u);
+}
+
+}  // namespace
+}  // namespace zrw::test

@@ -1,0 +1,175 @@
+#include "tests/transfers/helpers.h"
+
+#include <tlhelp32.h>
+
+#include <algorithm>
+
+namespace zrw::test {
+
+Background::Background(const std::vector<std::wstring>& args) {
+    std::wstring cmd = QuoteArg(ZerrowExe());
+    for (const std::wstring& a : args) cmd += L" " + QuoteArg(a);
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
+        return;
+    CloseHandle(pi.hThread);
+    process_.reset(pi.hProcess);
+    pid_ = pi.dwProcessId;
+}
+
+Background::~Background() {
+    if (process_ && WaitForSingleObject(process_.get(), 0) != WAIT_OBJECT_0) {
+        TerminateProcess(process_.get(), 999);
+        WaitForSingleObject(process_.get(), 5000);
+    }
+}
+
+DWORD Background::Wait(DWORD timeoutMs) {
+    if (!process_) return 999;
+    if (WaitForSingleObject(process_.get(), timeoutMs) != WAIT_OBJECT_0) {
+        TerminateProcess(process_.get(), 999);
+        WaitForSingleObject(process_.get(), 5000);
+        return 999;
+    }
+    DWORD code = 999;
+    GetExitCodeProcess(process_.get(), &code);
+    return code;
+}
+
+namespace {
+
+struct WindowQuery {
+    DWORD pid;
+    const wchar_t* className;
+    const std::wstring* caption;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM param) {
+    auto* q = reinterpret_cast<WindowQuery*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != q->pid || !IsWindowVisible(window)) return TRUE;
+    wchar_t cls[64];
+    GetClassNameW(window, cls, 64);
+    if (std::wstring(cls) != q->className) return TRUE;
+    if (!q->caption->empty() && WindowText(window) != *q->caption) return TRUE;
+    q->found = window;
+    return FALSE;
+}
+
+}  // namespace
+
+HWND WaitForWindow(DWORD pid, const wchar_t* className, const std::wstring& caption,
+                   DWORD timeoutMs) {
+    ULONGLONG end = GetTickCount64() + timeoutMs;
+    do {
+        WindowQuery q{pid, className, &caption};
+        EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&q));
+        if (q.found) return q.found;
+        Sleep(100);
+    } while (GetTickCount64() < end);
+    return nullptr;
+}
+
+std::wstring WindowText(HWND window) {
+    wchar_t text[1024];
+    int n = GetWindowTextW(window, text, 1024);
+    return std::wstring(text, n > 0 ? n : 0);
+}
+
+EnvGuard::EnvGuard(const wchar_t* name, const std::wstring& value) : name_(name) {
+    SetEnvironmentVariableW(name, value.c_str());
+}
+EnvGuard::~EnvGuard() { SetEnvironmentVariableW(name_.c_str(), nullptr); }
+
+RobocopyHidden::RobocopyHidden() {
+    wchar_t system[MAX_PATH];
+    GetSystemDirectoryW(system, MAX_PATH);
+    // Put back under the name it has on disk, whatever its case.
+    WIN32_FIND_DATAW fd;
+    UniqueFind find(FindFirstFileW((std::wstring(system) + L"\\Robocopy.exe").c_str(), &fd));
+    if (!find) return;
+    path_ = std::wstring(system) + L"\\" + fd.cFileName;
+    parked_ = std::wstring(system) + L"\\robocopy.exe.parked";
+    hidden_ = MoveFileExW(path_.c_str(), parked_.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+}
+RobocopyHidden::~RobocopyHidden() {
+    if (hidden_) MoveFileExW(parked_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING);
+}
+
+std::vector<std::pair<std::wstring, std::string>> TreeDigest(const std::wstring& root) {
+    std::vector<std::pair<std::wstring, std::string>> out;
+    for (auto& [path, bytes] : TreeContents(root)) {
+        uint64_t hash = 14695981039346656037ull;  // FNV-1a
+        for (unsigned char c : bytes) hash = (hash ^ c) * 1099511628211ull;
+        out.emplace_back(path, std::to_string(bytes.size()) + ":" + std::to_string(hash));
+    }
+    return out;
+}
+
+size_t CountFiles(const std::wstring& root) { return TreeContents(root).size(); }
+
+size_t CountRobocopyProcesses() {
+    UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return 0;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    size_t count = 0;
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+         more = Process32NextW(snapshot.get(), &entry))
+        if (_wcsicmp(entry.szExeFile, L"robocopy.exe") == 0) ++count;
+    return count;
+}
+
+std::wstring LogFolderPath() {
+    wchar_t temp[MAX_PATH];
+    DWORD n = GetTempPathW(MAX_PATH, temp);
+    std::wstring folder(temp, n);
+    while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+    return folder + L"\\zerrow";
+}
+
+void WriteMixedTree(const std::wstring& root) {
+    std::string big(1536 * 1024 + 7, '\0');
+    for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>((i * 131 + i / 4099) & 0xFF);
+    WriteBytesDeep(root + L"\\top.txt", "top level\r\n");
+    WriteBytesDeep(root + L"\\empty.bin", "");
+    WriteBytesDeep(root + L"\\big.bin", big);
+    WriteBytesDeep(root + L"\\sub\\a.txt", "alpha");
+    WriteBytesDeep(root + L"\\sub\\deeper\\deepest\\b.txt", "beta beta");
+    WriteBytesDeep(root + L"\\照片 2024\\日本語 😀.txt", "cjk and emoji");
+    CreateDirectoryW((root + L"\\empty folder").c_str(), nullptr);
+}
+
+namespace {
+
+void CollectFolders(const std::wstring& root, const std::wstring& rel,
+                    std::vector<std::wstring>& out) {
+    WIN32_FIND_DATAW fd;
+    std::wstring folder = rel.empty() ? root : root + L"\\" + rel;
+    UniqueFind find(FindFirstFileW((folder + L"\\*").c_str(), &fd));
+    if (!find) return;
+    do {
+        std::wstring name = fd.cFileName;
+        if (name == L"." || name == L".." || !(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            continue;
+        std::wstring child = rel.empty() ? name : rel + L"\\" + name;
+        out.push_back(child);
+        CollectFolders(root, child, out);
+    } while (FindNextFileW(find.get(), &fd));
+}
+
+}  // namespace
+
+std::vector<std::wstring> FolderList(const std::wstring& root) {
+    std::vector<std::wstring> out;
+    CollectFolders(root, L"", out);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+}  // namespace zrw::test

@@ -1,0 +1,44 @@
+// A main window made for one test, on a fresh settings key, with the
+// messages pumped the way the message loop would.
+#ifndef ZERROW_TESTS_UI_WINDOW_FIXTURE_H
+#define ZERROW_TESTS_UI_WINDOW_FIXTURE_H
+
+#include "app/app.h"
+#include "tests/support/support.h"
+#include "ui/ui.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace zrw::test {
+
+void PumpMessages();
+void ResetAppState();
+std::wstring WindowText(HWND window);
+DWORD ReadSetting(const wchar_t* name);
+// The direct children of a window in creation order.
+std::vector<HWND> DirectChildren(HWND parent);
+// A drop of these paths, as Explorer would hand it over.
+HDROP MakeDrop(const std::vector<std::wstring>& paths);
+std::vector<std::wstring> RowNames(HWND list);
+std::wstring CellText(HWND list, int row, int column);
+// Sends a double-click on a row as the list would notify it.
+void DoubleClick(HWND list, int row);
+// The window's pixels as they are on the screen.
+COLORREF PixelAt(HWND control, int x, int y);
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    void Open(WindowStart start);
+
+    TempDir dir_;
+    HWND window_ = nullptr;
+};
+
+}  // namespace zrw::test
+
+#endif

@@ -1,0 +1,354 @@
+// The main window under a real display: its controls, layout, panes, drops
+// and switches.
+#include "job/job.h"
+#include "tests/ui/window_fixture.h"
+
+#include <commctrl.h>
+
+#include <cwctype>
+
+namespace zrw::test {
+namespace {
+
+struct Expected {
+    const wchar_t* cls;
+    int id;
+    const wchar_t* text;  // nullptr: not checked (paths)
+};
+
+std::wstring Lower(std::wstring s) {
+    for (wchar_t& c : s) c = static_cast<wchar_t>(towlower(c));
+    return s;
+}
+
+TEST_F(MainWindowTest, OpensAt1060x660WithEveryControlInOrder) {
+    WindowStart start;
+    start.leftFolder = dir_.path();
+    start.rightFolder = dir_.path();
+    Open(start);
+    RECT r;
+    GetWindowRect(window_, &r);
+    EXPECT_EQ(r.right - r.left, 1060);
+    EXPECT_EQ(r.bottom - r.top, 660);
+    wchar_t cls[64];
+    GetClassNameW(window_, cls, 64);
+    EXPECT_STREQ(cls, L"ZerrowMain");
+    EXPECT_EQ(WindowText(window_), L"泽若 快速复制");
+
+    const Expected expected[] = {
+        {L"static", 0, L""},
+        {L"syslistview32", 2010, L""},
+        {L"syslistview32", 2011, L""},
+        {L"edit", 0, nullptr},
+        {L"edit", 0, nullptr},
+        {L"button", 2012, L"上级"},
+        {L"button", 2014, L"…"},
+        {L"button", 2013, L"上级"},
+        {L"button", 2003, L"…"},
+        {L"button", 2004, L"复制 →"},
+        {L"button", 2005, L"移动(剪切) →"},
+        {L"button", 2015, L"← 复制"},
+        {L"button", 2016, L"← 移动(剪切)"},
+        {L"button", 2017, L"刷新"},
+        {L"button", 2021, L"暂停"},
+        {L"button", 2006, L"取消"},
+        {L"button", 2008, L"⋮"},
+        {L"button", 2019, L"原生引擎"},
+        {L"button", 2019, L"原生引擎"},
+        {L"button", 2020, L"校验：关"},
+        {L"msctls_progress32", 0, L""},
+        {L"zrwbarskin", 0, L""},
+        {L"static", 0, L""},
+        {L"static", 0, L""},
+        {L"edit", 0, L""},
+    };
+    std::vector<HWND> children = DirectChildren(window_);
+    ASSERT_EQ(children.size(), std::size(expected));
+    for (size_t i = 0; i < children.size(); ++i) {
+        GetClassNameW(children[i], cls, 64);
+        EXPECT_EQ(Lower(cls), expected[i].cls) << "control " << i + 1;
+        EXPECT_EQ(GetDlgCtrlID(children[i]), expected[i].id) << "control " << i + 1;
+        if (expected[i].text) {
+            EXPECT_EQ(WindowText(children[i]), expected[i].text) << "control " << i + 1;
+        }
+        EXPECT_TRUE(GetWindowLongW(children[i], GWL_STYLE) & WS_VISIBLE) << "control " << i + 1;
+        if (expected[i].id != 0 && Lower(cls) == L"button") {
+            EXPECT_EQ(GetWindowLongW(children[i], GWL_STYLE) & BS_TYPEMASK, BS_OWNERDRAW);
+        }
+    }
+    EXPECT_EQ(WindowText(children[3]), dir_.path());
+    EXPECT_TRUE(GetWindowLongW(children[3], GWL_STYLE) & ES_READONLY);
+    EXPECT_FALSE(GetWindowLongW(children[4], GWL_STYLE) & ES_READONLY);
+    EXPECT_TRUE(GetWindowLongW(children[24], GWL_STYLE) & ES_MULTILINE);
+    // Idle: the transfer buttons work, Cancel and Pause wait for a job.
+    EXPECT_TRUE(IsWindowEnabled(g_main.copyRight));
+    EXPECT_FALSE(IsWindowEnabled(g_main.cancel));
+    EXPECT_FALSE(IsWindowEnabled(g_main.pauseButton));
+    EXPECT_EQ(SendMessageW(g_main.progress, PBM_GETRANGE, FALSE, 0), 100);
+
+    MINMAXINFO info{};
+    SendMessageW(window_, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(info.ptMinTrackSize.x, 900);
+    EXPECT_EQ(info.ptMinTrackSize.y, 520);
+}
+
+void ExpectAt(HWND control, const Place& p, const char* what) {
+    RECT r;
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ(r.left, p.x) << what;
+    EXPECT_EQ(r.top, p.y) << what;
+    EXPECT_EQ(r.right - r.left, p.w) << what;
+    EXPECT_EQ(r.bottom - r.top, p.h) << what;
+}
+
+TEST_F(MainWindowTest, ControlsSitWhereTheLayoutPutsThem) {
+    WindowStart start;
+    start.leftFolder = dir_.path();
+    Open(start);
+    SetWindowPos(window_, nullptr, 0, 0, 1200, 760, SWP_NOMOVE | SWP_NOZORDER);
+    PumpMessages();
+    RECT client;
+    GetClientRect(window_, &client);
+    MainLayout l;
+    ASSERT_TRUE(ComputeLayout(client.right, client.bottom, l));
+    const MainState& m = g_main;
+    ExpectAt(m.menu, l.menu, "menu");
+    ExpectAt(m.title, l.title, "title");
+    ExpectAt(m.leftPath, l.leftPath, "left path");
+    ExpectAt(m.rightPath, l.rightPath, "right path");
+    ExpectAt(m.leftList, l.leftList, "left list");
+    ExpectAt(m.rightList, l.rightList, "right list");
+    ExpectAt(m.engineMid, l.engineMid, "engine mid");
+    ExpectAt(m.moveLeft, l.moveLeft, "move left");
+    ExpectAt(m.report, l.report, "report");
+    ExpectAt(m.failure, l.failure, "failure");
+    ExpectAt(m.bar, l.bar, "bar");
+    ExpectAt(m.progress, l.progress, "progress");
+    ExpectAt(m.engineBar, l.engineBar, "engine bar");
+    ExpectAt(m.cancel, l.cancel, "cancel");
+    EXPECT_EQ(ListView_GetColumnWidth(m.leftList, 0), l.nameWidth);
+    EXPECT_EQ(ListView_GetColumnWidth(m.rightList, 1), l.sizeWidth);
+    EXPECT_EQ(ListView_GetColumnWidth(m.rightList, 2), l.modifiedWidth);
+    EXPECT_TRUE(IsWindowVisible(m.report));
+}
+
+TEST_F(MainWindowTest, PaneListsFoldersFirstWithSizesAndTimes) {
+    ASSERT_TRUE(CreateDirectoryW((dir_ / L"b").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((dir_ / L"A").c_str(), nullptr));
+    ASSERT_TRUE(WriteBytes(dir_ / L"c.txt", "12345"));
+    ASSERT_TRUE(WriteBytes(dir_ / L"B.txt", std::string(3000, 'x')));
+    WindowStart start;
+    start.leftFolder = dir_.path() + L"\\\\";
+    Open(start);
+    EXPECT_EQ(g_main.leftFolder, dir_.path());
+    EXPECT_EQ(RowNames(g_main.leftList),
+              (std::vector<std::wstring>{L"..", L"A", L"b", L"B.txt", L"c.txt"}));
+    HWND list = g_main.leftList;
+    EXPECT_EQ(CellText(list, 0, 1), L"--");
+    EXPECT_EQ(CellText(list, 0, 2), L"");
+    EXPECT_EQ(CellText(list, 1, 1), L"<文件夹>");
+    EXPECT_EQ(CellText(list, 3, 1), FormatSize(3000));
+    EXPECT_EQ(CellText(list, 4, 1), FormatSize(5));
+    std::wstring modified = CellText(list, 4, 2);
+    ASSERT_EQ(modified.size(), 16u) << modified;
+    EXPECT_EQ(modified[4], L'-');
+    EXPECT_EQ(modified[10], L' ');
+    EXPECT_EQ(modified[13], L':');
+
+    SendMessageW(window_, WM_COMMAND, kIdLangEn, 0);
+    EXPECT_EQ(CellText(list, 1, 1), L"<Folder>");
+}
+
+TEST_F(MainWindowTest, DoubleClickNavigatesAndStopsAtTheDriveRoot) {
+    ASSERT_TRUE(WriteBytesDeep(dir_ / L"sub\\深\\f.txt", "x"));
+    WindowStart start;
+    start.leftFolder = dir_.path();
+    start.rightFolder = dir_.path();
+    Open(start);
+    HWND list = g_main.rightList;
+    ASSERT_EQ(RowNames(list), (std::vector<std::wstring>{L"..", L"sub"}));
+    DoubleClick(list, 1);
+    EXPECT_EQ(g_main.rightFolder, dir_ / L"sub");
+    EXPECT_EQ(WindowText(g_main.rightPath), dir_ / L"sub");
+    DoubleClick(list, 1);
+    EXPECT_EQ(g_main.rightFolder, dir_ / L"sub\\深");
+    DoubleClick(list, 1);  // a file: nothing happens
+    EXPECT_EQ(g_main.rightFolder, dir_ / L"sub\\深");
+    DoubleClick(list, -1);
+    EXPECT_EQ(g_main.rightFolder, dir_ / L"sub\\深");
+    DoubleClick(list, 0);
+    EXPECT_EQ(g_main.rightFolder, dir_ / L"sub");
+    SendMessageW(window_, WM_COMMAND, kIdRightUp, 0);
+    EXPECT_EQ(g_main.rightFolder, dir_.path());
+    EXPECT_EQ(g_main.leftFolder, dir_.path());  // the other pane stays
+
+    GoToFolder(true, L"C:");
+    EXPECT_EQ(g_main.leftFolder, L"C:\\");
+    EXPECT_EQ(WindowText(g_main.leftPath), L"C:\\");
+    ASSERT_EQ(CellText(g_main.leftList, 0, 0), L"..");
+    DoubleClick(g_main.leftList, 0);
+    EXPECT_EQ(g_main.leftFolder, L"C:\\");
+    SendMessageW(window_, WM_COMMAND, kIdLeftUp, 0);
+    EXPECT_EQ(g_main.leftFolder, L"C:\\");
+
+    GoToFolder(true, dir_ / L"missing");
+    EXPECT_EQ(g_main.leftFolder, L"C:\\");
+}
+
+TEST_F(MainWindowTest, DropFromTwoFoldersSelectsWhatTheLeftPaneShows) {
+    ASSERT_TRUE(WriteBytesDeep(dir_ / L"a\\one.txt", "1"));
+    ASSERT_TRUE(WriteBytesDeep(dir_ / L"a\\two 二.txt", "2"));
+    ASSERT_TRUE(WriteBytesDeep(dir_ / L"a\\left alone.txt", "3"));
+    ASSERT_TRUE(WriteBytesDeep(dir_ / L"b\\three.txt", "4"));
+    WindowStart start;
+    start.rightFolder = dir_.path();
+    Open(start);
+    std::vector<std::wstring> dropped = {dir_ / L"a\\one.txt", dir_ / L"a\\two 二.txt",
+                                         dir_ / L"b\\three.txt", dir_ / L"b\\gone.txt"};
+    SendMessageW(window_, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(dropped)), 0);
+    EXPECT_EQ(g_main.leftFolder, dir_ / L"a");
+    EXPECT_EQ(ListView_GetSelectedCount(g_main.leftList), 2u);
+    std::vector<std::wstring> selected;
+    for (int i = ListView_GetNextItem(g_main.leftList, -1, LVNI_SELECTED); i >= 0;
+         i = ListView_GetNextItem(g_main.leftList, i, LVNI_SELECTED))
+        selected.push_back(CellText(g_main.leftList, i, 0));
+    EXPECT_EQ(selected, (std::vector<std::wstring>{L"one.txt", L"two 二.txt"}));
+    EXPECT_EQ(g_main.sourceSelection,
+              (std::vector<std::wstring>{dir_ / L"a\\one.txt", dir_ / L"a\\two 二.txt",
+                                         dir_ / L"b\\three.txt"}));
+
+    // A drop while a transfer runs changes nothing.
+    g_main.running = true;
+    SendMessageW(window_, WM_DROPFILES,
+                 reinterpret_cast<WPARAM>(MakeDrop({dir_ / L"a\\left alone.txt"})), 0);
+    g_main.running = false;
+    EXPECT_EQ(g_main.sourceSelection.size(), 3u);
+
+    // A new selection in the pane rebuilds the sources from the visible rows only.
+    ListView_SetItemState(g_main.leftList, -1, 0, LVIS_SELECTED);
+    ListView_SetItemState(g_main.leftList, 1, LVIS_SELECTED, LVIS_SELECTED);
+    PumpMessages();
+    EXPECT_EQ(g_main.sourceSelection, (std::vector<std::wstring>{dir_ / L"a\\left alone.txt"}));
+}
+
+TEST_F(MainWindowTest, StartSourcesAndDestinationFromTheCommandLine) {
+    ASSERT_TRUE(WriteBytesDeep(dir_ / L"src\\x.bin", "x"));
+    ASSERT_TRUE(CreateDirectoryW((dir_ / L"dst").c_str(), nullptr));
+    WindowStart start;
+    start.sources = {dir_ / L"src\\x.bin"};
+    start.leftFolder = dir_ / L"src";
+    start.destination = dir_ / L"dst\\new";
+    start.rightFolder = dir_ / L"dst";
+    Open(start);
+    EXPECT_EQ(g_main.sourceSelection, start.sources);
+    EXPECT_EQ(WindowText(g_main.rightPath), dir_ / L"dst\\new");
+    EXPECT_EQ(g_main.rightFolder, dir_ / L"dst");
+}
+
+TEST_F(MainWindowTest, LanguageSwitchRelabelsEveryWindow) {
+    WindowStart start;
+    start.leftFolder = dir_.path();
+    Open(start);
+    ASSERT_EQ(WindowText(g_main.copyRight), L"复制 →");
+    SendMessageW(window_, WM_COMMAND, kIdLangEn, 0);
+    EXPECT_EQ(UiLang, kLangEn);
+    EXPECT_EQ(ReadSetting(L"Lang"), 1u);
+    EXPECT_EQ(WindowText(window_), L"Zerrow Pro — Fast Copy");
+    EXPECT_EQ(WindowText(g_main.copyRight), L"Copy →");
+    EXPECT_EQ(WindowText(g_main.moveLeft), L"← Move (cut)");
+    EXPECT_EQ(WindowText(g_main.leftUp), L"Up");
+    EXPECT_EQ(WindowText(g_main.leftBrowse), L"…");
+    EXPECT_EQ(WindowText(g_main.menu), L"⋮");
+    EXPECT_EQ(WindowText(g_main.engineBar), L"VEZIzozar");
+    EXPECT_EQ(WindowText(g_main.engineMid), L"VEZIzozar");
+    EXPECT_EQ(WindowText(g_main.verify), L"Verify: off");
+    EXPECT_EQ(WindowText(g_main.leftPath), dir_.path());
+    SendMessageW(window_, WM_COMMAND, kIdLangZh, 0);
+    EXPECT_EQ(ReadSetting(L"Lang"), 0u);
+    EXPECT_EQ(WindowText(g_main.copyRight), L"复制 →");
+    EXPECT_EQ(WindowText(g_main.leftUp), L"上级");
+    EXPECT_EQ(WindowText(g_main.engineBar), L"原生引擎");
+}
+
+TEST_F(MainWindowTest, EngineSwitchSavesAndRefusesWhileBusy) {
+    WindowStart start;
+    start.leftFolder = dir_.path();
+    Open(start);
+    g_engineFromCommandLine = true;
+    SendMessageW(window_, WM_COMMAND, kIdEngine, 0);
+    EXPECT_EQ(g_settings.engine, 0u);
+    EXPECT_FALSE(g_engineFromCommandLine);
+    EXPECT_EQ(ReadSetting(L"Engine"), 0u);
+    EXPECT_EQ(WindowText(g_main.engineBar), L"vozi");
+    EXPECT_EQ(WindowText(g_main.engineMid), L"vozi");
+    EXPECT_EQ(WindowText(g_main.status), L"引擎已切到vozi（Windows 自带 robocopy）");
+
+    g_main.running = true;
+    SetBusyState(false);
+    EXPECT_FALSE(IsWindowEnabled(g_main.copyRight));
+    EXPECT_FALSE(IsWindowEnabled(g_main.rightPath));
+    EXPECT_TRUE(IsWindowEnabled(g_main.cancel));
+    EXPECT_TRUE(IsWindowEnabled(g_main.engineBar));
+    SendMessageW(window_, WM_COMMAND, kIdEngine, 0);
+    EXPECT_EQ(g_settings.engine, 0u);
+    EXPECT_EQ(ReadSetting(L"Engine"), 0u);
+    EXPECT_EQ(WindowText(g_main.engineBar), L"vozi");
+    g_main.running = false;
+    SetBusyState(true);
+
+    SendMessageW(window_, WM_COMMAND, kIdLangEn, 0);
+    SendMessageW(window_, WM_COMMAND, kIdEngine, 0);
+    EXPECT_EQ(ReadSetting(L"Engine"), 1u);
+    EXPECT_EQ(WindowText(g_main.engineMid), L"VEZIzozar");
+    EXPECT_EQ(WindowText(g_main.status), L"Engine switched to VEZIzozar (native, doesn't call robocopy)");
+}
+
+TEST_F(MainWindowTest, VerifySwitchTogglesSavesAndRelabels) {
+    WindowStart start;
+    start.leftFolder = dir_.path();
+    Open(start);
+    SendMessageW(window_, WM_COMMAND, kIdVerify, 0);
+    EXPECT_TRUE(g_settings.verify);
+    EXPECT_EQ(ReadSetting(L"Verify"), 1u);
+    EXPECT_EQ(WindowText(g_main.verify), L"校验：开");
+    EXPECT_EQ(WindowText(g_main.status), L"校验已开：复制完会逐文件比对源和目标");
+
+    g_main.running = true;
+    SendMessageW(window_, WM_COMMAND, kIdVerify, 0);
+    g_main.running = false;
+    EXPECT_TRUE(g_settings.verify);
+    EXPECT_EQ(WindowText(g_main.verify), L"校验：开");
+
+    SendMessageW(window_, WM_COMMAND, kIdLangEn, 0);
+    EXPECT_EQ(WindowText(g_main.verify), L"Verify: on");
+    SendMessageW(window_, WM_COMMAND, kIdVerify, 0);
+    EXPECT_FALSE(g_settings.verify);
+    EXPECT_EQ(ReadSetting(L"Verify"), 0u);
+    EXPECT_EQ(WindowText(g_main.verify), L"Verify: off");
+    EXPECT_EQ(WindowText(g_main.status), L"Verify off");
+}
+
+TEST_F(MainWindowTest, EnterAndEscapeFollowTheBusyState) {
+    WindowStart start;
+    start.leftFolder = dir_.path();
+    Open(start);
+    g_main.running = true;
+    SendMessageW(window_, WM_KEYDOWN, VK_ESCAPE, 0);
+    PumpMessages();
+    EXPECT_TRUE(g_main.cancelRequested);
+    SendMessageW(window_, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(IsWindow(window_));  // closing during a job only asks the job to stop
+    EXPECT_TRUE(g_main.closeAfterJob);
+    g_main.running = false;
+    g_main.cancelRequested = false;
+    SendMessageW(window_, WM_KEYDOWN, VK_ESCAPE, 0);
+    PumpMessages();
+    EXPECT_FALSE(g_main.cancelRequested);
+    SendMessageW(window_, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(window_));
+    window_ = nullptr;
+}
+
+}  // namespace
+}  // namespace zrw::test

@@ -1,0 +1,245 @@
+#include "app/app.h"
+#include "ui/ui.h"
+
+#include <commdlg.h>
+#include <uxtheme.h>
+
+#include <gdiplus.h>
+
+namespace zrw {
+
+namespace {
+
+// The darkened picture, drawn once per client size.
+struct PictureCache {
+    HDC dc = nullptr;
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ previous = nullptr;
+    int width = 0;
+    int height = 0;
+};
+PictureCache g_picture;
+bool g_gdiplusStarted = false;
+bool g_applying = false;
+HWND g_repaint[16];
+int g_repaintCount = 0;
+
+// Windows 10 before 1809 and Wine lack some of these attributes, and the
+// library itself may be missing: looked up, never imported.
+void SetFrameAttribute(HWND window, DWORD attribute, DWORD value) {
+    using SetAttribute = HRESULT(WINAPI*)(HWND, DWORD, LPCVOID, DWORD);
+    static SetAttribute set = [] {
+        HMODULE dwm = LoadLibraryW(L"dwmapi.dll");
+        return dwm ? reinterpret_cast<SetAttribute>(GetProcAddress(dwm, "DwmSetWindowAttribute"))
+                   : nullptr;
+    }();
+    if (set) set(window, attribute, &value, sizeof(value));
+}
+
+bool StartGdiplus() {
+    if (g_gdiplusStarted) return true;
+    Gdiplus::GdiplusStartupInput input;
+    ULONG_PTR token = 0;
+    g_gdiplusStarted = Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok;
+    return g_gdiplusStarted;
+}
+
+void DrawPicture(HDC dc, Gdiplus::Bitmap& image, int width, int height) {
+    Gdiplus::Graphics graphics(dc);
+    graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
+    RECT at = FitPicture(static_cast<int>(image.GetWidth()), static_cast<int>(image.GetHeight()),
+                         width, height);
+    graphics.DrawImage(&image, Gdiplus::Rect(at.left, at.top, at.right - at.left,
+                                             at.bottom - at.top));
+    Gdiplus::SolidBrush shade(Gdiplus::Color(150, 0, 0, 0));
+    graphics.FillRectangle(&shade, 0, 0, width, height);
+}
+
+void ApplyFrame(HWND window, bool dark) {
+    SetFrameAttribute(window, 20, dark ? 1 : 0);
+    SetFrameAttribute(window, 19, dark ? 1 : 0);
+    SetFrameAttribute(window, 38, 1);
+    SetFrameAttribute(window, 33, 2);
+    if (dark) {
+        SetFrameAttribute(window, 35, skin::background());
+        SetFrameAttribute(window, 36, skin::text());
+    } else {
+        SetFrameAttribute(window, 35, 0xFFFFFFFF);
+    }
+}
+
+void ApplyListLook(HWND list, bool dark, bool picture) {
+    if (!list) return;
+    SetWindowTheme(list, dark ? L"DarkMode_Explorer" : L"Explorer", nullptr);
+    COLORREF back = picture ? CLR_NONE : dark ? skin::panel() : skin::background();
+    ListView_SetBkColor(list, back);
+    ListView_SetTextBkColor(list, back);
+    ListView_SetTextColor(list, skin::text());
+    InstallHeaderSubclass(list);
+}
+
+void Frame(HDC dc, HWND window, HWND control, int dx, int dy, COLORREF fill) {
+    RECT r;
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+    InflateRect(&r, dx, dy);
+    HGDIOBJ oldPen = SelectObject(dc, penFor(skin::border()));
+    HGDIOBJ oldBrush = SelectObject(dc, brushFor(fill));
+    RoundRect(dc, r.left, r.top, r.right, r.bottom, 12, 12);
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
+}
+
+}  // namespace
+
+RECT FitPicture(int imageWidth, int imageHeight, int clientWidth, int clientHeight) {
+    double s = static_cast<double>(imageWidth) / clientWidth;
+    double t = static_cast<double>(imageHeight) / clientHeight;
+    if (t > s) s = t;
+    int w = static_cast<int>(imageWidth / s);
+    int h = static_cast<int>(imageHeight / s);
+    int x = (clientWidth - w) / 2;
+    int y = (clientHeight - h) / 2;
+    return RECT{x, y, x + w, y + h};
+}
+
+bool HasPictureBackground() { return g_picture.dc != nullptr; }
+
+void DiscardPictureBackground() {
+    if (!g_picture.dc) return;
+    SelectObject(g_picture.dc, g_picture.previous);
+    DeleteObject(g_picture.bitmap);
+    DeleteDC(g_picture.dc);
+    g_picture = {};
+}
+
+void RefreshPictureBackground() {
+    if (!PictureActive() || !g_main.window) return;
+    RECT client;
+    GetClientRect(g_main.window, &client);
+    int width = client.right;
+    int height = client.bottom;
+    if (width < 8 || height < 8) return;
+    if (g_picture.dc && g_picture.width == width && g_picture.height == height) return;
+    DiscardPictureBackground();
+    if (!StartGdiplus()) return;
+    Gdiplus::Bitmap image(g_settings.imgPath.c_str());
+    if (image.GetLastStatus() != Gdiplus::Ok || image.GetWidth() == 0 || image.GetHeight() == 0)
+        return;
+    HDC screen = GetDC(nullptr);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HDC dc = CreateCompatibleDC(screen);
+    ReleaseDC(nullptr, screen);
+    if (!bitmap || !dc) {
+        if (bitmap) DeleteObject(bitmap);
+        if (dc) DeleteDC(dc);
+        return;
+    }
+    HGDIOBJ previous = SelectObject(dc, bitmap);
+    RECT all{0, 0, width, height};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    DrawPicture(dc, image, width, height);
+    g_picture = {dc, bitmap, previous, width, height};
+}
+
+void paintBackground(HDC dc, HWND child, const RECT& rect) {
+    if (!g_picture.dc) {
+        FillRect(dc, &rect, brushFor(skin::background()));
+        return;
+    }
+    POINT offset{0, 0};
+    if (child && g_main.window) MapWindowPoints(child, g_main.window, &offset, 1);
+    BitBlt(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, g_picture.dc,
+           rect.left + offset.x, rect.top + offset.y, SRCCOPY);
+}
+
+void RegisterRepaint(HWND control) {
+    if (control && g_repaintCount < 16) g_repaint[g_repaintCount++] = control;
+}
+
+void ClearRepaintList() { g_repaintCount = 0; }
+
+void applyLook(HWND window, bool askForPicture) {
+    if (g_applying) return;
+    g_applying = true;
+    if (g_settings.skin == kPictureSkin) {
+        std::wstring path = g_settings.imgPath;
+        if (askForPicture && pickSkinPicture(path)) g_settings.imgPath = path;
+        if (g_settings.imgPath.empty()) g_settings.skin = 0;
+        SaveSettings();
+        DiscardPictureBackground();
+    } else if (HasPictureBackground()) {
+        g_settings.imgPath.clear();
+        DiscardPictureBackground();
+        SaveSettings();
+    }
+    ComputeDark();
+    bool picture = PictureActive();
+    TraceLog(L"AL: enter dark=%d skin=%d img=%d", g_dark ? 1 : 0, g_settings.skin,
+             picture ? 1 : 0);
+    if (picture) RefreshPictureBackground();
+    ApplyFrame(window, g_dark);
+    ApplyListLook(g_main.leftList, g_dark, picture);
+    ApplyListLook(g_main.rightList, g_dark, picture);
+    for (HWND edit : {g_main.leftPath, g_main.rightPath})
+        if (edit) SetWindowTheme(edit, g_dark ? L"DarkMode_CFD" : nullptr, nullptr);
+    for (int i = 0; i < g_repaintCount; ++i) InvalidateRect(g_repaint[i], nullptr, TRUE);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    g_applying = false;
+}
+
+bool pickSkinPicture(std::wstring& path) {
+    // The filter texts are not in the shared language table; picked here by language.
+    bool en = UiLang == kLangEn;
+    std::wstring filter =
+        en ? L"Images (*.png;*.jpg;*.jpeg;*.bmp;*.gif)" : L"图片 (*.png;*.jpg;*.jpeg;*.bmp;*.gif)";
+    filter += L'\0';
+    filter += L"*.png;*.jpg;*.jpeg;*.bmp;*.gif";
+    filter += L'\0';
+    filter += en ? L"All files (*.*)" : L"所有文件 (*.*)";
+    filter += L'\0';
+    filter += L"*.*";
+    filter += L'\0';
+    std::wstring title = Tr(L"选一张图当皮肤");
+    wchar_t file[1024] = {};
+    path.copy(file, 1023);
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = g_main.window;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = 1024;
+    ofn.lpstrTitle = title.c_str();
+    ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
+    if (!GetOpenFileNameW(&ofn)) return false;
+    path = file;
+    return true;
+}
+
+void SelectSkin(int command) {
+    if (command < kIdSkinFirst || command > kIdSkinLast) return;
+    g_settings.skin = command - kIdSkinFirst;
+    SaveSettings();
+    applyLook(g_main.window, g_settings.skin == kPictureSkin);
+}
+
+void PaintMainWindow(HWND window) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window, &ps);
+    RECT client;
+    GetClientRect(window, &client);
+    if (HasPictureBackground())
+        paintBackground(dc, nullptr, client);
+    else
+        FillRect(dc, &client, brushFor(skin::background()));
+    if (PictureActive()) {
+        if (g_main.report && IsWindowVisible(g_main.report))
+            Frame(dc, window, g_main.report, 8, 6, mix(skin::background(), RGB(255, 255, 255), 0.06));
+    } else {
+        for (HWND list : {g_main.leftList, g_main.rightList})
+            if (list) Frame(dc, window, list, 6, 6, skin::background());
+    }
+    EndPaint(window, &ps);
+}
+
+}  // namespace zrw

@@ -1,0 +1,124 @@
+#include "app/app.h"
+#include "ui/ui.h"
+
+namespace zrw {
+
+namespace {
+
+constexpr COLORREF kFailureText = RGB(224, 108, 90);
+
+BOOL CALLBACK RelabelChild(HWND child, LPARAM) {
+    int length = GetWindowTextLengthW(child);
+    if (length <= 0) return TRUE;
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(child, text.data(), length + 1)));
+    std::wstring relabelled = Tr(text, UiLang);
+    if (relabelled != text) SetWindowTextW(child, relabelled.c_str());
+    return TRUE;
+}
+
+}  // namespace
+
+HFONT InterfaceFont() {
+    static HFONT font = [] {
+        NONCLIENTMETRICSW metrics{};
+        metrics.cbSize = sizeof(metrics);
+        HFONT created = nullptr;
+        if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
+            created = CreateFontIndirectW(&metrics.lfMessageFont);
+        return created ? created : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    }();
+    return font;
+}
+
+void SetBusyState(bool idle) {
+    const MainState& m = g_main;
+    for (HWND control : {m.leftUp, m.leftBrowse, m.rightUp, m.rightBrowse, m.refresh, m.copyRight,
+                         m.moveRight, m.copyLeft, m.moveLeft, m.leftList, m.rightList, m.rightPath,
+                         m.menu})
+        if (control) EnableWindow(control, idle);
+    for (HWND control : {m.cancel, m.pauseButton})
+        if (control) EnableWindow(control, !idle);
+    RefreshTitleLine();
+}
+
+void SetStatusText(const std::wstring& text) {
+    if (g_main.status) SetWindowTextW(g_main.status, text.c_str());
+}
+
+void RefreshEngineLabels() {
+    std::wstring label = Tr(g_settings.engine == 1 ? L"原生引擎" : L"vozi");
+    for (HWND button : {g_main.engineBar, g_main.engineMid})
+        if (button) SetWindowTextW(button, label.c_str());
+}
+
+void RefreshVerifyLabel() {
+    if (g_main.verify)
+        SetWindowTextW(g_main.verify, Tr(g_settings.verify ? L"校验：开" : L"校验：关").c_str());
+}
+
+void SwitchEngine() {
+    if (g_main.running) {
+        MessageBeep(MB_ICONWARNING);
+        return;
+    }
+    g_settings.engine = g_settings.engine == 1 ? 0 : 1;
+    g_engineFromCommandLine = false;
+    SaveSettings();
+    RefreshEngineLabels();
+    SetStatusText(Tr(g_settings.engine == 1
+                         ? L"引擎已切到原生引擎（自研 VEZIzozar，不调用系统 robocopy）"
+                         : L"引擎已切到vozi（Windows 自带 robocopy）"));
+}
+
+void SwitchVerify() {
+    if (g_main.running) {
+        MessageBeep(MB_ICONWARNING);
+        return;
+    }
+    g_settings.verify = !g_settings.verify;
+    SaveSettings();
+    RefreshVerifyLabel();
+    SetStatusText(Tr(g_settings.verify ? L"校验已开：复制完会逐文件比对源和目标" : L"校验已关"));
+}
+
+void SwitchLanguage(uint32_t language) {
+    g_langFromCommandLine = false;
+    UiLang = language;
+    SaveSettings();
+    ApplyLanguage();
+    RefreshEngineLabels();
+    RefreshVerifyLabel();
+    if (!g_main.window) return;
+    SetWindowTextW(g_main.window, g_appTitle.c_str());
+    EnumChildWindows(g_main.window, RelabelChild, 0);
+    LayoutMainWindow();
+    ListFolder(g_main.leftList, g_main.leftFolder);
+    ListFolder(g_main.rightList, g_main.rightFolder);
+}
+
+HBRUSH ControlColours(HDC dc, HWND control) {
+    const MainState& m = g_main;
+    if (control == m.rightPath) {
+        SetTextColor(dc, skin::text());
+        SetBkColor(dc, skin::panel());
+        return brushFor(skin::panel());
+    }
+    if (control == m.report && PictureActive()) {
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, skin::text());
+        return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+    }
+    COLORREF back = control == m.report ? skin::panel() : skin::background();
+    SetBkMode(dc, OPAQUE);
+    SetBkColor(dc, back);
+    COLORREF fore = skin::text();
+    if (control == m.failure && GetWindowTextLengthW(control) > 0)
+        fore = kFailureText;
+    else if (control == m.title || control == m.status)
+        fore = skin::secondaryText();
+    SetTextColor(dc, fore);
+    return brushFor(back);
+}
+
+}  // namespace zrw

@@ -1,0 +1,159 @@
+#include "ui/ui.h"
+#include "verify/verify.h"
+
+#include "app/app.h"
+
+#include <malloc.h>
+
+#include <cstring>
+#include <memory>
+
+namespace zrw {
+
+uint64_t VerifiedBytes = 0;
+VerifyHook VerifyProgressHook = nullptr;
+
+namespace {
+
+constexpr int kDepthLimit = 64;
+constexpr size_t kMaxSamples = 5;
+constexpr DWORD kChunk = 1048576;
+
+std::wstring Join(const std::wstring& left, const std::wstring& right) {
+    return left + L"\\" + right;
+}
+
+void AddSample(VerifyResult& result, std::wstring sample) {
+    if (result.samples.size() < kMaxSamples) result.samples.push_back(std::move(sample));
+}
+
+// One file in the walk; false when the hook asked to stop.
+bool CompareFile(const std::wstring& src, const std::wstring& dst, VerifyResult& result) {
+    ++result.compared;
+    uint64_t bytes = 0;
+    if (!SameFile(src, dst, bytes)) {
+        ++result.differing;
+        AddSample(result, dst);
+    }
+    VerifiedBytes += bytes;
+    if (VerifyProgressHook && !VerifyProgressHook(VerifiedBytes)) result.aborted = true;
+    return !result.aborted;
+}
+
+bool IsDotEntry(const wchar_t* name) {
+    return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
+}
+
+struct AlignedFree {
+    void operator()(void* p) const { _aligned_free(p); }
+};
+using Buffer = std::unique_ptr<unsigned char, AlignedFree>;
+
+Buffer AllocateChunk() { return Buffer(static_cast<unsigned char*>(_aligned_malloc(kChunk, 32))); }
+
+UniqueFile OpenForCompare(const std::wstring& path) {
+    return UniqueFile(CreateFileW(ComparisonPath(path).c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+}
+
+uint64_t SizeOf(const WIN32_FILE_ATTRIBUTE_DATA& data) {
+    return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+}  // namespace
+
+// The joins keep the paths as the user sees them, which doubles the separator
+// after a drive root (D:\\x). The long-path form is taken literally by the
+// system, so such runs are collapsed before the prefix goes on.
+std::wstring ComparisonPath(const std::wstring& path) {
+    std::wstring tidy;
+    tidy.reserve(path.size());
+    for (size_t i = 0; i < path.size(); ++i) {
+        wchar_t c = path[i] == L'/' ? L'\\' : path[i];
+        if (c == L'\\' && i >= 2 && tidy.back() == L'\\') continue;
+        tidy += c;
+    }
+    return LongPath(tidy);
+}
+
+bool SameFile(const std::wstring& src, const std::wstring& dst, uint64_t& bytes) {
+    WIN32_FILE_ATTRIBUTE_DATA srcData, dstData;
+    if (!GetFileAttributesExW(ComparisonPath(src).c_str(), GetFileExInfoStandard, &srcData))
+        return false;
+    if (!GetFileAttributesExW(ComparisonPath(dst).c_str(), GetFileExInfoStandard, &dstData))
+        return false;
+    bytes = SizeOf(srcData);
+    if (SizeOf(dstData) != bytes) return false;
+    UniqueFile srcFile = OpenForCompare(src);
+    if (!srcFile) return false;
+    UniqueFile dstFile = OpenForCompare(dst);
+    if (!dstFile) return false;
+    Buffer srcBuffer = AllocateChunk();
+    Buffer dstBuffer = AllocateChunk();
+    if (!srcBuffer || !dstBuffer) return false;
+    for (;;) {
+        DWORD srcRead = 0, dstRead = 0;
+        if (!ReadFile(srcFile.get(), srcBuffer.get(), kChunk, &srcRead, nullptr)) return false;
+        if (!ReadFile(dstFile.get(), dstBuffer.get(), kChunk, &dstRead, nullptr)) return false;
+        if (srcRead != dstRead) return false;
+        if (srcRead == 0) return true;
+        if (std::memcmp(srcBuffer.get(), dstBuffer.get(), srcRead) != 0) return false;
+    }
+}
+
+void VerifyFolder(const std::wstring& src, const std::wstring& dst, VerifyResult& result,
+                  int depth) {
+    if (result.aborted || depth > kDepthLimit) return;
+    WIN32_FIND_DATAW entry;
+    UniqueFind find(FindFirstFileW(ComparisonPath(Join(src, L"*")).c_str(), &entry));
+    if (!find) return;
+    do {
+        // Links are not followed: a junction back into the tree would loop.
+        if (IsDotEntry(entry.cFileName) || (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            continue;
+        std::wstring s = Join(src, entry.cFileName);
+        std::wstring d = Join(dst, entry.cFileName);
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            DWORD attributes = GetFileAttributesW(ComparisonPath(d).c_str());
+            if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+                ++result.differing;
+                AddSample(result, d + Tr(L"（目标里没这个目录）"));
+            } else {
+                VerifyFolder(s, d, result, depth + 1);
+            }
+        } else if (!CompareFile(s, d, result)) {
+            return;
+        }
+    } while (!result.aborted && FindNextFileW(find.get(), &entry));
+}
+
+VerifyResult VerifyTree(const std::vector<SourceItem>& items, const std::wstring& destination) {
+    VerifyResult result;
+    std::wstring root = TrimSeparators(destination);
+    for (const SourceItem& item : items) {
+        if (result.aborted) break;
+        if (item.isFolder)
+            VerifyFolder(item.path, Join(root, item.folderName), result, 0);
+        else
+            CompareFile(item.path, Join(root, item.fileName), result);
+    }
+    return result;
+}
+
+bool RunnerVerifyHook(uint64_t) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            // Taken from the queue here, the quit would never reach the loop
+            // that waits for it.
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return false;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return !g_main.cancelRequested;
+}
+
+}  // namespace zrw
