@@ -113,6 +113,8 @@ TEST_F(Start, CancelledPickersEndTheRunWithZero) {
 }
 
 // Handlers that later work plugs in: the dispatch must reach each of them.
+// A null handler is one that exists in this build: it answers on its own,
+// with its exit code and nothing on standard error (its sources are missing).
 TEST_F(Start, EveryModeReachesItsHandler) {
     struct Case {
         std::vector<std::wstring> args;
@@ -126,20 +128,23 @@ TEST_F(Start, EveryModeReachesItsHandler) {
         {{L"--quiet", L"--install"}, "--install", 9},
         {{L"--setup", L"--quiet"}, "--install", 9},
         {{L"--uninstall", L"--quiet"}, "--uninstall", 9},
-        {{L"--dryrun", L"--dump-tray", L"--dump-palette", L"p.txt"}, "--dump-palette", 9},
-        {{L"--dump-menu", L"--dump-mt", L"C:\\"}, "--dump-mt", 9},
-        {{L"--dump-menu", L"--dump-pick", L"C:\\", L"D:\\"}, "--dump-pick", 9},
+        {{L"--dryrun", L"--dump-tray", L"--dump-palette", L"p.txt"}, nullptr, 0},
+        {{L"--dump-menu", L"--dump-mt", L"C:\\"}, nullptr, 0},
+        {{L"--dump-menu", L"--dump-pick", L"C:\\", L"D:\\"}, nullptr, 0},
         {{L"--dump-tray", L"--dump-menu"}, "--dump-menu", 9},
         {{L"--dump-tray"}, "--dump-tray", 9},
-        {{L"--dryrun", L"C:\\a"}, "--dryrun", 9},
-        {{L"verify", L"C:\\a", L"--dest", L"C:\\b"}, "verify", 9},
-        {{L"copy", L"C:\\a", L"--dest", L"C:\\b", L"--silent"}, "copy/move", 9},
+        {{L"--dryrun", L"C:\\a"}, nullptr, 2},
+        {{L"verify", L"C:\\a", L"--dest", L"C:\\b"}, nullptr, 2},
+        {{L"copy", L"C:\\a", L"--dest", L"C:\\b", L"--silent"}, nullptr, 2},
     };
     for (const Case& c : cases) {
         ProcessResult r = test::RunZerrow(c.args, 15000);
-        EXPECT_EQ(r.exitCode, c.exitCode) << c.handler;
-        EXPECT_EQ(r.err, std::string("zerrow: mode '") + c.handler +
-                             "' is not available in this build\n");
+        std::string name = c.handler ? c.handler : test::WideToUtf8(c.args.back());
+        EXPECT_EQ(r.exitCode, c.exitCode) << name;
+        EXPECT_EQ(r.err, c.handler ? std::string("zerrow: mode '") + c.handler +
+                                         "' is not available in this build\n"
+                                   : std::string())
+            << name;
     }
 }
 
