@@ -128,9 +128,6 @@ StartRecord ParseCommandLine(const std::vector<std::wstring>& args);
 int32_t ParseDecimal(const std::wstring& text);
 void PublishSwitches(const StartRecord& record);
 
-std::wstring TrimTrailingSeparators(std::wstring path);
-// Text before the last separator; the drive root for "X:\name"; "." without one.
-std::wstring ParentOf(const std::wstring& path);
 
 struct WindowStart;
 WindowStart MakeWindowStart(const StartRecord& record, bool destinationIsFolder);

@@ -1,4 +1,5 @@
 #include "app/app.h"
+#include "engine/engine.h"
 
 #include <atomic>
 #include <cstdarg>
@@ -13,16 +14,11 @@ std::atomic<int> g_traceSwitch{-1};
 
 }  // namespace
 
-std::wstring TrimTrailingSeparators(std::wstring path) {
-    while (path.size() > 3 && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
-    return path;
-}
-
 std::wstring TempFolder() {
     wchar_t buffer[MAX_PATH];
     DWORD n = GetTempPathW(MAX_PATH, buffer);
     if (n == 0 || n >= MAX_PATH) return L".";
-    return TrimTrailingSeparators(std::wstring(buffer, n));
+    return TrimSeparators(std::wstring(buffer, n));
 }
 
 std::wstring LogFolder() { return TempFolder() + L"\\zerrow"; }

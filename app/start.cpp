@@ -93,7 +93,7 @@ int RunWindowMode(const StartRecord& r) {
             return 0;
         }
     }
-    std::wstring destination = TrimTrailingSeparators(r.destination);
+    std::wstring destination = TrimSeparators(r.destination);
     DWORD attributes = destination.empty() ? INVALID_FILE_ATTRIBUTES
                                            : GetFileAttributesW(destination.c_str());
     bool isFolder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -175,20 +175,13 @@ void PublishSwitches(const StartRecord& r) {
     g_newInstance = r.newInstance;
 }
 
-std::wstring ParentOf(const std::wstring& path) {
-    size_t at = path.find_last_of(L"\\/");
-    if (at == std::wstring::npos) return L".";
-    if (at == 2 && path[1] == L':') return path.substr(0, 3);
-    return path.substr(0, at);
-}
-
 WindowStart MakeWindowStart(const StartRecord& r, bool destinationIsFolder) {
     WindowStart start;
     start.sources = r.sources;
-    start.destination = TrimTrailingSeparators(r.destination);
-    if (!r.sources.empty()) start.leftFolder = ParentOf(TrimTrailingSeparators(r.sources.front()));
+    start.destination = TrimSeparators(r.destination);
+    if (!r.sources.empty()) start.leftFolder = ParentFolder(TrimSeparators(r.sources.front()));
     if (!start.destination.empty())
-        start.rightFolder = destinationIsFolder ? start.destination : ParentOf(start.destination);
+        start.rightFolder = destinationIsFolder ? start.destination : ParentFolder(start.destination);
     return start;
 }
 

@@ -1,4 +1,5 @@
 #include "app/app.h"
+#include "robo/robo.h"
 #include "ui/ui.h"
 
 #include <gtest/gtest.h>
@@ -231,12 +232,12 @@ TEST(WindowStartState, TrimsAndTakesParentFolders) {
 }
 
 TEST(WindowStartState, ParentFollowsTheDriveRule) {
-    EXPECT_EQ(ParentOf(L"C:\\a"), L"C:\\");
-    EXPECT_EQ(ParentOf(L"C:/a"), L"C:/");
-    EXPECT_EQ(ParentOf(L"ab\\c"), L"ab");  // index 2 without a colon
-    EXPECT_EQ(ParentOf(L"C:\\a\\b"), L"C:\\a");
-    EXPECT_EQ(ParentOf(L"\\a"), L"");
-    EXPECT_EQ(ParentOf(L"name"), L".");
+    EXPECT_EQ(ParentFolder(L"C:\\a"), L"C:\\");
+    EXPECT_EQ(ParentFolder(L"C:/a"), L"C:/");
+    EXPECT_EQ(ParentFolder(L"ab\\c"), L"ab");  // index 2 without a colon
+    EXPECT_EQ(ParentFolder(L"C:\\a\\b"), L"C:\\a");
+    EXPECT_EQ(ParentFolder(L"\\a"), L"");
+    EXPECT_EQ(ParentFolder(L"name"), L".");
 }
 
 TEST(WindowMode, ExitCodeFollowsTheLastTransfer) {

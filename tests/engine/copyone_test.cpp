@@ -6,16 +6,7 @@
 namespace zrw {
 namespace {
 
-void ResetStats() {
-    g_stats.bytesDone = 0;
-    g_stats.filesCopied = 0;
-    g_stats.filesSkipped = 0;
-    g_stats.filesFailed = 0;
-    g_stats.tasksFinished = 0;
-    g_stats.cancel = false;
-    g_stats.userCancel = FALSE;
-    g_stats.pause = false;
-}
+using test::ResetStats;
 
 FileTask TaskFor(const std::wstring& source, const std::wstring& destination) {
     WIN32_FILE_ATTRIBUTE_DATA d{};

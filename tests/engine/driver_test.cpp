@@ -8,16 +8,7 @@
 namespace zrw {
 namespace {
 
-void ResetStats() {
-    g_stats.bytesDone = 0;
-    g_stats.filesCopied = 0;
-    g_stats.filesSkipped = 0;
-    g_stats.filesFailed = 0;
-    g_stats.tasksFinished = 0;
-    g_stats.cancel = false;
-    g_stats.userCancel = FALSE;
-    g_stats.pause = false;
-}
+using test::ResetStats;
 
 std::string Utf8(const std::wstring& s) { return test::WideToUtf8(s); }
 

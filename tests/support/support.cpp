@@ -1,5 +1,7 @@
 #include "tests/support/support.h"
 
+#include "engine/engine.h"
+
 #include <algorithm>
 #include <atomic>
 #include <thread>
@@ -211,6 +213,17 @@ std::string WideToUtf8(const std::wstring& text) {
     WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
                         nullptr, nullptr);
     return out;
+}
+
+void ResetStats() {
+    g_stats.bytesDone = 0;
+    g_stats.filesCopied = 0;
+    g_stats.filesSkipped = 0;
+    g_stats.filesFailed = 0;
+    g_stats.tasksFinished = 0;
+    g_stats.cancel = false;
+    g_stats.userCancel = FALSE;
+    g_stats.pause = false;
 }
 
 void DeleteUserKey(const std::wstring& subkey) { RegDeleteTreeW(HKEY_CURRENT_USER, subkey.c_str()); }

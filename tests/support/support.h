@@ -56,6 +56,9 @@ std::wstring ToolExe(const std::wstring& name);  // build/bin/tools/<name>.exe
 std::wstring Utf8ToWide(const std::string& text);
 std::string WideToUtf8(const std::wstring& text);
 
+// Zeroes the native engine's counters and clears its flags.
+void ResetStats();
+
 // Deletes HKCU\Software\Zerrow (and whatever else a test names) before and after.
 void DeleteUserKey(const std::wstring& subkey);
 
