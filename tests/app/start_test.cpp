@@ -1,5 +1,5 @@
 #include "app/app.h"
-#include "tests/app/dialogs.h"
+#include "tests/support/dialogs.h"
 #include "tests/support/support.h"
 
 #include <gtest/gtest.h>

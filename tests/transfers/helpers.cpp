@@ -75,12 +75,6 @@ HWND WaitForWindow(DWORD pid, const wchar_t* className, const std::wstring& capt
     return nullptr;
 }
 
-std::wstring WindowText(HWND window) {
-    wchar_t text[1024];
-    int n = GetWindowTextW(window, text, 1024);
-    return std::wstring(text, n > 0 ? n : 0);
-}
-
 EnvGuard::EnvGuard(const wchar_t* name, const std::wstring& value) : name_(name) {
     SetEnvironmentVariableW(name, value.c_str());
 }

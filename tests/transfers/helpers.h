@@ -3,6 +3,7 @@
 #ifndef ZERROW_TESTS_TRANSFERS_HELPERS_H
 #define ZERROW_TESTS_TRANSFERS_HELPERS_H
 
+#include "tests/support/dialogs.h"
 #include "tests/support/support.h"
 
 #include <string>
@@ -31,7 +32,6 @@ private:
 // dialogs and message boxes) whose caption satisfies match (empty: any).
 HWND WaitForWindow(DWORD pid, const wchar_t* className, const std::wstring& caption,
                    DWORD timeoutMs);
-std::wstring WindowText(HWND window);
 
 // Sets an environment variable for the lifetime of the guard; children inherit it.
 class EnvGuard {

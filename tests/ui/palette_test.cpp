@@ -1,5 +1,5 @@
 // The palette dump and real pixels of the window in a light and a dark skin.
-#include "tests/ui/window_fixture.h"
+#include "tests/support/window_fixture.h"
 
 namespace zrw::test {
 namespace {

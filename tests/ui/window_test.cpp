@@ -1,7 +1,7 @@
 // The main window under a real display: its controls, layout, panes, drops
 // and switches.
 #include "job/job.h"
-#include "tests/ui/window_fixture.h"
+#include "tests/support/window_fixture.h"
 
 #include <commctrl.h>
 

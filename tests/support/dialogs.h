@@ -1,7 +1,7 @@
 // Finding and answering the dialogs that the code under test opens, from a
 // second thread of the test (or for a child process).
-#ifndef ZERROW_TESTS_APP_DIALOGS_H
-#define ZERROW_TESTS_APP_DIALOGS_H
+#ifndef ZERROW_TESTS_SUPPORT_DIALOGS_H
+#define ZERROW_TESTS_SUPPORT_DIALOGS_H
 
 #include "app/win.h"
 

@@ -1,9 +1,10 @@
 // A main window made for one test, on a fresh settings key, with the
 // messages pumped the way the message loop would.
-#ifndef ZERROW_TESTS_UI_WINDOW_FIXTURE_H
-#define ZERROW_TESTS_UI_WINDOW_FIXTURE_H
+#ifndef ZERROW_TESTS_SUPPORT_WINDOW_FIXTURE_H
+#define ZERROW_TESTS_SUPPORT_WINDOW_FIXTURE_H
 
 #include "app/app.h"
+#include "tests/support/dialogs.h"
 #include "tests/support/support.h"
 #include "ui/ui.h"
 
@@ -16,7 +17,6 @@ namespace zrw::test {
 
 void PumpMessages();
 void ResetAppState();
-std::wstring WindowText(HWND window);
 DWORD ReadSetting(const wchar_t* name);
 // The direct children of a window in creation order.
 std::vector<HWND> DirectChildren(HWND parent);

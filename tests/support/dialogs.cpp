@@ -1,4 +1,4 @@
-#include "tests/app/dialogs.h"
+#include "tests/support/dialogs.h"
 
 #include <thread>
 

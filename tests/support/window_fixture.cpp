@@ -1,4 +1,4 @@
-#include "tests/ui/window_fixture.h"
+#include "tests/support/window_fixture.h"
 
 #include <commctrl.h>
 #include <shlobj.h>
@@ -27,12 +27,6 @@ void ResetAppState() {
     g_cmdImgPath.clear();
     UiLang = kLangZh;
     ApplyLanguage();
-}
-
-std::wstring WindowText(HWND window) {
-    wchar_t text[1024] = {};
-    GetWindowTextW(window, text, 1024);
-    return text;
 }
 
 DWORD ReadSetting(const wchar_t* name) {

@@ -1,8 +1,0 @@
-#include "robo/robo.h"
-
-namespace zrw {
-
-void JobTick(HWND) {}
-void TogglePause() {}
-
-}  // namespace zrw
