@@ -10,7 +10,7 @@ export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;robocopy.exe=n}
 
 needs_setup() {
   local c
-  for c in x86_64-w64-mingw32-g++-posix cmake ninja Xvfb xwd convert zip osslsigncode; do
+  for c in x86_64-w64-mingw32-g++-posix cmake ninja Xvfb xwd xwininfo convert zip osslsigncode; do
     command -v "$c" >/dev/null || return 0
   done
   [ -x "$wine" ] && [ -d /usr/src/googletest ] || return 0

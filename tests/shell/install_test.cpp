@@ -1,12 +1,15 @@
 #include "app/app.h"
 #include "shell/shell.h"
 #include "tests/shell/registry.h"
+#include "tests/support/dialogs.h"
 #include "tests/support/support.h"
 
 #include <shlobj.h>
 #include <tlhelp32.h>
 
 #include <gtest/gtest.h>
+
+#include <thread>
 
 namespace zrw::test {
 namespace {
@@ -251,6 +254,84 @@ TEST(UninstallEntry, ValuesFollowTheProgramPath) {
     EXPECT_EQ(UninstallValues(L"E:\\Zerrow.exe")[4].data, L"E:\\");
     EXPECT_EQ(FolderOf(L"Zerrow.exe"), L".");
     EXPECT_EQ(FolderOf(L"C:/a/b.exe"), L"C:/a");
+}
+
+// "--launcher" as a user meets it: the program runs on its own while this
+// thread answers its dialogs one after another, each found by its caption.
+struct Answer {
+    std::wstring caption;
+    int button;
+};
+struct LauncherRun {
+    ProcessResult process;
+    std::vector<std::wstring> captionsSeen;
+    std::vector<std::wstring> buttonTexts;  // of the first dialog
+};
+
+LauncherRun RunLauncherAnswering(const std::vector<Answer>& answers) {
+    LauncherRun run;
+    std::thread program([&run] { run.process = RunZerrow({L"--launcher"}, 60000); });
+    for (const Answer& answer : answers) {
+        FoundWindow found = WaitForDialog(
+            [&](HWND w) { return !OfThisProcess(w) && WindowText(w) == answer.caption; }, 30000);
+        if (!found.window) break;
+        run.captionsSeen.push_back(found.caption);
+        if (run.buttonTexts.empty()) run.buttonTexts = ChildTexts(found.window, L"Button");
+        // The close box, as a user cancels a dialog that has no Cancel button.
+        if (answer.button == IDCANCEL)
+            PostMessageW(found.window, WM_CLOSE, 0, 0);
+        else
+            PressButton(found.window, answer.button);
+    }
+    program.join();
+    return run;
+}
+
+constexpr int kLinkInstall = 101, kLinkCopy = 102, kLinkRemove = 104;
+const std::wstring kTitle = L"泽若 快速复制";  // the language is not applied before --launcher
+
+TEST_F(InstallTest, LauncherOffersFourChoicesAndCancelDoesNothing) {
+    UnregisterMenu();
+    LauncherRun run = RunLauncherAnswering({{kTitle, IDCANCEL}});
+    ASSERT_EQ(run.captionsSeen.size(), 1u) << "no launcher dialog appeared";
+    EXPECT_EQ(run.process.exitCode, 0u);
+    EXPECT_FALSE(run.process.timedOut);
+    const std::wstring all = [&] {
+        std::wstring joined;
+        for (const std::wstring& t : run.buttonTexts) joined += t + L"|";
+        return joined;
+    }();
+    for (const wchar_t* part : {L"注册右键菜单", L"复制文件…", L"移动到…（剪切）", L"移除右键菜单"})
+        EXPECT_NE(all.find(part), std::wstring::npos) << "missing " << WideToUtf8(part) << " in "
+                                                      << WideToUtf8(all);
+    EXPECT_FALSE(IsMenuRegistered());
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUninstallKey));
+}
+
+TEST_F(InstallTest, LauncherCopyAsksForFilesAndACancelledPickerEndsQuietly) {
+    LauncherRun run = RunLauncherAnswering(
+        {{kTitle, kLinkCopy}, {L"选择要复制/移动的文件（可多选）", IDCANCEL}});
+    EXPECT_EQ(run.captionsSeen.size(), 2u);
+    EXPECT_EQ(run.process.exitCode, 0u);
+    EXPECT_FALSE(run.process.timedOut);
+}
+
+TEST_F(InstallTest, LauncherInstallsThenRemoves) {
+    LauncherRun installed = RunLauncherAnswering({{kTitle, kLinkInstall}, {L"泽若", IDOK}});
+    EXPECT_EQ(installed.captionsSeen.size(), 2u) << "no ready message after installing";
+    EXPECT_EQ(installed.process.exitCode, 0u);
+    EXPECT_TRUE(IsMenuRegistered());
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kUninstallKey));
+    for (const std::wstring& link : Links()) EXPECT_TRUE(Exists(link)) << WideToUtf8(link);
+
+    // The build folder holds far more than the program: removal leaves it alone.
+    LauncherRun removed = RunLauncherAnswering({{kTitle, kLinkRemove}, {L"泽若", IDOK}});
+    EXPECT_EQ(removed.captionsSeen.size(), 2u) << "no message after removing";
+    EXPECT_EQ(removed.process.exitCode, 0u);
+    EXPECT_FALSE(IsMenuRegistered());
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUninstallKey));
+    for (const std::wstring& link : Links()) EXPECT_FALSE(Exists(link)) << WideToUtf8(link);
+    EXPECT_TRUE(Exists(ZerrowExe()));
 }
 
 }  // namespace
