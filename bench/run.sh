@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Builds the data sets under /tmp (once), then times in one run: the native
-# engine at 1 and 8 workers, the 8-thread ReadFile/WriteFile yardstick, Wine's
-# xcopy and Linux cp -r; then the planning time and peak working set of the
-# engine on 100,000 files. Every Wine figure includes one process start.
+# engine at 1 and 8 workers, the whole program through its command line with
+# either engine (robocopy is the project's stand-in, Wine has none), the
+# 8-thread ReadFile/WriteFile yardstick, Wine's xcopy and Linux cp -r; then the
+# planning time and peak working set of the engine on 100,000 files. Every
+# Wine figure includes one process start.
 #   bash bench/run.sh            (ZRW_BENCH_DATA picks another data folder)
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/env.sh"
 
 data=${ZRW_BENCH_DATA:-/tmp/zrw-bench}
-cmake --build "$build_dir" -j2 --target bench_engine bench_copier >/dev/null
+cmake --build "$build_dir" -j2 --target bench_engine bench_copier Zerrow fake_robocopy >/dev/null
 bench_bin=$build_dir/bin/bench
 
 # A prefix of its own: the bench never shares a wineserver with the tests.
@@ -21,6 +23,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   "$wineserver" -w
 fi
 "$wineserver" -p
+cp "$build_dir/bin/tools/fake_robocopy.exe" "$WINEPREFIX/drive_c/windows/system32/robocopy.exe"
 
 python3 - "$data" <<'PY'
 import os, sys
@@ -73,15 +76,18 @@ for set in a b; do
   t[yard]=$(measure "$out" "$wine" "$bench_bin/bench_copier.exe" "$(winpath "$src")" "$(winpath "$out")")
   t[eng1]=$(ZRW_BENCH_WORKERS=1 measure "$out" "$wine" "$bench_bin/bench_engine.exe" copy "$(winpath "$src")" "$(winpath "$out")")
   t[eng8]=$(ZRW_BENCH_WORKERS=8 measure "$out" "$wine" "$bench_bin/bench_engine.exe" copy "$(winpath "$src")" "$(winpath "$out")")
+  t[cnm]=$(measure "$out" "$wine" "$build_dir/bin/Zerrow.exe" copy "$(winpath "$src")" --dest "$(winpath "$out")" --silent --engine:cnm)
+  t[robo]=$(measure "$out" "$wine" "$build_dir/bin/Zerrow.exe" copy "$(winpath "$src")" --dest "$(winpath "$out")" --silent --engine:robo)
   t[xcopy]=$(measure "$out" "$wine" xcopy /E /I /Q "$(winpath "$src")" "$(winpath "$out")")
   t[cp]=$(measure "$out" cp -r "$src" "$out")
   echo "data set ($set): $(find "$src" -type f | wc -l) files, $(du -sh "$src" | cut -f1)"
-  for k in eng1 eng8 yard xcopy cp; do
+  for k in eng1 eng8 cnm robo yard xcopy cp; do
     python3 -c "import sys; n,v,y=sys.argv[1],float(sys.argv[2]),float(sys.argv[3]); print('  %-22s %7.3f s   %5.2fx yardstick' % (n, v, v / y))" \
-      "$(case $k in eng1) echo 'engine, 1 worker';; eng8) echo 'engine, 8 workers';; yard) echo 'yardstick, 8 threads';; xcopy) echo 'xcopy /E /I /Q';; cp) echo 'cp -r';; esac)" \
+      "$(case $k in eng1) echo 'engine, 1 worker';; eng8) echo 'engine, 8 workers';; cnm) echo 'Zerrow copy, native';; robo) echo 'Zerrow copy, robocopy';; yard) echo 'yardstick, 8 threads';; xcopy) echo 'xcopy /E /I /Q';; cp) echo 'cp -r';; esac)" \
       "${t[$k]}" "${t[yard]}"
   done
   python3 -c "import sys; print('  xcopy / engine(8)      %7.2fx' % (float(sys.argv[1]) / float(sys.argv[2])))" "${t[xcopy]}" "${t[eng8]}"
+  python3 -c "import sys; print('  job runner overhead    %+7.3f s  (Zerrow copy, native - engine, 8 workers)' % (float(sys.argv[1]) - float(sys.argv[2])))" "${t[cnm]}" "${t[eng8]}"
   unset t
 done
 
