@@ -8,17 +8,8 @@ export WINEDEBUG=${WINEDEBUG:--all}
 # that the tests put into system32 runs instead of Wine's built-in stub.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;robocopy.exe=n}
 
-needs_setup() {
-  local c
-  for c in x86_64-w64-mingw32-g++-posix cmake ninja Xvfb xwd xwininfo convert zip osslsigncode; do
-    command -v "$c" >/dev/null || return 0
-  done
-  [ -x "$wine" ] && [ -d /usr/src/googletest ] || return 0
-  return 1
-}
-
 build() {
-  if needs_setup; then bash "$root/scripts/setup.sh"; fi
+  bash "$root/scripts/setup.sh"
   if [ ! -f "$build_dir/build.ninja" ]; then
     cmake -S "$root" -B "$build_dir" --preset mingw >/dev/null
   fi

@@ -9,4 +9,9 @@ tools=$build_dir/bin/tools
 [ -f "$tools/fake_robocopy.exe" ] && cp "$tools/fake_robocopy.exe" "$system32/robocopy.exe"
 [ -f "$tools/fake_powershell.exe" ] && mkdir -p "$system32/WindowsPowerShell/v1.0" &&
   cp "$tools/fake_powershell.exe" "$system32/WindowsPowerShell/v1.0/powershell.exe"
+# The prefix has no font with Chinese glyphs: Wine links SimSun for them, so
+# that name is pointed at the machine's CJK font (screenshots stay readable).
+if fc-list | grep -q 'WenQuanYi Micro Hei'; then
+  "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v SimSun /d 'WenQuanYi Micro Hei' /f >/dev/null 2>&1 || true
+fi
 exit 0
