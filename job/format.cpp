@@ -31,7 +31,9 @@ void SampleSpeedAt(SpeedState& state, uint64_t now) {
         const auto& oldest = state.samples.front();
         const auto& newest = state.samples.back();
         double span = static_cast<double>(newest.first - oldest.first) / 1000.0;
-        if (span >= 0.5 && newest.second != oldest.second) {
+        // A count that went down would wrap round to an absurd rate: the
+        // job average is shown instead, as for a stall.
+        if (span >= 0.5 && newest.second > oldest.second) {
             state.speed = static_cast<double>(newest.second - oldest.second) / span;
             return;
         }

@@ -62,6 +62,15 @@ TEST(SampleSpeed, UnderHalfASecondOfSamplesUsesTheJobAverage) {
     EXPECT_DOUBLE_EQ(s.speed, 3000.0 / 0.8);
 }
 
+TEST(SampleSpeed, ACountThatWentDownShowsTheAverage) {
+    SpeedState s;
+    s.startTick = 0;
+    s.bytesDone = 4000000;
+    SampleSpeedAt(s, 1000);
+    s.bytesDone = 3000000;
+    SampleSpeedAt(s, 2000);
+    EXPECT_DOUBLE_EQ(s.speed, 3000000.0 / 2.0);
+}
 TEST(SampleSpeed, AStallShowsTheAverageNotZero) {
     SpeedState s;
     s.startTick = 0;
