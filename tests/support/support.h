@@ -56,6 +56,29 @@ std::wstring ToolExe(const std::wstring& name);  // build/bin/tools/<name>.exe
 std::wstring Utf8ToWide(const std::string& text);
 std::string WideToUtf8(const std::wstring& text);
 
+// Sets an environment variable for the lifetime of the guard; children inherit
+// it (the stand-in robocopy takes its test controls from there).
+class EnvGuard {
+public:
+    EnvGuard(const wchar_t* name, const std::wstring& value);
+    ~EnvGuard();
+    EnvGuard(const EnvGuard&) = delete;
+    EnvGuard& operator=(const EnvGuard&) = delete;
+
+private:
+    std::wstring name_;
+};
+
+// Processes whose image name is robocopy.exe.
+size_t CountRobocopyProcesses();
+
+// A small tree with nested folders, an empty file, an empty folder, a file
+// of more than a MiB, and CJK and emoji names.
+void WriteMixedTree(const std::wstring& root);
+// Every file below root as (relative path, size and checksum): compared like
+// TreeContents, but a mismatch prints short.
+std::vector<std::pair<std::wstring, std::string>> TreeDigest(const std::wstring& root);
+
 // Zeroes the native engine's counters and clears its flags.
 void ResetStats();
 
