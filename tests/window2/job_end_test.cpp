@@ -3,6 +3,8 @@
 #include "robo/robo.h"
 #include "tests/window2/transfer_fixture.h"
 
+#include <commctrl.h>
+
 namespace zrw::test {
 namespace {
 
@@ -199,7 +201,28 @@ protected:
     std::wstring verifyLog;
 };
 
+// What the window showed when it was destroyed.
+struct AtDestroy {
+    bool seen = false;
+    bool running = true;
+    std::wstring report;
+};
+
+LRESULT CALLBACK WatchDestroy(HWND window, UINT message, WPARAM wp, LPARAM lp, UINT_PTR id,
+                              DWORD_PTR data) {
+    if (message == WM_DESTROY) {
+        auto* at = reinterpret_cast<AtDestroy*>(data);
+        at->seen = true;
+        at->running = g_main.running;
+        at->report = TextOf(g_main.report);
+    }
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(window, WatchDestroy, id);
+    return DefSubclassProc(window, message, wp, lp);
+}
+
 TEST_F(DuringTheWalk, ClosingTheWindowAbortsTheWalkAndDestroysTheWindowAfterTheEnd) {
+    AtDestroy at;
+    ASSERT_TRUE(SetWindowSubclass(window_, WatchDestroy, 1, reinterpret_cast<DWORD_PTR>(&at)));
     HWND window = window_;
     std::thread closer = WhenVerifying([window] { PostMessageW(window, WM_CLOSE, 0, 0); });
     Press(kIdCopyRight);
@@ -207,6 +230,9 @@ TEST_F(DuringTheWalk, ClosingTheWindowAbortsTheWalkAndDestroysTheWindowAfterTheE
     closer.join();
     ASSERT_TRUE(destroyed);
     window_ = nullptr;
+    ASSERT_TRUE(at.seen);
+    EXPECT_FALSE(at.running);
+    EXPECT_TRUE(StartsWith(at.report, L"上次作业:  已完成\r\n")) << WideToUtf8(at.report);
     EXPECT_FALSE(g_job.cancelled);  // the copy itself was complete
     EXPECT_EQ(TreeDigest(Right(L"c")), TreeDigest(Left(L"c")));
     // Stopped after the first file or the big one, never at the end.
@@ -236,6 +262,35 @@ TEST_F(DuringTheWalk, EnterOrCopyStartsNothingAndLeavesTheJobAlone) {
     EXPECT_EQ(ReadBytes(verifyLog), WideToUtf8(L"校验: 22 个文件全一致\r\n"));
     EXPECT_TRUE(StartsWith(TextOf(g_main.status), L"已完成 · "));
     EXPECT_TRUE(Exists(Left(L"a\\first.txt")));  // not moved afterwards either
+}
+
+// A quit taken from the queue by the walk's message pump must still reach
+// the loop that waits for it, and the walk must not go on without a loop.
+TEST_F(DuringTheWalk, AQuitMessageStopsTheWalkAndIsPostedAgain) {
+    DWORD thread = GetCurrentThreadId();
+    std::thread quitter = WhenVerifying([thread] { PostThreadMessageW(thread, WM_QUIT, 7, 0); });
+    Press(kIdCopyRight);
+    int quitCode = -1;
+    ULONGLONG end = GetTickCount64() + 60000;
+    while (g_main.running && GetTickCount64() < end) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                quitCode = static_cast<int>(msg.wParam);
+                continue;
+            }
+            DispatchMessageW(&msg);
+        }
+        Sleep(20);
+    }
+    quitter.join();
+    ASSERT_FALSE(g_main.running);
+    MSG msg;
+    if (quitCode < 0 && PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
+        quitCode = static_cast<int>(msg.wParam);
+    EXPECT_EQ(quitCode, 7);
+    EXPECT_TRUE(StartsWith(Utf8ToWide(ReadBytes(verifyLog)), L"校验中断: 已核对 "));
+    EXPECT_TRUE(IsWindow(window_));
 }
 
 }  // namespace
