@@ -115,6 +115,23 @@ TEST_F(JobEnd, ClosingTheWindowCancelsTheTransferAndDestroysTheWindowAfterTheEnd
     EXPECT_EQ(CountRobocopyProcesses(), 0u);
 }
 
+TEST_F(JobEnd, EscapeCancelsOnlyWhileATransferRuns) {
+    OpenPanes(0);
+    WriteFiles(Left(L"src"), 15, 16);
+    ShowStatusLine(L"idle");
+    SendMessageW(window_, WM_KEYDOWN, VK_ESCAPE, 0);
+    PumpMessages();
+    EXPECT_EQ(TextOf(g_main.status), L"idle");
+    EXPECT_FALSE(g_main.cancelRequested);
+    EnvGuard slow(L"ZRW_FAKE_ROBO_DELAY_MS", L"150");
+    CopySource();
+    ASSERT_TRUE(WaitForFirstFile());
+    SendMessageW(window_, WM_KEYDOWN, VK_ESCAPE, 0);
+    ASSERT_TRUE(WaitUntilIdle());
+    EXPECT_TRUE(g_job.cancelled);
+    EXPECT_TRUE(StartsWith(TextOf(g_main.status), L"已取消 · 已复制 "));
+}
+
 // The engine skips a file whose size and time already match, so a
 // destination file with other bytes survives the copy and differs.
 TEST_F(JobEnd, VerifyReportsADifferingDestinationAndWritesTheLog) {

@@ -6,6 +6,15 @@
 namespace zrw::test {
 namespace {
 
+// A message box owned by the main window and captioned with the application title.
+void ExpectBox(const Answered& seen, HWND owner, const std::wstring& text, LPCWSTR icon) {
+    ASSERT_TRUE(seen.shown) << WideToUtf8(text);
+    EXPECT_EQ(seen.text, text);
+    EXPECT_EQ(seen.caption, g_appTitle);
+    EXPECT_EQ(seen.owner, owner);
+    EXPECT_EQ(seen.icon, LoadIconW(nullptr, icon));
+}
+
 TEST_F(WindowTransfer, CopiesAMixedTreeWithTheStandInRobocopy) {
     OpenPanes(0);
     WriteMixedTree(Left(L"tree"));
@@ -77,21 +86,14 @@ TEST_F(WindowTransfer, NothingSelectedOrNoDestinationIsToldAndNothingStarts) {
     OpenPanes(1);
     WriteBytes(Left(L"a.txt"), "x");
     Press(kIdRefresh);
-    Answered noSource = PressAnswering(kIdCopyRight);
-    ASSERT_TRUE(noSource.shown);
-    EXPECT_EQ(noSource.text, L"先在左栏选中要搬的文件/文件夹（或直接拖进来）。");
-    EXPECT_EQ(noSource.caption, L"泽若 快速复制");
-    EXPECT_EQ(noSource.owner, window_);
-    EXPECT_EQ(noSource.icon, LoadIconW(nullptr, IDI_INFORMATION));
-
+    EXPECT_EQ(g_appTitle, L"泽若 快速复制");
+    ExpectBox(PressAnswering(kIdCopyRight), window_,
+              L"先在左栏选中要搬的文件/文件夹（或直接拖进来）。", IDI_INFORMATION);
     Select(g_main.leftList, {L"a.txt"});
     TypeDestination(L"");
-    Answered noDestination = PressAnswering(kIdMoveRight);
-    EXPECT_EQ(noDestination.text, L"先在右栏选好目标文件夹。");
-    EXPECT_EQ(noDestination.icon, LoadIconW(nullptr, IDI_INFORMATION));
-
-    Answered nothingBack = PressAnswering(kIdCopyLeft);
-    EXPECT_EQ(nothingBack.text, L"先在右栏选中要搬回左栏的项。");
+    ExpectBox(PressAnswering(kIdMoveRight), window_, L"先在右栏选好目标文件夹。", IDI_INFORMATION);
+    ExpectBox(PressAnswering(kIdCopyLeft), window_, L"先在右栏选中要搬回左栏的项。",
+              IDI_INFORMATION);
     EXPECT_FALSE(g_main.running);
     EXPECT_EQ(ReadBytes(Left(L"a.txt")), "x");
 }
@@ -102,12 +104,8 @@ TEST_F(WindowTransfer, AMoveToADriveRootIsRefusedAndCopiesNothing) {
     Press(kIdRefresh);
     Select(g_main.leftList, {L"zrw-root-test.txt"});
     TypeDestination(L"C:\\");
-    Answered seen = PressAnswering(kIdMoveRight);
-    ASSERT_TRUE(seen.shown);
-    EXPECT_EQ(seen.text, L"目标不能是盘根 —— 会变成把整盘当垃圾桶。");
-    EXPECT_EQ(seen.caption, L"泽若 快速复制");
-    EXPECT_EQ(seen.owner, window_);
-    EXPECT_EQ(seen.icon, LoadIconW(nullptr, IDI_WARNING));
+    ExpectBox(PressAnswering(kIdMoveRight), window_, L"目标不能是盘根 —— 会变成把整盘当垃圾桶。",
+              IDI_WARNING);
     EXPECT_FALSE(g_main.running);
     EXPECT_FALSE(Exists(L"C:\\zrw-root-test.txt"));
     EXPECT_EQ(ReadBytes(Left(L"zrw-root-test.txt")), "stay");
@@ -123,9 +121,8 @@ TEST_F(WindowTransfer, AReverseMoveIntoADriveRootIsRefusedAndTheBoxShowsTheRight
     Open(start);
     TypeDestination(dir_ / L"typed");
     Select(g_main.rightList, {L"zrw-back.txt"});
-    Answered seen = PressAnswering(kIdMoveLeft);
-    ASSERT_TRUE(seen.shown);
-    EXPECT_EQ(seen.text, L"目标不能是盘根 —— 会变成把整盘当垃圾桶。");
+    ExpectBox(PressAnswering(kIdMoveLeft), window_, L"目标不能是盘根 —— 会变成把整盘当垃圾桶。",
+              IDI_WARNING);
     EXPECT_EQ(TextOf(g_main.rightPath), Right());
     EXPECT_EQ(ReadBytes(Right(L"zrw-back.txt")), "stay");
     EXPECT_FALSE(Exists(L"C:\\zrw-back.txt"));
@@ -217,11 +214,9 @@ TEST_F(WindowTransfer, ATransferIntoItselfOrItsOwnSubFolderIsRefused) {
     };
     for (const Case& c : cases) {
         TypeDestination(c.destination);
-        Answered seen = PressAnswering(c.command);
-        ASSERT_TRUE(seen.shown) << WideToUtf8(c.destination);
-        EXPECT_EQ(seen.text, L"目标在源里面（会自己复制自己），换一个目标文件夹。");
-        EXPECT_EQ(seen.owner, window_);
-        EXPECT_EQ(seen.caption, L"泽若 快速复制");
+        SCOPED_TRACE(WideToUtf8(c.destination));
+        ExpectBox(PressAnswering(c.command), window_,
+                  L"目标在源里面（会自己复制自己），换一个目标文件夹。", IDI_INFORMATION);
         EXPECT_FALSE(g_main.running);
         EXPECT_TRUE(g_job.exitCodes.empty());
         EXPECT_EQ(TextOf(g_main.status), L"");
