@@ -4,14 +4,14 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 : "${WINEPREFIX:?}"
-system32=$WINEPREFIX/drive_c/windows/system32
-tools=$build_dir/bin/tools
-[ -f "$tools/fake_robocopy.exe" ] && cp "$tools/fake_robocopy.exe" "$system32/robocopy.exe"
-[ -f "$tools/fake_powershell.exe" ] && mkdir -p "$system32/WindowsPowerShell/v1.0" &&
-  cp "$tools/fake_powershell.exe" "$system32/WindowsPowerShell/v1.0/powershell.exe"
 # No window manager runs under Xvfb, and Wine waits two seconds for one to
 # withdraw every managed window that is hidden (each message box, each
 # closed window); the in-process window tests open dozens of them.
 "$wine" reg add 'HKCU\Software\Wine\AppDefaults\test_window2.exe\X11 Driver' \
   /v Managed /d N /f >/dev/null 2>&1 || true
+system32=$WINEPREFIX/drive_c/windows/system32
+tools=$build_dir/bin/tools
+[ -f "$tools/fake_robocopy.exe" ] && cp "$tools/fake_robocopy.exe" "$system32/robocopy.exe"
+[ -f "$tools/fake_powershell.exe" ] && mkdir -p "$system32/WindowsPowerShell/v1.0" &&
+  cp "$tools/fake_powershell.exe" "$system32/WindowsPowerShell/v1.0/powershell.exe"
 exit 0
