@@ -1,5 +1,6 @@
 // Shared helpers of the test programs: scratch folders, files, child
-// processes with captured streams, and the paths of the built binaries.
+// processes with captured streams, the paths of the built binaries, and the
+// prefix's stand-in robocopy with its test controls.
 #ifndef ZERROW_TESTS_SUPPORT_H
 #define ZERROW_TESTS_SUPPORT_H
 
@@ -67,6 +68,20 @@ public:
 
 private:
     std::wstring name_;
+};
+
+// Takes the prefix's robocopy away and puts it back on every path.
+class RobocopyHidden {
+public:
+    RobocopyHidden();
+    ~RobocopyHidden();
+    RobocopyHidden(const RobocopyHidden&) = delete;
+    RobocopyHidden& operator=(const RobocopyHidden&) = delete;
+    bool hidden() const { return hidden_; }
+
+private:
+    std::wstring path_, parked_;
+    bool hidden_ = false;
 };
 
 // Processes whose image name is robocopy.exe.

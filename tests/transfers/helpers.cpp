@@ -74,21 +74,6 @@ HWND WaitForWindow(DWORD pid, const wchar_t* className, const std::wstring& capt
 }
 
 
-RobocopyHidden::RobocopyHidden() {
-    wchar_t system[MAX_PATH];
-    GetSystemDirectoryW(system, MAX_PATH);
-    // Put back under the name it has on disk, whatever its case.
-    WIN32_FIND_DATAW fd;
-    UniqueFind find(FindFirstFileW((std::wstring(system) + L"\\Robocopy.exe").c_str(), &fd));
-    if (!find) return;
-    path_ = std::wstring(system) + L"\\" + fd.cFileName;
-    parked_ = std::wstring(system) + L"\\robocopy.exe.parked";
-    hidden_ = MoveFileExW(path_.c_str(), parked_.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
-}
-RobocopyHidden::~RobocopyHidden() {
-    if (hidden_) MoveFileExW(parked_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING);
-}
-
 size_t CountFiles(const std::wstring& root) { return TreeContents(root).size(); }
 
 std::wstring LogFolderPath() {

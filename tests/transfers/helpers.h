@@ -1,5 +1,5 @@
-// Helpers of the transfer tests: a Zerrow started in the background, its
-// windows and the prefix's robocopy.
+// Helpers of the transfer tests: a Zerrow started in the background and its
+// windows.
 #ifndef ZERROW_TESTS_TRANSFERS_HELPERS_H
 #define ZERROW_TESTS_TRANSFERS_HELPERS_H
 
@@ -32,20 +32,6 @@ private:
 // dialogs and message boxes) whose caption satisfies match (empty: any).
 HWND WaitForWindow(DWORD pid, const wchar_t* className, const std::wstring& caption,
                    DWORD timeoutMs);
-
-// Takes the prefix's robocopy away and puts it back on every path.
-class RobocopyHidden {
-public:
-    RobocopyHidden();
-    ~RobocopyHidden();
-    RobocopyHidden(const RobocopyHidden&) = delete;
-    RobocopyHidden& operator=(const RobocopyHidden&) = delete;
-    bool hidden() const { return hidden_; }
-
-private:
-    std::wstring path_, parked_;
-    bool hidden_ = false;
-};
 
 // Files below root, not counting folders.
 size_t CountFiles(const std::wstring& root);

@@ -193,6 +193,21 @@ TEST_F(WindowTransfer, VanishedSourcesDropOutAndTheSelectionShrinks) {
     EXPECT_EQ(TextOf(g_main.status), L"没有可搬的源（路径不存在或无权限）");
 }
 
+TEST_F(WindowTransfer, WithoutRobocopyNoSourceStartsAndTheWindowStaysIdle) {
+    OpenPanes(0);
+    WriteBytesDeep(Left(L"src\\f.txt"), "x");
+    Press(kIdRefresh);
+    Select(g_main.leftList, {L"src"});
+    RobocopyHidden gone;
+    ASSERT_TRUE(gone.hidden());
+    Press(kIdCopyRight);
+    EXPECT_FALSE(g_main.running);
+    EXPECT_EQ(TextOf(g_main.status), L"起不了vozi（robocopy）进程");
+    EXPECT_TRUE(IsWindowEnabled(g_main.copyRight));
+    EXPECT_FALSE(IsWindowEnabled(g_main.cancel));
+    EXPECT_FALSE(Exists(Right(L"src")));
+}
+
 // A target that is the source itself or lies inside it is refused before
 // anything runs, whatever the engine would do with it.
 TEST_F(WindowTransfer, ATransferIntoItselfOrItsOwnSubFolderIsRefused) {

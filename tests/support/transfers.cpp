@@ -19,6 +19,21 @@ std::vector<std::pair<std::wstring, std::string>> TreeDigest(const std::wstring&
     return out;
 }
 
+RobocopyHidden::RobocopyHidden() {
+    wchar_t system[MAX_PATH];
+    GetSystemDirectoryW(system, MAX_PATH);
+    // Put back under the name it has on disk, whatever its case.
+    WIN32_FIND_DATAW fd;
+    UniqueFind find(FindFirstFileW((std::wstring(system) + L"\\Robocopy.exe").c_str(), &fd));
+    if (!find) return;
+    path_ = std::wstring(system) + L"\\" + fd.cFileName;
+    parked_ = std::wstring(system) + L"\\robocopy.exe.parked";
+    hidden_ = MoveFileExW(path_.c_str(), parked_.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+}
+RobocopyHidden::~RobocopyHidden() {
+    if (hidden_) MoveFileExW(parked_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING);
+}
+
 size_t CountRobocopyProcesses() {
     UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot) return 0;
