@@ -80,6 +80,7 @@ const LangRow kRows[] = {
     {L"先在左栏选中要搬的文件/文件夹（或直接拖进来）。", L"Pick the files/folders to move in the left pane (or drag them in)."},
     {L"先在右栏选好目标文件夹。", L"Pick the destination folder in the right pane first."},
     {L"目标不能是盘根 —— 会变成把整盘当垃圾桶。", L"Destination can't be a drive root — the whole drive would become the trash can."},
+    {L"目标在源里面（会自己复制自己），换一个目标文件夹。", L"The destination lies inside the source (it would copy itself); pick another destination folder."},
     {L"先在右栏选中要搬回左栏的项。", L"Pick the items in the right pane to move back to the left."},
     {L"已就绪（免安装、免管理员）：\n\n· 右键任意文件/文件夹 →「复制到… / 移动到…」\n· 桌面和开始菜单已加 ", L"Ready (no install, no admin):\n\n· Right-click any file/folder → \"Copy to… / Move to…\"\n· Shortcuts added to desktop and Start menu: "},
     {L"  快捷方式（", L"  shortcuts ("},

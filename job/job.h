@@ -5,6 +5,7 @@
 
 #include "app/win.h"
 #include "engine/engine.h"
+#include "verify/verify.h"
 
 #include <shlobj.h>
 
@@ -17,6 +18,8 @@
 namespace zrw {
 
 enum JobResult : uint32_t { kJobDone = 0, kJobFailed = 1, kJobCancelled = 3, kJobDiffers = 4 };
+// On the window that owns the running job, 300 ms.
+inline constexpr UINT_PTR kJobTimer = 1;
 
 struct SpeedState {
     uint64_t bytesDone = 0;
@@ -54,11 +57,30 @@ void ResetJob();
 int RunJob(const std::vector<std::wstring>& sources, const std::wstring& destination, bool move,
            bool silent);
 
+// "copy-YYYYMMDD-HHMMSS.log" in the log folder, from the local time.
+std::wstring JobLogPath();
+// Resets the record and scans the sources into it; false when none survived.
+bool ScanJob(const std::vector<std::wstring>& sources);
+// Destination (trimmed), move flag, start tick, and a new log path in the created log folder.
+void PrepareJob(const std::wstring& destination, bool move);
+bool WantsVerification(const CopyJob& job);
+// Walks the job's sources against its destination with the hook installed and
+// writes "verify-last.log" beside the job log.
+VerifyResult VerifyJob(const CopyJob& job, VerifyHook hook);
+
 void FinishJob(CopyJob& job, HWND window);
 
 // In-window display of a job started from the main window.
 void UpdateProgress(HWND mainWindow);
 void ShowJobEnd();
+// The texts last set on the window's display targets; while a job runs a
+// target is only set when its text changed.
+struct KeptTexts {
+    std::wstring status, report, failure, caption;
+};
+extern KeptTexts g_kept;
+// Sets the status line and its kept copy, whatever they held.
+void ShowStatusLine(const std::wstring& text);
 
 // What the window shows while a job runs, for a language and a tick.
 struct RunningDisplay {

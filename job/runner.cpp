@@ -12,7 +12,6 @@ namespace zrw {
 namespace {
 
 const wchar_t kHiddenClass[] = L"ZerrowHidden";
-const UINT_PTR kJobTimer = 1;
 
 const DWORD kProgressFlags = 0x0A;  // automatic time estimate, no minimise button
 const DWORD kNoProgressBar = 0x10;
@@ -22,15 +21,6 @@ void ReleaseProgressDialog(CopyJob& job) {
     job.progressDialog->StopProgressDialog();
     job.progressDialog->Release();
     job.progressDialog = nullptr;
-}
-
-std::wstring JobLogPath() {
-    SYSTEMTIME t;
-    GetLocalTime(&t);
-    wchar_t name[64];
-    swprintf(name, 64, L"copy-%04d%02d%02d-%02d%02d%02d.log", t.wYear, t.wMonth, t.wDay, t.wHour,
-             t.wMinute, t.wSecond);
-    return LogFolder() + L"\\" + name;
 }
 
 LRESULT CALLBACK HiddenWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -101,16 +91,9 @@ void RunMessageLoop() {
              static_cast<int>(g_job.result));
 }
 
-// Only a clean copy is compared: a move has no sources left to compare with.
 void VerifyIfWanted(CopyJob& job) {
-    if (!g_settings.verify || job.move || job.result != kJobDone || job.cancelled ||
-        job.failedSources > 0)
-        return;
-    VerifiedBytes = 0;
-    if (!job.silent) VerifyProgressHook = RunnerVerifyHook;
-    VerifyResult result = VerifyTree(job.sources, job.destination);
-    VerifyProgressHook = nullptr;
-    WriteVerifyLog(ParentFolder(job.logPath), result);
+    if (!WantsVerification(job)) return;
+    VerifyResult result = VerifyJob(job, job.silent ? nullptr : RunnerVerifyHook);
     if (result.differing > 0) job.result = kJobDiffers;
 }
 
@@ -127,24 +110,15 @@ int AskToOpenLog(const CopyJob& job) {
 
 int RunJob(const std::vector<std::wstring>& sources, const std::wstring& destination, bool move,
            bool silent) {
-    ResetJob();
     CopyJob& job = g_job;
-    ScanResult scan = ScanSources(sources);
-    if (scan.items.empty()) {
+    if (!ScanJob(sources)) {
         if (!silent)
             MessageBoxW(nullptr, Tr(L"没有可复制的源（路径不存在或无权限）。").c_str(),
                         g_productName.c_str(), MB_OK | MB_ICONEXCLAMATION);
         return 2;
     }
-    job.sources = std::move(scan.items);
-    job.totalBytes = scan.totalBytes;
-    job.totalFiles = scan.totalFiles;
-    job.destination = TrimSeparators(destination);
-    job.move = move;
+    PrepareJob(destination, move);
     job.silent = silent;
-    job.speed.startTick = GetTickCount64();
-    EnsureLogFolder();
-    job.logPath = JobLogPath();
     if (g_settings.engine == 0 &&
         GetFileAttributesW(RobocopyPath().c_str()) == INVALID_FILE_ATTRIBUTES) {
         if (!silent)
@@ -187,6 +161,47 @@ int RunJob(const std::vector<std::wstring>& sources, const std::wstring& destina
     if (job.cancelled) return 3;
     if (job.failedSources == 0) return job.result == kJobDiffers ? 4 : 0;
     return AskToOpenLog(job);
+}
+
+std::wstring JobLogPath() {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    wchar_t name[64];
+    swprintf(name, 64, L"copy-%04d%02d%02d-%02d%02d%02d.log", t.wYear, t.wMonth, t.wDay, t.wHour,
+             t.wMinute, t.wSecond);
+    return LogFolder() + L"\\" + name;
+}
+
+bool ScanJob(const std::vector<std::wstring>& sources) {
+    ResetJob();
+    ScanResult scan = ScanSources(sources);
+    g_job.sources = std::move(scan.items);
+    g_job.totalBytes = scan.totalBytes;
+    g_job.totalFiles = scan.totalFiles;
+    return !g_job.sources.empty();
+}
+
+void PrepareJob(const std::wstring& destination, bool move) {
+    g_job.destination = TrimSeparators(destination);
+    g_job.move = move;
+    g_job.speed.startTick = GetTickCount64();
+    EnsureLogFolder();
+    g_job.logPath = JobLogPath();
+}
+
+// Only a clean copy is compared: a move has no sources left to compare with.
+bool WantsVerification(const CopyJob& job) {
+    return g_settings.verify && !job.move && job.result == kJobDone && !job.cancelled &&
+           job.failedSources == 0;
+}
+
+VerifyResult VerifyJob(const CopyJob& job, VerifyHook hook) {
+    VerifiedBytes = 0;
+    VerifyProgressHook = hook;
+    VerifyResult result = VerifyTree(job.sources, job.destination);
+    VerifyProgressHook = nullptr;
+    WriteVerifyLog(ParentFolder(job.logPath), result);
+    return result;
 }
 
 void FinishJob(CopyJob& job, HWND window) {

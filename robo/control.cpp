@@ -57,8 +57,8 @@ std::wstring FullPath(const std::wstring& path) {
 // A target inside its own source would copy the copy again, and a move onto
 // itself would delete the only copy: such a source is never started.
 bool RefuseSelfTarget(const CopyJob& job, const SourceItem& source) {
+    if (!TargetsItself(source, job.destination)) return false;
     std::wstring target = SourceTarget(source, job.destination);
-    if (!LiesWithin(FullPath(target), FullPath(source.path))) return false;
     OpenJobLog(job.logPath);
     JobLog(L"目标在源里面(会自己复制自己), 跳过 %s -> %s", source.path.c_str(), target.c_str());
     CloseJobLog();
@@ -169,6 +169,10 @@ bool LiesWithin(const std::wstring& target, const std::wstring& source) {
     std::wstring prefix = source;
     if (prefix.empty() || (prefix.back() != L'\\' && prefix.back() != L'/')) prefix += L'\\';
     return target.size() > prefix.size() && same(target.c_str(), prefix.c_str(), prefix.size());
+}
+
+bool TargetsItself(const SourceItem& source, const std::wstring& destination) {
+    return LiesWithin(FullPath(SourceTarget(source, destination)), FullPath(source.path));
 }
 
 bool StartNextSource(CopyJob& job) {

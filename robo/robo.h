@@ -48,6 +48,8 @@ bool IsFailureExitCode(uint32_t code);
 std::wstring SourceTarget(const SourceItem& source, const std::wstring& destination);
 // Case-insensitive: target equals source or lies below it (both full, trimmed paths).
 bool LiesWithin(const std::wstring& target, const std::wstring& source);
+// Whether the source would land on itself or inside itself, compared as full paths.
+bool TargetsItself(const SourceItem& source, const std::wstring& destination);
 
 }  // namespace zrw
 

@@ -3,7 +3,6 @@
 
 namespace zrw {
 
-void RefreshTitleLine() {}
 int DumpMenu(const std::wstring&) { return ModeNotAvailable(L"--dump-menu"); }
 int DumpTray(const std::wstring&) { return ModeNotAvailable(L"--dump-tray"); }
 

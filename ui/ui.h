@@ -124,6 +124,10 @@ void SetStatusText(const std::wstring& text);
 HBRUSH ControlColours(HDC dc, HWND control);
 // Refreshes the title line from the selection and the right pane.
 void RefreshTitleLine();
+// Left to right: the source selection into the right path box's folder.
+void StartWindowTransfer(bool move);
+// Right to left: the right pane's selected items into the left folder.
+void StartReverseTransfer(bool move);
 
 // ---- Folder panes ----------------------------------------------------------------------------
 

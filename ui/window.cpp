@@ -1,5 +1,6 @@
 #include "app/app.h"
 #include "engine/engine.h"
+#include "job/job.h"
 #include "robo/robo.h"
 #include "ui/ui.h"
 
@@ -130,6 +131,7 @@ LRESULT OnCreate(HWND window, const WindowStart& start) {
     }
     if (!startSources.empty()) SelectSources(startSources);
     SetWindowTextW(g_main.report, L"");
+    g_kept.report.clear();
     TraceLog(L"WC:9 done");
     LayoutMainWindow();
     SetBusyState(true);
@@ -157,6 +159,12 @@ void OnCommand(HWND window, int id) {
         GoToFolder(true, g_main.leftFolder);
         GoToFolder(false, g_main.rightFolder);
         break;
+    case kIdCopyRight:
+        if (!g_main.running) StartWindowTransfer(false);
+        break;
+    case kIdMoveRight: StartWindowTransfer(true); break;
+    case kIdCopyLeft: StartReverseTransfer(false); break;
+    case kIdMoveLeft: StartReverseTransfer(true); break;
     case kIdCancel: g_main.cancelRequested = true; break;
     case kIdPause: TogglePause(); break;
     case kIdEngine: SwitchEngine(); break;

@@ -1,5 +1,6 @@
 // Shared helpers of the test programs: scratch folders, files, child
-// processes with captured streams, and the paths of the built binaries.
+// processes with captured streams, the paths of the built binaries, and the
+// prefix's stand-in robocopy with its test controls.
 #ifndef ZERROW_TESTS_SUPPORT_H
 #define ZERROW_TESTS_SUPPORT_H
 
@@ -55,6 +56,43 @@ std::wstring ToolExe(const std::wstring& name);  // build/bin/tools/<name>.exe
 
 std::wstring Utf8ToWide(const std::string& text);
 std::string WideToUtf8(const std::wstring& text);
+
+// Sets an environment variable for the lifetime of the guard; children inherit
+// it (the stand-in robocopy takes its test controls from there).
+class EnvGuard {
+public:
+    EnvGuard(const wchar_t* name, const std::wstring& value);
+    ~EnvGuard();
+    EnvGuard(const EnvGuard&) = delete;
+    EnvGuard& operator=(const EnvGuard&) = delete;
+
+private:
+    std::wstring name_;
+};
+
+// Takes the prefix's robocopy away and puts it back on every path.
+class RobocopyHidden {
+public:
+    RobocopyHidden();
+    ~RobocopyHidden();
+    RobocopyHidden(const RobocopyHidden&) = delete;
+    RobocopyHidden& operator=(const RobocopyHidden&) = delete;
+    bool hidden() const { return hidden_; }
+
+private:
+    std::wstring path_, parked_;
+    bool hidden_ = false;
+};
+
+// Processes whose image name is robocopy.exe.
+size_t CountRobocopyProcesses();
+
+// A small tree with nested folders, an empty file, an empty folder, a file
+// of more than a MiB, and CJK and emoji names.
+void WriteMixedTree(const std::wstring& root);
+// Every file below root as (relative path, size and checksum): compared like
+// TreeContents, but a mismatch prints short.
+std::vector<std::pair<std::wstring, std::string>> TreeDigest(const std::wstring& root);
 
 // Zeroes the native engine's counters and clears its flags.
 void ResetStats();

@@ -1,5 +1,5 @@
-// Helpers of the transfer tests: a Zerrow started in the background, its
-// windows, the test controls of the stand-in robocopy and the prefix's robocopy.
+// Helpers of the transfer tests: a Zerrow started in the background and its
+// windows.
 #ifndef ZERROW_TESTS_TRANSFERS_HELPERS_H
 #define ZERROW_TESTS_TRANSFERS_HELPERS_H
 
@@ -33,43 +33,9 @@ private:
 HWND WaitForWindow(DWORD pid, const wchar_t* className, const std::wstring& caption,
                    DWORD timeoutMs);
 
-// Sets an environment variable for the lifetime of the guard; children inherit it.
-class EnvGuard {
-public:
-    EnvGuard(const wchar_t* name, const std::wstring& value);
-    ~EnvGuard();
-    EnvGuard(const EnvGuard&) = delete;
-    EnvGuard& operator=(const EnvGuard&) = delete;
-
-private:
-    std::wstring name_;
-};
-
-// Takes the prefix's robocopy away and puts it back on every path.
-class RobocopyHidden {
-public:
-    RobocopyHidden();
-    ~RobocopyHidden();
-    RobocopyHidden(const RobocopyHidden&) = delete;
-    RobocopyHidden& operator=(const RobocopyHidden&) = delete;
-    bool hidden() const { return hidden_; }
-
-private:
-    std::wstring path_, parked_;
-    bool hidden_ = false;
-};
-
-// Every file below root as (relative path, size and checksum): compared like
-// TreeContents, but a mismatch prints short.
-std::vector<std::pair<std::wstring, std::string>> TreeDigest(const std::wstring& root);
 // Files below root, not counting folders.
 size_t CountFiles(const std::wstring& root);
-// Processes whose image name is robocopy.exe.
-size_t CountRobocopyProcesses();
 std::wstring LogFolderPath();  // %TEMP%\zerrow
-// A small tree with nested folders, an empty file, an empty folder, a file
-// of more than a MiB, and CJK and emoji names.
-void WriteMixedTree(const std::wstring& root);
 // Folders below root (relative paths), for what TreeContents cannot see.
 std::vector<std::wstring> FolderList(const std::wstring& root);
 

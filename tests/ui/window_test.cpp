@@ -36,7 +36,8 @@ TEST_F(MainWindowTest, OpensAt1060x660WithEveryControlInOrder) {
     EXPECT_EQ(WindowText(window_), L"泽若 快速复制");
 
     const Expected expected[] = {
-        {L"static", 0, L""},
+        {L"static", 0,
+         L"先选源（左栏）→ 再选去处（右栏）→ 点「复制 →」   （每一步的说明看下方面板）"},
         {L"syslistview32", 2010, L""},
         {L"syslistview32", 2011, L""},
         {L"edit", 0, nullptr},

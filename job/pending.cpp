@@ -1,8 +1,0 @@
-#include "job/job.h"
-
-namespace zrw {
-
-void UpdateProgress(HWND) {}
-void ShowJobEnd() {}
-
-}  // namespace zrw

@@ -1,0 +1,92 @@
+#include "app/app.h"
+#include "job/job.h"
+#include "robo/robo.h"
+#include "ui/ui.h"
+#include "verify/verify.h"
+
+namespace zrw {
+
+KeptTexts g_kept;
+
+namespace {
+
+
+// Set while the end display runs: its verification dispatches messages, and a
+// second end must not start inside the first.
+bool g_showingEnd = false;
+
+void SetText(HWND control, std::wstring& kept, const std::wstring& text) {
+    kept = text;
+    if (control) SetWindowTextW(control, text.c_str());
+}
+
+// A stalled job repaints nothing.
+void SetIfChanged(HWND control, std::wstring& kept, const std::wstring& text) {
+    if (text != kept) SetText(control, kept, text);
+}
+
+void SetBarPosition(int position) {
+    SendMessageW(g_main.progress, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+    if (g_main.bar) InvalidateRect(g_main.bar, nullptr, FALSE);
+}
+
+bool WindowVerifyHook(uint64_t verifiedBytes) {
+    SetText(g_main.status, g_kept.status, VerifyingText(verifiedBytes, UiLang));
+    SetBarPosition(PercentOf(verifiedBytes, g_job.totalBytes));
+    return RunnerVerifyHook(verifiedBytes);
+}
+
+void VerifyInWindow(EndDisplay& end) {
+    VerifyResult result = VerifyJob(g_job, WindowVerifyHook);
+    end.report += L"\r\n" + VerifySummary(result);
+    // The walk left its progress in the status line; the outcome replaces it.
+    SetText(g_main.status, g_kept.status,
+            result.differing ? VerifyDifferText(result.differing, UiLang) : end.status);
+    SetBarPosition(100);
+}
+
+}  // namespace
+
+void ShowStatusLine(const std::wstring& text) { SetText(g_main.status, g_kept.status, text); }
+
+void UpdateProgress(HWND window) {
+    RunningDisplay d = RunningTexts(g_job, UiLang, g_main.paused, GetTickCount64());
+    SetBarPosition(d.percent);
+    SetIfChanged(g_main.status, g_kept.status, d.status);
+    SetIfChanged(g_main.report, g_kept.report, d.report);
+    SetIfChanged(g_main.failure, g_kept.failure, d.failure);
+    SetIfChanged(window, g_kept.caption, d.caption);
+}
+
+void ShowJobEnd() {
+    if (g_showingEnd) return;
+    g_showingEnd = true;
+    MainState& m = g_main;
+    KillTimer(m.window, kJobTimer);
+    // running stays set until the window is idle again: the verification
+    // dispatches messages, and a transfer started then would reset the job
+    // under the walk, or a close would destroy the window in the middle of it.
+    m.cancelRequested = false;
+    ResetPause();
+    EndDisplay end = EndTexts(g_job, UiLang, GetTickCount64());
+    SetText(m.status, g_kept.status, end.status);
+    SetBarPosition(end.position);
+    SetText(m.window, g_kept.caption, g_appTitle);
+    SetText(m.failure, g_kept.failure, end.failure);
+    if (WantsVerification(g_job)) VerifyInWindow(end);
+    SetText(m.report, g_kept.report, end.report);
+    ListFolder(m.leftList, m.leftFolder);
+    ListFolder(m.rightList, m.rightFolder);
+    // Cancel or pause pressed during the verification belong to this job.
+    m.running = false;
+    m.cancelRequested = false;
+    ResetPause();
+    SetBusyState(true);
+    if (m.closeAfterJob) {
+        m.closeAfterJob = false;
+        DestroyWindow(m.window);
+    }
+    g_showingEnd = false;
+}
+
+}  // namespace zrw
