@@ -4,7 +4,5 @@
 namespace zrw {
 
 void RefreshTitleLine() {}
-int DumpMenu(const std::wstring&) { return ModeNotAvailable(L"--dump-menu"); }
-int DumpTray(const std::wstring&) { return ModeNotAvailable(L"--dump-tray"); }
 
 }  // namespace zrw
