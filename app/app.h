@@ -148,9 +148,6 @@ bool ModulePath(HMODULE module, std::wstring& path);
 // UTF-8 to the standard error stream, when there is one.
 void WriteStdErr(const std::wstring& text);
 
-// A mode whose handler is not part of this build yet: says so on stderr.
-int ModeNotAvailable(const wchar_t* mode);
-
 }  // namespace zrw
 
 #endif

@@ -29,6 +29,16 @@ const AboutControl kAboutControls[] = {
     {kIdAboutClose, true, {506, 342, 96, 30}},
 };
 
+// Centred over the main window, 64 pixels below its top.
+RECT AboutWindowRect(const RECT& mainWindow) {
+    RECT outer{0, 0, 620, 384};
+    AdjustWindowRect(&outer, kAboutStyle, FALSE);
+    int width = outer.right - outer.left;
+    int height = outer.bottom - outer.top;
+    int left = mainWindow.left + (mainWindow.right - mainWindow.left - width) / 2;
+    return RECT{left, mainWindow.top + 64, left + width, mainWindow.top + 64 + height};
+}
+
 void CreateAboutControls(HWND about) {
     for (const AboutControl& c : kAboutControls) {
         DWORD style = c.button ? BS_OWNERDRAW | WS_TABSTOP : 0;
@@ -47,7 +57,7 @@ void SetAboutTexts(HWND about) {
     SetWindowTextW(about, title.c_str());
     SetText(about, kIdAboutTitle, title);
     SetText(about, kIdAboutNote, Tr(L"日志目录里存着每次复制的原始日志。"));
-    SetText(about, kIdAboutVersion, AboutVersionLine(g_productName));
+    SetText(about, kIdAboutVersion, g_productName + L"  ·  v" + ZERROW_VERSION_TEXT);
     SetText(about, kIdOpenLogs, Tr(L"打开日志目录"));
     SetText(about, kIdUninstall, Tr(L"卸载（清右键菜单、快捷方式、程序）"));
     SetText(about, kIdAboutClose, Tr(L"关闭"));
@@ -86,19 +96,6 @@ LRESULT CALLBACK AboutProc(HWND about, UINT message, WPARAM wp, LPARAM lp) {
 }
 
 }  // namespace
-
-std::wstring AboutVersionLine(const std::wstring& productName) {
-    return productName + L"  ·  v" + ZERROW_VERSION_TEXT;
-}
-
-RECT AboutWindowRect(const RECT& mainWindow) {
-    RECT outer{0, 0, 620, 384};
-    AdjustWindowRect(&outer, kAboutStyle, FALSE);
-    int width = outer.right - outer.left;
-    int height = outer.bottom - outer.top;
-    int left = mainWindow.left + (mainWindow.right - mainWindow.left - width) / 2;
-    return RECT{left, mainWindow.top + 64, left + width, mainWindow.top + 64 + height};
-}
 
 void openAboutWindow(HWND mainWindow) {
     if (g_about) {

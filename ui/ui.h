@@ -280,9 +280,6 @@ bool IsTaskbarCreated(UINT message);
 void OnTaskbarCreated(HWND window);
 void OnTrayCallback(HWND window, LPARAM lp);
 
-std::wstring AboutVersionLine(const std::wstring& productName);
-// Where the About window goes for a main window at this screen rectangle.
-RECT AboutWindowRect(const RECT& mainWindow);
 void openAboutWindow(HWND mainWindow);
 HWND AboutWindow();
 // Keyboard navigation and Escape for the About window, from the message loop.

@@ -1,8 +1,5 @@
 // --dump-menu and --dump-tray through the real executable.
 #include "tests/menu/menu_helpers.h"
-#include "tests/support/support.h"
-
-#include <gtest/gtest.h>
 
 #include <map>
 #include <regex>
@@ -11,14 +8,9 @@
 namespace zrw::test {
 namespace {
 
-struct MenuLine {
-    int id = 0, hot = 0, w = 0, h = 0;
-    std::string bg, row, fg, chip, chipbg;
-    long chipPx = 0;
-    int cur = 0;
-    bool top = false;  // an "  top" line follows
-    std::string label;  // its label
-};
+// One "menu" line as key=value fields, with the label of the "  top" line
+// that follows it ("-" when none does).
+using Fields = std::map<std::string, std::string>;
 
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
@@ -27,33 +19,23 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-std::vector<MenuLine> ParseMenu(const std::string& text) {
+std::vector<Fields> ParseMenu(const std::string& text) {
     static const std::regex menu(
-        "menu id=(\\d+) hot=([01]) w=(\\d+) h=(\\d+) bg=(\\d+,\\d+,\\d+) row=(\\d+,\\d+,\\d+) "
-        "fg=(\\d+,\\d+,\\d+) chip=(\\d+,\\d+,\\d+) chipbg=(\\d+,\\d+,\\d+) chip_px=(\\d+) "
-        "cur=([01])");
+        "menu id=\\d+ hot=[01] w=\\d+ h=\\d+ bg=(\\d+,){2}\\d+ row=(\\d+,){2}\\d+ "
+        "fg=(\\d+,){2}\\d+ chip=(\\d+,){2}\\d+ chipbg=(\\d+,){2}\\d+ chip_px=\\d+ cur=[01]");
     static const std::regex top("  top id=(\\d+) hot=([01]) (.*)");
-    std::vector<MenuLine> parsed;
+    std::vector<Fields> parsed;
     for (const std::string& line : Lines(text)) {
         std::smatch m;
-        if (std::regex_match(line, m, menu)) {
-            MenuLine l;
-            l.id = std::stoi(m[1]);
-            l.hot = std::stoi(m[2]);
-            l.w = std::stoi(m[3]);
-            l.h = std::stoi(m[4]);
-            l.bg = m[5];
-            l.row = m[6];
-            l.fg = m[7];
-            l.chip = m[8];
-            l.chipbg = m[9];
-            l.chipPx = std::stol(m[10]);
-            l.cur = std::stoi(m[11]);
-            parsed.push_back(l);
+        if (std::regex_match(line, menu)) {
+            Fields f{{"top", "-"}};
+            std::istringstream words(line.substr(5));
+            for (std::string word; words >> word;)
+                f[word.substr(0, word.find('='))] = word.substr(word.find('=') + 1);
+            parsed.push_back(f);
         } else if (std::regex_match(line, m, top) && !parsed.empty() &&
-                   parsed.back().id == std::stoi(m[1]) && parsed.back().hot == std::stoi(m[2])) {
-            parsed.back().top = true;
-            parsed.back().label = m[3];
+                   parsed.back()["id"] == m[1].str() && parsed.back()["hot"] == m[2].str()) {
+            parsed.back()["top"] = m[3];
         } else {
             ADD_FAILURE() << "line out of format: " << line;
         }
@@ -61,117 +43,96 @@ std::vector<MenuLine> ParseMenu(const std::string& text) {
     return parsed;
 }
 
-int TextWidth(const std::wstring& text) {
+std::string TextWidthPlus(const std::wstring& text, int extra) {
     HDC screen = GetDC(nullptr);
     HGDIOBJ old = SelectObject(screen, InterfaceFont());
     SIZE size{};
     GetTextExtentPoint32W(screen, text.c_str(), static_cast<int>(text.size()), &size);
     SelectObject(screen, old);
     ReleaseDC(nullptr, screen);
-    return size.cx;
-}
-
-const MenuLine& At(std::map<std::pair<int, int>, MenuLine>& items, int id, int hot) {
-    return items[{id, hot}];
+    return std::to_string(size.cx + extra);
 }
 
 class Dumps : public ::testing::Test {
 protected:
     void SetUp() override { DeleteUserKey(kSettingsKey); }
     void TearDown() override { DeleteUserKey(kSettingsKey); }
-    std::string Run(const wchar_t* dump, std::vector<std::wstring> extra = {}) {
-        std::wstring out = dir_ / L"dump.txt";
-        extra.push_back(dump);
-        extra.push_back(out);
-        ProcessResult r = RunZerrow(extra, 30000);
-        EXPECT_TRUE(r.started);
-        EXPECT_FALSE(r.timedOut);
+    std::string Run(DWORD skin, std::vector<std::wstring> args) {
+        RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, L"Skin", REG_DWORD, &skin, sizeof(skin));
+        args.push_back(dir_ / L"dump.txt");
+        ProcessResult r = RunZerrow(args, 30000);
         EXPECT_EQ(r.exitCode, 0u);
-        return ReadBytes(out);
+        return ReadBytes(dir_ / L"dump.txt");
     }
     TempDir dir_;
 };
 
 TEST_F(Dumps, MenuInFluentDarkLightsHotRowsInTheAccentWithWhiteText) {
-    DWORD skin = 2;
-    RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, L"Skin", REG_DWORD, &skin, sizeof(skin));
-    std::vector<MenuLine> lines = ParseMenu(Run(L"--dump-menu"));
+    std::vector<Fields> lines = ParseMenu(Run(2, {L"--dump-menu"}));
     // 9 top-level items, 9 skins and 2 languages, each drawn normal and hot.
     ASSERT_EQ(lines.size(), 40u);
-    const int order[] = {2300, 2200, 2201, 2202, 2203, 2204, 2205, 2206, 2207, 2208,
-                         2302, 2009, 2104, 2302, 2399, 2107, 2108, 2105, 2302, 2106};
-    std::map<std::pair<int, int>, MenuLine> byItem;
+    const char* order[] = {"2300", "2200", "2201", "2202", "2203", "2204", "2205",
+                           "2206", "2207", "2208", "2302", "2009", "2104", "2302",
+                           "2399", "2107", "2108", "2105", "2302", "2106"};
+    std::map<std::string, Fields> normal;
     for (size_t i = 0; i < lines.size(); ++i) {
-        const MenuLine& l = lines[i];
-        SCOPED_TRACE(testing::Message() << "line " << i << " id " << l.id << " hot " << l.hot);
-        EXPECT_EQ(l.id, order[i / 2]);
-        EXPECT_EQ(l.hot, static_cast<int>(i % 2));
-        EXPECT_EQ(l.cur, l.id == 2202 || l.id == 2107 ? 1 : 0);
-        bool isTop = l.id == 2300 || l.id == 2302 || l.id == 2009 || l.id == 2104 ||
-                     l.id == 2399 || l.id == 2105 || l.id == 2106;
-        EXPECT_EQ(l.top, isTop);
-        if (l.id == 2302) {
-            EXPECT_EQ(l.w, 80);
-            EXPECT_EQ(l.h, 9);
-            EXPECT_EQ(l.bg, "43,43,43");
-            EXPECT_EQ(l.row, "61,61,61");
+        Fields& l = lines[i];
+        const std::string id = l["id"];
+        SCOPED_TRACE("line " + std::to_string(i) + " id " + id);
+        EXPECT_EQ(id, order[i / 2]);
+        EXPECT_EQ(l["hot"], i % 2 ? "1" : "0");
+        EXPECT_EQ(l["cur"], id == "2202" || id == "2107" ? "1" : "0");
+        bool sub = (id >= "2200" && id <= "2208") || id == "2107" || id == "2108";
+        EXPECT_EQ(l["top"] == "-", sub);
+        if (id == "2302") {
+            EXPECT_EQ(l["w"] + "x" + l["h"] + " " + l["bg"] + " " + l["row"],
+                      "80x9 43,43,43 61,61,61");
             continue;
         }
-        EXPECT_EQ(l.h, 26);
-        EXPECT_EQ(l.bg, l.hot ? "76,194,255" : "43,43,43");
-        EXPECT_EQ(l.row, l.bg);
-        EXPECT_EQ(l.fg, l.hot ? "255,255,255" : "243,243,243");
-        byItem[{l.id, l.hot}] = l;
+        EXPECT_EQ(l["h"], "26");
+        EXPECT_EQ(l["bg"], l["hot"] == "1" ? "76,194,255" : "43,43,43");
+        EXPECT_EQ(l["row"], l["bg"]);
+        EXPECT_EQ(l["fg"], l["hot"] == "1" ? "255,255,255" : "243,243,243");
+        if (l["hot"] == "0") normal[id] = l;
     }
-    EXPECT_EQ(At(byItem, 2105, 0).label, "关于…");
-    EXPECT_EQ(At(byItem, 2300, 1).label, "皮肤（配色）");
-    // Chips: the accent ring around the skin's background, 14 x 14 around 10 x 10.
-    const MenuLine& emerald = At(byItem, 2203, 0);
-    EXPECT_EQ(emerald.chip, "14,138,109");
-    EXPECT_EQ(emerald.chipbg, "250,249,246");
-    EXPECT_EQ(emerald.chipPx, 96);
-    EXPECT_EQ(At(byItem, 2200, 0).chipbg, "32,32,32");  // follow system in a dark interface
-    EXPECT_EQ(At(byItem, 2105, 0).chipPx, 0);
-    // Label width in the interface font plus the room for arrow, chip or check.
-    EXPECT_EQ(At(byItem, 2300, 0).w, TextWidth(L"皮肤（配色）") + 18);
-    EXPECT_EQ(At(byItem, 2203, 0).w, TextWidth(L"翡翠绿 浅") + 64);
-    EXPECT_EQ(At(byItem, 2105, 0).w, TextWidth(L"关于…") + 42);
+    EXPECT_EQ(normal["2105"]["top"], "关于…");
+    // The accent ring around the skin's background: 14 x 14 around 10 x 10.
+    EXPECT_EQ(normal["2203"]["chip"], "14,138,109");
+    EXPECT_EQ(normal["2203"]["chipbg"], "250,249,246");
+    EXPECT_EQ(normal["2203"]["chip_px"], "96");
+    EXPECT_EQ(normal["2200"]["chipbg"], "32,32,32");  // follow system in a dark interface
+    EXPECT_EQ(normal["2105"]["chip_px"], "0");
+    EXPECT_EQ(normal["2300"]["w"], TextWidthPlus(L"皮肤（配色）", 18));
+    EXPECT_EQ(normal["2203"]["w"], TextWidthPlus(L"翡翠绿 浅", 64));
+    EXPECT_EQ(normal["2105"]["w"], TextWidthPlus(L"关于…", 42));
 }
 
 TEST_F(Dumps, MenuFollowsTheLanguageAndThePictureSkin) {
-    DWORD skin = 8;
-    RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, L"Skin", REG_DWORD, &skin, sizeof(skin));
-    std::vector<MenuLine> lines = ParseMenu(Run(L"--dump-menu", {L"--lang:en"}));
-    std::map<int, std::string> labels;
-    for (const MenuLine& l : lines) {
-        if (l.id >= 2200 && l.id <= 2208) {
-            EXPECT_EQ(l.cur, l.id == 2208 ? 1 : 0) << l.id;
-        }
-        if (l.id == 2107 || l.id == 2108) {
-            EXPECT_EQ(l.cur, l.id == 2108 ? 1 : 0) << l.id;
-        }
-        if (l.top) labels[l.id] = l.label;
+    std::map<std::string, std::string> cur, top;
+    for (Fields& l : ParseMenu(Run(8, {L"--lang:en", L"--dump-menu"}))) {
+        cur[l["id"]] += l["cur"];
+        if (l["top"] != "-") top[l["id"]] = l["top"];
     }
-    EXPECT_EQ(labels[2300], "Skin (colors)");
-    EXPECT_EQ(labels[2009], "Install context menu");
-    EXPECT_EQ(labels[2104], "Remove context menu");
-    EXPECT_EQ(labels[2399], "Language");
-    EXPECT_EQ(labels[2105], "About…");
-    EXPECT_EQ(labels[2106], "Exit");
+    EXPECT_EQ(cur["2208"] + cur["2202"] + cur["2200"], "110000");
+    EXPECT_EQ(cur["2108"] + cur["2107"], "1100");
+    EXPECT_EQ(top, (std::map<std::string, std::string>{{"2300", "Skin (colors)"},
+                                                        {"2302", ""},
+                                                        {"2009", "Install context menu"},
+                                                        {"2104", "Remove context menu"},
+                                                        {"2399", "Language"},
+                                                        {"2105", "About…"},
+                                                        {"2106", "Exit"}}));
 }
 
 TEST_F(Dumps, MenuGoesToTheLogFolderByDefaultAndFailsOnAnUnwritableFile) {
     std::wstring file = LogFolder() + L"\\menu.txt";
     DeleteFileW(file.c_str());
-    ProcessResult r = RunZerrow({L"--dump-menu"}, 30000);
-    EXPECT_EQ(r.exitCode, 0u);
+    EXPECT_EQ(RunZerrow({L"--dump-menu"}, 30000).exitCode, 0u);
     EXPECT_EQ(ParseMenu(ReadBytes(file)).size(), 40u);
-    r = RunZerrow({L"--dump-menu", dir_ / L"missing\\menu.txt"}, 30000);
-    EXPECT_EQ(r.exitCode, 1u);
+    EXPECT_EQ(RunZerrow({L"--dump-menu", dir_ / L"missing\\menu.txt"}, 30000).exitCode, 1u);
 }
 
 TEST_F(Dumps, TrayProbeAddsItsIconAndListsTheMenu) {
-    std::vector<std::string> lines = Lines(Run(L"--dump-tray", {L"--lang:en"}));
     const std::vector<std::string> expected = {
         "tray_add_ok=1",
         "tip=Zerrow Pro  —  右键看菜单",
@@ -186,14 +147,8 @@ TEST_F(Dumps, TrayProbeAddsItsIconAndListsTheMenu) {
         "item=7 id=2302 owner_draw=1 sub_n=0",
         "item=8 id=2106 owner_draw=1 sub_n=0",
     };
-    EXPECT_EQ(lines, expected);
-}
-
-TEST(TrayTip, ProductNameAndTheChineseHintCutTo127) {
-    EXPECT_EQ(TrayTip(L"泽若"), L"泽若  —  右键看菜单");
-    std::wstring tip = TrayTip(std::wstring(130, L'x'));
-    EXPECT_EQ(tip.size(), 127u);
-    EXPECT_EQ(tip, std::wstring(127, L'x'));
+    EXPECT_EQ(Lines(Run(0, {L"--lang:en", L"--dump-tray"})), expected);
+    EXPECT_EQ(TrayTip(std::wstring(130, L'x')), std::wstring(127, L'x'));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "tests/support/dialogs.h"
 
 #include <cstdio>
+#include <thread>
 
 namespace zrw::test {
 
@@ -63,6 +64,20 @@ std::vector<HWND> PopupMenus() {
     for (HWND w : TopWindowsOfClass(kPopupMenuClass))
         if (IsWindowVisible(w)) visible.push_back(w);
     return visible;
+}
+
+AnsweredBox AnswerBox(const std::function<void()>& open) {
+    AnsweredBox answered;
+    std::thread user([&] {
+        FoundWindow box = WaitForDialog([](HWND w) { return OfThisProcess(w); }, 10000);
+        if (!box.window) return;
+        answered = {true, box.caption, ChildTexts(box.window, L"Static"),
+                    GetWindow(box.window, GW_OWNER)};
+        PressButton(box.window, IDOK);
+    });
+    open();
+    user.join();
+    return answered;
 }
 
 void MenuWindowTest::OpenWindow() {

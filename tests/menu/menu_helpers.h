@@ -7,6 +7,8 @@
 #include "tests/support/window_fixture.h"
 #include "ui/ui.h"
 
+#include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,6 +33,16 @@ HBRUSH MenuBackground(HMENU menu);
 std::vector<HWND> PopupMenus();
 // Top-level windows of this process with the class.
 std::vector<HWND> TopWindowsOfClass(const wchar_t* className);
+
+// A message box of this process that `open` brings up, answered with OK
+// from a second thread.
+struct AnsweredBox {
+    bool shown = false;
+    std::wstring caption;
+    std::vector<std::wstring> texts;  // of its static controls
+    HWND owner = nullptr;
+};
+AnsweredBox AnswerBox(const std::function<void()>& open);
 
 // The main window, its left pane on the test's scratch folder.
 class MenuWindowTest : public MainWindowTest {

@@ -2,7 +2,6 @@
 #include "shell/shell.h"
 #include "tests/menu/menu_helpers.h"
 
-#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <thread>
@@ -175,22 +174,11 @@ TEST_F(MenuWindowTest, RemoveContextMenuDeletesTheVerbsAndSaysSoInBothLanguages)
         SendMessageW(window_, WM_COMMAND, c.lang == kLangEn ? kIdLangEn : kIdLangZh, 0);
         RegisterMenu(L"C:\\Tools\\Zerrow.exe");
         ASSERT_TRUE(KeyExists(kFileVerb));
-        FoundWindow box;
-        std::vector<std::wstring> texts;
-        HWND owner = nullptr;
-        std::thread user([&] {
-            box = WaitForDialog([](HWND w) { return OfThisProcess(w); }, 10000);
-            if (!box.window) return;
-            texts = ChildTexts(box.window, L"Static");
-            owner = GetWindow(box.window, GW_OWNER);
-            PressButton(box.window, IDOK);
-        });
-        SendMessageW(window_, WM_COMMAND, kIdRemoveMenu, 0);
-        user.join();
-        ASSERT_NE(box.window, nullptr) << "no message box";
+        AnsweredBox box = AnswerBox([&] { SendMessageW(window_, WM_COMMAND, kIdRemoveMenu, 0); });
+        ASSERT_TRUE(box.shown) << "no message box";
         EXPECT_EQ(box.caption, c.caption);
-        EXPECT_NE(std::find(texts.begin(), texts.end(), c.text), texts.end());
-        EXPECT_EQ(owner, window_);
+        EXPECT_EQ(std::count(box.texts.begin(), box.texts.end(), c.text), 1);
+        EXPECT_EQ(box.owner, window_);
         EXPECT_FALSE(KeyExists(kFileVerb));
         EXPECT_FALSE(KeyExists(kFolderVerb));
     }
