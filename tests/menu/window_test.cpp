@@ -184,6 +184,21 @@ TEST_F(MenuWindowTest, RemoveContextMenuDeletesTheVerbsAndSaysSoInBothLanguages)
     }
 }
 
+TEST_F(MenuWindowTest, InstallFromTheMenuRegistersTheVerbsAndSaysSo) {
+    OpenWindow();
+    AnsweredBox box = AnswerBox([&] { SendMessageW(window_, WM_COMMAND, kIdInstallMenu, 0); });
+    bool registered = KeyExists(kFileVerb) && KeyExists(kFolderVerb);
+    // The test program's folder holds more than the program: nothing is removed.
+    Uninstall(true);
+    ASSERT_TRUE(box.shown) << "no install message";
+    EXPECT_EQ(box.caption, L"泽若");
+    EXPECT_TRUE(std::any_of(box.texts.begin(), box.texts.end(), [](const std::wstring& t) {
+        return t.rfind(L"已就绪（免安装、免管理员）：", 0) == 0;
+    })) << "not the install message";
+    EXPECT_TRUE(registered);
+    EXPECT_FALSE(KeyExists(kFileVerb));
+}
+
 TEST_F(MenuWindowTest, ExitClosesWhenIdleButOnlyCancelsARunningTransfer) {
     OpenWindow();
     g_main.running = true;
