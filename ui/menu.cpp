@@ -15,7 +15,8 @@ struct MenuRow {
     const wchar_t* label;  // zh; the en text comes through Tr
 };
 
-// Top to bottom; a submenu's own items follow in kSkinItems and kLangItems.
+// Top to bottom; the skin submenu's items come from the skin table, the
+// language submenu's from kLangItems.
 const MenuRow kTopItems[] = {
     {kIdSkinMenu, L"皮肤（配色）"},
     {kIdMenuSeparator, L""},
@@ -65,7 +66,9 @@ void InsertItem(HMENU menu, int id, HMENU submenu, bool checked) {
     info.wID = static_cast<UINT>(id);
     info.dwItemData = static_cast<ULONG_PTR>(id);
     info.hSubMenu = submenu;
-    InsertMenuItemW(menu, static_cast<UINT>(GetMenuItemCount(menu)), TRUE, &info);
+    // A submenu belongs to the menu only once it is inserted.
+    if (!InsertMenuItemW(menu, static_cast<UINT>(GetMenuItemCount(menu)), TRUE, &info) && submenu)
+        DestroyMenu(submenu);
 }
 
 HMENU BuildSubmenu(int firstId, int lastId) {
@@ -203,8 +206,8 @@ HMENU BuildMainMenu() {
 }
 
 RECT MenuLabelRect(const RECT& item, const MenuItemLook& look) {
-    // Without a chip the label takes the chip's place, so that the width the
-    // item was measured with holds the whole label.
+    // Without a chip the label takes the chip's place: an item measured 42
+    // pixels wider than its label then shows it whole.
     int left = item.left + (look.hasChip ? 52 : 30);
     return RECT{left, item.top, item.right - 12 - (look.submenu ? 18 : 0), item.bottom};
 }
