@@ -61,6 +61,9 @@ std::wstring TempFolder();
 std::wstring LogFolder();
 void EnsureLogFolder();
 bool WriteUtf8File(const std::wstring& path, const std::wstring& text);
+// A diagnostic dump: into outFile, or into the named file of the log folder when
+// outFile is empty; 0 when written, else 1.
+int WriteDump(const std::wstring& outFile, const wchar_t* name, const std::wstring& text);
 std::string ToUtf8(const std::wstring& text);
 std::wstring FromUtf8(const std::string& text);
 void TraceLog(const wchar_t* format, ...);
@@ -144,9 +147,6 @@ bool ModulePath(HMODULE module, std::wstring& path);
 
 // UTF-8 to the standard error stream, when there is one.
 void WriteStdErr(const std::wstring& text);
-
-// A mode whose handler is not part of this build yet: says so on stderr.
-int ModeNotAvailable(const wchar_t* mode);
 
 }  // namespace zrw
 

@@ -53,6 +53,12 @@ bool WriteUtf8File(const std::wstring& path, const std::wstring& text) {
                      nullptr) != FALSE;
 }
 
+int WriteDump(const std::wstring& outFile, const wchar_t* name, const std::wstring& text) {
+    EnsureLogFolder();
+    std::wstring path = outFile.empty() ? LogFolder() + L"\\" + name : outFile;
+    return WriteUtf8File(path, text) ? 0 : 1;
+}
+
 // Appends one UTF-8 line, with a byte-order mark when the file is new; the
 // file is opened per line so that lines survive a crash.
 void TraceLog(const wchar_t* format, ...) {

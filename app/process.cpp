@@ -22,9 +22,4 @@ void WriteStdErr(const std::wstring& text) {
     WriteFile(err, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
-int ModeNotAvailable(const wchar_t* mode) {
-    WriteStdErr(std::wstring(L"zerrow: mode '") + mode + L"' is not available in this build\n");
-    return 9;
-}
-
 }  // namespace zrw

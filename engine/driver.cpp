@@ -95,12 +95,6 @@ int PerVolumeCount(const std::wstring& path) {
     return QuerySeekPenalty(path) == SeekPenalty::Yes ? 1 : 8;
 }
 
-int WriteDump(const std::wstring& outFile, const wchar_t* name, const std::wstring& text) {
-    EnsureLogFolder();
-    std::wstring path = outFile.empty() ? LogFolder() + L"\\" + name : outFile;
-    return WriteUtf8File(path, text) ? 0 : 1;
-}
-
 }  // namespace
 
 int32_t RunEngine(const std::vector<std::wstring>& sources, const std::wstring& destinationRoot,

@@ -4,16 +4,14 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 : "${WINEPREFIX:?}"
-# No window manager runs under Xvfb, and Wine waits two seconds for one to
-# withdraw every managed window that is hidden (each message box, each
-# closed window); the in-process window tests open dozens of them.
-"$wine" reg add 'HKCU\Software\Wine\AppDefaults\test_window2.exe\X11 Driver' \
-  /v Managed /d N /f >/dev/null 2>&1 || true
 system32=$WINEPREFIX/drive_c/windows/system32
 tools=$build_dir/bin/tools
 [ -f "$tools/fake_robocopy.exe" ] && cp "$tools/fake_robocopy.exe" "$system32/robocopy.exe"
 [ -f "$tools/fake_powershell.exe" ] && mkdir -p "$system32/WindowsPowerShell/v1.0" &&
   cp "$tools/fake_powershell.exe" "$system32/WindowsPowerShell/v1.0/powershell.exe"
+# Xvfb runs no window manager: a managed window that is hidden or destroyed
+# makes Wine wait two seconds for the manager that never answers.
+"$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 || true
 # The prefix has no font with Chinese glyphs: Wine links SimSun for them, so
 # that name is pointed at the machine's CJK font (screenshots stay readable).
 if fc-list | grep -q 'WenQuanYi Micro Hei'; then

@@ -124,11 +124,6 @@ HPEN penFor(COLORREF colour) {
 
 int DumpPalette(const std::wstring& outFile) {
     LoadAndApplySettings();
-    std::wstring path = outFile;
-    if (path.empty()) {
-        EnsureLogFolder();
-        path = LogFolder() + L"\\palette.txt";
-    }
     auto hex = [](COLORREF c) {
         wchar_t text[8];
         swprintf(text, 8, L"%02X%02X%02X", GetRValue(c), GetGValue(c), GetBValue(c));
@@ -140,7 +135,7 @@ int DumpPalette(const std::wstring& outFile) {
     std::wstring line = std::wstring(head) + L" bg=" + hex(skin::background()) + L" panel=" +
                         hex(skin::panel()) + L" fg=" + hex(skin::text()) + L" accent=" + accent +
                         L" sel=" + accent + L" seltext=FFFFFF\n";
-    return WriteUtf8File(path, line) ? 0 : 1;
+    return WriteDump(outFile, L"palette.txt", line);
 }
 
 }  // namespace zrw

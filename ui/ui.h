@@ -114,6 +114,11 @@ bool ComputeLayout(int width, int height, MainLayout& layout);
 void LayoutMainWindow();
 void SetBusyState(bool idle);
 HFONT InterfaceFont();
+// Registers a window class with the program's icon and the arrow cursor; true
+// also when it was registered before.
+bool RegisterProgramClass(const wchar_t* name, WNDPROC proc);
+// A visible child with the interface font, placed by the caller.
+HWND CreateControl(HWND parent, const wchar_t* cls, const std::wstring& text, DWORD style, int id);
 void RefreshEngineLabels();
 void RefreshVerifyLabel();
 void SwitchEngine();
@@ -204,6 +209,86 @@ void ComputeDark();
 int DumpPalette(const std::wstring& outFile);
 int DumpMenu(const std::wstring& outFile);
 int DumpTray(const std::wstring& outFile);
+
+// ---- Main menu, tray icon, About window --------------------------------------------------------
+
+enum : int {
+    kIdInstallMenu = 2009,
+    kIdUninstall = 2101,
+    kIdOpenLogs = 2102,
+    kIdRemoveMenu = 2104,
+    kIdAbout = 2105,
+    kIdExit = 2106,
+    kIdSkinMenu = 2300,
+    kIdMenuSeparator = 2302,
+    kIdLangMenu = 2399,
+    kIdAboutClose = 2306,
+    kIdAboutStatus = 2311,
+    kIdAboutTitle = 2330,
+    kIdAboutNote = 2331,
+    kIdAboutVersion = 2333,
+};
+inline constexpr UINT kTrayMessage = WM_APP + 1;
+inline constexpr wchar_t kPopupMenuClass[] = L"#32768";
+
+// What one menu item shows, worked out afresh for every measure and draw.
+struct MenuItemLook {
+    std::wstring label;  // in the interface language
+    bool hasChip = false;
+    COLORREF chip = 0, chipInner = 0;
+    bool checked = false, submenu = false, separator = false;
+};
+MenuItemLook DescribeMenuItem(int id, int currentSkin, uint32_t lang, bool dark);
+MenuItemLook DescribeMenuItem(int id);  // for the current skin and language
+SIZE MenuItemSize(const MenuItemLook& look, int labelWidth);
+// The whole menu with its submenus; the caller destroys it.
+HMENU BuildMainMenu();
+// Where the label goes within an item's rectangle.
+RECT MenuLabelRect(const RECT& item, const MenuItemLook& look);
+void PaintMenuItem(HDC dc, const RECT& r, const MenuItemLook& look, bool hot, bool disabled);
+void MeasureMenuItem(MEASUREITEMSTRUCT& item);
+void DrawMenuItem(const DRAWITEMSTRUCT& item);
+void showMainMenu(HWND owner, POINT at);
+void ShowMainMenuAtCursor(HWND owner);
+// Removes the context-menu verbs and says so in a box owned by owner.
+void RemoveContextMenu(HWND owner);
+
+// A 32-bit top-down bitmap selected into a memory DC, for drawing off-screen.
+class MemoryCanvas {
+public:
+    MemoryCanvas(int width, int height);
+    ~MemoryCanvas();
+    MemoryCanvas(const MemoryCanvas&) = delete;
+    MemoryCanvas& operator=(const MemoryCanvas&) = delete;
+    explicit operator bool() const { return bits_ && previous_; }
+    HDC dc() const { return dc_; }
+    // CLR_INVALID outside the bitmap; call GdiFlush after drawing.
+    COLORREF pixel(int x, int y) const;
+
+private:
+    int width_, height_;
+    HDC dc_ = nullptr;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ previous_ = nullptr;
+    const uint32_t* bits_ = nullptr;
+};
+
+// The product name and the fixed Chinese hint, cut to what the tip field holds.
+std::wstring TrayTip(const std::wstring& productName);
+bool addTrayIcon(HWND window);
+// Deletes the icon when it was added; clears the flag.
+void removeTrayIcon();
+bool TrayIconAdded();
+UINT RegisterTaskbarCreated();
+bool IsTaskbarCreated(UINT message);
+void OnTaskbarCreated(HWND window);
+void OnTrayCallback(HWND window, LPARAM lp);
+
+void openAboutWindow(HWND mainWindow);
+HWND AboutWindow();
+// Keyboard navigation and Escape for the About window, from the message loop.
+bool AboutDialogMessage(MSG& msg);
+void OpenLogFolder(HWND owner);
 
 // ---- Owner-drawn buttons and the skinned bar -------------------------------------------------
 

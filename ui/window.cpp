@@ -2,6 +2,7 @@
 #include "engine/engine.h"
 #include "job/job.h"
 #include "robo/robo.h"
+#include "shell/shell.h"
 #include "ui/ui.h"
 
 #include <knownfolders.h>
@@ -15,6 +16,8 @@ namespace {
 
 constexpr wchar_t kMainClass[] = L"ZerrowMain";
 
+}  // namespace
+
 HWND CreateControl(HWND parent, const wchar_t* cls, const std::wstring& text, DWORD style,
                    int id) {
     HWND control = CreateWindowExW(0, cls, text.c_str(), style | WS_CHILD | WS_VISIBLE, 0, 0, 0, 0,
@@ -23,6 +26,8 @@ HWND CreateControl(HWND parent, const wchar_t* cls, const std::wstring& text, DW
     if (control) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(InterfaceFont()), TRUE);
     return control;
 }
+
+namespace {
 
 struct ButtonRow {
     HWND MainState::*slot;
@@ -95,6 +100,8 @@ std::wstring DefaultFolder() {
 }
 
 LRESULT OnCreate(HWND window, const WindowStart& start) {
+    addTrayIcon(window);
+    RegisterTaskbarCreated();
     TraceLog(L"WC:1 enter");
     g_main.window = window;
     RegisterBarClass();
@@ -169,6 +176,14 @@ void OnCommand(HWND window, int id) {
     case kIdPause: TogglePause(); break;
     case kIdEngine: SwitchEngine(); break;
     case kIdVerify: SwitchVerify(); break;
+    case kIdMenu: ShowMainMenuAtCursor(window); break;
+    case kIdInstallMenu: Install(false); break;
+    case kIdRemoveMenu: RemoveContextMenu(window); break;
+    case kIdAbout: openAboutWindow(window); break;
+    // Through WM_CLOSE, so that a running transfer is cancelled before the window goes.
+    case kIdExit: SendMessageW(window, WM_CLOSE, 0, 0); break;
+    case kIdUninstall: Uninstall(false); break;
+    case kIdOpenLogs: OpenLogFolder(window); break;
     case kIdLangZh:
     case kIdLangEn:
         SwitchLanguage(id == kIdLangEn ? kLangEn : kLangZh);
@@ -191,7 +206,10 @@ LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
         return OnCreate(window,
                         *static_cast<const WindowStart*>(
                             reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
-    case WM_DESTROY: PostQuitMessage(0); return 0;
+    case WM_DESTROY:
+        removeTrayIcon();
+        PostQuitMessage(0);
+        return 0;
     case WM_NCDESTROY:
         g_main = MainState{};
         ClearRepaintList();
@@ -219,10 +237,15 @@ LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_DRAWITEM: {
         auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
+        if (item->CtlType == ODT_MENU) DrawMenuItem(*item);
         if (item->CtlType == ODT_BUTTON) DrawOwnerButton(*item);
         return TRUE;
     }
-    case WM_MEASUREITEM: return TRUE;
+    case WM_MEASUREITEM: {
+        auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
+        if (item->CtlType == ODT_MENU) MeasureMenuItem(*item);
+        return TRUE;
+    }
     case WM_NOTIFY: {
         auto* hdr = reinterpret_cast<NMHDR*>(lp);
         if (hdr->hwndFrom == g_main.leftList || hdr->hwndFrom == g_main.rightList)
@@ -237,29 +260,34 @@ LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
         return reinterpret_cast<LRESULT>(
             ControlColours(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp)));
     case WM_DROPFILES: OnDropFiles(reinterpret_cast<HDROP>(wp)); return 0;
-    default: break;
+    case kTrayMessage:
+        if (TrayIconAdded()) OnTrayCallback(window, lp);
+        return 0;
+    default:
+        if (IsTaskbarCreated(message)) {
+            OnTaskbarCreated(window);
+            return 0;
+        }
+        break;
     }
     return DefWindowProcW(window, message, wp, lp);
 }
 
-bool RegisterMainClass() {
-    static bool registered = false;
-    if (registered) return true;
+}  // namespace
+
+bool RegisterProgramClass(const wchar_t* name, WNDPROC proc) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = MainProc;
+    wc.lpfnWndProc = proc;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.hIcon = LoadIconW(wc.hInstance, MAKEINTRESOURCEW(1));
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = kMainClass;
-    registered = RegisterClassExW(&wc) != 0;
-    return registered;
+    wc.lpszClassName = name;
+    return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
-}  // namespace
-
 HWND CreateMainWindow(const WindowStart& start) {
-    if (!RegisterMainClass()) return nullptr;
+    if (!RegisterProgramClass(kMainClass, MainProc)) return nullptr;
     HWND window = CreateWindowExW(0, kMainClass, g_appTitle.c_str(), WS_OVERLAPPEDWINDOW,
                                   CW_USEDEFAULT, CW_USEDEFAULT, 1060, 660, nullptr, nullptr,
                                   GetModuleHandleW(nullptr), const_cast<WindowStart*>(&start));
@@ -273,6 +301,7 @@ bool RunMainWindow(const WindowStart& start) {
     if (!CreateMainWindow(start)) return false;
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (AboutDialogMessage(msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

@@ -1,0 +1,286 @@
+// The main menu's items: what each one shows, its size, how it is drawn into
+// a bitmap, and the menu as built.
+#include "tests/menu/menu_helpers.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace zrw::test {
+namespace {
+
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+
+struct Expected {
+    int id;
+    const wchar_t* zh;
+    const wchar_t* en;
+    bool submenu;
+};
+
+TEST(MenuItems, LabelsInBothLanguagesAndKinds) {
+    const Expected expected[] = {
+        {2300, L"皮肤（配色）", L"Skin (colors)", true},
+        {2200, L"跟随系统", L"Follow system", false},
+        {2201, L"Fluent 浅", L"Fluent Light", false},
+        {2202, L"Fluent 深", L"Fluent Dark", false},
+        {2203, L"翡翠绿 浅", L"Emerald Light", false},
+        {2204, L"翡翠绿 深", L"Emerald Dark", false},
+        {2205, L"琥珀 深", L"Amber Dark", false},
+        {2206, L"靛蓝 深", L"Indigo Dark", false},
+        {2207, L"OLED 黑", L"OLED Black", false},
+        {2208, L"图片皮肤… 选图", L"Image skin… pick a file", false},
+        {2009, L"安装/修复右键菜单", L"Install context menu", false},
+        {2104, L"卸载右键菜单", L"Remove context menu", false},
+        {2399, L"语言", L"Language", true},
+        {2107, L"中文", L"中文", false},
+        {2108, L"English", L"English", false},
+        {2105, L"关于…", L"About…", false},
+        {2106, L"退出", L"Exit", false},
+    };
+    for (const Expected& e : expected) {
+        SCOPED_TRACE(e.id);
+        MenuItemLook zh = DescribeMenuItem(e.id, 1, kLangZh, false);
+        MenuItemLook en = DescribeMenuItem(e.id, 1, kLangEn, false);
+        EXPECT_EQ(zh.label, e.zh);
+        EXPECT_EQ(en.label, e.en);
+        EXPECT_EQ(zh.submenu, e.submenu);
+        EXPECT_FALSE(zh.separator);
+        EXPECT_EQ(zh.hasChip, e.id >= 2200 && e.id <= 2208);
+    }
+    MenuItemLook separator = DescribeMenuItem(2302, 1, kLangEn, true);
+    EXPECT_TRUE(separator.separator);
+    EXPECT_TRUE(separator.label.empty());
+    EXPECT_FALSE(separator.hasChip || separator.checked || separator.submenu);
+}
+
+TEST(MenuItems, ChipsUseEachSkinsAccentAndBackground) {
+    struct Chip {
+        int skin;
+        bool dark;
+        COLORREF chip, inner;
+    } chips[] = {
+        {0, true, RGB(0x4C, 0xC2, 0xFF), RGB(0x20, 0x20, 0x20)},
+        {0, false, RGB(0x0F, 0x6C, 0xBD), RGB(0xF5, 0xF6, 0xF8)},
+        {8, true, RGB(0x4C, 0xC2, 0xFF), RGB(0x20, 0x20, 0x20)},
+        {8, false, RGB(0x4C, 0xC2, 0xFF), RGB(0xF5, 0xF6, 0xF8)},
+        {3, true, RGB(0x0E, 0x8A, 0x6D), RGB(0xFA, 0xF9, 0xF6)},
+        {7, false, RGB(0x00, 0xB7, 0xC3), RGB(0x00, 0x00, 0x00)},
+    };
+    for (const Chip& c : chips) {
+        SCOPED_TRACE(testing::Message() << "skin " << c.skin << " dark " << c.dark);
+        MenuItemLook look = DescribeMenuItem(kIdSkinFirst + c.skin, 2, kLangZh, c.dark);
+        EXPECT_TRUE(look.hasChip);
+        EXPECT_EQ(look.chip, c.chip);
+        EXPECT_EQ(look.chipInner, c.inner);
+    }
+}
+
+TEST(MenuItems, ChecksFollowTheCurrentSkinAndLanguage) {
+    for (int current = 0; current < kSkinCount; ++current) {
+        for (int id = kIdSkinFirst; id <= kIdSkinLast; ++id) {
+            EXPECT_EQ(DescribeMenuItem(id, current, kLangZh, true).checked,
+                      id - kIdSkinFirst == current)
+                << "item " << id << " with skin " << current;
+        }
+    }
+    EXPECT_TRUE(DescribeMenuItem(kIdLangZh, 0, kLangZh, false).checked);
+    EXPECT_FALSE(DescribeMenuItem(kIdLangEn, 0, kLangZh, false).checked);
+    EXPECT_FALSE(DescribeMenuItem(kIdLangZh, 0, kLangEn, false).checked);
+    EXPECT_TRUE(DescribeMenuItem(kIdLangEn, 0, kLangEn, false).checked);
+    EXPECT_FALSE(DescribeMenuItem(kIdAbout, 0, kLangEn, false).checked);
+}
+
+TEST(MenuItems, Sizes) {
+    MenuItemLook separator = DescribeMenuItem(kIdMenuSeparator, 0, kLangZh, false);
+    EXPECT_EQ(MenuItemSize(separator, 0).cx, 80);
+    EXPECT_EQ(MenuItemSize(separator, 0).cy, 9);
+    const struct {
+        int id;
+        int width;
+    } items[] = {{kIdSkinMenu, 118}, {kIdSkinFirst + 4, 164}, {kIdExit, 142}, {kIdLangZh, 142}};
+    for (const auto& item : items) {
+        SIZE size = MenuItemSize(DescribeMenuItem(item.id, 0, kLangZh, false), 100);
+        EXPECT_EQ(size.cx, item.width) << item.id;
+        EXPECT_EQ(size.cy, 26) << item.id;
+    }
+}
+
+class MenuDrawing : public ::testing::Test {
+protected:
+    void TearDown() override {
+        g_settings = Settings{};
+        UiLang = kLangZh;
+    }
+    void UseSkin(int skin) {
+        g_settings.skin = skin;
+        ComputeDark();
+    }
+};
+
+TEST_F(MenuDrawing, HotRowIsAccentWithWhiteTextInEverySkinButNeverWhenDisabled) {
+    for (int skin = 1; skin < kSkinCount; ++skin) {
+        SCOPED_TRACE(testing::Message() << "skin " << skin);
+        UseSkin(skin);
+        const SkinRow& row = currentRow();
+        MenuItemLook look = DescribeMenuItem(kIdAbout);
+        RECT r{0, 0, 200, 26};
+        MemoryCanvas canvas(200, 26);
+        ASSERT_TRUE(canvas);
+
+        PaintMenuItem(canvas.dc(), r, look, true, false);
+        GdiFlush();
+        EXPECT_EQ(Hex(canvas.pixel(6, 13)), Hex(row.accent));
+        EXPECT_GT(CountColour(canvas, {30, 0, 188, 26}, kWhite), 5);
+
+        PaintMenuItem(canvas.dc(), r, look, false, false);
+        GdiFlush();
+        EXPECT_EQ(Hex(canvas.pixel(6, 13)), Hex(row.panel));
+        EXPECT_GT(CountColour(canvas, {30, 0, 188, 26}, row.text), 5);
+        EXPECT_EQ(CountColour(canvas, {0, 0, 200, 26}, row.accent), 0);
+    }
+    // Selected but disabled: not hot, its text greyed.
+    UseSkin(1);
+    MemoryCanvas canvas(200, 26);
+    DRAWITEMSTRUCT item{};
+    item.CtlType = ODT_MENU;
+    item.itemState = ODS_SELECTED | ODS_DISABLED;
+    item.hDC = canvas.dc();
+    item.rcItem = RECT{0, 0, 200, 26};
+    item.itemData = kIdInstallMenu;
+    DrawMenuItem(item);
+    GdiFlush();
+    EXPECT_EQ(Hex(canvas.pixel(6, 13)), Hex(skin::panel()));
+    EXPECT_GT(CountColour(canvas, {30, 0, 188, 26}, mix(skin::secondaryText(), skin::panel(), 0.5)), 5);
+    EXPECT_EQ(CountColour(canvas, {30, 0, 188, 26}, skin::text()), 0);
+}
+
+TEST_F(MenuDrawing, CheckMarkChipSeparatorAndArrow) {
+    UseSkin(2);
+    MemoryCanvas canvas(200, 26);
+    ASSERT_TRUE(canvas);
+    // The current skin's own item: checked, chip in its accent around its background.
+    PaintMenuItem(canvas.dc(), {0, 0, 200, 26}, DescribeMenuItem(kIdSkinFirst + 2), false, false);
+    GdiFlush();
+    EXPECT_GT(CountColour(canvas, {14, 13, 19, 18}, skin::text()), 2) << "left stroke of the check";
+    EXPECT_GT(CountColour(canvas, {20, 8, 26, 16}, skin::text()), 3) << "right stroke of the check";
+    EXPECT_EQ(Hex(canvas.pixel(29, 13)), Hex(skin::panel()));
+    EXPECT_EQ(Hex(canvas.pixel(30, 13)), Hex(RGB(0x4C, 0xC2, 0xFF)));
+    EXPECT_EQ(Hex(canvas.pixel(44, 13)), Hex(skin::panel()));
+    EXPECT_EQ(Hex(canvas.pixel(37, 13)), Hex(RGB(0x20, 0x20, 0x20)));
+    EXPECT_EQ(CountColour(canvas, {30, 6, 44, 20}, RGB(0x4C, 0xC2, 0xFF)), 14 * 14 - 10 * 10);
+
+    // Another skin's item: no check, its own chip colours.
+    PaintMenuItem(canvas.dc(), {0, 0, 200, 26}, DescribeMenuItem(kIdSkinFirst + 5), false, false);
+    GdiFlush();
+    EXPECT_EQ(CountColour(canvas, {10, 0, 29, 26}, skin::text()), 0);
+    EXPECT_EQ(Hex(canvas.pixel(30, 13)), Hex(RGB(0xE8, 0xA3, 0x3D)));
+    EXPECT_EQ(Hex(canvas.pixel(37, 13)), Hex(RGB(0x1D, 0x19, 0x11)));
+
+    // A submenu's arrow in the text colour, hot or not.
+    for (bool hot : {false, true}) {
+        PaintMenuItem(canvas.dc(), {0, 0, 200, 26}, DescribeMenuItem(kIdSkinMenu), hot, false);
+        GdiFlush();
+        COLORREF text = hot ? kWhite : skin::text();
+        EXPECT_EQ(Hex(canvas.pixel(188, 13)), Hex(text)) << "hot " << hot;
+        EXPECT_EQ(Hex(canvas.pixel(188, 6)), Hex(hot ? skin::accent() : skin::panel()));
+    }
+
+    MemoryCanvas line(80, 9);
+    ASSERT_TRUE(line);
+    PaintMenuItem(line.dc(), {0, 0, 80, 9}, DescribeMenuItem(kIdMenuSeparator), true, false);
+    GdiFlush();
+    // x + 12 to right - 12 on the middle row, nothing else.
+    EXPECT_EQ(CountColour(line, {12, 4, 68, 5}, skin::border()), 56);
+    EXPECT_EQ(CountColour(line, {0, 0, 80, 9}, skin::panel()), 80 * 9 - 56);
+}
+
+int MeasuredWidth(int id) {
+    MEASUREITEMSTRUCT m{};
+    m.CtlType = ODT_MENU;
+    m.itemData = static_cast<ULONG_PTR>(id);
+    MeasureMenuItem(m);
+    return static_cast<int>(m.itemWidth);
+}
+
+// Drawn as wide as the popup's widest item and again 200 pixels wider: the
+// label must come out the same, not cut short with an ellipsis.
+void ExpectLabelsFit(HMENU popup) {
+    int rowWidth = 0;
+    for (int i = 0; i < GetMenuItemCount(popup); ++i)
+        rowWidth = std::max(rowWidth, MeasuredWidth(ReadItem(popup, i).id));
+    for (int i = 0; i < GetMenuItemCount(popup); ++i) {
+        MenuItem item = ReadItem(popup, i);
+        if (item.submenu) ExpectLabelsFit(item.submenu);
+        MenuItemLook look = DescribeMenuItem(item.id);
+        if (look.separator) continue;
+        MemoryCanvas fit(rowWidth, 26), wide(rowWidth + 200, 26);
+        ASSERT_TRUE(fit && wide);
+        PaintMenuItem(fit.dc(), {0, 0, rowWidth, 26}, look, false, false);
+        PaintMenuItem(wide.dc(), {0, 0, rowWidth + 200, 26}, look, false, false);
+        GdiFlush();
+        RECT room = MenuLabelRect({0, 0, rowWidth, 26}, look);
+        int differ = 0;
+        for (int y = 0; y < 26; ++y)
+            for (int x = room.left; x < room.right; ++x)
+                differ += fit.pixel(x, y) != wide.pixel(x, y);
+        EXPECT_EQ(differ, 0) << "label of " << item.id << " cut in a row " << rowWidth << " wide";
+    }
+}
+
+TEST_F(MenuDrawing, EveryLabelFitsTheRowItsPopupGivesIt) {
+    UseSkin(2);
+    for (uint32_t lang : {kLangZh, kLangEn}) {
+        SCOPED_TRACE(lang);
+        UiLang = lang;
+        HMENU menu = BuildMainMenu();
+        ASSERT_NE(menu, nullptr);
+        ExpectLabelsFit(menu);
+        DestroyMenu(menu);
+    }
+}
+
+class BuiltMenu : public MenuDrawing {};
+
+std::vector<int> ItemIds(HMENU menu) {
+    std::vector<int> ids;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i)
+        ids.push_back(static_cast<int>(GetMenuItemID(menu, i)));
+    return ids;
+}
+
+TEST_F(BuiltMenu, ItemsInOrderOwnerDrawnWithTheirIdsAsData) {
+    UseSkin(8);
+    UiLang = kLangEn;
+    HMENU menu = BuildMainMenu();
+    ASSERT_NE(menu, nullptr);
+    // GetMenuItemID answers -1 for items that open a submenu.
+    EXPECT_EQ(ItemIds(menu), (std::vector<int>{-1, 2302, 2009, 2104, 2302, -1, 2105, 2302, 2106}));
+    std::vector<int> subIds;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        MenuItem item = ReadItem(menu, i);
+        SCOPED_TRACE(item.id);
+        EXPECT_TRUE(item.type & MFT_OWNERDRAW);
+        EXPECT_EQ(item.data, item.id);
+        EXPECT_EQ((item.type & MFT_SEPARATOR) != 0, item.id == 2302);
+        EXPECT_EQ(item.submenu != nullptr, item.id == 2300 || item.id == 2399);
+        if (!item.submenu) continue;
+        EXPECT_EQ(MenuBackground(item.submenu), brushFor(skin::panel()));
+        for (int j = 0; j < GetMenuItemCount(item.submenu); ++j) {
+            MenuItem sub = ReadItem(item.submenu, j);
+            subIds.push_back(sub.id);
+            EXPECT_TRUE(sub.type & MFT_OWNERDRAW) << sub.id;
+            EXPECT_EQ(sub.data, sub.id);
+            EXPECT_EQ((sub.state & MFS_CHECKED) != 0, sub.id == 2208 || sub.id == 2108) << sub.id;
+        }
+    }
+    EXPECT_EQ(subIds, (std::vector<int>{2200, 2201, 2202, 2203, 2204, 2205, 2206, 2207, 2208,
+                                        2107, 2108}));
+    EXPECT_EQ(ReadItem(menu, 0).id, 2300);
+    EXPECT_EQ(ReadItem(menu, 5).id, 2399);
+    EXPECT_EQ(MenuBackground(menu), brushFor(skin::panel()));
+    DestroyMenu(menu);
+}
+
+}  // namespace
+}  // namespace zrw::test

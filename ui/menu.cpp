@@ -1,0 +1,276 @@
+#include "app/app.h"
+#include "shell/shell.h"
+#include "ui/ui.h"
+
+namespace zrw {
+
+namespace {
+
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kDarkChipInner = RGB(0x20, 0x20, 0x20);
+constexpr COLORREF kLightChipInner = RGB(0xF5, 0xF6, 0xF8);
+
+struct MenuRow {
+    int id;
+    const wchar_t* label;  // zh; the en text comes through Tr
+};
+
+// Top to bottom; the skin submenu's items come from the skin table, the
+// language submenu's from kLangItems.
+const MenuRow kTopItems[] = {
+    {kIdSkinMenu, L"皮肤（配色）"},
+    {kIdMenuSeparator, L""},
+    {kIdInstallMenu, L"安装/修复右键菜单"},
+    {kIdRemoveMenu, L"卸载右键菜单"},
+    {kIdMenuSeparator, L""},
+    {kIdLangMenu, L"语言"},
+    {kIdAbout, L"关于…"},
+    {kIdMenuSeparator, L""},
+    {kIdExit, L"退出"},
+};
+
+// Shown as they stand in both languages: each names itself in its own language.
+const MenuRow kLangItems[] = {
+    {kIdLangZh, L"中文"},
+    {kIdLangEn, L"English"},
+};
+
+const wchar_t* TopLabel(int id) {
+    for (const MenuRow& row : kTopItems)
+        if (row.id == id) return row.label;
+    return L"";
+}
+
+bool IsSkinItem(int id) { return id >= kIdSkinFirst && id <= kIdSkinLast; }
+
+MenuItemLook DescribeSkinItem(int index, int currentSkin, uint32_t lang, bool dark) {
+    MenuItemLook look;
+    look.label = Tr(SkinTableRow(index).name, lang);
+    look.hasChip = true;
+    look.chip = RowFor(index, dark).accent;
+    if (index >= 1 && index <= 7)
+        look.chipInner = SkinTableRow(index).background;
+    else
+        look.chipInner = dark ? kDarkChipInner : kLightChipInner;
+    look.checked = index == currentSkin;
+    return look;
+}
+
+void InsertItem(HMENU menu, int id, HMENU submenu, bool checked) {
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_DATA | MIIM_STATE | (submenu ? MIIM_SUBMENU : 0);
+    // An owner-drawn separator is still measured and drawn by us, but never selectable.
+    info.fType = MFT_OWNERDRAW | (id == kIdMenuSeparator ? MFT_SEPARATOR : 0);
+    info.fState = checked ? MFS_CHECKED : 0;
+    info.wID = static_cast<UINT>(id);
+    info.dwItemData = static_cast<ULONG_PTR>(id);
+    info.hSubMenu = submenu;
+    // A submenu belongs to the menu only once it is inserted.
+    if (!InsertMenuItemW(menu, static_cast<UINT>(GetMenuItemCount(menu)), TRUE, &info) && submenu)
+        DestroyMenu(submenu);
+}
+
+HMENU BuildSubmenu(int firstId, int lastId) {
+    HMENU menu = CreatePopupMenu();
+    for (int id = firstId; id <= lastId; ++id)
+        InsertItem(menu, id, nullptr, DescribeMenuItem(id).checked);
+    return menu;
+}
+
+void SetBackgroundRecursively(HMENU menu, HBRUSH brush) {
+    MENUINFO info{};
+    info.cbSize = sizeof(info);
+    info.fMask = MIM_BACKGROUND;
+    info.hbrBack = brush;
+    SetMenuInfo(menu, &info);
+    for (int i = 0; i < GetMenuItemCount(menu); ++i)
+        if (HMENU sub = GetSubMenu(menu, i)) SetBackgroundRecursively(sub, brush);
+}
+
+void DrawCheckMark(HDC dc, int x, int cy, COLORREF colour) {
+    UniqueGdi pen(CreatePen(PS_SOLID, 2, colour));
+    if (!pen) return;
+    HGDIOBJ old = SelectObject(dc, pen.get());
+    POINT mark[] = {{x + 14, cy}, {x + 18, cy + 4}, {x + 25, cy - 4}};
+    Polyline(dc, mark, 3);
+    SelectObject(dc, old);
+}
+
+void DrawChip(HDC dc, int x, int cy, COLORREF outer, COLORREF inner) {
+    RECT chip{x + 30, cy - 7, x + 44, cy + 7};
+    FillRect(dc, &chip, brushFor(outer));
+    InflateRect(&chip, -2, -2);
+    FillRect(dc, &chip, brushFor(inner));
+}
+
+void DrawSubmenuArrow(HDC dc, int right, int cy, COLORREF colour) {
+    HGDIOBJ oldBrush = SelectObject(dc, brushFor(colour));
+    HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
+    POINT arrow[] = {{right - 16, cy - 4}, {right - 16, cy + 4}, {right - 5, cy}};
+    Polygon(dc, arrow, 3);
+    SelectObject(dc, oldPen);
+    SelectObject(dc, oldBrush);
+}
+
+void DrawSeparator(HDC dc, const RECT& r) {
+    FillRect(dc, &r, brushFor(skin::panel()));
+    int cy = (r.top + r.bottom) / 2;
+    HGDIOBJ old = SelectObject(dc, penFor(skin::border()));
+    MoveToEx(dc, r.left + 12, cy, nullptr);
+    LineTo(dc, r.right - 12, cy);
+    SelectObject(dc, old);
+}
+
+// The menu's popup windows: a one-pixel frame in the border colour over
+// whatever the system drew as the popup's edge.
+void DrawPopupBorder(HWND popup) {
+    HDC dc = GetWindowDC(popup);
+    if (!dc) return;
+    RECT r;
+    GetWindowRect(popup, &r);
+    OffsetRect(&r, -r.left, -r.top);
+    FrameRect(dc, &r, brushFor(skin::border()));
+    ReleaseDC(popup, dc);
+}
+
+LRESULT CALLBACK PopupBorderProc(HWND popup, UINT message, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                 DWORD_PTR) {
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(popup, PopupBorderProc, id);
+    LRESULT result = DefSubclassProc(popup, message, wp, lp);
+    if (message == WM_PAINT || message == WM_NCPAINT || message == WM_NCACTIVATE)
+        DrawPopupBorder(popup);
+    return result;
+}
+
+LRESULT CALLBACK MenuCreationHook(int code, WPARAM wp, LPARAM lp) {
+    if (code == HCBT_CREATEWND) {
+        auto window = reinterpret_cast<HWND>(wp);
+        wchar_t cls[16] = {};
+        GetClassNameW(window, cls, 16);
+        if (lstrcmpW(cls, kPopupMenuClass) == 0) SetWindowSubclass(window, PopupBorderProc, 1, 0);
+    }
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+int LabelWidth(const std::wstring& label) {
+    HDC screen = GetDC(nullptr);
+    if (!screen) return 0;
+    HGDIOBJ old = SelectObject(screen, InterfaceFont());
+    SIZE size{};
+    GetTextExtentPoint32W(screen, label.c_str(), static_cast<int>(label.size()), &size);
+    SelectObject(screen, old);
+    ReleaseDC(nullptr, screen);
+    return size.cx;
+}
+
+}  // namespace
+
+MenuItemLook DescribeMenuItem(int id, int currentSkin, uint32_t lang, bool dark) {
+    if (IsSkinItem(id)) return DescribeSkinItem(id - kIdSkinFirst, currentSkin, lang, dark);
+    MenuItemLook look;
+    for (const MenuRow& row : kLangItems) {
+        if (row.id == id) {
+            look.label = row.label;
+            look.checked = (id == kIdLangEn) == (lang == kLangEn);
+            return look;
+        }
+    }
+    look.separator = id == kIdMenuSeparator;
+    look.submenu = id == kIdSkinMenu || id == kIdLangMenu;
+    if (!look.separator) look.label = Tr(TopLabel(id), lang);
+    return look;
+}
+
+MenuItemLook DescribeMenuItem(int id) {
+    return DescribeMenuItem(id, g_settings.skin, UiLang, isDark());
+}
+
+SIZE MenuItemSize(const MenuItemLook& look, int labelWidth) {
+    if (look.separator) return SIZE{80, 9};
+    int extra = look.submenu ? 18 : look.hasChip ? 64 : 42;
+    return SIZE{labelWidth + extra, 26};
+}
+
+HMENU BuildMainMenu() {
+    HMENU menu = CreatePopupMenu();
+    if (!menu) return nullptr;
+    for (const MenuRow& row : kTopItems) {
+        HMENU submenu = nullptr;
+        if (row.id == kIdSkinMenu) submenu = BuildSubmenu(kIdSkinFirst, kIdSkinLast);
+        if (row.id == kIdLangMenu) submenu = BuildSubmenu(kIdLangZh, kIdLangEn);
+        InsertItem(menu, row.id, submenu, false);
+    }
+    SetBackgroundRecursively(menu, brushFor(skin::panel()));
+    return menu;
+}
+
+RECT MenuLabelRect(const RECT& item, const MenuItemLook& look) {
+    // Without a chip the label takes the chip's place: an item measured 42
+    // pixels wider than its label then shows it whole.
+    int left = item.left + (look.hasChip ? 52 : 30);
+    return RECT{left, item.top, item.right - 12 - (look.submenu ? 18 : 0), item.bottom};
+}
+
+void PaintMenuItem(HDC dc, const RECT& r, const MenuItemLook& look, bool hot, bool disabled) {
+    if (look.separator) {
+        DrawSeparator(dc, r);
+        return;
+    }
+    int x = r.left;
+    int cy = (r.top + r.bottom) / 2;
+    FillRect(dc, &r, brushFor(hot ? skin::accent() : skin::panel()));
+    COLORREF text = hot         ? kWhite
+                    : !disabled ? skin::text()
+                                : mix(skin::secondaryText(), skin::panel(), 0.5);
+    if (look.checked) DrawCheckMark(dc, x, cy, text);
+    if (look.hasChip) DrawChip(dc, x, cy, look.chip, look.chipInner);
+    RECT label = MenuLabelRect(r, look);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, text);
+    HGDIOBJ oldFont = SelectObject(dc, InterfaceFont());
+    DrawTextW(dc, look.label.c_str(), -1, &label,
+              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    SelectObject(dc, oldFont);
+    if (look.submenu) DrawSubmenuArrow(dc, r.right, cy, text);
+}
+
+void MeasureMenuItem(MEASUREITEMSTRUCT& item) {
+    MenuItemLook look = DescribeMenuItem(static_cast<int>(item.itemData));
+    SIZE size = MenuItemSize(look, look.separator ? 0 : LabelWidth(look.label));
+    item.itemWidth = static_cast<UINT>(size.cx);
+    item.itemHeight = static_cast<UINT>(size.cy);
+}
+
+void DrawMenuItem(const DRAWITEMSTRUCT& item) {
+    bool disabled = (item.itemState & (ODS_DISABLED | ODS_GRAYED)) != 0;
+    bool hot = (item.itemState & ODS_SELECTED) != 0 && !disabled;
+    PaintMenuItem(item.hDC, item.rcItem, DescribeMenuItem(static_cast<int>(item.itemData)), hot,
+                  disabled);
+}
+
+void showMainMenu(HWND owner, POINT at) {
+    HMENU menu = BuildMainMenu();
+    if (!menu) return;
+    HHOOK hook = SetWindowsHookExW(WH_CBT, MenuCreationHook, nullptr, GetCurrentThreadId());
+    SetForegroundWindow(owner);
+    TrackPopupMenu(menu, TPM_RIGHTBUTTON, at.x, at.y, 0, owner, nullptr);
+    if (hook) UnhookWindowsHookEx(hook);
+    // Without it a menu opened from the tray would not close when focus leaves it.
+    PostMessageW(owner, WM_NULL, 0, 0);
+    DestroyMenu(menu);
+}
+
+void ShowMainMenuAtCursor(HWND owner) {
+    POINT at{};
+    GetCursorPos(&at);
+    showMainMenu(owner, at);
+}
+
+void RemoveContextMenu(HWND owner) {
+    UnregisterMenu();
+    MessageBoxW(owner, Tr(L"右键菜单已卸载。软件本体、快捷方式都还在，随时能从 ⋮ 里重新装上。").c_str(),
+                g_productName.c_str(), MB_OK | MB_ICONINFORMATION);
+}
+
+}  // namespace zrw

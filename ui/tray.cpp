@@ -1,0 +1,118 @@
+#include "app/app.h"
+#include "ui/ui.h"
+
+#include <cstdio>
+
+namespace zrw {
+
+namespace {
+
+constexpr UINT kTrayIconId = 1;
+constexpr wchar_t kProbeClass[] = L"ZerrowTrayProbe";
+
+// One icon for the whole process, owned by the main window (or the dump's probe).
+NOTIFYICONDATAW g_tray;
+bool g_trayAdded = false;
+UINT g_taskbarCreated = 0;
+
+HICON ProgramIcon() {
+    HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
+    return icon ? icon : LoadIconW(nullptr, IDI_APPLICATION);
+}
+
+HWND CreateProbeWindow() {
+    if (!RegisterProgramClass(kProbeClass, DefWindowProcW)) return nullptr;
+    return CreateWindowExW(0, kProbeClass, L"", WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
+}
+
+std::wstring MenuReport(HMENU menu) {
+    int count = GetMenuItemCount(menu);
+    std::wstring text = L"real_n=" + std::to_wstring(count) + L"\n";
+    for (int i = 0; i < count; ++i) {
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof(info);
+        info.fMask = MIIM_ID | MIIM_FTYPE | MIIM_SUBMENU;
+        GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info);
+        wchar_t line[96];
+        swprintf(line, 96, L"item=%d id=%u owner_draw=%d sub_n=%d\n", i, info.wID,
+                 (info.fType & MFT_OWNERDRAW) ? 1 : 0,
+                 info.hSubMenu ? GetMenuItemCount(info.hSubMenu) : 0);
+        text += line;
+    }
+    return text;
+}
+
+}  // namespace
+
+std::wstring TrayTip(const std::wstring& productName) {
+    return (productName + L"  —  右键看菜单").substr(0, 127);
+}
+
+bool addTrayIcon(HWND window) {
+    if (g_trayAdded) return true;
+    g_tray = NOTIFYICONDATAW{};
+    g_tray.cbSize = sizeof(g_tray);
+    g_tray.hWnd = window;
+    g_tray.uID = kTrayIconId;
+    g_tray.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    g_tray.uCallbackMessage = kTrayMessage;
+    g_tray.hIcon = ProgramIcon();
+    TrayTip(g_productName).copy(g_tray.szTip, 127);
+    g_trayAdded = Shell_NotifyIconW(NIM_ADD, &g_tray) != FALSE;
+    return g_trayAdded;
+}
+
+void removeTrayIcon() {
+    if (g_trayAdded) Shell_NotifyIconW(NIM_DELETE, &g_tray);
+    g_trayAdded = false;
+}
+
+bool TrayIconAdded() { return g_trayAdded; }
+
+UINT RegisterTaskbarCreated() {
+    g_taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+    return g_taskbarCreated;
+}
+
+bool IsTaskbarCreated(UINT message) { return g_taskbarCreated != 0 && message == g_taskbarCreated; }
+
+void OnTaskbarCreated(HWND window) {
+    // Explorer restarted: whatever it knew of the icon is gone.
+    g_trayAdded = false;
+    addTrayIcon(window);
+}
+
+void OnTrayCallback(HWND window, LPARAM lp) {
+    switch (LOWORD(lp)) {
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+        ShowWindow(window, SW_RESTORE);
+        SetForegroundWindow(window);
+        break;
+    case WM_RBUTTONUP:
+    case WM_CONTEXTMENU: ShowMainMenuAtCursor(window); break;
+    default: break;
+    }
+}
+
+int DumpTray(const std::wstring& outFile) {
+    LoadAndApplySettings();
+    ApplyLanguage();
+    HWND probe = CreateProbeWindow();
+    if (!probe) return 1;
+    bool added = addTrayIcon(probe);
+    std::wstring text = std::wstring(L"tray_add_ok=") + (added ? L"1" : L"0") + L"\n";
+    text += L"tip=" + std::wstring(g_tray.szTip) + L"\n";
+    if (HMENU menu = BuildMainMenu()) {
+        text += MenuReport(menu);
+        DestroyMenu(menu);
+    } else {
+        text += L"real_n=0\n";
+    }
+    removeTrayIcon();
+    DestroyWindow(probe);
+    return WriteDump(outFile, L"tray.txt", text);
+}
+
+}  // namespace zrw
