@@ -12,9 +12,4 @@ tools=$build_dir/bin/tools
 # Xvfb runs no window manager: a managed window that is hidden or destroyed
 # makes Wine wait two seconds for the manager that never answers.
 "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 || true
-# The prefix has no font with Chinese glyphs: Wine links SimSun for them, so
-# that name is pointed at the machine's CJK font (screenshots stay readable).
-if fc-list | grep -q 'WenQuanYi Micro Hei'; then
-  "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v SimSun /d 'WenQuanYi Micro Hei' /f >/dev/null 2>&1 || true
-fi
 exit 0

@@ -32,7 +32,9 @@ done
 winpath() { local p; p=$(realpath -m "$1"); echo "Z:${p//\//\\}"; }
 
 [ -f "$build_dir/bin/tools/scenes.exe" ] || build >/dev/null
-export WINEPREFIX=${WINEPREFIX:-$build_dir/wineprefix}
+# A prefix of its own, unless a test run lends its display and prefix: the
+# font set up below would change how the drawing tests see text.
+export WINEPREFIX=${WINEPREFIX:-$build_dir/shot-prefix}
 
 own_x= zerrow_pid= work=
 cleanup() {
@@ -58,6 +60,11 @@ if [ -z "${DISPLAY:-}" ]; then
     "$wineserver" -w
   fi
   bash "$root/scripts/prepare-prefix.sh"
+  # The prefix has no font with Chinese glyphs: Wine links SimSun for them,
+  # so that name is pointed at the machine's CJK font.
+  if fc-list | grep -q 'WenQuanYi Micro Hei'; then
+    "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v SimSun /d 'WenQuanYi Micro Hei' /f >/dev/null 2>&1 || true
+  fi
 fi
 
 if [ -n "$scene" ]; then

@@ -247,10 +247,6 @@ void DrawMenuItem(const DRAWITEMSTRUCT& item) {
     bool hot = (item.itemState & ODS_SELECTED) != 0 && !disabled;
     PaintMenuItem(item.hDC, item.rcItem, DescribeMenuItem(static_cast<int>(item.itemData)), hot,
                   disabled);
-    // The system draws its own submenu arrow into the same DC afterwards; the
-    // item already has one.
-    const RECT& r = item.rcItem;
-    ExcludeClipRect(item.hDC, r.left, r.top, r.right, r.bottom);
 }
 
 void showMainMenu(HWND owner, POINT at) {

@@ -237,7 +237,13 @@ LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_DRAWITEM: {
         auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
-        if (item->CtlType == ODT_MENU) DrawMenuItem(*item);
+        if (item->CtlType == ODT_MENU) {
+            DrawMenuItem(*item);
+            // The system draws its own submenu arrow into this DC afterwards;
+            // the item has one already.
+            const RECT& r = item->rcItem;
+            ExcludeClipRect(item->hDC, r.left, r.top, r.right, r.bottom);
+        }
         if (item->CtlType == ODT_BUTTON) DrawOwnerButton(*item);
         return TRUE;
     }

@@ -131,12 +131,12 @@ TEST_F(MenuDrawing, HotRowIsAccentWithWhiteTextInEverySkinButNeverWhenDisabled) 
         PaintMenuItem(canvas.dc(), r, look, true, false);
         GdiFlush();
         EXPECT_EQ(Hex(canvas.pixel(6, 13)), Hex(row.accent));
-        EXPECT_GT(CountColour(canvas, {30, 0, 188, 26}, kWhite), 5);
+        EXPECT_GT(CountNear(canvas, {30, 0, 188, 26}, kWhite), 5);
 
         PaintMenuItem(canvas.dc(), r, look, false, false);
         GdiFlush();
         EXPECT_EQ(Hex(canvas.pixel(6, 13)), Hex(row.panel));
-        EXPECT_GT(CountColour(canvas, {30, 0, 188, 26}, row.text), 5);
+        EXPECT_GT(CountNear(canvas, {30, 0, 188, 26}, row.text), 5);
         EXPECT_EQ(CountColour(canvas, {0, 0, 200, 26}, row.accent), 0);
     }
     // Selected but disabled: not hot, its text greyed.
@@ -151,7 +151,7 @@ TEST_F(MenuDrawing, HotRowIsAccentWithWhiteTextInEverySkinButNeverWhenDisabled) 
     DrawMenuItem(item);
     GdiFlush();
     EXPECT_EQ(Hex(canvas.pixel(6, 13)), Hex(skin::panel()));
-    EXPECT_GT(CountColour(canvas, {30, 0, 188, 26}, mix(skin::secondaryText(), skin::panel(), 0.5)), 5);
+    EXPECT_GT(CountNear(canvas, {30, 0, 188, 26}, mix(skin::secondaryText(), skin::panel(), 0.5), 16), 5);
     EXPECT_EQ(CountColour(canvas, {30, 0, 188, 26}, skin::text()), 0);
 }
 

@@ -3,6 +3,7 @@
 #include "tests/support/dialogs.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 namespace zrw::test {
@@ -18,6 +19,19 @@ int CountColour(const MemoryCanvas& canvas, const RECT& area, COLORREF colour) {
     for (int y = area.top; y < area.bottom; ++y)
         for (int x = area.left; x < area.right; ++x)
             if (canvas.pixel(x, y) == colour) ++count;
+    return count;
+}
+
+int CountNear(const MemoryCanvas& canvas, const RECT& area, COLORREF colour, int tolerance) {
+    auto within = [&](COLORREF c) {
+        return std::abs(GetRValue(c) - GetRValue(colour)) <= tolerance &&
+               std::abs(GetGValue(c) - GetGValue(colour)) <= tolerance &&
+               std::abs(GetBValue(c) - GetBValue(colour)) <= tolerance;
+    };
+    int count = 0;
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x)
+            if (within(canvas.pixel(x, y))) ++count;
     return count;
 }
 

@@ -18,6 +18,9 @@ namespace zrw::test {
 std::string Hex(COLORREF colour);
 // Pixels of exactly this colour in the rectangle.
 int CountColour(const MemoryCanvas& canvas, const RECT& area, COLORREF colour);
+// Text is drawn with smoothed edges, depending on the font: its colour is
+// found within a tolerance per channel.
+int CountNear(const MemoryCanvas& canvas, const RECT& area, COLORREF colour, int tolerance = 48);
 
 struct MenuItem {
     int id = 0;
