@@ -15,3 +15,22 @@ build() {
   fi
   cmake --build "$build_dir"
 }
+
+# A private X server on a free display; DISPLAY and xvfb_pid are set. It must
+# be up before the first wineserver, or window creation keeps failing.
+start_xvfb() {
+  local display=99
+  while [ -e /tmp/.X11-unix/X$display ] || [ -e /tmp/.X$display-lock ]; do display=$((display + 1)); done
+  Xvfb :$display -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 100); do [ -e /tmp/.X11-unix/X$display ] && break; sleep 0.1; done
+  export DISPLAY=:$display
+}
+
+# Creates WINEPREFIX on its first use (about ten seconds).
+ensure_prefix() {
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    "$wine" wineboot -i >/dev/null 2>&1 || true
+    "$wineserver" -w
+  fi
+}

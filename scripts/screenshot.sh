@@ -49,16 +49,9 @@ cleanup() {
 }
 trap cleanup EXIT
 if [ -z "${DISPLAY:-}" ]; then
-  display=99
-  while [ -e /tmp/.X11-unix/X$display ] || [ -e /tmp/.X$display-lock ]; do display=$((display + 1)); done
-  Xvfb :$display -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-  own_x=$!
-  for _ in $(seq 100); do [ -e /tmp/.X11-unix/X$display ] && break; sleep 0.1; done
-  export DISPLAY=:$display
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    "$wine" wineboot -i >/dev/null 2>&1 || true
-    "$wineserver" -w
-  fi
+  start_xvfb
+  own_x=$xvfb_pid
+  ensure_prefix
   bash "$root/scripts/prepare-prefix.sh"
   # The prefix has no font with Chinese glyphs: Wine links SimSun for them,
   # so that name is pointed at the machine's CJK font.

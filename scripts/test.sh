@@ -16,20 +16,9 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# The X server must be up before the first wineserver, or window creation
-# keeps failing for the whole run.
-display=99
-while [ -e /tmp/.X11-unix/X$display ] || [ -e /tmp/.X$display-lock ]; do display=$((display + 1)); done
-Xvfb :$display -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -e /tmp/.X11-unix/X$display ] && break; sleep 0.1; done
-export DISPLAY=:$display
-
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "test: creating the Wine prefix (first start takes a while)"
-  "$wine" wineboot -i >/dev/null 2>&1 || true
-  "$wineserver" -w
-fi
+start_xvfb
+[ -f "$WINEPREFIX/system.reg" ] || echo "test: creating the Wine prefix (first start takes a while)"
+ensure_prefix
 "$wineserver" -p
 # Start Wine's own background processes (services, the desktop) now, detached
 # from ctest's pipes: started later by a test, they would hold its output open.
