@@ -10,7 +10,6 @@ KeptTexts g_kept;
 
 namespace {
 
-
 // Set while the end display runs: its verification dispatches messages, and a
 // second end must not start inside the first.
 bool g_showingEnd = false;

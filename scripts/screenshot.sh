@@ -7,11 +7,11 @@
 # A scene is the window in a state of its own (a transfer paused half-way, the
 # end of a failed job, the open menu, the About window), set up by a test tool.
 # Folders are Linux paths. Run on its own it brings up a private X server and
-# the test prefix; inside scripts/test.sh it uses the display and prefix there.
+# a prefix of its own; inside scripts/test.sh it uses the display and prefix there.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 
-usage() { sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2; }
+usage() { sed -n '2,10p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2; }
 [ $# -ge 1 ] || usage
 out=$1; shift
 skin=0 lang=zh left= right= settle=2 scene=
