@@ -93,15 +93,19 @@ HRESULT ChunkedCopyFile2(PCWSTR source, PCWSTR destination, COPYFILE2_EXTENDED_P
     BY_HANDLE_FILE_INFORMATION info;
     if (!GetFileInformationByHandle(in.get(), &info)) return LastErrorResult();
     if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
+    bool failIfExists = (params->dwCopyFlags & COPY_FILE_FAIL_IF_EXISTS) != 0;
     // Overwriting a read-only file is refused, as the system copy does, so that
     // callers decide whether to clear the bit.
     DWORD existing = GetFileAttributesW(destination);
+    if (existing != INVALID_FILE_ATTRIBUTES && failIfExists)
+        return HRESULT_FROM_WIN32(ERROR_FILE_EXISTS);
     if (existing != INVALID_FILE_ATTRIBUTES &&
         (existing & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
         return HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
     // The source is opened without write sharing, so a destination that is the
     // source itself fails here instead of being truncated.
-    UniqueFile out(CreateFileW(destination, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    UniqueFile out(CreateFileW(destination, GENERIC_WRITE, 0, nullptr,
+                               failIfExists ? CREATE_NEW : CREATE_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!out) return LastErrorResult();
     uint64_t total = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;

@@ -9,6 +9,8 @@ std::atomic<bool> g_moveJob{false};
 namespace {
 
 constexpr DWORD kSparseCopyFlag = 0x20000000;  // COPY_FILE_ENABLE_SPARSE_COPY
+constexpr DWORD kFailIfExists = 0x00000001;    // COPY_FILE_FAIL_IF_EXISTS
+const HRESULT kExists = HRESULT_FROM_WIN32(ERROR_FILE_EXISTS);
 
 COPYFILE2_MESSAGE_ACTION CALLBACK CopyProgress(const COPYFILE2_MESSAGE* message, PVOID) {
     while (g_stats.pause.load() && !g_stats.cancel.load()) Sleep(40);
@@ -17,14 +19,13 @@ COPYFILE2_MESSAGE_ACTION CALLBACK CopyProgress(const COPYFILE2_MESSAGE* message,
     return g_stats.cancel.load() ? COPYFILE2_PROGRESS_CANCEL : COPYFILE2_PROGRESS_CONTINUE;
 }
 
-HRESULT CopyWithSystem(const FileTask& task, DWORD flags) {
+HRESULT CopyWithSystem(const FileTask& task, const std::wstring& to, DWORD flags) {
     COPYFILE2_EXTENDED_PARAMETERS params{};
     params.dwSize = sizeof(params);
     params.dwCopyFlags = flags;
     params.pfCancel = &g_stats.userCancel;
     params.pProgressRoutine = CopyProgress;
-    return CopyFileWithProgress(LongPath(task.source).c_str(), LongPath(task.destination).c_str(),
-                                &params);
+    return CopyFileWithProgress(LongPath(task.source).c_str(), LongPath(to).c_str(), &params);
 }
 
 bool ClearReadOnly(const std::wstring& longPath) {
@@ -33,34 +34,66 @@ bool ClearReadOnly(const std::wstring& longPath) {
     return SetFileAttributesW(longPath.c_str(), attrs & ~FILE_ATTRIBUTE_READONLY) != FALSE;
 }
 
-bool IsUpToDate(const FileTask& task) {
+struct DestinationState {
+    bool exists = false;
+    bool upToDate = false;  // same size and last-write time
+};
+
+DestinationState ReadDestination(const FileTask& task) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExW(LongPath(task.destination).c_str(), GetFileExInfoStandard, &data))
-        return false;
+        return {};
     uint64_t size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    return !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && size == task.size &&
-           data.ftLastWriteTime.dwLowDateTime == task.lastWrite.dwLowDateTime &&
-           data.ftLastWriteTime.dwHighDateTime == task.lastWrite.dwHighDateTime;
+    return {true, !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && size == task.size &&
+                      data.ftLastWriteTime.dwLowDateTime == task.lastWrite.dwLowDateTime &&
+                      data.ftLastWriteTime.dwHighDateTime == task.lastWrite.dwHighDateTime};
 }
 
-HRESULT CopyWithRetries(const FileTask& task) {
-    DWORD flags = (task.attributes & FILE_ATTRIBUTE_SPARSE_FILE) ? kSparseCopyFlag : 0;
-    HRESULT hr = CopyWithSystem(task, flags);
-    if (SUCCEEDED(hr)) return hr;
-    hr = CopyWithSystem(task, flags);
-    if (SUCCEEDED(hr)) return hr;
-    if (flags != 0) {
-        hr = CopyWithSystem(task, 0);
-        if (SUCCEEDED(hr)) return hr;
+// A failed first attempt is tried once more, then without the sparse flag.
+HRESULT CopyWithRetries(const FileTask& task, const std::wstring& to, DWORD extraFlags) {
+    DWORD sparse = (task.attributes & FILE_ATTRIBUTE_SPARSE_FILE) ? kSparseCopyFlag : 0;
+    HRESULT hr = CopyWithSystem(task, to, sparse | extraFlags);
+    if (SUCCEEDED(hr) || hr == kExists) return hr;
+    hr = CopyWithSystem(task, to, sparse | extraFlags);
+    if (SUCCEEDED(hr) || sparse == 0) return hr;
+    return CopyWithSystem(task, to, extraFlags);
+}
+
+// A name of its own beside the destination, taken with fail-if-exists so that
+// no other copy's file is ever written over.
+HRESULT CopyToTemporary(const FileTask& task, std::wstring& temporary) {
+    static std::atomic<uint32_t> counter{GetTickCount() ^ (GetCurrentProcessId() << 16)};
+    HRESULT hr = kExists;
+    for (int attempt = 0; attempt < 16 && hr == kExists; ++attempt) {
+        wchar_t name[17];
+        swprintf(name, 17, L"~zrw%08x.tmp", static_cast<unsigned>(counter++));
+        temporary = AppendPath(PathParent(task.destination), name);
+        hr = CopyWithRetries(task, temporary, kFailIfExists);
     }
-    if (ClearReadOnly(LongPath(task.destination))) hr = CopyWithSystem(task, flags);
     return hr;
+}
+
+// The old file is replaced only by a complete copy; a read-only one is
+// replaced too, as the copy over it would be, and keeps its bit if it stays.
+HRESULT SwapIn(const std::wstring& temporary, const std::wstring& destination) {
+    std::wstring from = LongPath(temporary), to = LongPath(destination);
+    constexpr DWORD kReplace = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+    if (MoveFileExW(from.c_str(), to.c_str(), kReplace)) return S_OK;
+    DWORD attrs = GetFileAttributesW(to.c_str());
+    if (ClearReadOnly(to) && MoveFileExW(from.c_str(), to.c_str(), kReplace)) return S_OK;
+    HRESULT hr = HRESULT_FROM_WIN32(GetLastError());
+    if (attrs != INVALID_FILE_ATTRIBUTES) SetFileAttributesW(to.c_str(), attrs);
+    return FAILED(hr) ? hr : E_FAIL;
 }
 
 void DeleteMovedSource(const FileTask& task) {
     std::wstring source = LongPath(task.source);
     if (DeleteFileW(source.c_str())) return;
-    if (ClearReadOnly(source) && DeleteFileW(source.c_str())) return;
+    DWORD attrs = GetFileAttributesW(source.c_str());
+    if (ClearReadOnly(source)) {
+        if (DeleteFileW(source.c_str())) return;
+        SetFileAttributesW(source.c_str(), attrs);
+    }
     ++g_stats.filesFailed;
     JobLog(L"移动失败(已复制但删不掉源) %s", task.source.c_str());
 }
@@ -87,31 +120,54 @@ namespace {
 
 // The source's attributes go on last, after the times, so a read-only source
 // gives a read-only copy whose times are nonetheless set.
-void ApplyMetadata(const FileTask& task) {
-    std::wstring destination = LongPath(task.destination);
-    ClearReadOnly(destination);
-    CopyTimes(task.source, task.destination);
-    SetFileAttributesW(destination.c_str(), task.attributes & ~FILE_ATTRIBUTE_DIRECTORY);
+void ApplyMetadata(const FileTask& task, const std::wstring& copy) {
+    std::wstring longCopy = LongPath(copy);
+    ClearReadOnly(longCopy);
+    CopyTimes(task.source, copy);
+    SetFileAttributesW(longCopy.c_str(), task.attributes & ~FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A new destination is written in place; an existing one only through a
+// temporary that replaces it once data and metadata are complete, so a copy
+// that fails (full disk, cancel, a vanished source) leaves the old version.
+HRESULT CopyIntoPlace(const FileTask& task, bool destinationExists) {
+    if (!destinationExists) {
+        HRESULT hr = CopyWithRetries(task, task.destination, kFailIfExists);
+        if (SUCCEEDED(hr)) ApplyMetadata(task, task.destination);
+        if (hr != kExists) return hr;
+    }
+    std::wstring temporary;
+    HRESULT hr = CopyToTemporary(task, temporary);
+    if (hr == kExists) return hr;  // every name taken: none of them is ours
+    if (SUCCEEDED(hr)) {
+        ApplyMetadata(task, temporary);
+        hr = SwapIn(temporary, task.destination);
+    }
+    if (FAILED(hr)) DeleteFileW(LongPath(temporary).c_str());
+    return hr;
 }
 
 }  // namespace
 
+// A move does not skip: a destination that merely looks up to date is not
+// proof that the source's bytes are there, and the source is about to go.
 void CopyOneFile(const FileTask& task) {
-    if (IsUpToDate(task)) {
+    bool move = g_moveJob.load();
+    DestinationState destination = ReadDestination(task);
+    if (destination.upToDate && !move) {
         ++g_stats.filesSkipped;
         g_stats.bytesDone += task.size;
         return;
     }
     MakeFolderTree(PathParent(task.destination));
-    HRESULT hr = CopyWithRetries(task);
+    HRESULT hr = CopyIntoPlace(task, destination.exists);
     if (FAILED(hr)) {
         ++g_stats.filesFailed;
         JobLog(L"失败 0x%08X  %s", static_cast<unsigned>(hr), task.source.c_str());
         return;
     }
-    ApplyMetadata(task);
     ++g_stats.filesCopied;
-    if (g_moveJob.load()) DeleteMovedSource(task);
+    if (move) DeleteMovedSource(task);
 }
 
 SeekPenalty QuerySeekPenalty(const std::wstring& path) {

@@ -72,13 +72,25 @@ void WaitForWorkers(HANDLE pool, uint64_t fileCount) {
     }
 }
 
+// A folder that stays keeps its read-only bit.
 bool RemoveFolder(const std::wstring& path) {
     std::wstring lp = LongPath(path);
     if (RemoveDirectoryW(lp.c_str())) return true;
     DWORD attrs = GetFileAttributesW(lp.c_str());
     if (attrs == INVALID_FILE_ATTRIBUTES || !(attrs & FILE_ATTRIBUTE_READONLY)) return false;
     SetFileAttributesW(lp.c_str(), attrs & ~FILE_ATTRIBUTE_READONLY);
-    return RemoveDirectoryW(lp.c_str()) != FALSE;
+    if (RemoveDirectoryW(lp.c_str())) return true;
+    SetFileAttributesW(lp.c_str(), attrs);
+    return false;
+}
+
+// A folder whose listing was refused is not copied and not emptied: it
+// fails, and a move leaves it (and so its parents) where it is.
+void CountUnlisted(const CopyPlan& plan) {
+    for (const std::wstring& folder : plan.unlisted) {
+        ++g_stats.filesFailed;
+        JobLog(L"读不了目录(里面的文件没复制) %s", folder.c_str());
+    }
 }
 
 void RemoveMovedFolders(const CopyPlan& plan, const std::vector<std::wstring>& sources) {
@@ -105,15 +117,18 @@ int32_t RunEngine(const std::vector<std::wstring>& sources, const std::wstring& 
     CopyPlan plan = BuildPlan(sources, root);
     if (plan.tasks.empty() && plan.folders.empty()) {
         ConsoleLine(L"没有可复制的源（路径不存在或无权限）");
+        JobLog(L"没有可复制的源（路径不存在或无权限）");
         CloseJobLog();
         return 2;
     }
     if (!MakeFolderTree(root)) {
         DWORD error = GetLastError();
         ConsoleLine(L"建不了目标目录 %s (错误 %u)", root.c_str(), static_cast<unsigned>(error));
+        JobLog(L"建不了目标目录 %s (错误 %u)", root.c_str(), static_cast<unsigned>(error));
         CloseJobLog();
         return 2;
     }
+    CountUnlisted(plan);
     for (const FolderPair& folder : plan.folders) MakeFolderTree(folder.destination);
     int n = workers > 0 ? workers : ThreadCountFor(sources, root);
     ConsoleLine(L"计划: %u 个文件 / %s / %u 个子目录   线程=%d   引擎=%s",
@@ -133,6 +148,7 @@ int32_t RunEngine(const std::vector<std::wstring>& sources, const std::wstring& 
         }
         startFailed = !pool || queue.startFailed.load();
     }
+    if (startFailed) JobLog(L"起不了工作线程, 余下的文件没复制");
 
     for (auto it = plan.folders.rbegin(); it != plan.folders.rend(); ++it)
         CopyTimes(it->source, it->destination);

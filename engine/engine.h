@@ -22,6 +22,18 @@ std::wstring PathParent(const std::wstring& path);
 bool IsDriveRoot(const std::wstring& trimmed);
 std::wstring AppendPath(const std::wstring& folder, const std::wstring& name);
 bool MakeFolderTree(const std::wstring& path);
+// The one spelling of a path, made where it enters the program: full, with
+// "." and ".." resolved, backslashes only, no long-path prefix, no doubled
+// separators, trailing separators trimmed. Empty stays empty.
+std::wstring FullPath(const std::wstring& path);
+// Names compared as Windows compares them: ordinal, ignoring case.
+int CompareNames(const std::wstring& a, const std::wstring& b);
+struct NameLess {
+    bool operator()(const std::wstring& a, const std::wstring& b) const {
+        return CompareNames(a, b) < 0;
+    }
+};
+// Drive roots and the system's own folders, however the path is spelled.
 bool IsProtectedLocation(const std::wstring& path);
 
 // ---- Source scan ------------------------------------------------------------------
@@ -35,10 +47,19 @@ struct SourceItem {
     bool isFolder = false;
 };
 
+// Two sources that would land on one destination path: two top-level sources
+// of one name, or two names in one folder that differ only in case.
+struct NameClash {
+    std::wstring first;
+    std::wstring second;
+};
+
 struct ScanResult {
-    std::vector<SourceItem> items;
+    std::vector<SourceItem> items;  // paths made full
     uint64_t totalBytes = 0;
     uint64_t totalFiles = 0;
+    std::vector<std::wstring> missing;  // sources that do not exist or cannot be read
+    std::vector<NameClash> clashes;
 };
 
 ScanResult ScanSources(const std::vector<std::wstring>& paths);
@@ -63,6 +84,7 @@ struct CopyPlan {
     std::vector<FolderPair> folders;
     uint64_t totalBytes = 0;
     uint64_t fileCount = 0;
+    std::vector<std::wstring> unlisted;  // source folders whose listing was refused
 };
 
 CopyPlan BuildPlan(const std::vector<std::wstring>& sources, const std::wstring& destinationRoot);

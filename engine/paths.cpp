@@ -1,6 +1,5 @@
 #include "engine/engine.h"
 
-#include <cwctype>
 
 namespace zrw {
 
@@ -59,16 +58,44 @@ bool MakeFolderTree(const std::wstring& path) {
     return GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
-bool IsProtectedLocation(const std::wstring& path) {
-    std::wstring p = TrimSeparators(path);
-    for (wchar_t& c : p) c = static_cast<wchar_t>(std::towupper(c));
-    if (IsDriveRoot(p)) return true;
-    static const wchar_t* const kProtected[] = {
-        L"C:\\WINDOWS", L"C:\\PROGRAM FILES", L"C:\\PROGRAM FILES (X86)",
-        L"C:\\USERS",   L"C:\\PROGRAMDATA",   L"C:\\"};
-    for (const wchar_t* entry : kProtected)
-        if (p == entry) return true;
-    return false;
+namespace {
+
+// "\\?\C:\x" and "\\?\UNC\srv\x" back to their plain forms: the long-path
+// form switches off "." and ".." handling, and it goes on again at each call.
+std::wstring WithoutLongPrefix(std::wstring path) {
+    if (path.rfind(L"\\\\?\\UNC\\", 0) == 0) return L"\\\\" + path.substr(8);
+    if (path.rfind(L"\\\\?\\", 0) == 0) return path.substr(4);
+    return path;
+}
+
+// Keeps the two leading separators of a share.
+std::wstring CollapseSeparators(const std::wstring& path) {
+    std::wstring tidy;
+    tidy.reserve(path.size());
+    for (size_t i = 0; i < path.size(); ++i) {
+        wchar_t c = path[i] == L'/' ? L'\\' : path[i];
+        if (c == L'\\' && i >= 2 && tidy.back() == L'\\') continue;
+        tidy += c;
+    }
+    return tidy;
+}
+
+}  // namespace
+
+std::wstring FullPath(const std::wstring& path) {
+    if (path.empty()) return path;
+    std::wstring tidy = CollapseSeparators(WithoutLongPrefix(CollapseSeparators(path)));
+    std::wstring buffer(32768, L'\0');
+    DWORD n = GetFullPathNameW(tidy.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(),
+                               nullptr);
+    if (n == 0 || n >= buffer.size()) return TrimSeparators(tidy);
+    buffer.resize(n);
+    return TrimSeparators(CollapseSeparators(buffer));
+}
+
+int CompareNames(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                static_cast<int>(b.size()), TRUE) - CSTR_EQUAL;
 }
 
 }  // namespace zrw

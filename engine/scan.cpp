@@ -1,59 +1,83 @@
 #include "engine/engine.h"
+#include "engine/walk.h"
+
+#include <map>
+#include <set>
 
 namespace zrw {
 
 namespace {
 
-constexpr int kScanDepthLimit = 64;
-
-bool IsDotEntry(const wchar_t* name) {
-    return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
-}
-
 uint64_t EntrySize(const WIN32_FIND_DATAW& fd) {
     return (static_cast<uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
 }
 
-// Junctions and symbolic links are neither counted nor followed, so a link
-// back into the tree cannot loop and a linked volume is not counted twice.
-bool IsSkipped(const WIN32_FIND_DATAW& fd) {
-    return IsDotEntry(fd.cFileName) || (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+// Names of the folders open along the walk, one set per depth: an entry at
+// depth d ends every deeper folder, so the sets below it are dropped.
+class CaseClashes {
+public:
+    explicit CaseClashes(std::vector<NameClash>& out) : out_(out) {}
+    void Add(const WalkEntry& entry) {
+        levels_.resize(entry.depth + 1);
+        std::wstring name = entry.data.cFileName;
+        auto [earlier, added] = levels_[entry.depth].insert(name);
+        if (added) return;
+        std::wstring folder = entry.path.substr(0, entry.path.size() - name.size());
+        out_.push_back({folder + *earlier, entry.path});
+    }
+
+private:
+    std::vector<NameClash>& out_;
+    std::vector<std::set<std::wstring, NameLess>> levels_;
+};
+
+WalkNext GoOn(const std::wstring&, const std::wstring&) { return WalkNext::Continue; }
+
+void CountFolder(SourceItem& item, std::vector<NameClash>& clashes) {
+    CaseClashes names(clashes);
+    WalkTree(item.path,
+             [&](const WalkEntry& entry) {
+                 names.Add(entry);
+                 if (!entry.isFolder()) {
+                     item.bytes += EntrySize(entry.data);
+                     ++item.files;
+                 }
+                 return WalkNext::Continue;
+             },
+             GoOn);
 }
 
-void CountFolder(const std::wstring& folder, int depth, SourceItem& item) {
-    WIN32_FIND_DATAW fd;
-    UniqueFind find(FindFirstFileW(LongPath(AppendPath(folder, L"*")).c_str(), &fd));
-    if (!find) return;
-    do {
-        if (IsSkipped(fd)) continue;
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (depth < kScanDepthLimit) CountFolder(AppendPath(folder, fd.cFileName), depth + 1, item);
-        } else {
-            item.bytes += EntrySize(fd);
-            ++item.files;
-        }
-    } while (FindNextFileW(find.get(), &fd));
+// Top-level sources land side by side in the destination; a drive root's
+// contents are not listed, so only named sources are compared.
+void FindTopLevelClashes(ScanResult& result) {
+    std::map<std::wstring, const SourceItem*, NameLess> byName;
+    for (const SourceItem& item : result.items) {
+        const std::wstring& name = item.isFolder ? item.folderName : item.fileName;
+        if (name.empty()) continue;
+        auto [earlier, added] = byName.emplace(name, &item);
+        if (!added) result.clashes.push_back({earlier->second->path, item.path});
+    }
 }
 
-void WalkFolder(const std::wstring& source, const std::wstring& destination, CopyPlan& plan) {
-    WIN32_FIND_DATAW fd;
-    UniqueFind find(FindFirstFileW(LongPath(AppendPath(source, L"*")).c_str(), &fd));
-    if (!find) return;
-    do {
-        if (IsSkipped(fd)) continue;
-        std::wstring childSource = AppendPath(source, fd.cFileName);
-        std::wstring childDestination = AppendPath(destination, fd.cFileName);
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            plan.folders.push_back({childSource, childDestination});
-            WalkFolder(childSource, childDestination, plan);
-        } else {
-            uint64_t size = EntrySize(fd);
-            plan.tasks.push_back({std::move(childSource), std::move(childDestination), size,
-                                  fd.dwFileAttributes, fd.ftLastWriteTime});
-            plan.totalBytes += size;
-            ++plan.fileCount;
-        }
-    } while (FindNextFileW(find.get(), &fd));
+void PlanFolder(const std::wstring& source, const std::wstring& destination, CopyPlan& plan) {
+    WalkTree(source,
+             [&](const WalkEntry& entry) {
+                 std::wstring target = AppendPath(destination, entry.relative);
+                 if (entry.isFolder()) {
+                     plan.folders.push_back({entry.path, std::move(target)});
+                     return WalkNext::Continue;
+                 }
+                 uint64_t size = EntrySize(entry.data);
+                 plan.tasks.push_back({entry.path, std::move(target), size,
+                                       entry.data.dwFileAttributes, entry.data.ftLastWriteTime});
+                 plan.totalBytes += size;
+                 ++plan.fileCount;
+                 return WalkNext::Continue;
+             },
+             [&](const std::wstring& path, const std::wstring&) {
+                 plan.unlisted.push_back(path);
+                 return WalkNext::Continue;
+             });
 }
 
 }  // namespace
@@ -62,25 +86,27 @@ ScanResult ScanSources(const std::vector<std::wstring>& paths) {
     ScanResult result;
     for (const std::wstring& given : paths) {
         SourceItem item;
-        item.path = TrimSeparators(given);
+        item.path = FullPath(given);
         std::wstring lp = LongPath(item.path);
-        DWORD attrs = GetFileAttributesW(lp.c_str());
-        if (attrs == INVALID_FILE_ATTRIBUTES) continue;
-        if (attrs & FILE_ATTRIBUTE_DIRECTORY) {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (item.path.empty() || !GetFileAttributesExW(lp.c_str(), GetFileExInfoStandard, &data)) {
+            result.missing.push_back(item.path.empty() ? given : item.path);
+            continue;
+        }
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             item.isFolder = true;
             item.folderName = PathName(item.path);
-            if (!IsDriveRoot(item.path)) CountFolder(item.path, 0, item);
+            if (!IsDriveRoot(item.path)) CountFolder(item, result.clashes);
         } else {
             item.fileName = PathName(item.path);
             item.files = 1;
-            WIN32_FILE_ATTRIBUTE_DATA data;
-            if (GetFileAttributesExW(lp.c_str(), GetFileExInfoStandard, &data))
-                item.bytes = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+            item.bytes = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
         }
         result.totalBytes += item.bytes;
         result.totalFiles += item.files;
         result.items.push_back(std::move(item));
     }
+    FindTopLevelClashes(result);
     return result;
 }
 
@@ -89,19 +115,17 @@ CopyPlan BuildPlan(const std::vector<std::wstring>& sources, const std::wstring&
     for (const std::wstring& given : sources) {
         std::wstring source = TrimSeparators(given);
         std::wstring lp = LongPath(source);
-        DWORD attrs = GetFileAttributesW(lp.c_str());
-        if (attrs == INVALID_FILE_ATTRIBUTES) {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (!GetFileAttributesExW(lp.c_str(), GetFileExInfoStandard, &data)) {
             JobLog(L"源不存在 %s", source.c_str());
             continue;
         }
         std::wstring destination = AppendPath(destinationRoot, PathName(source));
-        if (attrs & FILE_ATTRIBUTE_DIRECTORY) {
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             plan.folders.push_back({source, destination});
-            WalkFolder(source, destination, plan);
+            PlanFolder(source, destination, plan);
             continue;
         }
-        WIN32_FILE_ATTRIBUTE_DATA data;
-        if (!GetFileAttributesExW(lp.c_str(), GetFileExInfoStandard, &data)) continue;
         uint64_t size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
         plan.tasks.push_back({source, destination, size, data.dwFileAttributes, data.ftLastWriteTime});
         plan.totalBytes += size;

@@ -5,6 +5,7 @@
 
 #include "app/win.h"
 #include "engine/engine.h"
+#include "engine/safety.h"
 #include "verify/verify.h"
 
 #include <shlobj.h>
@@ -50,6 +51,9 @@ struct CopyJob {
     std::vector<uint32_t> exitCodes;
     bool inWindow = false;
     uint32_t result = kJobDone;
+    std::vector<std::wstring> missing;  // sources the scan could not find or read
+    std::vector<NameClash> clashes;
+    std::vector<Refusal> refusals;  // set by PrepareJob; any of them refuses the whole job
 };
 extern CopyJob g_job;
 void ResetJob();
@@ -61,8 +65,13 @@ int RunJob(const std::vector<std::wstring>& sources, const std::wstring& destina
 std::wstring JobLogPath();
 // Resets the record and scans the sources into it; false when none survived.
 bool ScanJob(const std::vector<std::wstring>& sources);
-// Destination (trimmed), move flag, start tick, and a new log path in the created log folder.
+// Destination (made full), move flag, start tick, and a new log path in the
+// created log folder. Missing sources are named in the log and on the console
+// and count as failed; the refusals are checked.
 void PrepareJob(const std::wstring& destination, bool move);
+// When the job has refusals: writes them into its log and to the console and
+// returns the text that tells the user why nothing was touched; else empty.
+std::wstring RefuseJob(const CopyJob& job);
 bool WantsVerification(const CopyJob& job);
 // Walks the job's sources against its destination with the hook installed and
 // writes "verify-last.log" beside the job log.

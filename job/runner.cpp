@@ -111,14 +111,21 @@ int AskToOpenLog(const CopyJob& job) {
 int RunJob(const std::vector<std::wstring>& sources, const std::wstring& destination, bool move,
            bool silent) {
     CopyJob& job = g_job;
-    if (!ScanJob(sources)) {
+    bool anySource = ScanJob(sources);
+    PrepareJob(destination, move);
+    job.silent = silent;
+    if (!anySource) {
         if (!silent)
             MessageBoxW(nullptr, Tr(L"没有可复制的源（路径不存在或无权限）。").c_str(),
                         g_productName.c_str(), MB_OK | MB_ICONEXCLAMATION);
         return 2;
     }
-    PrepareJob(destination, move);
-    job.silent = silent;
+    std::wstring refusal = RefuseJob(job);
+    if (!refusal.empty()) {
+        if (!silent)
+            MessageBoxW(nullptr, refusal.c_str(), g_productName.c_str(), MB_OK | MB_ICONERROR);
+        return 2;
+    }
     if (g_settings.engine == 0 &&
         GetFileAttributesW(RobocopyPath().c_str()) == INVALID_FILE_ATTRIBUTES) {
         if (!silent)
@@ -178,15 +185,51 @@ bool ScanJob(const std::vector<std::wstring>& sources) {
     g_job.sources = std::move(scan.items);
     g_job.totalBytes = scan.totalBytes;
     g_job.totalFiles = scan.totalFiles;
+    g_job.missing = std::move(scan.missing);
+    g_job.clashes = std::move(scan.clashes);
     return !g_job.sources.empty();
 }
 
 void PrepareJob(const std::wstring& destination, bool move) {
-    g_job.destination = TrimSeparators(destination);
-    g_job.move = move;
-    g_job.speed.startTick = GetTickCount64();
+    CopyJob& job = g_job;
+    job.destination = FullPath(destination);
+    job.move = move;
+    job.speed.startTick = GetTickCount64();
     EnsureLogFolder();
-    g_job.logPath = JobLogPath();
+    job.logPath = JobLogPath();
+    job.refusals = CheckSources(job.sources, job.clashes, job.destination);
+    if (job.missing.empty()) return;
+    OpenJobLog(job.logPath);
+    for (const std::wstring& path : job.missing) {
+        JobLog(L"源不存在 %s", path.c_str());
+        ConsoleLine(L"源不存在 %s", path.c_str());
+    }
+    CloseJobLog();
+    job.failedSources += static_cast<uint32_t>(job.missing.size());
+}
+
+std::wstring RefuseJob(const CopyJob& job) {
+    if (job.refusals.empty()) return {};
+    constexpr size_t kNamedInMessage = 5;
+    bool overlap = false;
+    std::wstring paths;
+    OpenJobLog(job.logPath);
+    for (size_t i = 0; i < job.refusals.size(); ++i) {
+        const Refusal& refusal = job.refusals[i];
+        std::wstring line = RefusalLine(refusal);
+        JobLog(L"%s", line.c_str());
+        WriteStdErr(line + L"\n");
+        overlap = overlap || refusal.kind == Refusal::Kind::Overlap;
+        if (i < kNamedInMessage)
+            paths += L"\n\n" + refusal.first +
+                     (refusal.kind == Refusal::Kind::Overlap ? L"\n→ " : L"\n") + refusal.second;
+        else if (i == kNamedInMessage)
+            paths += L"\n\n…";
+    }
+    CloseJobLog();
+    return Tr(overlap ? L"目标和源重叠（目标在源里面，或源在目标里面），什么都没动："
+                      : L"几个源会落到目标里的同一个位置（后一个会盖掉前一个），什么都没动：") +
+           paths;
 }
 
 // Only a clean copy is compared: a move has no sources left to compare with.

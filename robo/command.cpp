@@ -44,16 +44,21 @@ std::wstring BuildRobocopyCommand(const SourceItem& source, const CopyJob& job) 
     std::wstring target = source.isFolder ? JoinPath(job.destination, source.folderName)
                                           : job.destination;
     std::wstring line = Quote(RobocopyPath());
+    // A file name is a filter that /E would apply in every sub-folder: a file
+    // source goes without it, so only that one file is copied or moved.
     if (source.isFolder) {
-        line += L" " + QuotePathArgument(source.path) + L" " + QuotePathArgument(target);
+        line += L" " + QuotePathArgument(source.path) + L" " + QuotePathArgument(target) + L" /E";
     } else {
         line += L" " + QuotePathArgument(ParentFolder(source.path)) + L" " +
                 QuotePathArgument(job.destination) + L" " + Quote(source.fileName);
     }
     int threads = RobocopyThreadCount(QuerySeekPenalty(target), QuerySeekPenalty(source.path));
-    line += L" /E /XJ /SPARSE /COPY:DAT /DCOPY:DAT /R:1 /W:1 /MT:" + std::to_wstring(threads);
+    line += L" /XJ /SPARSE /COPY:DAT /DCOPY:DAT /R:1 /W:1 /MT:" + std::to_wstring(threads);
     line += L" /NFL /NDL /NP";
-    if (job.move && !IsProtectedLocation(source.path)) line += L" /MOVE";
+    // robocopy takes a destination file of the same size and time as done and
+    // /MOVE deletes the source although its bytes may differ: moves copy those too.
+    if (job.move && !IsProtectedLocation(source.path))
+        line += source.isFolder ? L" /MOVE /IS /IT" : L" /MOV /IS /IT";
     line += L" /LOG+:" + QuotePathArgument(job.logPath);
     return line;
 }

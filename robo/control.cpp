@@ -1,7 +1,10 @@
 #include "app/app.h"
+#include "engine/safety.h"
+#include "engine/walk.h"
 #include "robo/robo.h"
 #include "ui/ui.h"
 
+#include <functional>
 #include <mutex>
 
 namespace zrw {
@@ -45,23 +48,62 @@ void SuspendOrResume(HANDLE process, bool suspend) {
     if (call) call(process);
 }
 
-std::wstring FullPath(const std::wstring& path) {
-    std::wstring buffer(32768, L'\0');
-    DWORD n = GetFullPathNameW(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(),
-                               nullptr);
-    if (n == 0 || n >= buffer.size()) return TrimSeparators(path);
-    buffer.resize(n);
-    return TrimSeparators(buffer);
+// Lines of the job log outside a native run, which holds the log open itself.
+void LogLine(const CopyJob& job, const std::wstring& line) {
+    OpenJobLog(job.logPath);
+    JobLog(L"%s", line.c_str());
+    CloseJobLog();
 }
 
-// A target inside its own source would copy the copy again, and a move onto
-// itself would delete the only copy: such a source is never started.
-bool RefuseSelfTarget(const CopyJob& job, const SourceItem& source) {
-    if (!TargetsItself(source, job.destination)) return false;
+bool SameSize(const std::wstring& a, const std::wstring& b) {
+    WIN32_FILE_ATTRIBUTE_DATA x, y;
+    return GetFileAttributesExW(LongPath(a).c_str(), GetFileExInfoStandard, &x) &&
+           GetFileAttributesExW(LongPath(b).c_str(), GetFileExInfoStandard, &y) &&
+           x.nFileSizeHigh == y.nFileSizeHigh && x.nFileSizeLow == y.nFileSizeLow;
+}
+
+bool Exists(const std::wstring& path) {
+    return GetFileAttributesW(LongPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Stops at the first file the predicate calls unfinished, or at a folder that
+// cannot be listed (its files are unaccounted for).
+bool AnyFileLeft(const std::wstring& folder, const std::function<bool(const WalkEntry&)>& left) {
+    bool found = false;
+    WalkTree(
+        folder,
+        [&](const WalkEntry& entry) {
+            found = !entry.isFolder() && left(entry);
+            return found ? WalkNext::Stop : WalkNext::Continue;
+        },
+        [&](const std::wstring&, const std::wstring&) {
+            found = true;
+            return WalkNext::Stop;
+        });
+    return found;
+}
+
+// A robocopy that ended from outside (a task manager, a log-off) exits with
+// whatever code its killer chose, so what is on disk decides: a move whose
+// source still holds files, or a copy whose target lacks one, did not finish.
+bool RobocopyLeftWork(const CopyJob& job, const SourceItem& source) {
+    bool moved = job.move && !IsProtectedLocation(source.path);
     std::wstring target = SourceTarget(source, job.destination);
-    OpenJobLog(job.logPath);
-    JobLog(L"目标在源里面(会自己复制自己), 跳过 %s -> %s", source.path.c_str(), target.c_str());
-    CloseJobLog();
+    if (!source.isFolder) return moved ? Exists(source.path) : !SameSize(source.path, target);
+    if (moved)
+        return Exists(source.path) &&
+               AnyFileLeft(source.path, [](const WalkEntry&) { return true; });
+    return AnyFileLeft(source.path, [&](const WalkEntry& entry) {
+        return !SameSize(entry.path, AppendPath(target, entry.relative));
+    });
+}
+
+// The job was checked before it started; checked again at the last moment,
+// because a move onto or into its own source would delete the only copy.
+bool RefuseSelfTarget(const CopyJob& job, const SourceItem& source) {
+    std::wstring target = SourceTarget(source, job.destination);
+    if (FindOverlap(source.path, target) == Overlap::None) return false;
+    LogLine(job, L"目标在源里面(会自己复制自己), 跳过 " + source.path + L" -> " + target);
     return true;
 }
 
@@ -71,8 +113,11 @@ bool StartRobocopy(CopyJob& job, const SourceItem& source) {
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
     if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
-                        nullptr, nullptr, &startup, &info))
+                        nullptr, nullptr, &startup, &info)) {
+        LogLine(job, L"起不了 robocopy 进程 (错误 " + std::to_wstring(GetLastError()) + L") " +
+                         source.path);
         return false;
+    }
     CloseHandle(info.hThread);
     job.process = info.hProcess;
     // A source that starts during a pause must not run ahead of it.
@@ -95,6 +140,7 @@ bool StartNative(CopyJob& job, const SourceItem& source) {
     auto* params = new EngineParams{{source.path}, job.destination, move, job.logPath};
     g_engineThread.reset(CreateThread(nullptr, 0, EngineThread, params, 0, &g_engineThreadId));
     if (g_engineThread) return true;
+    LogLine(job, L"起不了原生引擎线程 (错误 " + std::to_wstring(GetLastError()) + L") " + source.path);
     delete params;
     g_nativeRunning = false;
     g_engineThreadId = 0;
@@ -119,6 +165,15 @@ void EndedSource(CopyJob& job, uint32_t exitCode) {
     job.lastExitCode = exitCode;
     job.exitCodes.push_back(exitCode);
     if (IsFailureExitCode(exitCode)) job.failedSources += 1;
+}
+
+void EndedRobocopy(CopyJob& job, uint32_t exitCode) {
+    const SourceItem& source = job.sources[job.current];
+    EndedSource(job, exitCode);
+    if (IsFailureExitCode(exitCode) || !RobocopyLeftWork(job, source)) return;
+    job.failedSources += 1;
+    LogLine(job, (job.move ? L"robocopy 结束了, 但源里还有文件(没搬完) "
+                           : L"robocopy 结束了, 但目标里缺文件(没复制完) ") + source.path);
 }
 
 // True when the tick ended the job through the dialog or the window.
@@ -154,26 +209,6 @@ uint64_t CappedBytesDone(uint64_t before, uint64_t current, uint64_t total) {
 }
 
 bool IsFailureExitCode(uint32_t code) { return (code & 0x18) != 0 || code > 0x1F; }
-
-std::wstring SourceTarget(const SourceItem& source, const std::wstring& destination) {
-    if (!source.isFolder) return JoinPath(destination, source.fileName);
-    return source.folderName.empty() ? destination : JoinPath(destination, source.folderName);
-}
-
-bool LiesWithin(const std::wstring& target, const std::wstring& source) {
-    auto same = [](const wchar_t* a, const wchar_t* b, size_t n) {
-        return CompareStringOrdinal(a, static_cast<int>(n), b, static_cast<int>(n), TRUE) ==
-               CSTR_EQUAL;
-    };
-    if (target.size() == source.size()) return same(target.c_str(), source.c_str(), source.size());
-    std::wstring prefix = source;
-    if (prefix.empty() || (prefix.back() != L'\\' && prefix.back() != L'/')) prefix += L'\\';
-    return target.size() > prefix.size() && same(target.c_str(), prefix.c_str(), prefix.size());
-}
-
-bool TargetsItself(const SourceItem& source, const std::wstring& destination) {
-    return LiesWithin(FullPath(SourceTarget(source, destination)), FullPath(source.path));
-}
 
 bool StartNextSource(CopyJob& job) {
     while (job.current < job.sources.size()) {
@@ -215,7 +250,7 @@ void JobTick(HWND window) {
         GetExitCodeProcess(job.process, &code);
         CloseHandle(job.process);
         job.process = nullptr;
-        EndedSource(job, code);
+        EndedRobocopy(job, code);
         NextSource(job);
     }
     UpdateBytesDone(job);

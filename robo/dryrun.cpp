@@ -1,4 +1,5 @@
 #include "app/app.h"
+#include "engine/safety.h"
 #include "robo/robo.h"
 
 namespace zrw {
@@ -10,7 +11,7 @@ int WriteDryRun(const std::vector<std::wstring>& sources, const std::wstring& de
     g_job.sources = std::move(scan.items);
     g_job.totalBytes = scan.totalBytes;
     g_job.totalFiles = scan.totalFiles;
-    g_job.destination = TrimSeparators(destination);
+    g_job.destination = FullPath(destination);
     g_job.move = move;
 
     EnsureLogFolder();
@@ -20,9 +21,13 @@ int WriteDryRun(const std::vector<std::wstring>& sources, const std::wstring& de
     std::wstring text = L"src=" + std::to_wstring(g_job.sources.size()) +
                         L" bytes=" + std::to_wstring(g_job.totalBytes) +
                         L" items=" + std::to_wstring(g_job.totalFiles) + L"\r\n";
-    for (const SourceItem& item : g_job.sources) text += BuildRobocopyCommand(item, g_job) + L"\r\n";
+    // What a real job would refuse is refused here too, with the same lines.
+    std::vector<Refusal> refusals = CheckSources(g_job.sources, scan.clashes, g_job.destination);
+    for (const Refusal& refusal : refusals) text += RefusalLine(refusal) + L"\r\n";
+    if (refusals.empty())
+        for (const SourceItem& item : g_job.sources) text += BuildRobocopyCommand(item, g_job) + L"\r\n";
     WriteUtf8File(path, text);
-    return g_job.sources.empty() ? 2 : 0;
+    return g_job.sources.empty() || !refusals.empty() ? 2 : 0;
 }
 
 }  // namespace zrw

@@ -44,12 +44,6 @@ extern WriteCountReader g_readWriteCount;
 // Bits 0x08 and 0x10, and anything above robocopy's own bits (a crash, a
 // failed start-up), mark a source as failed.
 bool IsFailureExitCode(uint32_t code);
-// Where a source lands: destination\name, or the destination itself for a drive root.
-std::wstring SourceTarget(const SourceItem& source, const std::wstring& destination);
-// Case-insensitive: target equals source or lies below it (both full, trimmed paths).
-bool LiesWithin(const std::wstring& target, const std::wstring& source);
-// Whether the source would land on itself or inside itself, compared as full paths.
-bool TargetsItself(const SourceItem& source, const std::wstring& destination);
 
 }  // namespace zrw
 

@@ -30,9 +30,16 @@ void KeepScannedSources() {
     for (const SourceItem& source : g_job.sources) selection.push_back(source.path);
 }
 
-bool AnyTargetsItself(const std::wstring& destination) {
-    return std::any_of(g_job.sources.begin(), g_job.sources.end(),
-                       [&](const SourceItem& source) { return TargetsItself(source, destination); });
+// Refused before anything starts, with the reason in the job log as well.
+bool Refused() {
+    std::wstring text = RefuseJob(g_job);
+    if (text.empty()) return false;
+    ShowStatusLine(L"");
+    bool overlap = std::any_of(g_job.refusals.begin(), g_job.refusals.end(),
+                               [](const Refusal& r) { return r.kind == Refusal::Kind::Overlap; });
+    if (overlap) text = Tr(L"目标在源里面（会自己复制自己），换一个目标文件夹。");
+    MessageBoxW(g_main.window, text.c_str(), g_appTitle.c_str(), MB_OK | MB_ICONINFORMATION);
+    return true;
 }
 
 void StartTimerAndDisplay() {
@@ -53,7 +60,7 @@ void StartTimerAndDisplay() {
 void StartWindowTransfer(bool move) {
     MainState& m = g_main;
     if (m.running) return;
-    std::wstring destination = TrimSeparators(PathBoxText(m.rightPath));
+    std::wstring destination = FullPath(PathBoxText(m.rightPath));
     if (m.sourceSelection.empty()) {
         Tell(L"先在左栏选中要搬的文件/文件夹（或直接拖进来）。", MB_ICONINFORMATION);
         return;
@@ -74,14 +81,8 @@ void StartWindowTransfer(bool move) {
         return;
     }
     KeepScannedSources();
-    // Refused before anything starts: the engine would skip such a source and
-    // report it failed only at the end.
-    if (AnyTargetsItself(destination)) {
-        ShowStatusLine(L"");
-        Tell(L"目标在源里面（会自己复制自己），换一个目标文件夹。", MB_ICONINFORMATION);
-        return;
-    }
     PrepareJob(destination, move);
+    if (Refused()) return;
     g_job.inWindow = true;
     if (!StartNextSource(g_job)) {
         ShowStatusLine(Tr(L"起不了vozi（robocopy）进程"));

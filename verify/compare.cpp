@@ -2,6 +2,7 @@
 #include "verify/verify.h"
 
 #include "app/app.h"
+#include "engine/walk.h"
 
 #include <malloc.h>
 
@@ -15,7 +16,6 @@ VerifyHook VerifyProgressHook = nullptr;
 
 namespace {
 
-constexpr int kDepthLimit = 64;
 constexpr size_t kMaxSamples = 5;
 constexpr DWORD kChunk = 1048576;
 
@@ -38,10 +38,6 @@ bool CompareFile(const std::wstring& src, const std::wstring& dst, VerifyResult&
     VerifiedBytes += bytes;
     if (VerifyProgressHook && !VerifyProgressHook(VerifiedBytes)) result.aborted = true;
     return !result.aborted;
-}
-
-bool IsDotEntry(const wchar_t* name) {
-    return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
 }
 
 struct AlignedFree {
@@ -102,30 +98,28 @@ bool SameFile(const std::wstring& src, const std::wstring& dst, uint64_t& bytes)
     }
 }
 
-void VerifyFolder(const std::wstring& src, const std::wstring& dst, VerifyResult& result,
-                  int depth) {
-    if (result.aborted || depth > kDepthLimit) return;
-    WIN32_FIND_DATAW entry;
-    UniqueFind find(FindFirstFileW(ComparisonPath(Join(src, L"*")).c_str(), &entry));
-    if (!find) return;
-    do {
-        // Links are not followed: a junction back into the tree would loop.
-        if (IsDotEntry(entry.cFileName) || (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-            continue;
-        std::wstring s = Join(src, entry.cFileName);
-        std::wstring d = Join(dst, entry.cFileName);
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+// A source folder that cannot be listed is a difference: what it holds was
+// never compared, so the copy cannot be called identical.
+void VerifyFolder(const std::wstring& src, const std::wstring& dst, VerifyResult& result) {
+    if (result.aborted) return;
+    WalkTree(
+        src,
+        [&](const WalkEntry& entry) {
+            std::wstring d = Join(dst, entry.relative);
+            if (!entry.isFolder()) return CompareFile(entry.path, d, result) ? WalkNext::Continue
+                                                                             : WalkNext::Stop;
             DWORD attributes = GetFileAttributesW(ComparisonPath(d).c_str());
-            if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-                ++result.differing;
-                AddSample(result, d + Tr(L"（目标里没这个目录）"));
-            } else {
-                VerifyFolder(s, d, result, depth + 1);
-            }
-        } else if (!CompareFile(s, d, result)) {
-            return;
-        }
-    } while (!result.aborted && FindNextFileW(find.get(), &entry));
+            if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+                return WalkNext::Continue;
+            ++result.differing;
+            AddSample(result, d + Tr(L"（目标里没这个目录）"));
+            return WalkNext::SkipFolder;
+        },
+        [&](const std::wstring& path, const std::wstring&) {
+            ++result.differing;
+            AddSample(result, path + Tr(L"（源目录读不了）"));
+            return WalkNext::Continue;
+        });
 }
 
 VerifyResult VerifyTree(const std::vector<SourceItem>& items, const std::wstring& destination) {
@@ -134,7 +128,7 @@ VerifyResult VerifyTree(const std::vector<SourceItem>& items, const std::wstring
     for (const SourceItem& item : items) {
         if (result.aborted) break;
         if (item.isFolder)
-            VerifyFolder(item.path, Join(root, item.folderName), result, 0);
+            VerifyFolder(item.path, Join(root, item.folderName), result);
         else
             CompareFile(item.path, Join(root, item.fileName), result);
     }

@@ -25,7 +25,7 @@ int RunVerifyMode(const std::vector<std::wstring>& sources, const std::wstring& 
     if (scan.items.empty()) return 2;
     VerifiedBytes = 0;
     VerifyProgressHook = nullptr;
-    VerifyResult result = VerifyTree(scan.items, destination);
+    VerifyResult result = VerifyTree(scan.items, FullPath(destination));
     EnsureLogFolder();
     WriteVerifyLog(LogFolder(), result);
     return result.differing > 0 ? 4 : 0;

@@ -24,8 +24,8 @@ using VerifyHook = bool (*)(uint64_t verifiedBytes);
 extern VerifyHook VerifyProgressHook;
 
 VerifyResult VerifyTree(const std::vector<SourceItem>& items, const std::wstring& destination);
-void VerifyFolder(const std::wstring& src, const std::wstring& dst, VerifyResult& result,
-                  int depth);
+// Any depth; links are not followed, transfer temporaries are not compared.
+void VerifyFolder(const std::wstring& src, const std::wstring& dst, VerifyResult& result);
 // The form in which the comparison hands a path to the file system: the
 // long-path form, with runs of separators after the first two characters
 // collapsed. Stored and sampled paths stay as joined.

@@ -146,5 +146,44 @@ TEST_F(CopyOneFileTest, PauseHoldsACopyUntilResumed) {
     EXPECT_EQ(test::ReadBytes(dir / L"copy").size(), 3u << 20);
 }
 
+// An overwrite goes through a temporary beside the old file: cancelled half
+// way, it leaves the old version whole and no temporary behind.
+TEST_F(CopyOneFileTest, ACancelledOverwriteKeepsTheOldVersion) {
+    ASSERT_TRUE(test::WriteBytes(dir / L"big", std::string(3 << 20, 'n')));
+    ASSERT_TRUE(test::WriteBytesDeep(dir / L"out\\old.bin", "the old version"));
+    FileTask task = TaskFor(dir / L"big", dir / L"out\\old.bin");
+    g_stats.pause = true;  // the copy stops after its first chunk
+    HANDLE worker = CreateThread(
+        nullptr, 0, [](void* p) -> DWORD { CopyOneFile(*static_cast<FileTask*>(p)); return 0; },
+        &task, 0, nullptr);
+    ASSERT_NE(worker, nullptr);
+    UniqueHandle owner(worker);
+    ULONGLONG end = GetTickCount64() + 10000;
+    while (test::TreeContents(dir / L"out").size() < 2 && GetTickCount64() < end) Sleep(10);
+    size_t duringCopy = test::TreeContents(dir / L"out").size();
+    g_stats.cancel = true;
+    g_stats.userCancel = TRUE;
+    ASSERT_EQ(WaitForSingleObject(worker, 10000), WAIT_OBJECT_0);
+    EXPECT_EQ(duringCopy, 2u);  // the old file and the temporary beside it
+    EXPECT_EQ(test::ReadBytes(dir / L"out\\old.bin"), "the old version");
+    EXPECT_EQ(test::TreeContents(dir / L"out").size(), 1u);  // no temporary left
+    EXPECT_EQ(g_stats.filesFailed.load(), 1u);
+}
+
+// A move does not trust size and time: the source's bytes replace a
+// look-alike before the source goes.
+TEST_F(CopyOneFileTest, AMoveReplacesALookAlikeBeforeDeletingTheSource) {
+    ASSERT_TRUE(test::WriteBytes(dir / L"from.txt", "source"));
+    ASSERT_TRUE(test::WriteBytes(dir / L"to.txt", "looked"));
+    FileTask task = TaskFor(dir / L"from.txt", dir / L"to.txt");
+    SetLastWrite(dir / L"to.txt", task.lastWrite);
+    g_moveJob = true;
+    CopyOneFile(task);
+    EXPECT_EQ(test::ReadBytes(dir / L"to.txt"), "source");
+    EXPECT_FALSE(test::Exists(dir / L"from.txt"));
+    EXPECT_EQ(g_stats.filesCopied.load(), 1u);
+    EXPECT_EQ(g_stats.filesSkipped.load(), 0u);
+}
+
 }  // namespace
 }  // namespace zrw

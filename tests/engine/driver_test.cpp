@@ -147,12 +147,48 @@ TEST_F(EngineTest, CancelDuringAMoveRemovesNoFolderAndLosesNoFile) {
     }
 }
 
+// What a move could not empty stays as it was: a folder whose listing was
+// refused fails the run and keeps its files, and a read-only folder that
+// still holds a locked file keeps its read-only bit.
+TEST_F(EngineTest, WhatAMoveCannotEmptyStaysAsItWas) {
+    std::wstring src = dir / L"src";
+    ASSERT_TRUE(test::WriteBytesDeep(src + L"\\a.txt", "a"));
+    ASSERT_TRUE(test::WriteBytesDeep(src + L"\\closed\\inside.txt", "inside"));
+    ASSERT_TRUE(test::WriteBytesDeep(src + L"\\ro\\held.txt", "held"));
+    ASSERT_TRUE(SetFileAttributesW((src + L"\\ro").c_str(), FILE_ATTRIBUTE_READONLY));
+    // Wine keeps no read-only bit on folders; Windows does.
+    bool folderBitsKept = GetFileAttributesW((src + L"\\ro").c_str()) & FILE_ATTRIBUTE_READONLY;
+    UniqueFile held(CreateFileW((src + L"\\ro\\held.txt").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    int32_t result = 0;
+    {
+        test::ClosedFoldersRefused refused;
+        result = RunEngine({src}, dir / L"dst", true, Log());
+    }
+    held.reset();
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(test::ReadBytes(src + L"\\closed\\inside.txt"), "inside");
+    EXPECT_FALSE(test::Exists(dir / L"dst\\src\\closed\\inside.txt"));
+    EXPECT_EQ(test::ReadBytes(dir / L"dst\\src\\a.txt"), "a");
+    EXPECT_NE(LogText().find("读不了目录(里面的文件没复制) " + Utf8(src + L"\\closed")),
+              std::string::npos);
+    DWORD ro = GetFileAttributesW((src + L"\\ro").c_str());
+    ASSERT_NE(ro, INVALID_FILE_ATTRIBUTES);
+    if (folderBitsKept) {
+        EXPECT_TRUE(ro & FILE_ATTRIBUTE_READONLY);
+    }
+    SetFileAttributesW((src + L"\\ro").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
 TEST_F(EngineTest, TwoRunsShareOneLogAndMissingSourcesEndWithTwo) {
     CapturedOutput out(dir / L"stdout.txt");
     EXPECT_EQ(RunEngine({dir / L"missing one\\"}, dir / L"dst", false, Log()), 2);
     EXPECT_EQ(RunEngine({dir / L"缺失"}, dir / L"dst", false, Log()), 2);
-    EXPECT_EQ(LogText(), "\xEF\xBB\xBF源不存在 " + Utf8(dir / L"missing one") + "\n源不存在 " +
-                             Utf8(dir / L"缺失") + "\n");
+    // The log says why each run ended, not only the console.
+    const std::string nothing = "没有可复制的源（路径不存在或无权限）\n";
+    EXPECT_EQ(LogText(), "\xEF\xBB\xBF源不存在 " + Utf8(dir / L"missing one") + "\n" + nothing +
+                             "源不存在 " + Utf8(dir / L"缺失") + "\n" + nothing);
     EXPECT_EQ(out.Text(), "没有可复制的源（路径不存在或无权限）\n没有可复制的源（路径不存在或无权限）\n");
     EXPECT_FALSE(test::Exists(dir / L"dst"));
 }
@@ -163,6 +199,8 @@ TEST_F(EngineTest, UnmakeableDestinationEndsWithTwo) {
     CapturedOutput out(dir / L"stdout.txt");
     EXPECT_EQ(RunEngine({dir / L"a.txt"}, dir / L"blocker\\dst", false, Log()), 2);
     EXPECT_EQ(out.Text().rfind("建不了目标目录 " + Utf8(dir / L"blocker\\dst") + " (错误 ", 0), 0u);
+    EXPECT_NE(LogText().find("建不了目标目录 " + Utf8(dir / L"blocker\\dst") + " (错误 "),
+              std::string::npos);
     EXPECT_EQ(g_stats.filesCopied.load(), 0u);
 }
 

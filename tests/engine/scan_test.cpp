@@ -49,18 +49,19 @@ TEST(ScanSources, DriveRootIsNotCounted) {
     EXPECT_EQ(r.totalBytes, 0u);
 }
 
-TEST(Planning, SeventyLevelsArePlannedWhileTheScanStopsAt64) {
+// The walk keeps its own stack: no depth is left out of the count or the plan.
+TEST(Planning, ThreeHundredLevelsAreScannedAndPlannedCompletely) {
     test::TempDir dir;
-    MakeNestedTree(dir / L"src", 70, L"d");
+    MakeNestedTree(dir / L"src", 300, L"d");
     ScanResult scan = ScanSources({dir / L"src"});
     ASSERT_EQ(scan.items.size(), 1u);
-    EXPECT_EQ(scan.totalFiles, 65u);  // levels 0 to 64
-    EXPECT_EQ(scan.totalBytes, 650u);
+    EXPECT_EQ(scan.totalFiles, 301u);
+    EXPECT_EQ(scan.totalBytes, 3010u);
     CopyPlan plan = BuildPlan({dir / L"src"}, dir / L"dst");
-    EXPECT_EQ(plan.fileCount, 71u);
-    EXPECT_EQ(plan.tasks.size(), 71u);
-    EXPECT_EQ(plan.totalBytes, 710u);
-    ASSERT_EQ(plan.folders.size(), 71u);
+    EXPECT_EQ(plan.fileCount, 301u);
+    EXPECT_EQ(plan.tasks.size(), 301u);
+    EXPECT_EQ(plan.totalBytes, 3010u);
+    ASSERT_EQ(plan.folders.size(), 301u);
     // Depth-first pre-order: each folder right after its parent.
     for (size_t i = 1; i < plan.folders.size(); ++i) {
         EXPECT_EQ(PathParent(plan.folders[i].source), plan.folders[i - 1].source);

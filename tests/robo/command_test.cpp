@@ -37,8 +37,10 @@ CopyJob Job(const std::wstring& destination, bool move) {
 }
 
 // What follows the source and destination arguments on every line; Wine's
-// volumes answer no seek-penalty query, so the count is 8.
-const std::wstring kSwitches = L" /E /XJ /SPARSE /COPY:DAT /DCOPY:DAT /R:1 /W:1 /MT:8 /NFL /NDL /NP";
+// volumes answer no seek-penalty query, so the count is 8. Only a folder
+// source recurses: for a file source /E would match its name in every sub-folder.
+const std::wstring kSwitches = L" /XJ /SPARSE /COPY:DAT /DCOPY:DAT /R:1 /W:1 /MT:8 /NFL /NDL /NP";
+const std::wstring kFolderSwitches = L" /E" + kSwitches;
 const std::wstring kLog = L" /LOG+:\"L:\\logs\\copy.log\"";
 
 std::wstring Program() { return L"\"" + RobocopyPath() + L"\""; }
@@ -74,13 +76,13 @@ TEST(RobocopyThreadCount, OneWhenEitherSideSeeks) {
 
 TEST(BuildRobocopyCommand, FolderAndFileSources) {
     EXPECT_EQ(BuildRobocopyCommand(Folder(L"D:\\a\\Photos", L"Photos"), Job(L"E:\\out", false)),
-              Program() + L" \"D:\\a\\Photos\" \"E:\\out\\Photos\"" + kSwitches + kLog);
+              Program() + L" \"D:\\a\\Photos\" \"E:\\out\\Photos\"" + kFolderSwitches + kLog);
     EXPECT_EQ(BuildRobocopyCommand(File(L"D:\\a\\b.txt", L"b.txt"), Job(L"E:\\out", false)),
               Program() + L" \"D:\\a\" \"E:\\out\" \"b.txt\"" + kSwitches + kLog);
     EXPECT_EQ(BuildRobocopyCommand(Folder(L"\\\\nas\\share\\照片 2024", L"照片 2024"),
                                    Job(L"\\\\backup\\d", false)),
               Program() + L" \"\\\\nas\\share\\照片 2024\" \"\\\\backup\\d\\照片 2024\"" +
-                  kSwitches + kLog);
+                  kFolderSwitches + kLog);
 }
 
 // A backslash right before a closing quote would escape it for robocopy's
@@ -91,28 +93,37 @@ TEST(BuildRobocopyCommand, DriveRootsEndTheirQuotesCleanly) {
     EXPECT_EQ(BuildRobocopyCommand(File(L"D:\\a\\b.txt", L"b.txt"), Job(L"E:\\", false)),
               Program() + L" \"D:\\a\" \"E:\\\\\" \"b.txt\"" + kSwitches + kLog);
     EXPECT_EQ(BuildRobocopyCommand(Folder(L"D:\\", L""), Job(L"E:\\out", false)),
-              Program() + L" \"D:\\\\\" \"E:\\out\\\\\"" + kSwitches + kLog);
+              Program() + L" \"D:\\\\\" \"E:\\out\\\\\"" + kFolderSwitches + kLog);
 }
 
+// A move copies files robocopy would call the same (size and time) before it
+// deletes their sources, and a file source moves only that file.
 TEST(BuildRobocopyCommand, MoveOnlyWhereTheSourceIsNotProtected) {
-    const std::wstring tail = kSwitches + L" /MOVE" + kLog;
+    const std::wstring folderTail = kFolderSwitches + L" /MOVE /IS /IT" + kLog;
     EXPECT_EQ(BuildRobocopyCommand(Folder(L"D:\\a\\Photos", L"Photos"), Job(L"E:\\out", true)),
-              Program() + L" \"D:\\a\\Photos\" \"E:\\out\\Photos\"" + tail);
+              Program() + L" \"D:\\a\\Photos\" \"E:\\out\\Photos\"" + folderTail);
     EXPECT_EQ(BuildRobocopyCommand(File(L"D:\\a\\b.txt", L"b.txt"), Job(L"E:\\out", true)),
-              Program() + L" \"D:\\a\" \"E:\\out\" \"b.txt\"" + tail);
+              Program() + L" \"D:\\a\" \"E:\\out\" \"b.txt\"" + kSwitches + L" /MOV /IS /IT" + kLog);
     EXPECT_EQ(BuildRobocopyCommand(Folder(L"C:\\Users\\me", L"me"), Job(L"E:\\out", true)),
-              Program() + L" \"C:\\Users\\me\" \"E:\\out\\me\"" + tail);
+              Program() + L" \"C:\\Users\\me\" \"E:\\out\\me\"" + folderTail);
     EXPECT_EQ(BuildRobocopyCommand(Folder(L"D:\\Users", L"Users"), Job(L"E:\\out", true)),
-              Program() + L" \"D:\\Users\" \"E:\\out\\Users\"" + tail);
+              Program() + L" \"D:\\Users\" \"E:\\out\\Users\"" + folderTail);
     for (const wchar_t* path : {L"c:\\program files", L"C:\\Windows", L"C:\\USERS",
                                 L"C:\\ProgramData", L"C:\\Program Files (x86)"}) {
         std::wstring name = std::wstring(path).substr(3);
         EXPECT_EQ(BuildRobocopyCommand(Folder(path, name), Job(L"E:\\out", true)),
-                  Program() + L" \"" + path + L"\" \"E:\\out\\" + name + L"\"" + kSwitches + kLog)
+                  Program() + L" \"" + path + L"\" \"E:\\out\\" + name + L"\"" + kFolderSwitches + kLog)
             << path;
     }
     EXPECT_EQ(BuildRobocopyCommand(Folder(L"F:", L""), Job(L"E:\\out", true)),
-              Program() + L" \"F:\" \"E:\\out\\\\\"" + kSwitches + kLog);
+              Program() + L" \"F:\" \"E:\\out\\\\\"" + kFolderSwitches + kLog);
+    // Other spellings of the same folders are protected as well.
+    for (const wchar_t* path : {L"C:/Windows", L"\\\\?\\C:\\Windows", L"C:\\\\Windows",
+                                L"C:/Program Files", L"C:/users", L"C:/ProgramData",
+                                L"C:\\Windows\\..\\ProgramData", L"C:\\Users\\.\\"}) {
+        std::wstring line = BuildRobocopyCommand(Folder(path, L"x"), Job(L"E:\\out", true));
+        EXPECT_EQ(line.find(L"/MOV"), std::wstring::npos) << path;
+    }
 }
 
 }  // namespace

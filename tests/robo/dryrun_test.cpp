@@ -7,13 +7,15 @@
 namespace zrw {
 namespace {
 
-const std::wstring kSwitches = L" /E /XJ /SPARSE /COPY:DAT /DCOPY:DAT /R:1 /W:1 /MT:8 /NFL /NDL /NP";
+const std::wstring kSwitches = L" /XJ /SPARSE /COPY:DAT /DCOPY:DAT /R:1 /W:1 /MT:8 /NFL /NDL /NP";
 
 std::wstring DryRunFile() { return LogFolder() + L"\\dryrun.txt"; }
 
-std::wstring Line(const std::wstring& arguments, bool move = false) {
-    return L"\"" + RobocopyPath() + L"\" " + arguments + kSwitches + (move ? L" /MOVE" : L"") +
-           L" /LOG+:\"" + DryRunFile() + L"\"\r\n";
+enum Source { kFolder, kFile };
+std::wstring Line(const std::wstring& arguments, Source source, bool move = false) {
+    std::wstring moved = source == kFolder ? L" /MOVE /IS /IT" : L" /MOV /IS /IT";
+    return L"\"" + RobocopyPath() + L"\" " + arguments + (source == kFolder ? L" /E" : L"") +
+           kSwitches + (move ? moved : L"") + L" /LOG+:\"" + DryRunFile() + L"\"\r\n";
 }
 
 std::string Utf8(const std::wstring& text) { return test::WideToUtf8(text); }
@@ -30,7 +32,7 @@ TEST_F(DryRun, FolderSourceIsPlannedAndNamedAfterItsFolder) {
     EXPECT_EQ(WriteDryRun({dir / L"照片 2024\\"}, L"X:\\out\\\\", false), 0);
     EXPECT_EQ(test::ReadBytes(DryRunFile()),
               Utf8(L"src=1 bytes=8 items=2\r\n" +
-                   Line(L"\"" + dir.path() + L"\\照片 2024\" \"X:\\out\\照片 2024\"")));
+                   Line(L"\"" + dir.path() + L"\\照片 2024\" \"X:\\out\\照片 2024\"", kFolder)));
     ASSERT_EQ(g_job.sources.size(), 1u);
     EXPECT_EQ(g_job.destination, L"X:\\out");
     EXPECT_EQ(g_job.logPath, DryRunFile());
@@ -44,7 +46,7 @@ TEST_F(DryRun, FileSourceMovedNamesItsFolderAndItsName) {
     EXPECT_EQ(WriteDryRun({dir / L"b.txt"}, L"X:\\out", true), 0);
     EXPECT_EQ(test::ReadBytes(DryRunFile()),
               Utf8(L"src=1 bytes=10 items=1\r\n" +
-                   Line(L"\"" + dir.path() + L"\" \"X:\\out\" \"b.txt\"", true)));
+                   Line(L"\"" + dir.path() + L"\" \"X:\\out\" \"b.txt\"", kFile, true)));
     EXPECT_TRUE(g_job.move);
 }
 
@@ -56,7 +58,7 @@ TEST_F(DryRun, FileInADriveRoot) {
     test::RemoveTree(path);
     EXPECT_EQ(code, 0);
     EXPECT_EQ(test::ReadBytes(DryRunFile()),
-              Utf8(L"src=1 bytes=7 items=1\r\n" + Line(L"\"C:\\\\\" \"X:\\out\" \"" + name + L"\"")));
+              Utf8(L"src=1 bytes=7 items=1\r\n" + Line(L"\"C:\\\\\" \"X:\\out\" \"" + name + L"\"", kFile)));
 }
 
 // Drive roots and the system's own folders are copied even in a move; a
@@ -71,9 +73,9 @@ TEST_F(DryRun, DriveRootAndProtectedFoldersAreNeverMoved) {
     std::wstring first = L"src=3 bytes=" + std::to_wstring(programData.totalBytes + 2) +
                          L" items=" + std::to_wstring(programData.totalFiles + 1) + L"\r\n";
     EXPECT_EQ(test::ReadBytes(DryRunFile()),
-              Utf8(first + Line(L"\"C:\\\\\" \"X:\\out\\\\\"") +
-                   Line(L"\"c:\\programdata\" \"X:\\out\\programdata\"") +
-                   Line(L"\"" + dir.path() + L"\\mine\" \"X:\\out\\mine\"", true)));
+              Utf8(first + Line(L"\"C:\\\\\" \"X:\\out\\\\\"", kFolder) +
+                   Line(L"\"c:\\programdata\" \"X:\\out\\programdata\"", kFolder) +
+                   Line(L"\"" + dir.path() + L"\\mine\" \"X:\\out\\mine\"", kFolder, true)));
 }
 
 TEST_F(DryRun, NothingToPlanWritesTheZeroLineAndReturns2) {

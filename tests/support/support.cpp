@@ -228,4 +228,114 @@ void ResetStats() {
 
 void DeleteUserKey(const std::wstring& subkey) { RegDeleteTreeW(HKEY_CURRENT_USER, subkey.c_str()); }
 
+namespace {
+
+HANDLE RefuseClosedFolders(const std::wstring& pattern, WIN32_FIND_DATAW* first) {
+    if (pattern.find(L"\\closed\\") != std::wstring::npos) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
+    return FindFirstFileW(pattern.c_str(), first);
+}
+
+}  // namespace
+
+ClosedFoldersRefused::ClosedFoldersRefused() : saved_(g_openListing) {
+    g_openListing = RefuseClosedFolders;
+}
+
+ClosedFoldersRefused::~ClosedFoldersRefused() { g_openListing = saved_; }
+
+namespace {
+
+// Wine's own export; absent on Windows.
+std::string UnixPath(const std::wstring& path) {
+    using Convert = char*(CDECL*)(LPCWSTR);
+    static auto convert = reinterpret_cast<Convert>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name"));
+    if (!convert) return {};
+    char* unix = convert(path.c_str());
+    if (!unix) return {};
+    std::string result = unix;
+    HeapFree(GetProcessHeap(), 0, unix);
+    return result;
+}
+
+std::string ShellQuoted(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+template <typename Done>
+bool RunUnix(const std::string& command, Done done) {
+    std::wstring line = L"/bin/sh -c " + QuoteArg(Utf8ToWide(command));
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info))
+        return false;
+    if (info.hProcess) CloseHandle(info.hProcess);
+    if (info.hThread) CloseHandle(info.hThread);
+    for (ULONGLONG end = GetTickCount64() + 10000; GetTickCount64() < end; Sleep(20))
+        if (done()) return true;
+    return false;
+}
+
+std::string DosDevices() {
+    std::string c = UnixPath(L"C:\\");
+    size_t cut = c.find("/dosdevices/");
+    if (cut != std::string::npos) return c.substr(0, cut) + "/dosdevices";
+    cut = c.rfind("/drive_c");
+    return cut == std::string::npos ? std::string() : c.substr(0, cut) + "/dosdevices";
+}
+
+}  // namespace
+
+bool MakeFolderLink(const std::wstring& link, const std::wstring& target) {
+    auto isLink = [&] {
+        DWORD a = GetFileAttributesW(link.c_str());
+        return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
+    };
+    // Wine's CreateSymbolicLinkW answers success without making anything.
+    if (CreateSymbolicLinkW(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) && isLink())
+        return true;
+    std::string to = UnixPath(target), at = UnixPath(link);
+    return !to.empty() && !at.empty() && RunUnix("ln -s " + ShellQuoted(to) + " " + ShellQuoted(at), isLink);
+}
+
+bool MakeCaseTwin(const std::wstring& folder, const std::wstring& name, const std::wstring& twin) {
+    std::string unixFolder = UnixPath(folder);
+    if (unixFolder.empty() || !Exists(folder + L"\\" + name)) return false;
+    return RunUnix("printf twin > " + ShellQuoted(unixFolder + "/" + WideToUtf8(twin)),
+                   [&] { return TreeContents(folder).size() >= 2; });
+}
+
+void RemoveLink(const std::wstring& link) {
+    std::string at = UnixPath(link);
+    if (at.empty()) {
+        RemoveDirectoryW(link.c_str());
+        return;
+    }
+    RunUnix("rm -f " + ShellQuoted(at), [&] { return !Exists(link); });
+}
+
+bool MapDriveLetter(wchar_t letter, const std::wstring& folder) {
+    std::string devices = DosDevices(), to = UnixPath(folder);
+    if (devices.empty() || to.empty()) return false;
+    std::string drive = devices + "/" + static_cast<char>(towlower(letter)) + ":";
+    std::wstring probe = std::wstring(1, letter) + L":\\";
+    return RunUnix("ln -sfn " + ShellQuoted(to) + " " + ShellQuoted(drive),
+                   [&] { return GetFileAttributesW(probe.c_str()) != INVALID_FILE_ATTRIBUTES; });
+}
+
+void UnmapDriveLetter(wchar_t letter) {
+    std::string devices = DosDevices();
+    if (devices.empty()) return;
+    std::wstring probe = std::wstring(1, letter) + L":\\";
+    RunUnix("rm -f " + ShellQuoted(devices + "/" + static_cast<char>(towlower(letter)) + ":"),
+            [&] { return GetFileAttributesW(probe.c_str()) == INVALID_FILE_ATTRIBUTES; });
+}
+
 }  // namespace zrw::test

@@ -5,6 +5,7 @@
 #define ZERROW_TESTS_SUPPORT_H
 
 #include "app/win.h"
+#include "engine/walk.h"
 
 #include <cstdint>
 #include <string>
@@ -99,6 +100,32 @@ void ResetStats();
 
 // Deletes HKCU\Software\Zerrow (and whatever else a test names) before and after.
 void DeleteUserKey(const std::wstring& subkey);
+
+// What the Windows API under Wine cannot make, made on the Unix side: Wine
+// runs a Unix program started by path, but gives no handle to wait on, so
+// each helper polls for its effect. False where it could not be made.
+// A folder link (a junction's stand-in, listed as a reparse point) at link.
+bool MakeFolderLink(const std::wstring& link, const std::wstring& target);
+// A second file in folder whose name differs from an existing one only in case.
+bool MakeCaseTwin(const std::wstring& folder, const std::wstring& name, const std::wstring& twin);
+// Removes a link itself, never what it points to (Wine's delete calls follow it).
+void RemoveLink(const std::wstring& link);
+// A drive letter ("Q") for folder, seen by processes started afterwards.
+bool MapDriveLetter(wchar_t letter, const std::wstring& folder);
+void UnmapDriveLetter(wchar_t letter);
+
+// While it lives, every folder named "closed" refuses its listing, as a
+// folder without read access does on Windows (Wine, run as root, has none).
+class ClosedFoldersRefused {
+public:
+    ClosedFoldersRefused();
+    ~ClosedFoldersRefused();
+    ClosedFoldersRefused(const ClosedFoldersRefused&) = delete;
+    ClosedFoldersRefused& operator=(const ClosedFoldersRefused&) = delete;
+
+private:
+    ListingOpener saved_;
+};
 
 }  // namespace zrw::test
 

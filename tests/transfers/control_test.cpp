@@ -1,6 +1,7 @@
 // The engine-run control driven in-process: byte counts, exit codes, the
 // self-target rule, and pause, resume and cancel of a real robocopy child.
 #include "app/app.h"
+#include "engine/safety.h"
 #include "robo/robo.h"
 #include "tests/transfers/helpers.h"
 #include "ui/ui.h"
@@ -59,14 +60,15 @@ TEST(ExitCodes, FailureBitsAndCodesAboveTheMaskFail) {
         EXPECT_TRUE(IsFailureExitCode(bad)) << bad;
 }
 
-TEST(SelfTarget, EqualOrBelowButNotASiblingWithTheSamePrefix) {
-    EXPECT_TRUE(LiesWithin(L"D:\\a\\Photos", L"D:\\a\\Photos"));
-    EXPECT_TRUE(LiesWithin(L"d:\\A\\photos", L"D:\\a\\Photos"));
-    EXPECT_TRUE(LiesWithin(L"D:\\a\\Photos\\sub\\Photos", L"D:\\a\\Photos"));
-    EXPECT_TRUE(LiesWithin(L"D:\\out", L"D:\\"));
-    EXPECT_FALSE(LiesWithin(L"D:\\a\\Photos2", L"D:\\a\\Photos"));
-    EXPECT_FALSE(LiesWithin(L"D:\\a", L"D:\\a\\Photos"));
-    EXPECT_FALSE(LiesWithin(L"E:\\a\\Photos", L"D:\\a\\Photos"));
+TEST(SelfTarget, EqualInsideOrAboveButNotASiblingWithTheSamePrefix) {
+    EXPECT_EQ(FindOverlap(L"D:\\a\\Photos", L"D:\\a\\Photos"), Overlap::TargetIsSource);
+    EXPECT_EQ(FindOverlap(L"D:\\a\\Photos", L"d:\\A\\photos"), Overlap::TargetIsSource);
+    EXPECT_EQ(FindOverlap(L"D:\\a\\Photos", L"D:\\a\\Photos\\sub\\Photos"),
+              Overlap::TargetInsideSource);
+    EXPECT_EQ(FindOverlap(L"D:\\", L"D:\\out"), Overlap::TargetInsideSource);
+    EXPECT_EQ(FindOverlap(L"D:\\a\\Photos", L"D:\\a"), Overlap::SourceInsideTarget);
+    EXPECT_EQ(FindOverlap(L"D:\\a\\Photos", L"D:\\a\\Photos2"), Overlap::None);
+    EXPECT_EQ(FindOverlap(L"D:\\a\\Photos", L"E:\\a\\Photos"), Overlap::None);
 }
 
 TEST(SelfTarget, FolderFileAndDriveRootTargets) {

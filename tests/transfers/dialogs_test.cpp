@@ -51,6 +51,18 @@ TEST_F(Dialogs, MissingRobocopyIsToldAndEndsWithTwo) {
     EXPECT_FALSE(Exists(dir / L"out"));
 }
 
+// From the context menu a refusal is told with both paths, not blamed on
+// files in use; nothing is moved.
+TEST_F(Dialogs, ARefusedMoveNamesBothPathsAndEndsWithTwo) {
+    WriteBytesDeep(dir / L"src\\Photos\\f.txt", "x");
+    Background zerrow({L"move", dir / L"src\\Photos", L"--dest", dir / L"src/", L"--lang:en"});
+    EXPECT_EQ(Answer(zerrow, IDOK),
+              L"The destination overlaps a source (one lies inside the other); nothing was "
+              L"touched:\n\n" + (dir / L"src\\Photos") + L"\n→ " + (dir / L"src\\Photos"));
+    EXPECT_EQ(zerrow.Wait(20000), 2u);
+    EXPECT_EQ(ReadBytes(dir / L"src\\Photos\\f.txt"), "x");
+}
+
 TEST_F(Dialogs, FailurePromptAnsweredNoEndsWithOne) {
     WriteBytesDeep(dir / L"src\\f.txt", "x");
     EnvGuard forced(L"ZRW_FAKE_ROBO_EXIT", L"8");
@@ -64,9 +76,9 @@ TEST_F(Dialogs, FailurePromptAnsweredNoEndsWithOne) {
 TEST_F(Dialogs, CancelInTheProgressDialogStopsRobocopyAndEndsWithThree) {
     for (int i = 0; i < 30; ++i) WriteBytesDeep(dir / (L"src\\f" + std::to_wstring(i)), "data");
     EnvGuard slow(L"ZRW_FAKE_ROBO_DELAY_MS", L"300");
-    // The first source holds the destination, so it fails before the cancel;
-    // that must not bring up the failure prompt.
-    Background zerrow({L"copy", dir.path(), dir / L"src", L"--dest", dir / L"out",
+    // The first source is missing, so it has failed before the cancel; that
+    // must not bring up the failure prompt.
+    Background zerrow({L"copy", dir / L"missing", dir / L"src", L"--dest", dir / L"out",
                        L"--engine:robo", L"--lang:en"});
     HWND dialog = WaitForWindow(zerrow.pid(), L"#32770", L"Copying 2 items", 30000);
     ASSERT_NE(dialog, nullptr);

@@ -1,5 +1,7 @@
 #include "tests/transfers/helpers.h"
 
+#include <tlhelp32.h>
+
 #include <algorithm>
 
 namespace zrw::test {
@@ -109,6 +111,47 @@ std::vector<std::wstring> FolderList(const std::wstring& root) {
     CollectFolders(root, L"", out);
     std::sort(out.begin(), out.end());
     return out;
+}
+
+std::wstring LatestJobLog() {
+    std::wstring newest;
+    FILETIME newestTime{};
+    WIN32_FIND_DATAW fd;
+    UniqueFind find(FindFirstFileW((LogFolderPath() + L"\\copy-*.log").c_str(), &fd));
+    if (!find) return newest;
+    do {
+        if (newest.empty() || CompareFileTime(&fd.ftLastWriteTime, &newestTime) > 0) {
+            newest = LogFolderPath() + L"\\" + fd.cFileName;
+            newestTime = fd.ftLastWriteTime;
+        }
+    } while (FindNextFileW(find.get(), &fd));
+    return newest;
+}
+
+namespace {
+
+DWORD FindRobocopyChild(DWORD parentPid) {
+    UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    if (!snapshot || !Process32FirstW(snapshot.get(), &entry)) return 0;
+    do {
+        if (entry.th32ParentProcessID == parentPid && _wcsicmp(entry.szExeFile, L"robocopy.exe") == 0)
+            return entry.th32ProcessID;
+    } while (Process32NextW(snapshot.get(), &entry));
+    return 0;
+}
+
+}  // namespace
+
+UniqueHandle WaitForRobocopyChild(DWORD parentPid, DWORD timeoutMs) {
+    ULONGLONG end = GetTickCount64() + timeoutMs;
+    do {
+        if (DWORD pid = FindRobocopyChild(parentPid))
+            return UniqueHandle(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
+        Sleep(20);
+    } while (GetTickCount64() < end);
+    return UniqueHandle();
 }
 
 }  // namespace zrw::test

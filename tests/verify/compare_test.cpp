@@ -178,22 +178,36 @@ TEST_F(Verify, HookStopsTheWalkAfterTheTenthFile) {
     EXPECT_EQ(VerifiedBytes, 10u);
 }
 
-// Sixty-nine levels below the top: levels 0 to 64 are compared, the rest is
-// neither counted nor reported, however wrong it is at the destination.
-TEST_F(Verify, FoldersDeeperThan64LevelsAreNotCompared) {
+// Every level is compared, however deep: a change 300 levels down is found.
+TEST_F(Verify, ADifferenceThreeHundredLevelsDownIsFound) {
     std::wstring relative = L"top";
     Files same, broken;
-    for (int level = 0; level <= 69; ++level) {
+    for (int level = 0; level <= 300; ++level) {
         std::wstring file = relative + L"\\f.txt";
         same.push_back({file, std::to_string(level)});
-        broken.push_back({file, level > 64 ? "changed!" : std::to_string(level)});
+        broken.push_back({file, level == 300 ? "changed" : std::to_string(level)});
         relative += L"\\d";
     }
     MakeTree(src, same);
     MakeTree(dst, broken);
     VerifyResult r = VerifyTree({FolderItem(src + L"\\top", L"top")}, dst);
-    EXPECT_EQ(r.compared, 65u);
-    EXPECT_EQ(r.differing, 0u);
+    EXPECT_EQ(r.compared, 301u);
+    EXPECT_EQ(r.differing, 1u);
+}
+
+// A source folder that cannot be listed was never compared: a difference,
+// named as such, not an identical copy.
+TEST_F(Verify, ASourceFolderThatCannotBeListedDiffers) {
+    MakeTree(src, {{L"top\\a.txt", "a"}, {L"top\\closed\\b.txt", "b"}});
+    MakeTree(dst, {{L"top\\a.txt", "a"}, {L"top\\closed\\b.txt", "b"}});
+    VerifyResult r;
+    {
+        test::ClosedFoldersRefused refused;
+        r = VerifyTree({FolderItem(src + L"\\top", L"top")}, dst);
+    }
+    EXPECT_EQ(r.compared, 1u);
+    EXPECT_EQ(r.differing, 1u);
+    EXPECT_EQ(r.samples, std::vector<std::wstring>{src + L"\\top\\closed（源目录读不了）"});
 }
 
 // Deep trees under CJK names: every file past 260 characters is compared,

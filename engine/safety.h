@@ -1,0 +1,46 @@
+// The checks that keep a job from overwriting or deleting its own sources.
+// They run after the scan and before anything is touched, for both engines
+// and the dry run, and compare what paths are, not how they are spelled.
+#ifndef ZERROW_ENGINE_SAFETY_H
+#define ZERROW_ENGINE_SAFETY_H
+
+#include "engine/engine.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zrw {
+
+// Volume and file ID: equal for one file or folder whatever path reaches it
+// (another drive letter, a share, a case or a prefix).
+struct FileIdentity {
+    uint64_t volume = 0;
+    uint8_t id[16]{};
+    bool operator==(const FileIdentity&) const = default;
+};
+bool ReadIdentity(const std::wstring& path, FileIdentity& identity);
+
+// Where a source lands: destination\name, or the destination itself for a drive root.
+std::wstring SourceTarget(const SourceItem& source, const std::wstring& destination);
+
+enum class Overlap { None, TargetIsSource, TargetInsideSource, SourceInsideTarget };
+// By identity where the paths exist (the target's nearest existing folder),
+// by text where they do not; both paths full.
+Overlap FindOverlap(const std::wstring& source, const std::wstring& target);
+
+struct Refusal {
+    enum class Kind { Overlap, Clash } kind;
+    std::wstring first;   // the source (Overlap) or the first colliding source
+    std::wstring second;  // its target (Overlap) or the second colliding source
+};
+// Everything that refuses the whole job, in source order.
+std::vector<Refusal> CheckSources(const std::vector<SourceItem>& items,
+                                  const std::vector<NameClash>& clashes,
+                                  const std::wstring& destination);
+// The job-log and console line of a refusal (Chinese, like every log line).
+std::wstring RefusalLine(const Refusal& refusal);
+
+}  // namespace zrw
+
+#endif

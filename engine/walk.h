@@ -1,0 +1,44 @@
+// One walker for every tree the program reads: the scan, the plan, the
+// verification and the check after a robocopy run.
+#ifndef ZERROW_ENGINE_WALK_H
+#define ZERROW_ENGINE_WALK_H
+
+#include "app/win.h"
+
+#include <functional>
+#include <string>
+
+namespace zrw {
+
+// "~zrw" + 8 hex digits + ".tmp": where an overwrite is written before it
+// replaces the old file. Such names are never taken for user files.
+bool IsTransferTemporary(const wchar_t* name);
+
+struct WalkEntry {
+    const std::wstring& path;      // the root joined with relative
+    const std::wstring& relative;  // below the root, no leading separator
+    const WIN32_FIND_DATAW& data;
+    size_t depth;  // 0 for the root's own entries
+    bool isFolder() const { return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+};
+
+enum class WalkNext { Continue, SkipFolder, Stop };
+using WalkVisit = std::function<WalkNext(const WalkEntry&)>;
+// A folder, the root included (relative empty), whose listing cannot be opened.
+using WalkUnlistable = std::function<WalkNext(const std::wstring& path, const std::wstring& relative)>;
+
+// Opens a folder's listing (pattern: the folder joined with "*"). Replaceable,
+// because a test under Wine, run as root, cannot make a listing be refused.
+using ListingOpener = HANDLE (*)(const std::wstring& pattern, WIN32_FIND_DATAW* first);
+extern ListingOpener g_openListing;
+
+// Depth first and pre-order: a folder's sub-tree is finished before its next
+// sibling. The stack is explicit, so depth is bounded by memory, not by the
+// thread's stack. Skips "." and "..", junctions and symbolic links (a link
+// back into the tree would loop, a link out of it would be moved), and
+// transfer temporaries. False when a callback stopped the walk.
+bool WalkTree(const std::wstring& root, const WalkVisit& visit, const WalkUnlistable& unlistable);
+
+}  // namespace zrw
+
+#endif

@@ -1,0 +1,170 @@
+// What a transfer must never do, whatever the input: touch a source it would
+// land on, let one source replace another, delete a source whose bytes are
+// not at the destination, or call an unfinished job a success.
+#include "tests/transfers/helpers.h"
+
+#include <gtest/gtest.h>
+
+namespace zrw::test {
+namespace {
+
+using Safety = EngineTransfers;
+INSTANTIATE_TEST_SUITE_P(BothEngines, Safety, ::testing::Values(kRobo, kNative), EngineName);
+
+std::wstring Slashed(std::wstring path) {
+    for (wchar_t& c : path)
+        if (c == L'\\') c = L'/';
+    return path;
+}
+
+// A refused job touches nothing and says why on the console and in its log.
+void ExpectRefused(const ProcessResult& r, const std::wstring& what) {
+    EXPECT_EQ(r.exitCode, 2u) << WideToUtf8(what);
+    EXPECT_NE(r.err.find("什么都没动"), std::string::npos) << WideToUtf8(what) << r.err;
+    EXPECT_NE(ReadBytes(LatestJobLog()).find("什么都没动"), std::string::npos) << WideToUtf8(what);
+}
+
+// Onto itself, into itself, or over its own parent, under every spelling of
+// the same folder; one such source refuses the whole job, other sources too.
+TEST_P(Safety, ASourceUnderAnotherSpellingIsNeverItsOwnTarget) {
+    WriteMixedTree(dir / L"src\\Photos");
+    WriteBytesDeep(dir / L"nest\\nest\\f.txt", "nested");
+    WriteBytesDeep(dir / L"other.txt", "other");
+    auto before = TreeDigest(dir.path());
+    auto foldersBefore = FolderList(dir.path());
+    const std::wstring photos = dir / L"src\\Photos";
+    const std::vector<std::pair<std::wstring, std::wstring>> cases = {
+        {photos, L"\\\\?\\" + (dir / L"src")},
+        {photos, Slashed(dir / L"src")},
+        {photos, dir / L"src\\\\\\."},
+        {photos, dir / L"src\\Photos\\sub\\.."},
+        {photos, dir / L"SRC\\photos\\sub\\"},
+        {Slashed(photos) + L"/", dir / L"x\\..\\src"},
+        {dir / L"nest\\nest", dir.path()},  // lands on its own parent
+    };
+    for (const auto& [source, destination] : cases) {
+        ProcessResult r = Run({L"move", dir / L"other.txt", source, L"--dest", destination});
+        ExpectRefused(r, source + L" -> " + destination);
+    }
+    EXPECT_EQ(TreeDigest(dir.path()), before);
+    EXPECT_EQ(FolderList(dir.path()), foldersBefore);
+}
+
+// A second drive letter for the same folder is caught by identity, not text.
+TEST_P(Safety, ASecondDriveLetterForTheSourceIsCaught) {
+    WriteMixedTree(dir / L"src\\Photos");
+    auto before = TreeDigest(dir / L"src");
+    if (!MapDriveLetter(L'Q', dir / L"src")) GTEST_SKIP() << "no second drive letter here";
+    ProcessResult r = Run({L"move", dir / L"src\\Photos", L"--dest", L"Q:\\"});
+    UnmapDriveLetter(L'Q');
+    ExpectRefused(r, L"Q:\\");
+    EXPECT_EQ(TreeDigest(dir / L"src"), before);
+}
+
+// Two sources of one name, or two names in one folder that differ only in
+// case, would land on one path: the later would replace the earlier.
+TEST_P(Safety, SourcesThatLandOnOnePathAreRefused) {
+    WriteBytesDeep(dir / L"a\\report.txt", "first");
+    WriteBytesDeep(dir / L"b\\report.txt", "second");
+    WriteBytesDeep(dir / L"a\\photos\\1.jpg", "one");
+    WriteBytesDeep(dir / L"b\\photos\\2.jpg", "two");
+    auto before = TreeDigest(dir.path());
+    ExpectRefused(Run({L"move", dir / L"a\\report.txt", dir / L"b\\report.txt", L"--dest", dir / L"out"}),
+                  L"files");
+    ExpectRefused(Run({L"move", dir / L"a\\photos", dir / L"b\\photos", L"--dest", dir / L"out"}),
+                  L"folders");
+    EXPECT_EQ(TreeDigest(dir.path()), before);
+    EXPECT_FALSE(Exists(dir / L"out"));
+
+    // Windows 10 folders can be case-sensitive, as Wine's are.
+    WriteBytesDeep(dir / L"c\\sub\\note.txt", "lower");
+    if (!MakeCaseTwin(dir / L"c\\sub", L"note.txt", L"NOTE.txt")) GTEST_SKIP() << "no case twins here";
+    ExpectRefused(Run({L"move", dir / L"c", L"--dest", dir / L"out"}), L"case");
+    EXPECT_EQ(CountFiles(dir / L"c"), 2u);
+}
+
+// robocopy and the skip rule both take a destination of the same size and
+// time as done; a move must still carry the source's own bytes before it
+// deletes the source. A file source moves only itself, not its namesakes below.
+TEST_P(Safety, AMoveCarriesItsOwnBytesAndOnlyItsOwnFile) {
+    WriteBytesDeep(dir / L"src\\d\\f.txt", "new!");
+    WriteBytesDeep(dir / L"src\\g.txt", "mine");
+    WriteBytesDeep(dir / L"src\\sub\\g.txt", "a namesake");
+    WriteBytesDeep(dir / L"out\\d\\f.txt", "old?");
+    WriteBytesDeep(dir / L"out\\g.txt", "othr");
+    for (const wchar_t* name : {L"d\\f.txt", L"g.txt"}) {
+        UniqueFile from(CreateFileW((dir / L"src\\" + name).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                    nullptr, OPEN_EXISTING, 0, nullptr));
+        UniqueFile to(CreateFileW((dir / L"out\\" + name).c_str(), GENERIC_WRITE, 0, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+        FILETIME written;
+        ASSERT_TRUE(GetFileTime(from.get(), nullptr, nullptr, &written));
+        ASSERT_TRUE(SetFileTime(to.get(), nullptr, nullptr, &written));
+    }
+    ProcessResult r = Run({L"move", dir / L"src\\d", dir / L"src\\g.txt", L"--dest", dir / L"out"});
+    EXPECT_EQ(r.exitCode, 0u) << r.err;
+    EXPECT_EQ(ReadBytes(dir / L"out\\d\\f.txt"), "new!");
+    EXPECT_EQ(ReadBytes(dir / L"out\\g.txt"), "mine");
+    EXPECT_FALSE(Exists(dir / L"src\\d"));
+    EXPECT_FALSE(Exists(dir / L"src\\g.txt"));
+    EXPECT_EQ(ReadBytes(dir / L"src\\sub\\g.txt"), "a namesake");
+    EXPECT_FALSE(Exists(dir / L"out\\sub"));
+}
+
+// Dot steps, doubled and forward separators, relative and drive-relative
+// paths all name the folder they mean.
+TEST_P(Safety, EverySpellingOfAPathReachesItsFolder) {
+    WriteMixedTree(dir / L"src\\Photos");
+    WriteBytesDeep(dir / L"src\\one.txt", "one");
+    ProcessResult r = Run({L"copy", dir / L"src\\..\\src\\Photos\\.", L"--dest",
+                           Slashed(dir / L"out//x/..")});
+    EXPECT_EQ(r.exitCode, 0u) << r.err;
+    EXPECT_EQ(TreeDigest(dir / L"out\\Photos"), TreeDigest(dir / L"src\\Photos"));
+    // The scratch folder is on drive C, so "C:rel" is relative to it as well.
+    r = Run({L"copy", L"src\\one.txt", L"--dest", L"C:rel"}, dir.path());
+    EXPECT_EQ(r.exitCode, 0u) << r.err;
+    EXPECT_EQ(ReadBytes(dir / L"rel\\one.txt"), "one");
+}
+
+// A link inside a source is neither copied nor followed: a move through it
+// would delete files that were never part of the source.
+TEST_P(Safety, ALinkInsideASourceIsNotFollowed) {
+    WriteBytesDeep(dir / L"outside\\keep.txt", "keep");
+    WriteBytesDeep(dir / L"src\\Photos\\a.txt", "a");
+    if (!MakeFolderLink(dir / L"src\\Photos\\link", dir / L"outside"))
+        GTEST_SKIP() << "no folder links here";
+    ProcessResult r = Run({L"move", dir / L"src\\Photos", L"--dest", dir / L"out"});
+    RemoveLink(dir / L"src\\Photos\\link");
+    EXPECT_EQ(ReadBytes(dir / L"outside\\keep.txt"), "keep");
+    EXPECT_EQ(ReadBytes(dir / L"out\\Photos\\a.txt"), "a");
+    EXPECT_FALSE(Exists(dir / L"out\\Photos\\link\\keep.txt"));
+    EXPECT_LE(r.exitCode, 1u);  // the link itself stays behind in its source
+}
+
+// The exit code of a robocopy ended from outside is its killer's choice; the
+// files decide whether the job finished.
+TEST(KilledRobocopy, IsAFailureAndLosesNothing) {
+    DeleteUserKey(L"Software\\Zerrow");
+    EnvGuard slow(L"ZRW_FAKE_ROBO_DELAY_MS", L"150");
+    for (const wchar_t* verb : {L"move", L"copy"}) {
+        TempDir dir;
+        for (int i = 0; i < 40; ++i) WriteBytesDeep(dir / (L"src\\f" + std::to_wstring(i)), "data");
+        Background zerrow({verb, dir / L"src", L"--dest", dir / L"out", L"--engine:robo", L"--silent"});
+        UniqueHandle robocopy = WaitForRobocopyChild(zerrow.pid(), 20000);
+        ASSERT_TRUE(robocopy) << WideToUtf8(verb);
+        ULONGLONG end = GetTickCount64() + 20000;
+        while (CountFiles(dir / L"out") == 0 && GetTickCount64() < end) Sleep(20);
+        TerminateProcess(robocopy.get(), 1);  // 1 reads as "files copied"
+        EXPECT_EQ(zerrow.Wait(30000), 1u) << WideToUtf8(verb);
+        size_t left = CountFiles(dir / L"src"), landed = CountFiles(dir / L"out");
+        EXPECT_GT(left, 0u) << WideToUtf8(verb);
+        EXPECT_LT(landed, 40u) << WideToUtf8(verb);
+        EXPECT_GE(left + landed, 40u) << WideToUtf8(verb);  // a file may be in both, none in neither
+        std::string log = ReadBytes(LatestJobLog());
+        EXPECT_NE(log.find("robocopy 结束了"), std::string::npos) << WideToUtf8(verb) << log;
+    }
+    DeleteUserKey(L"Software\\Zerrow");
+}
+
+}  // namespace
+}  // namespace zrw::test
