@@ -22,6 +22,9 @@ std::wstring PathParent(const std::wstring& path);
 bool IsDriveRoot(const std::wstring& trimmed);
 std::wstring AppendPath(const std::wstring& folder, const std::wstring& name);
 bool MakeFolderTree(const std::wstring& path);
+// Backslashes only, and no runs of them after the first two characters (a
+// share keeps its leading pair).
+std::wstring CollapseSeparators(const std::wstring& path);
 // The one spelling of a path, made where it enters the program: full, with
 // "." and ".." resolved, backslashes only, no long-path prefix, no doubled
 // separators, trailing separators trimmed. Empty stays empty.

@@ -68,7 +68,8 @@ std::wstring WithoutLongPrefix(std::wstring path) {
     return path;
 }
 
-// Keeps the two leading separators of a share.
+}  // namespace
+
 std::wstring CollapseSeparators(const std::wstring& path) {
     std::wstring tidy;
     tidy.reserve(path.size());
@@ -79,8 +80,6 @@ std::wstring CollapseSeparators(const std::wstring& path) {
     }
     return tidy;
 }
-
-}  // namespace
 
 std::wstring FullPath(const std::wstring& path) {
     if (path.empty()) return path;

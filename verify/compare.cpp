@@ -62,16 +62,7 @@ uint64_t SizeOf(const WIN32_FILE_ATTRIBUTE_DATA& data) {
 // The joins keep the paths as the user sees them, which doubles the separator
 // after a drive root (D:\\x). The long-path form is taken literally by the
 // system, so such runs are collapsed before the prefix goes on.
-std::wstring ComparisonPath(const std::wstring& path) {
-    std::wstring tidy;
-    tidy.reserve(path.size());
-    for (size_t i = 0; i < path.size(); ++i) {
-        wchar_t c = path[i] == L'/' ? L'\\' : path[i];
-        if (c == L'\\' && i >= 2 && tidy.back() == L'\\') continue;
-        tidy += c;
-    }
-    return LongPath(tidy);
-}
+std::wstring ComparisonPath(const std::wstring& path) { return LongPath(CollapseSeparators(path)); }
 
 bool SameFile(const std::wstring& src, const std::wstring& dst, uint64_t& bytes) {
     WIN32_FILE_ATTRIBUTE_DATA srcData, dstData;

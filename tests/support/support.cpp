@@ -96,9 +96,16 @@ bool WriteBytes(const std::wstring& path, const std::string& bytes) {
            written == bytes.size();
 }
 
+// Only the missing folders are made, from the deepest existing one down, so
+// that building a deep tree file by file does not cost depth squared.
 bool WriteBytesDeep(const std::wstring& path, const std::string& bytes) {
-    for (size_t i = path.find(L'\\', 3); i != std::wstring::npos; i = path.find(L'\\', i + 1))
-        CreateDirectoryW(Long(path.substr(0, i)).c_str(), nullptr);
+    std::vector<std::wstring> missing;
+    for (std::wstring folder = path.substr(0, path.find_last_of(L'\\'));
+         folder.size() > 3 && GetFileAttributesW(Long(folder).c_str()) == INVALID_FILE_ATTRIBUTES;
+         folder = folder.substr(0, folder.find_last_of(L'\\')))
+        missing.push_back(folder);
+    for (auto it = missing.rbegin(); it != missing.rend(); ++it)
+        CreateDirectoryW(Long(*it).c_str(), nullptr);
     return WriteBytes(path, bytes);
 }
 

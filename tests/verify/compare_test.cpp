@@ -182,16 +182,16 @@ TEST_F(Verify, HookStopsTheWalkAfterTheTenthFile) {
 TEST_F(Verify, ADifferenceThreeHundredLevelsDownIsFound) {
     std::wstring relative = L"top";
     Files same, broken;
-    for (int level = 0; level <= 300; ++level) {
+    for (int level = 0; level <= 300; ++level, relative += L"\\d") {
+        if (level % 100 != 0) continue;
         std::wstring file = relative + L"\\f.txt";
         same.push_back({file, std::to_string(level)});
         broken.push_back({file, level == 300 ? "changed" : std::to_string(level)});
-        relative += L"\\d";
     }
     MakeTree(src, same);
     MakeTree(dst, broken);
     VerifyResult r = VerifyTree({FolderItem(src + L"\\top", L"top")}, dst);
-    EXPECT_EQ(r.compared, 301u);
+    EXPECT_EQ(r.compared, 4u);
     EXPECT_EQ(r.differing, 1u);
 }
 
