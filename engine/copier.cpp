@@ -70,10 +70,6 @@ HRESULT CopyData(const ChunkCopy& copy) {
     }
 }
 
-constexpr DWORD kCarriedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
-                                     FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
-                                     FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-
 using CopyFile2Fn = HRESULT(WINAPI*)(PCWSTR, PCWSTR, COPYFILE2_EXTENDED_PARAMETERS*);
 
 CopyFile2Fn ResolveCopyFile2() {
@@ -82,6 +78,16 @@ CopyFile2Fn ResolveCopyFile2() {
 }
 
 }  // namespace
+
+// Offline, temporary, pinned and the like describe the source's storage, not
+// the file: a copy that took them over would be mistaken by other programs.
+DWORD CarriedAttributes(DWORD sourceAttributes) {
+    constexpr DWORD kCarried = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                               FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                               FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    DWORD carried = sourceAttributes & kCarried;
+    return carried ? carried : FILE_ATTRIBUTE_NORMAL;
+}
 
 HRESULT ChunkedCopyFile2(PCWSTR source, PCWSTR destination, COPYFILE2_EXTENDED_PARAMETERS* params) {
     if (!source || !destination || !params || params->dwSize != sizeof(*params))
@@ -118,8 +124,8 @@ HRESULT ChunkedCopyFile2(PCWSTR source, PCWSTR destination, COPYFILE2_EXTENDED_P
         DeleteFileW(destination);
         return hr;
     }
-    DWORD carried = info.dwFileAttributes & kCarriedAttributes;
-    if (carried != FILE_ATTRIBUTE_ARCHIVE) SetFileAttributesW(destination, carried ? carried : FILE_ATTRIBUTE_NORMAL);
+    DWORD carried = CarriedAttributes(info.dwFileAttributes);
+    if (carried != FILE_ATTRIBUTE_ARCHIVE) SetFileAttributesW(destination, carried);
     return S_OK;
 }
 

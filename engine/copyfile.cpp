@@ -5,6 +5,7 @@
 namespace zrw {
 
 std::atomic<bool> g_moveJob{false};
+std::atomic<bool> g_coarseTimes{false};
 
 namespace {
 
@@ -45,8 +46,7 @@ DestinationState ReadDestination(const FileTask& task) {
         return {};
     uint64_t size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     return {true, !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && size == task.size &&
-                      data.ftLastWriteTime.dwLowDateTime == task.lastWrite.dwLowDateTime &&
-                      data.ftLastWriteTime.dwHighDateTime == task.lastWrite.dwHighDateTime};
+                      SameWriteTime(data.ftLastWriteTime, task.lastWrite, g_coarseTimes.load())};
 }
 
 // A failed first attempt is tried once more, then without the sparse flag.
@@ -124,7 +124,7 @@ void ApplyMetadata(const FileTask& task, const std::wstring& copy) {
     std::wstring longCopy = LongPath(copy);
     ClearReadOnly(longCopy);
     CopyTimes(task.source, copy);
-    SetFileAttributesW(longCopy.c_str(), task.attributes & ~FILE_ATTRIBUTE_DIRECTORY);
+    SetFileAttributesW(longCopy.c_str(), CarriedAttributes(task.attributes));
 }
 
 // A new destination is written in place; an existing one only through a
@@ -168,6 +168,29 @@ void CopyOneFile(const FileTask& task) {
     }
     ++g_stats.filesCopied;
     if (move) DeleteMovedSource(task);
+}
+
+bool HasTwoSecondTimes(const std::wstring& fileSystemName) {
+    return CompareNames(fileSystemName.substr(0, 3), L"FAT") == 0 ||
+           CompareNames(fileSystemName, L"exFAT") == 0;
+}
+
+bool VolumeHasTwoSecondTimes(const std::wstring& path) {
+    wchar_t volume[MAX_PATH], fileSystem[MAX_PATH + 1];
+    if (!GetVolumePathNameW(path.c_str(), volume, MAX_PATH) ||
+        !GetVolumeInformationW(volume, nullptr, 0, nullptr, nullptr, nullptr, fileSystem,
+                               MAX_PATH + 1))
+        return false;
+    return HasTwoSecondTimes(fileSystem);
+}
+
+bool SameWriteTime(const FILETIME& a, const FILETIME& b, bool coarse) {
+    auto ticks = [](const FILETIME& t) {
+        return (static_cast<int64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+    };
+    constexpr int64_t kTwoSeconds = 20'000'000;  // in 100 ns units
+    int64_t apart = ticks(a) - ticks(b);
+    return coarse ? apart <= kTwoSeconds && apart >= -kTwoSeconds : apart == 0;
 }
 
 SeekPenalty QuerySeekPenalty(const std::wstring& path) {

@@ -113,6 +113,8 @@ int32_t RunEngine(const std::vector<std::wstring>& sources, const std::wstring& 
                   bool move, const std::wstring& logPath, int workers) {
     g_moveJob = move;
     std::wstring root = TrimSeparators(destinationRoot);
+    g_coarseTimes = VolumeHasTwoSecondTimes(root) ||
+                    std::any_of(sources.begin(), sources.end(), VolumeHasTwoSecondTimes);
     OpenJobLog(logPath);
     CopyPlan plan = BuildPlan(sources, root);
     if (plan.tasks.empty() && plan.folders.empty()) {

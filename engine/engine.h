@@ -143,7 +143,17 @@ extern ThreadStarter g_startThread;
 
 // Set by the driver before its workers start; a move deletes each copied source.
 extern std::atomic<bool> g_moveJob;
+// Set by the driver: a volume of the run keeps last-write times in 2-second steps.
+extern std::atomic<bool> g_coarseTimes;
 void CopyOneFile(const FileTask& task);
+
+// The attributes a copy carries over from its source; NORMAL when none is left.
+DWORD CarriedAttributes(DWORD sourceAttributes);
+// FAT volumes store last-write times in 2-second steps.
+bool HasTwoSecondTimes(const std::wstring& fileSystemName);
+bool VolumeHasTwoSecondTimes(const std::wstring& path);
+// Exactly equal, or within 2 seconds when a volume rounds to that.
+bool SameWriteTime(const FILETIME& a, const FILETIME& b, bool coarse);
 
 // The system's CopyFile2 when kernel32 has it, else ChunkedCopyFile2.
 HRESULT CopyFileWithProgress(PCWSTR source, PCWSTR destination,

@@ -61,7 +61,8 @@ void ResetJob();
 int RunJob(const std::vector<std::wstring>& sources, const std::wstring& destination, bool move,
            bool silent);
 
-// "copy-YYYYMMDD-HHMMSS.log" in the log folder, from the local time.
+// "copy-YYYYMMDD-HHMMSS.log" in the log folder, from the local time, or with
+// "-2", "-3", ... before ".log" when that name is taken; the file is created.
 std::wstring JobLogPath();
 // Resets the record and scans the sources into it; false when none survived.
 bool ScanJob(const std::vector<std::wstring>& sources);

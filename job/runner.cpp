@@ -170,13 +170,28 @@ int RunJob(const std::vector<std::wstring>& sources, const std::wstring& destina
     return AskToOpenLog(job);
 }
 
+// Jobs started in the same second (one process per selected item, or two
+// windows) would share a log: each claims a name of its own, created with the
+// byte-order mark so that every writer after it appends.
 std::wstring JobLogPath() {
     SYSTEMTIME t;
     GetLocalTime(&t);
     wchar_t name[64];
-    swprintf(name, 64, L"copy-%04d%02d%02d-%02d%02d%02d.log", t.wYear, t.wMonth, t.wDay, t.wHour,
+    swprintf(name, 64, L"copy-%04d%02d%02d-%02d%02d%02d", t.wYear, t.wMonth, t.wDay, t.wHour,
              t.wMinute, t.wSecond);
-    return LogFolder() + L"\\" + name;
+    const std::wstring stem = LogFolder() + L"\\" + name;
+    for (int n = 1; n < 1000; ++n) {
+        std::wstring path = stem + (n == 1 ? L"" : L"-" + std::to_wstring(n)) + L".log";
+        UniqueFile file(CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file) {
+            DWORD written = 0;
+            WriteFile(file.get(), "\xEF\xBB\xBF", 3, &written, nullptr);
+            return path;
+        }
+        if (GetLastError() != ERROR_FILE_EXISTS) return path;  // an unwritable folder loses any name
+    }
+    return stem + L".log";
 }
 
 bool ScanJob(const std::vector<std::wstring>& sources) {

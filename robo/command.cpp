@@ -1,18 +1,49 @@
+#include "engine/safety.h"
 #include "robo/robo.h"
+
+#include <winver.h>
+
+#include <algorithm>
+#include <vector>
 
 namespace zrw {
 
 namespace {
 
-// robocopy splits its command line by the C runtime's rules, where a
-// backslash right before a quote escapes that quote: "D:\" would swallow the
-// rest of the line. Doubling such a backslash hands robocopy exactly D:\.
+// robocopy splits its command line by the system's rules, where a run of
+// backslashes right before a quote is halved and an odd one escapes the
+// quote: "D:\" would swallow the rest of the line. Doubling the whole run
+// hands robocopy exactly the path.
 std::wstring QuotePathArgument(const std::wstring& path) {
-    if (!path.empty() && path.back() == L'\\') return Quote(path + L"\\");
-    return Quote(path);
+    size_t run = path.size() - std::min(path.size(), path.find_last_not_of(L'\\') + 1);
+    return Quote(path + std::wstring(run, L'\\'));
+}
+
+uint32_t FileBuild(const std::wstring& path) {
+    DWORD ignored = 0;
+    DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+    if (size == 0) return 0;
+    std::vector<char> data(size);
+    VS_FIXEDFILEINFO* info = nullptr;
+    UINT length = 0;
+    if (!GetFileVersionInfoW(path.c_str(), 0, size, data.data()) ||
+        !VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &length) ||
+        length < sizeof(*info))
+        return 0;
+    return HIWORD(info->dwFileVersionLS);
 }
 
 }  // namespace
+
+bool SparseSwitchKnown(uint32_t robocopyBuild) { return robocopyBuild >= 22621; }
+
+// Asked once per run: the answer cannot change while the program runs. A
+// robocopy whose version cannot be read goes without the switch, which only
+// costs the sparse state of sparse files.
+bool RobocopyKnowsSparse() {
+    static const bool known = SparseSwitchKnown(FileBuild(RobocopyPath()));
+    return known;
+}
 
 std::wstring RobocopyPath() {
     wchar_t folder[MAX_PATH];
@@ -41,8 +72,8 @@ int RobocopyThreadCount(SeekPenalty target, SeekPenalty source) {
 }
 
 std::wstring BuildRobocopyCommand(const SourceItem& source, const CopyJob& job) {
-    std::wstring target = source.isFolder ? JoinPath(job.destination, source.folderName)
-                                          : job.destination;
+    // A drive root lands in the destination itself, not in destination\"".
+    std::wstring target = source.isFolder ? SourceTarget(source, job.destination) : job.destination;
     std::wstring line = Quote(RobocopyPath());
     // A file name is a filter that /E would apply in every sub-folder: a file
     // source goes without it, so only that one file is copied or moved.
@@ -53,7 +84,8 @@ std::wstring BuildRobocopyCommand(const SourceItem& source, const CopyJob& job) 
                 QuotePathArgument(job.destination) + L" " + Quote(source.fileName);
     }
     int threads = RobocopyThreadCount(QuerySeekPenalty(target), QuerySeekPenalty(source.path));
-    line += L" /XJ /SPARSE /COPY:DAT /DCOPY:DAT /R:1 /W:1 /MT:" + std::to_wstring(threads);
+    line += RobocopyKnowsSparse() ? L" /XJ /SPARSE" : L" /XJ";
+    line += L" /COPY:DAT /DCOPY:DAT /R:1 /W:1 /MT:" + std::to_wstring(threads);
     line += L" /NFL /NDL /NP";
     // robocopy takes a destination file of the same size and time as done and
     // /MOVE deletes the source although its bytes may differ: moves copy those too.

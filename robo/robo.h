@@ -21,6 +21,10 @@ std::wstring ParentFolder(const std::wstring& path);
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
 // /MT: count from the seek-penalty answers of the target and the source volume.
 int RobocopyThreadCount(SeekPenalty target, SeekPenalty source);
+// robocopy knows /SPARSE from build 22621 (Windows 11 22H2) on; older ones
+// refuse the whole command line for it.
+bool SparseSwitchKnown(uint32_t robocopyBuild);
+bool RobocopyKnowsSparse();
 std::wstring BuildRobocopyCommand(const SourceItem& source, const CopyJob& job);
 
 int WriteDryRun(const std::vector<std::wstring>& sources, const std::wstring& destination,

@@ -32,6 +32,7 @@ protected:
     void TearDown() override {
         CloseJobLog();
         g_moveJob = false;
+        g_coarseTimes = false;
     }
     std::string LogLines() {
         CloseJobLog();
@@ -183,6 +184,41 @@ TEST_F(CopyOneFileTest, AMoveReplacesALookAlikeBeforeDeletingTheSource) {
     EXPECT_FALSE(test::Exists(dir / L"from.txt"));
     EXPECT_EQ(g_stats.filesCopied.load(), 1u);
     EXPECT_EQ(g_stats.filesSkipped.load(), 0u);
+}
+
+// FAT rounds last-write times to 2 seconds: there a second's difference is
+// the same time, so a re-run skips instead of copying everything again.
+TEST_F(CopyOneFileTest, TimesWithinTwoSecondsMatchOnlyWhereAVolumeRoundsThem) {
+    ASSERT_TRUE(test::WriteBytes(dir / L"from.txt", "same size"));
+    ASSERT_TRUE(test::WriteBytes(dir / L"to.txt", "SAME SIZE"));
+    FileTask task = TaskFor(dir / L"from.txt", dir / L"to.txt");
+    FILETIME later = task.lastWrite;
+    later.dwLowDateTime += 10'000'000;  // one second, where it cannot carry
+    if (later.dwLowDateTime < task.lastWrite.dwLowDateTime) ++later.dwHighDateTime;
+    SetLastWrite(dir / L"to.txt", later);
+    g_coarseTimes = true;
+    CopyOneFile(task);
+    EXPECT_EQ(test::ReadBytes(dir / L"to.txt"), "SAME SIZE");
+    EXPECT_EQ(g_stats.filesSkipped.load(), 1u);
+    g_coarseTimes = false;
+    CopyOneFile(task);
+    EXPECT_EQ(test::ReadBytes(dir / L"to.txt"), "same size");
+
+    EXPECT_TRUE(HasTwoSecondTimes(L"FAT32"));
+    EXPECT_TRUE(HasTwoSecondTimes(L"FAT"));
+    EXPECT_TRUE(HasTwoSecondTimes(L"exFAT"));
+    EXPECT_FALSE(HasTwoSecondTimes(L"NTFS"));
+    EXPECT_FALSE(HasTwoSecondTimes(L"ReFS"));
+    EXPECT_FALSE(SameWriteTime({0, 1}, {30'000'000, 1}, true));  // three seconds apart
+    EXPECT_TRUE(SameWriteTime({20'000'000, 1}, {0, 1}, true));
+}
+
+// Only what describes the file itself is carried: offline, temporary and
+// the like belong to where the source is stored.
+TEST(CarriedAttributes, OneMaskForEveryCopy) {
+    EXPECT_EQ(CarriedAttributes(0x1000 | 0x100 | 0x2 | 0x20), 0x22u);  // offline, temporary
+    EXPECT_EQ(CarriedAttributes(0x10 | 0x400), 0x80u);                 // nothing left: normal
+    EXPECT_EQ(CarriedAttributes(0x1 | 0x4 | 0x2000), 0x2005u);
 }
 
 }  // namespace

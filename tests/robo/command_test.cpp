@@ -92,8 +92,20 @@ TEST(BuildRobocopyCommand, DriveRootsEndTheirQuotesCleanly) {
               Program() + L" \"D:\\\\\" \"E:\\out\" \"b.txt\"" + kSwitches + kLog);
     EXPECT_EQ(BuildRobocopyCommand(File(L"D:\\a\\b.txt", L"b.txt"), Job(L"E:\\", false)),
               Program() + L" \"D:\\a\" \"E:\\\\\" \"b.txt\"" + kSwitches + kLog);
+    // A drive root lands in the destination itself; a root destination keeps
+    // its one backslash, doubled before the quote.
     EXPECT_EQ(BuildRobocopyCommand(Folder(L"D:\\", L""), Job(L"E:\\out", false)),
-              Program() + L" \"D:\\\\\" \"E:\\out\\\\\"" + kFolderSwitches + kLog);
+              Program() + L" \"D:\\\\\" \"E:\\out\"" + kFolderSwitches + kLog);
+    EXPECT_EQ(BuildRobocopyCommand(Folder(L"D:\\", L""), Job(L"E:\\", false)),
+              Program() + L" \"D:\\\\\" \"E:\\\\\"" + kFolderSwitches + kLog);
+}
+
+TEST(RobocopyVersion, SparseFromWindows11Version22H2On) {
+    EXPECT_FALSE(SparseSwitchKnown(0));  // version unreadable
+    EXPECT_FALSE(SparseSwitchKnown(19045));
+    EXPECT_FALSE(SparseSwitchKnown(22000));
+    EXPECT_TRUE(SparseSwitchKnown(22621));
+    EXPECT_TRUE(SparseSwitchKnown(26100));
 }
 
 // A move copies files robocopy would call the same (size and time) before it
@@ -116,7 +128,7 @@ TEST(BuildRobocopyCommand, MoveOnlyWhereTheSourceIsNotProtected) {
             << path;
     }
     EXPECT_EQ(BuildRobocopyCommand(Folder(L"F:", L""), Job(L"E:\\out", true)),
-              Program() + L" \"F:\" \"E:\\out\\\\\"" + kFolderSwitches + kLog);
+              Program() + L" \"F:\" \"E:\\out\"" + kFolderSwitches + kLog);
     // Other spellings of the same folders are protected as well.
     for (const wchar_t* path : {L"C:/Windows", L"\\\\?\\C:\\Windows", L"C:\\\\Windows",
                                 L"C:/Program Files", L"C:/users", L"C:/ProgramData",

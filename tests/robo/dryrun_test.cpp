@@ -73,7 +73,7 @@ TEST_F(DryRun, DriveRootAndProtectedFoldersAreNeverMoved) {
     std::wstring first = L"src=3 bytes=" + std::to_wstring(programData.totalBytes + 2) +
                          L" items=" + std::to_wstring(programData.totalFiles + 1) + L"\r\n";
     EXPECT_EQ(test::ReadBytes(DryRunFile()),
-              Utf8(first + Line(L"\"C:\\\\\" \"X:\\out\\\\\"", kFolder) +
+              Utf8(first + Line(L"\"C:\\\\\" \"X:\\out\"", kFolder) +
                    Line(L"\"c:\\programdata\" \"X:\\out\\programdata\"", kFolder) +
                    Line(L"\"" + dir.path() + L"\\mine\" \"X:\\out\\mine\"", kFolder, true)));
 }

@@ -328,21 +328,19 @@ void RemoveLink(const std::wstring& link) {
     RunUnix("rm -f " + ShellQuoted(at), [&] { return !Exists(link); });
 }
 
-bool MapDriveLetter(wchar_t letter, const std::wstring& folder) {
+MappedDrive::MappedDrive(wchar_t letter, const std::wstring& folder) : letter_(letter) {
     std::string devices = DosDevices(), to = UnixPath(folder);
-    if (devices.empty() || to.empty()) return false;
+    if (devices.empty() || to.empty()) return;
     std::string drive = devices + "/" + static_cast<char>(towlower(letter)) + ":";
-    std::wstring probe = std::wstring(1, letter) + L":\\";
-    return RunUnix("ln -sfn " + ShellQuoted(to) + " " + ShellQuoted(drive),
-                   [&] { return GetFileAttributesW(probe.c_str()) != INVALID_FILE_ATTRIBUTES; });
+    mapped_ = RunUnix("ln -sfn " + ShellQuoted(to) + " " + ShellQuoted(drive),
+                      [&] { return GetFileAttributesW(root().c_str()) != INVALID_FILE_ATTRIBUTES; });
 }
 
-void UnmapDriveLetter(wchar_t letter) {
+MappedDrive::~MappedDrive() {
     std::string devices = DosDevices();
-    if (devices.empty()) return;
-    std::wstring probe = std::wstring(1, letter) + L":\\";
-    RunUnix("rm -f " + ShellQuoted(devices + "/" + static_cast<char>(towlower(letter)) + ":"),
-            [&] { return GetFileAttributesW(probe.c_str()) == INVALID_FILE_ATTRIBUTES; });
+    if (!mapped_ || devices.empty()) return;
+    RunUnix("rm -f " + ShellQuoted(devices + "/" + static_cast<char>(towlower(letter_)) + ":"),
+            [&] { return GetFileAttributesW(root().c_str()) == INVALID_FILE_ATTRIBUTES; });
 }
 
 }  // namespace zrw::test

@@ -71,10 +71,11 @@ private:
     std::wstring name_;
 };
 
-// Takes the prefix's robocopy away and puts it back on every path.
+// Takes the prefix's robocopy away, putting the given program in its place
+// if one is named, and puts it back on every path.
 class RobocopyHidden {
 public:
-    RobocopyHidden();
+    explicit RobocopyHidden(const std::wstring& replacement = L"");
     ~RobocopyHidden();
     RobocopyHidden(const RobocopyHidden&) = delete;
     RobocopyHidden& operator=(const RobocopyHidden&) = delete;
@@ -110,9 +111,21 @@ bool MakeFolderLink(const std::wstring& link, const std::wstring& target);
 bool MakeCaseTwin(const std::wstring& folder, const std::wstring& name, const std::wstring& twin);
 // Removes a link itself, never what it points to (Wine's delete calls follow it).
 void RemoveLink(const std::wstring& link);
-// A drive letter ("Q") for folder, seen by processes started afterwards.
-bool MapDriveLetter(wchar_t letter, const std::wstring& folder);
-void UnmapDriveLetter(wchar_t letter);
+// A drive letter ("Q") for folder while it lives, seen by processes started
+// afterwards.
+class MappedDrive {
+public:
+    MappedDrive(wchar_t letter, const std::wstring& folder);
+    ~MappedDrive();
+    MappedDrive(const MappedDrive&) = delete;
+    MappedDrive& operator=(const MappedDrive&) = delete;
+    bool mapped() const { return mapped_; }
+    std::wstring root() const { return std::wstring(1, letter_) + L":\\"; }
+
+private:
+    wchar_t letter_;
+    bool mapped_ = false;
+};
 
 // While it lives, every folder named "closed" refuses its listing, as a
 // folder without read access does on Windows (Wine, run as root, has none).

@@ -54,10 +54,9 @@ TEST_P(Safety, ASourceUnderAnotherSpellingIsNeverItsOwnTarget) {
 TEST_P(Safety, ASecondDriveLetterForTheSourceIsCaught) {
     WriteMixedTree(dir / L"src\\Photos");
     auto before = TreeDigest(dir / L"src");
-    if (!MapDriveLetter(L'Q', dir / L"src")) GTEST_SKIP() << "no second drive letter here";
-    ProcessResult r = Run({L"move", dir / L"src\\Photos", L"--dest", L"Q:\\"});
-    UnmapDriveLetter(L'Q');
-    ExpectRefused(r, L"Q:\\");
+    MappedDrive q(L'Q', dir / L"src");
+    if (!q.mapped()) GTEST_SKIP() << "no second drive letter here";
+    ExpectRefused(Run({L"move", dir / L"src\\Photos", L"--dest", q.root()}), q.root());
     EXPECT_EQ(TreeDigest(dir / L"src"), before);
 }
 
@@ -139,6 +138,34 @@ TEST_P(Safety, ALinkInsideASourceIsNotFollowed) {
     EXPECT_EQ(ReadBytes(dir / L"out\\Photos\\a.txt"), "a");
     EXPECT_FALSE(Exists(dir / L"out\\Photos\\link\\keep.txt"));
     EXPECT_LE(r.exitCode, 1u);  // the link itself stays behind in its source
+}
+
+// A whole drive copied into a drive root lands there, under its own names.
+TEST_P(Safety, ADriveRootCopiesIntoADriveRoot) {
+    WriteMixedTree(dir / L"src");
+    CreateDirectoryW((dir / L"dst").c_str(), nullptr);
+    MappedDrive from(L'Q', dir / L"src"), to(L'R', dir / L"dst");
+    if (!from.mapped() || !to.mapped()) GTEST_SKIP() << "no drive letters here";
+    ProcessResult r = Run({L"copy", from.root(), L"--dest", to.root()});
+    EXPECT_EQ(r.exitCode, 0u) << r.err;
+    EXPECT_EQ(TreeDigest(dir / L"dst"), TreeDigest(dir / L"src"));
+}
+
+// robocopy before Windows 11 22H2 refuses /SPARSE with the whole command line.
+TEST(OlderRobocopy, GetsALineItKnows) {
+    DeleteUserKey(L"Software\\Zerrow");
+    TempDir dir;
+    WriteMixedTree(dir / L"src\\Photos");
+    RobocopyHidden older(ToolExe(L"fake_robocopy_old"));
+    ASSERT_TRUE(older.hidden());
+    ProcessResult r = RunZerrow({L"copy", dir / L"src\\Photos", L"--dest", dir / L"out",
+                                 L"--engine:robo", L"--silent"});
+    EXPECT_EQ(r.exitCode, 0u) << r.err;
+    EXPECT_EQ(TreeDigest(dir / L"out\\Photos"), TreeDigest(dir / L"src\\Photos"));
+    RunZerrow({L"--dryrun", dir / L"src\\Photos", L"--dest", dir / L"out"});
+    std::string dryRun = ReadBytes(LogFolderPath() + L"\\dryrun.txt");
+    EXPECT_NE(dryRun.find("/XJ /COPY:DAT"), std::string::npos) << dryRun;
+    DeleteUserKey(L"Software\\Zerrow");
 }
 
 // The exit code of a robocopy ended from outside is its killer's choice; the

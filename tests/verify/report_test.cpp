@@ -9,7 +9,11 @@ namespace {
 
 class VerifyReport : public ::testing::Test {
 protected:
-    void SetUp() override { DeleteFileW(LogFile().c_str()); }
+    // The log folder may not exist yet when this program runs first.
+    void SetUp() override {
+        EnsureLogFolder();
+        DeleteFileW(LogFile().c_str());
+    }
     void TearDown() override { UiLang = kLangZh; }
     static std::wstring LogFile() { return LogFolder() + L"\\verify-last.log"; }
     static std::string Log() { return test::ReadBytes(LogFile()); }

@@ -4,10 +4,14 @@
 // with robocopy's bit mask: 0 nothing to do, 1 files copied, 8 some failed,
 // 16 fatal. Anything it does not know is refused, as robocopy refuses it.
 //
+// Built a second time as the robocopy of Windows 10, with its file version
+// and without /SPARSE (fake_robocopy_old).
+//
 // Test controls (environment):
 //   ZRW_FAKE_ROBO_DELAY_MS  sleep this long before each file
 //   ZRW_FAKE_ROBO_EXIT      do the work, then exit with this code (0x.. allowed)
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -19,6 +23,12 @@
 namespace {
 
 enum : DWORD { kNothing = 0, kCopied = 1, kSomeFailed = 8, kFatal = 16 };
+
+#ifdef ZRW_ROBOCOPY_BEFORE_SPARSE
+constexpr bool kKnowsSparse = false;
+#else
+constexpr bool kKnowsSparse = true;
+#endif
 
 // Attributes that make same-size, same-time files "tweaked", and those a
 // copy can carry over.
@@ -142,10 +152,10 @@ bool ParseSwitch(const std::wstring& arg, Request& request) {
         return true;
     }
     // Accepted; the stand-in always carries data, attributes and times.
-    for (const wchar_t* accepted :
-         {L"/SPARSE", L"/COPY:DAT", L"/DCOPY:DAT", L"/NFL", L"/NDL", L"/NP"})
+    for (const wchar_t* accepted : {L"/COPY:DAT", L"/DCOPY:DAT", L"/NFL", L"/NDL", L"/NP"})
         if (name == accepted) return true;
-    return false;
+    // robocopy before Windows 11 22H2 does not know /SPARSE.
+    return name == L"/SPARSE" && kKnowsSparse;
 }
 
 // robocopy SOURCE DEST [FILTER...] [switches]: positional arguments first,
@@ -433,11 +443,16 @@ DWORD EnvNumber(const wchar_t* name, DWORD fallback, bool* given = nullptr) {
 
 }  // namespace
 
-// The C runtime splits the command line as robocopy's own does, so a
-// backslash before a closing quote must have been doubled by the caller.
-int wmain(int argc, wchar_t** argv) {
+// Split by the system's documented rules, as robocopy's own start-up does: a
+// backslash before a closing quote must have been doubled by the caller, or
+// the quote is taken literally and the argument runs on into the switches.
+int wmain() {
     Request request;
-    std::vector<std::wstring> args(argv, argv + argc);
+    int count = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::wstring> args;
+    if (argv) args.assign(argv, argv + count);
+    LocalFree(argv);
     if (!ParseRequest(args, request)) {
         fwprintf(stderr, L"robocopy stand-in: unexpected command line: %ls\n", GetCommandLineW());
         return kFatal;
