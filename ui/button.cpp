@@ -131,15 +131,21 @@ void DrawOwnerButton(const DRAWITEMSTRUCT& item) {
     state.pressed = (item.itemState & ODS_SELECTED) != 0;
     state.hover = g_hoveredId == id && !state.disabled;
     ButtonColors c = ColorsForButton(ButtonKindFor(id), state, currentRow(), isDark());
+    int dpi = InterfaceDpi();
+    int corner = Scale(9, dpi);
+    int inset = Scale(3, dpi);
+    int innerCorner = Scale(7, dpi);
+    int margin = Scale(8, dpi);
 
     paintBackground(dc, item.hwndItem, r);
     HGDIOBJ oldBrush = SelectObject(dc, brushFor(c.fill));
     HGDIOBJ oldPen = SelectObject(dc, penFor(c.outline));
-    RoundRect(dc, r.left, r.top, r.right, r.bottom, 9, 9);
+    RoundRect(dc, r.left, r.top, r.right, r.bottom, corner, corner);
     if (GetFocus() == item.hwndItem) {
         SelectObject(dc, GetStockObject(HOLLOW_BRUSH));
         SelectObject(dc, penFor(mix(c.outline, c.text, 0.5)));
-        RoundRect(dc, r.left + 3, r.top + 3, r.right - 3, r.bottom - 3, 7, 7);
+        RoundRect(dc, r.left + inset, r.top + inset, r.right - inset, r.bottom - inset,
+                  innerCorner, innerCorner);
     }
     SelectObject(dc, oldPen);
     SelectObject(dc, oldBrush);
@@ -149,7 +155,7 @@ void DrawOwnerButton(const DRAWITEMSTRUCT& item) {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, c.text);
     HGDIOBJ oldFont = SelectObject(dc, InterfaceFont());
-    RECT textRect{r.left + 8, r.top, r.right - 8, r.bottom};
+    RECT textRect{r.left + margin, r.top, r.right - margin, r.bottom};
     DrawTextW(dc, label, -1, &textRect,
               DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
     SelectObject(dc, oldFont);

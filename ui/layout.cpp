@@ -15,58 +15,67 @@ void SetColumnWidths(HWND list, const MainLayout& l) {
     if (!list) return;
     HWND header = ListView_GetHeader(list);
     int columns = header ? Header_GetItemCount(header) : 3;
-    int listWidth = l.half - 12;
     for (int i = 0; i < columns; ++i) {
         int width = i == 0 ? l.nameWidth : i == 1 ? l.sizeWidth : i == 2 ? l.modifiedWidth
-                                                                         : listWidth / 4;
+                                                                         : l.leftList.w / 4;
         ListView_SetColumnWidth(list, i, width);
     }
 }
 
+// The client area the layout was drawn for at 96 DPI; below it the button
+// column runs into the report panel.
+constexpr int kMinClientWidth = 900;
+constexpr int kMinClientHeight = 520;
+
 }  // namespace
 
-bool ComputeLayout(int W, int H, MainLayout& l) {
-    if (W < 100 || H < 100) return false;
-    int half = std::max((W - 170) / 2, 240);
-    int listH = std::max(H - 356, 90);
-    int midX = half + 22;
-    int midY = std::max((listH - 164) / 2 + 90, 96);
-    int bottom = H - 48;
-    int sw = W - 28;
+bool ComputeLayout(int W, int H, int dpi, MainLayout& l) {
+    auto s = [dpi](int v) { return Scale(v, dpi); };
+    if (W < s(100) || H < s(100)) return false;
+    int half = std::max((W - s(170)) / 2, s(240));
+    int listH = std::max(H - s(356), s(90));
+    int midX = half + s(22);
+    int midY = std::max((listH - s(164)) / 2 + s(90), s(96));
+    int bottom = H - s(48);
+    int sw = W - s(28);
     l.half = half;
     l.listH = listH;
     l.midX = midX;
     l.midY = midY;
-    l.menu = {W - 54, 15, 40, 28};
-    l.title = {14, 19, W - 76, 22};
-    l.leftUp = {14, 52, 58, 30};
-    l.leftBrowse = {76, 52, 32, 30};
-    l.leftPath = {114, 55, half - 101, 24};
-    l.rightUp = {half + 156, 52, 58, 30};
-    l.rightBrowse = {half + 218, 52, 32, 30};
-    l.rightPath = {half + 256, 55, half - 101, 24};
-    l.leftList = {20, 96, half - 12, listH - 12};
-    l.rightList = {half + 162, 96, half - 12, listH - 12};
-    l.engineMid = {midX, 52, 126, 30};
-    l.copyRight = {midX, midY, 126, 32};
-    l.moveRight = {midX, midY + 44, 126, 32};
-    l.copyLeft = {midX, midY + 88, 126, 32};
-    l.moveLeft = {midX, midY + 132, 126, 32};
-    l.report = {24, H - 252, W - 48, 138};
-    l.status = {14, H - 100, sw * 58 / 100, 18};
-    l.failure = {14 + sw * 58 / 100, H - 100, sw * 42 / 100, 18};
-    l.bar = {14, H - 78, sw, 20};
+    l.menu = {W - s(54), s(15), s(40), s(28)};
+    l.title = {s(14), s(19), W - s(76), s(22)};
+    l.leftUp = {s(14), s(52), s(58), s(30)};
+    l.leftBrowse = {s(76), s(52), s(32), s(30)};
+    l.leftPath = {s(114), s(55), half - s(101), s(24)};
+    l.rightUp = {half + s(156), s(52), s(58), s(30)};
+    l.rightBrowse = {half + s(218), s(52), s(32), s(30)};
+    l.rightPath = {half + s(256), s(55), half - s(101), s(24)};
+    l.leftList = {s(20), s(96), half - s(12), listH - s(12)};
+    l.rightList = {half + s(162), s(96), half - s(12), listH - s(12)};
+    l.engineMid = {midX, s(52), s(126), s(30)};
+    l.copyRight = {midX, midY, s(126), s(32)};
+    l.moveRight = {midX, midY + s(44), s(126), s(32)};
+    l.copyLeft = {midX, midY + s(88), s(126), s(32)};
+    l.moveLeft = {midX, midY + s(132), s(126), s(32)};
+    l.report = {s(24), H - s(252), W - s(48), s(138)};
+    l.status = {s(14), H - s(100), sw * 58 / 100, s(18)};
+    l.failure = {s(14) + sw * 58 / 100, H - s(100), sw * 42 / 100, s(18)};
+    l.bar = {s(14), H - s(78), sw, s(20)};
     l.progress = {-500, -500, 12, 12};
-    l.refresh = {14, bottom, 76, 34};
-    l.engineBar = {98, bottom, 176, 34};
-    l.verify = {282, bottom, 108, 34};
-    l.pause = {W - 190, bottom, 76, 34};
-    l.cancel = {W - 106, bottom, 92, 34};
-    int listWidth = half - 12;
+    l.refresh = {s(14), bottom, s(76), s(34)};
+    l.engineBar = {s(98), bottom, s(176), s(34)};
+    l.verify = {s(282), bottom, s(108), s(34)};
+    l.pause = {W - s(190), bottom, s(76), s(34)};
+    l.cancel = {W - s(106), bottom, s(92), s(34)};
+    int listWidth = l.leftList.w;
     l.nameWidth = listWidth * 46 / 100;
     l.sizeWidth = listWidth * 18 / 100;
     l.modifiedWidth = listWidth - l.nameWidth - l.sizeWidth;
     return true;
+}
+
+SIZE MinimumWindowSize(int dpi, SIZE frame) {
+    return SIZE{Scale(kMinClientWidth, dpi) + frame.cx, Scale(kMinClientHeight, dpi) + frame.cy};
 }
 
 void LayoutMainWindow() {
@@ -75,7 +84,7 @@ void LayoutMainWindow() {
     RECT client;
     GetClientRect(m.window, &client);
     MainLayout l;
-    if (!ComputeLayout(client.right, client.bottom, l)) return;
+    if (!ComputeLayout(client.right, client.bottom, m.dpi, l)) return;
     Put(m.menu, l.menu);
     Put(m.title, l.title);
     Put(m.leftUp, l.leftUp);

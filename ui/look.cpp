@@ -55,19 +55,6 @@ void DrawPicture(HDC dc, Gdiplus::Bitmap& image, int width, int height) {
     graphics.FillRectangle(&shade, 0, 0, width, height);
 }
 
-void ApplyFrame(HWND window, bool dark) {
-    SetFrameAttribute(window, 20, dark ? 1 : 0);
-    SetFrameAttribute(window, 19, dark ? 1 : 0);
-    SetFrameAttribute(window, 38, 1);
-    SetFrameAttribute(window, 33, 2);
-    if (dark) {
-        SetFrameAttribute(window, 35, skin::background());
-        SetFrameAttribute(window, 36, skin::text());
-    } else {
-        SetFrameAttribute(window, 35, 0xFFFFFFFF);
-    }
-}
-
 void ApplyListLook(HWND list, bool dark, bool picture) {
     if (!list) return;
     SetWindowTheme(list, dark ? L"DarkMode_Explorer" : L"Explorer", nullptr);
@@ -78,19 +65,33 @@ void ApplyListLook(HWND list, bool dark, bool picture) {
     InstallHeaderSubclass(list);
 }
 
+// dx, dy at 96 DPI.
 void Frame(HDC dc, HWND window, HWND control, int dx, int dy, COLORREF fill) {
+    int dpi = g_main.dpi;
     RECT r;
     GetWindowRect(control, &r);
     MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
-    InflateRect(&r, dx, dy);
+    InflateRect(&r, Scale(dx, dpi), Scale(dy, dpi));
     HGDIOBJ oldPen = SelectObject(dc, penFor(skin::border()));
     HGDIOBJ oldBrush = SelectObject(dc, brushFor(fill));
-    RoundRect(dc, r.left, r.top, r.right, r.bottom, 12, 12);
+    int corner = Scale(12, dpi);
+    RoundRect(dc, r.left, r.top, r.right, r.bottom, corner, corner);
     SelectObject(dc, oldBrush);
     SelectObject(dc, oldPen);
 }
 
 }  // namespace
+
+std::array<FrameAttribute, 6> FrameAttributesFor(bool dark, COLORREF caption,
+                                                 COLORREF captionText) {
+    constexpr DWORD kSystemColour = 0xFFFFFFFF;
+    return {{{20, dark ? 1u : 0u},
+             {19, dark ? 1u : 0u},
+             {38, 1},
+             {33, 2},
+             {35, dark ? caption : kSystemColour},
+             {36, dark ? captionText : kSystemColour}}};
+}
 
 RECT FitPicture(int imageWidth, int imageHeight, int clientWidth, int clientHeight) {
     double s = static_cast<double>(imageWidth) / clientWidth;
@@ -178,7 +179,8 @@ void applyLook(HWND window, bool askForPicture) {
     TraceLog(L"AL: enter dark=%d skin=%d img=%d", g_dark ? 1 : 0, g_settings.skin,
              picture ? 1 : 0);
     if (picture) RefreshPictureBackground();
-    ApplyFrame(window, g_dark);
+    for (const FrameAttribute& a : FrameAttributesFor(g_dark, skin::background(), skin::text()))
+        SetFrameAttribute(window, a.id, a.value);
     ApplyListLook(g_main.leftList, g_dark, picture);
     ApplyListLook(g_main.rightList, g_dark, picture);
     for (HWND edit : {g_main.leftPath, g_main.rightPath})
@@ -220,6 +222,8 @@ void SelectSkin(int command) {
     if (command < kIdSkinFirst || command > kIdSkinLast) return;
     g_settings.skin = command - kIdSkinFirst;
     SaveSettings();
+    // The menu that sent the command is gone, and with it the last holder of a brush.
+    ReleaseSkinObjects();
     applyLook(g_main.window, g_settings.skin == kPictureSkin);
 }
 

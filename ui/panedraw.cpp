@@ -79,7 +79,7 @@ LRESULT OnHeaderCustomDraw(HWND header, NMCUSTOMDRAW& draw) {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, skin::secondaryText());
     HGDIOBJ oldFont = SelectObject(dc, InterfaceFont());
-    RECT textRect{r.left + 8, r.top, r.right, r.bottom};
+    RECT textRect{r.left + Scale(8, InterfaceDpi()), r.top, r.right, r.bottom};
     DrawTextW(dc, caption, -1, &textRect,
               DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
     SelectObject(dc, oldFont);

@@ -3,6 +3,8 @@
 
 #include <cmath>
 #include <cstdio>
+#include <utility>
+#include <vector>
 
 namespace zrw {
 
@@ -34,27 +36,27 @@ const SkinRow kSkins[kSkinCount] = {
      Hex(0x3D3D3D), Hex(0x4CC2FF), 1},
 };
 
-template <typename Object>
-struct GdiCache {
-    static constexpr int kSize = 64;
-    COLORREF colours[kSize];
-    Object objects[kSize];
-    int count = 0;
-
+// Owns one object per colour and lends it out until the skin changes. No
+// limit: a skin change empties it, so it holds only one look's colours.
+class GdiCache {
+public:
     template <typename Create>
-    Object find(COLORREF colour, Create create, Object whenFull) {
-        for (int i = 0; i < count; ++i)
-            if (colours[i] == colour) return objects[i];
-        if (count == kSize) return whenFull;
-        colours[count] = colour;
-        objects[count] = create(colour);
-        return objects[count++];
+    HGDIOBJ find(COLORREF colour, Create create) {
+        for (const auto& [c, object] : entries_)
+            if (c == colour) return object.get();
+        UniqueGdi created(create(colour));
+        if (!created) return nullptr;
+        entries_.emplace_back(colour, std::move(created));
+        return entries_.back().second.get();
     }
+    void clear() { entries_.clear(); }
+
+private:
+    std::vector<std::pair<COLORREF, UniqueGdi>> entries_;
 };
 
-// Live as long as the process: handed out without ownership to every painter.
-GdiCache<HBRUSH> g_brushes;
-GdiCache<HPEN> g_pens;
+GdiCache g_brushes;
+GdiCache g_pens;
 
 DWORD ReadAppsUseLightTheme() {
     DWORD value = 1;
@@ -111,15 +113,18 @@ COLORREF mix(COLORREF a, COLORREF b, double t) {
 }
 
 HBRUSH brushFor(COLORREF colour) {
-    return g_brushes.find(
-        colour, [](COLORREF c) { return CreateSolidBrush(c); },
-        static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    return static_cast<HBRUSH>(
+        g_brushes.find(colour, [](COLORREF c) { return CreateSolidBrush(c); }));
 }
 
 HPEN penFor(COLORREF colour) {
-    return g_pens.find(
-        colour, [](COLORREF c) { return CreatePen(PS_SOLID, 1, c); },
-        static_cast<HPEN>(GetStockObject(BLACK_PEN)));
+    return static_cast<HPEN>(
+        g_pens.find(colour, [](COLORREF c) { return CreatePen(PS_SOLID, 1, c); }));
+}
+
+void ReleaseSkinObjects() {
+    g_brushes.clear();
+    g_pens.clear();
 }
 
 int DumpPalette(const std::wstring& outFile) {

@@ -19,18 +19,6 @@ BOOL CALLBACK RelabelChild(HWND child, LPARAM) {
 
 }  // namespace
 
-HFONT InterfaceFont() {
-    static HFONT font = [] {
-        NONCLIENTMETRICSW metrics{};
-        metrics.cbSize = sizeof(metrics);
-        HFONT created = nullptr;
-        if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
-            created = CreateFontIndirectW(&metrics.lfMessageFont);
-        return created ? created : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    }();
-    return font;
-}
-
 void SetBusyState(bool idle) {
     const MainState& m = g_main;
     for (HWND control : {m.leftUp, m.leftBrowse, m.rightUp, m.rightBrowse, m.refresh, m.copyRight,

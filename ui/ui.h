@@ -8,6 +8,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -58,9 +59,26 @@ enum : int {
     kIdSkinLast = 2208,
 };
 
+// ---- Screen scaling --------------------------------------------------------------------------
+
+inline constexpr int kBaseDpi = 96;
+// A length given at 96 DPI, at dpi.
+int Scale(int value, int dpi);
+// GetDpiForWindow where Windows has it, else the DPI of the window's device context.
+int WindowDpi(HWND window);
+// The system's message font at dpi.
+UniqueGdi CreateInterfaceFont(int dpi);
+// Makes the interface font for dpi and hands back the one it replaces (empty
+// when nothing changed), to be released once no control uses it.
+UniqueGdi SetInterfaceDpi(int dpi);
+// The interface font at the DPI set last (the system's until then).
+HFONT InterfaceFont();
+int InterfaceDpi();
+
 // Shared state of the main window, used on the UI thread only.
 struct MainState {
     HWND window = nullptr;
+    int dpi = kBaseDpi;
     std::vector<std::wstring> sourceSelection;
     std::wstring destination;
     std::wstring leftFolder;
@@ -109,11 +127,14 @@ struct MainLayout {
     Place report, status, failure, bar, progress, refresh, engineBar, verify, pause, cancel;
     int nameWidth = 0, sizeWidth = 0, modifiedWidth = 0;
 };
-// The places for a client size; false below 100 x 100, where nothing moves.
-bool ComputeLayout(int width, int height, MainLayout& layout);
+// The places for a client size at a DPI; false below 100 x 100 (scaled), where
+// nothing moves.
+bool ComputeLayout(int width, int height, int dpi, MainLayout& layout);
+// The smallest window whose client area the layout fills without overlaps;
+// frame is what the window's frame adds to its client area.
+SIZE MinimumWindowSize(int dpi, SIZE frame);
 void LayoutMainWindow();
 void SetBusyState(bool idle);
-HFONT InterfaceFont();
 // Registers a window class with the program's icon and the arrow cursor; true
 // also when it was registered before.
 bool RegisterProgramClass(const wchar_t* name, WNDPROC proc);
@@ -186,8 +207,12 @@ COLORREF accentFor(int index);
 const SkinRow& currentRow();
 bool isDark();
 COLORREF mix(COLORREF a, COLORREF b, double t);
+// Solid brushes and one-pixel pens, owned here and valid until the skin
+// changes; null only when Windows cannot make one.
 HBRUSH brushFor(COLORREF colour);
 HPEN penFor(COLORREF colour);
+// Releases every brush and pen handed out so far.
+void ReleaseSkinObjects();
 
 // Where a picture of the given size lands when fitted and centred in a client area.
 RECT FitPicture(int imageWidth, int imageHeight, int clientWidth, int clientHeight);
@@ -196,6 +221,14 @@ void RefreshPictureBackground();
 bool HasPictureBackground();
 void DiscardPictureBackground();
 void paintBackground(HDC dc, HWND child, const RECT& rect);
+// One desktop-window-manager attribute of a window frame, as a 4-byte value.
+struct FrameAttribute {
+    DWORD id, value;
+};
+// Dark mode, no backdrop, round corners, then caption and caption text: the
+// skin's colours when dark, the system's own (both of them) when light.
+std::array<FrameAttribute, 6> FrameAttributesFor(bool dark, COLORREF caption,
+                                                 COLORREF captionText);
 void applyLook(HWND window, bool askForPicture);
 bool pickSkinPicture(std::wstring& path);
 void SelectSkin(int command);

@@ -15,6 +15,9 @@ MainState g_main;
 namespace {
 
 constexpr wchar_t kMainClass[] = L"ZerrowMain";
+// At 96 DPI; scaled to the window's DPI once it exists.
+constexpr int kWindowWidth = 1060;
+constexpr int kWindowHeight = 660;
 
 }  // namespace
 
@@ -104,6 +107,9 @@ LRESULT OnCreate(HWND window, const WindowStart& start) {
     RegisterTaskbarCreated();
     TraceLog(L"WC:1 enter");
     g_main.window = window;
+    g_main.dpi = WindowDpi(window);
+    // No control uses the font this replaces: an earlier window took its own along.
+    SetInterfaceDpi(g_main.dpi);
     RegisterBarClass();
     CreateControls(window);
     TraceLog(L"WC:2 controls ok");
@@ -143,6 +149,35 @@ LRESULT OnCreate(HWND window, const WindowStart& start) {
     LayoutMainWindow();
     SetBusyState(true);
     return 0;
+}
+
+void SetFontOfChildren(HWND parent, HFONT font) {
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+}
+
+void OnDpiChanged(HWND window, int dpi, const RECT& suggested) {
+    g_main.dpi = dpi;
+    // Released on return, once no control uses it any more.
+    UniqueGdi previous = SetInterfaceDpi(dpi);
+    for (HWND owner : {window, AboutWindow()})
+        if (owner) SetFontOfChildren(owner, InterfaceFont());
+    SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    // The suggested size can be the current one, and then no WM_SIZE comes.
+    LayoutMainWindow();
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void OnGetMinMaxInfo(HWND window, MINMAXINFO& info) {
+    // A minimised window's rectangle is its icon's, not its frame's.
+    if (IsIconic(window)) return;
+    RECT outer, client;
+    GetWindowRect(window, &outer);
+    GetClientRect(window, &client);
+    SIZE frame{outer.right - outer.left - client.right, outer.bottom - outer.top - client.bottom};
+    SIZE least = MinimumWindowSize(g_main.dpi, frame);
+    info.ptMinTrackSize = POINT{least.cx, least.cy};
 }
 
 void GoUp(bool left) {
@@ -232,8 +267,9 @@ LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
         if (g_settings.skin == 0) applyLook(window, false);
         break;
     case WM_THEMECHANGED: applyLook(window, false); break;
-    case WM_GETMINMAXINFO:
-        reinterpret_cast<MINMAXINFO*>(lp)->ptMinTrackSize = POINT{900, 520};
+    case WM_GETMINMAXINFO: OnGetMinMaxInfo(window, *reinterpret_cast<MINMAXINFO*>(lp)); return 0;
+    case WM_DPICHANGED:
+        OnDpiChanged(window, HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
         return 0;
     case WM_DRAWITEM: {
         auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
@@ -295,9 +331,13 @@ bool RegisterProgramClass(const wchar_t* name, WNDPROC proc) {
 HWND CreateMainWindow(const WindowStart& start) {
     if (!RegisterProgramClass(kMainClass, MainProc)) return nullptr;
     HWND window = CreateWindowExW(0, kMainClass, g_appTitle.c_str(), WS_OVERLAPPEDWINDOW,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, 1060, 660, nullptr, nullptr,
-                                  GetModuleHandleW(nullptr), const_cast<WindowStart*>(&start));
+                                  CW_USEDEFAULT, CW_USEDEFAULT, kWindowWidth, kWindowHeight,
+                                  nullptr, nullptr, GetModuleHandleW(nullptr),
+                                  const_cast<WindowStart*>(&start));
     if (!window) return nullptr;
+    int dpi = WindowDpi(window);
+    SetWindowPos(window, nullptr, 0, 0, Scale(kWindowWidth, dpi), Scale(kWindowHeight, dpi),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     ShowWindow(window, SW_SHOW);
     UpdateWindow(window);
     return window;

@@ -1,8 +1,12 @@
-// Colour rules of the skins, the owner-drawn buttons, the picture fit and the bar.
+// Colour rules of the skins, the title bar, the owner-drawn buttons, the picture fit and
+// the bar.
 #include "app/app.h"
 #include "ui/ui.h"
 
 #include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
 
 namespace zrw {
 namespace {
@@ -115,6 +119,20 @@ TEST(Buttons, QuietDangerAndNormal) {
               mix(row.border, row.text, 0.16));
     EXPECT_EQ(ColorsForButton(ButtonKind::Normal, hover, row, false).fill,
               mix(row.panel, row.accent, 0.16));
+}
+
+std::vector<std::pair<DWORD, DWORD>> Pairs(const std::array<FrameAttribute, 6>& attributes) {
+    std::vector<std::pair<DWORD, DWORD>> pairs;
+    for (const FrameAttribute& a : attributes) pairs.emplace_back(a.id, a.value);
+    return pairs;
+}
+
+TEST(TitleBar, LightGivesBackBothCaptionColoursDarkSetsBoth) {
+    using P = std::vector<std::pair<DWORD, DWORD>>;
+    EXPECT_EQ(Pairs(FrameAttributesFor(false, Hex(0xF5F6F8), Hex(0x1A1A1A))),
+              (P{{20, 0}, {19, 0}, {38, 1}, {33, 2}, {35, 0xFFFFFFFF}, {36, 0xFFFFFFFF}}));
+    EXPECT_EQ(Pairs(FrameAttributesFor(true, Hex(0x202020), Hex(0xF3F3F3))),
+              (P{{20, 1}, {19, 1}, {38, 1}, {33, 2}, {35, 0x202020}, {36, 0xF3F3F3}}));
 }
 
 TEST(Picture, FitsCentredWithBands) {

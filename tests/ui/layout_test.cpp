@@ -1,7 +1,13 @@
-// The main window's layout for a client size, and the pane order.
+// The main window's layout for a client size and DPI, and the pane order.
+#include "app/app.h"
+#include "tests/support/support.h"
 #include "ui/ui.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <utility>
+#include <vector>
 
 namespace zrw {
 namespace {
@@ -15,7 +21,7 @@ void ExpectPlace(const Place& p, int x, int y, int w, int h, const char* what) {
 
 TEST(Layout, SmallestClientArea) {
     MainLayout l;
-    ASSERT_TRUE(ComputeLayout(900, 520, l));
+    ASSERT_TRUE(ComputeLayout(900, 520, 96, l));
     EXPECT_EQ(l.half, 365);
     EXPECT_EQ(l.listH, 164);
     EXPECT_EQ(l.midY, 96);
@@ -47,7 +53,7 @@ TEST(Layout, SmallestClientArea) {
 
 TEST(Layout, ButtonColumnCentresOnTallLists) {
     MainLayout l;
-    ASSERT_TRUE(ComputeLayout(1044, 621, l));
+    ASSERT_TRUE(ComputeLayout(1044, 621, 96, l));
     EXPECT_EQ(l.half, 437);
     EXPECT_EQ(l.listH, 265);
     EXPECT_EQ(l.midY, 140);
@@ -57,16 +63,127 @@ TEST(Layout, ButtonColumnCentresOnTallLists) {
 
 TEST(Layout, HalfNeverBelow240) {
     MainLayout l;
-    ASSERT_TRUE(ComputeLayout(400, 300, l));
+    ASSERT_TRUE(ComputeLayout(400, 300, 96, l));
     EXPECT_EQ(l.half, 240);
     EXPECT_EQ(l.listH, 90);
 }
 
 TEST(Layout, TinyClientAreaLeavesEverythingWhereItWas) {
     MainLayout l;
-    EXPECT_FALSE(ComputeLayout(99, 600, l));
-    EXPECT_FALSE(ComputeLayout(600, 99, l));
-    EXPECT_TRUE(ComputeLayout(100, 100, l));
+    EXPECT_FALSE(ComputeLayout(99, 600, 96, l));
+    EXPECT_FALSE(ComputeLayout(600, 99, 96, l));
+    EXPECT_TRUE(ComputeLayout(100, 100, 96, l));
+}
+
+TEST(Layout, ScalesWithTheDpi) {
+    MainLayout l;
+    ASSERT_TRUE(ComputeLayout(1350, 780, 144, l));
+    EXPECT_EQ(l.half, 547);
+    EXPECT_EQ(l.listH, 246);
+    ExpectPlace(l.copyRight, 580, 144, 189, 48, "copy right");
+    ExpectPlace(l.rightPath, 931, 83, 395, 36, "right path");
+    ExpectPlace(l.cancel, 1191, 708, 138, 51, "cancel");
+    EXPECT_EQ(l.nameWidth, 243);
+    EXPECT_FALSE(ComputeLayout(149, 780, 144, l));  // below 100 pixels at 96 DPI
+    ASSERT_TRUE(ComputeLayout(1800, 1040, 192, l));
+    ExpectPlace(l.leftUp, 28, 104, 116, 60, "left up");
+    ExpectPlace(l.report, 48, 536, 1704, 276, "report");
+}
+
+TEST(Layout, MinimumWindowHoldsTheSmallestClientAreaAtEveryDpi) {
+    SIZE least = MinimumWindowSize(96, SIZE{16, 39});
+    EXPECT_EQ(least.cx, 916);
+    EXPECT_EQ(least.cy, 559);
+    least = MinimumWindowSize(192, SIZE{20, 60});
+    EXPECT_EQ(least.cx, 1820);
+    EXPECT_EQ(least.cy, 1100);
+}
+
+struct Named {
+    const char* name;
+    Place place;
+};
+
+std::vector<Named> VisibleControls(const MainLayout& l) {
+    return {{"menu", l.menu},           {"title", l.title},         {"left up", l.leftUp},
+            {"left browse", l.leftBrowse}, {"left path", l.leftPath}, {"right up", l.rightUp},
+            {"right browse", l.rightBrowse}, {"right path", l.rightPath},
+            {"left list", l.leftList},  {"right list", l.rightList}, {"engine mid", l.engineMid},
+            {"copy right", l.copyRight}, {"move right", l.moveRight}, {"copy left", l.copyLeft},
+            {"move left", l.moveLeft},  {"report", l.report},       {"status", l.status},
+            {"failure", l.failure},     {"bar", l.bar},             {"refresh", l.refresh},
+            {"engine bar", l.engineBar}, {"verify", l.verify},      {"pause", l.pause},
+            {"cancel", l.cancel}};
+}
+
+bool Overlap(const Place& a, const Place& b) {
+    return a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h;
+}
+
+// Client areas of the smallest, the opening and a large window, at 96 DPI.
+constexpr SIZE kClientSizes[] = {{900, 520}, {1044, 621}, {1600, 1000}};
+constexpr int kDpis[] = {96, 144, 192};
+
+TEST(Layout, NoTwoControlsOverlapAndAllStayInside) {
+    for (int dpi : kDpis) {
+        for (SIZE size : kClientSizes) {
+            int W = static_cast<int>(size.cx * dpi / 96), H = static_cast<int>(size.cy * dpi / 96);
+            MainLayout l;
+            ASSERT_TRUE(ComputeLayout(W, H, dpi, l));
+            std::vector<Named> controls = VisibleControls(l);
+            for (size_t i = 0; i < controls.size(); ++i) {
+                const Place& p = controls[i].place;
+                EXPECT_TRUE(p.x >= 0 && p.y >= 0 && p.x + p.w <= W && p.y + p.h <= H)
+                    << controls[i].name << " outside " << W << "x" << H << " at " << dpi;
+                for (size_t j = i + 1; j < controls.size(); ++j)
+                    EXPECT_FALSE(Overlap(p, controls[j].place))
+                        << controls[i].name << " and " << controls[j].name << " in " << W << "x"
+                        << H << " at " << dpi;
+            }
+        }
+    }
+}
+
+TEST(Layout, FontGrowsWithTheDpiAndEveryButtonLabelFits) {
+    auto height = [](int dpi) {
+        UniqueGdi font = CreateInterfaceFont(dpi);
+        LOGFONTW lf{};
+        GetObjectW(font.get(), sizeof(lf), &lf);
+        return std::abs(lf.lfHeight);
+    };
+    long base = height(96);
+    ASSERT_GT(base, 0);
+    EXPECT_NEAR(height(144), base * 3 / 2.0, 1.0);
+    EXPECT_NEAR(height(192), base * 2, 1.0);
+
+    MemoryCanvas canvas(1, 1);
+    ASSERT_TRUE(canvas);
+    for (int dpi : kDpis) {
+        MainLayout l;
+        ASSERT_TRUE(ComputeLayout(900 * dpi / 96, 520 * dpi / 96, dpi, l));
+        const std::pair<const wchar_t*, Place> labels[] = {
+            {L"上级", l.leftUp},          {L"…", l.leftBrowse},          {L"复制 →", l.copyRight},
+            {L"移动(剪切) →", l.moveRight}, {L"← 复制", l.copyLeft},      {L"← 移动(剪切)", l.moveLeft},
+            {L"刷新", l.refresh},          {L"暂停", l.pause},            {L"继续", l.pause},
+            {L"取消", l.cancel},           {L"⋮", l.menu},               {L"原生引擎", l.engineMid},
+            {L"vozi", l.engineMid},       {L"校验：开", l.verify},       {L"校验：关", l.verify},
+        };
+        UniqueGdi font = CreateInterfaceFont(dpi);
+        HGDIOBJ old = SelectObject(canvas.dc(), font.get());
+        for (uint32_t lang : {kLangZh, kLangEn}) {
+            for (const auto& [zh, place] : labels) {
+                std::wstring text = Tr(zh, lang);
+                SIZE extent{};
+                ASSERT_TRUE(GetTextExtentPoint32W(canvas.dc(), text.c_str(),
+                                                  static_cast<int>(text.size()), &extent));
+                // The painter keeps 8 pixels (at 96 DPI) clear on either side.
+                EXPECT_LE(extent.cx, place.w - 2 * (8 * dpi / 96))
+                    << test::WideToUtf8(text) << " at " << dpi;
+                EXPECT_LE(extent.cy, place.h) << test::WideToUtf8(text) << " at " << dpi;
+            }
+        }
+        SelectObject(canvas.dc(), old);
+    }
 }
 
 TEST(PaneOrder, FoldersFirstThenNameIgnoringCase) {

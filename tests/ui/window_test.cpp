@@ -87,10 +87,13 @@ TEST_F(MainWindowTest, OpensAt1060x660WithEveryControlInOrder) {
     EXPECT_FALSE(IsWindowEnabled(g_main.pauseButton));
     EXPECT_EQ(SendMessageW(g_main.progress, PBM_GETRANGE, FALSE, 0), 100);
 
+    // The smallest window still has a client area of 900 x 520.
     MINMAXINFO info{};
     SendMessageW(window_, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
-    EXPECT_EQ(info.ptMinTrackSize.x, 900);
-    EXPECT_EQ(info.ptMinTrackSize.y, 520);
+    RECT client;
+    GetClientRect(window_, &client);
+    EXPECT_EQ(info.ptMinTrackSize.x - (r.right - r.left - client.right), 900);
+    EXPECT_EQ(info.ptMinTrackSize.y - (r.bottom - r.top - client.bottom), 520);
 }
 
 void ExpectAt(HWND control, const Place& p, const char* what) {
@@ -112,7 +115,7 @@ TEST_F(MainWindowTest, ControlsSitWhereTheLayoutPutsThem) {
     RECT client;
     GetClientRect(window_, &client);
     MainLayout l;
-    ASSERT_TRUE(ComputeLayout(client.right, client.bottom, l));
+    ASSERT_TRUE(ComputeLayout(client.right, client.bottom, 96, l));
     const MainState& m = g_main;
     ExpectAt(m.menu, l.menu, "menu");
     ExpectAt(m.title, l.title, "title");
@@ -328,6 +331,46 @@ TEST_F(MainWindowTest, VerifySwitchTogglesSavesAndRelabels) {
     EXPECT_EQ(ReadSetting(L"Verify"), 0u);
     EXPECT_EQ(WindowText(g_main.verify), L"Verify: off");
     EXPECT_EQ(WindowText(g_main.status), L"Verify off");
+}
+
+void ExpectSolid(HGDIOBJ object, COLORREF colour, const char* what) {
+    ASSERT_NE(object, nullptr) << what;
+    if (GetObjectType(object) == OBJ_BRUSH) {
+        EXPECT_NE(object, GetStockObject(WHITE_BRUSH)) << what;
+        LOGBRUSH brush{};
+        ASSERT_EQ(GetObjectW(object, sizeof(brush), &brush), static_cast<int>(sizeof(brush)));
+        EXPECT_EQ(brush.lbStyle, static_cast<UINT>(BS_SOLID)) << what;
+        EXPECT_EQ(brush.lbColor, colour) << what;
+    } else {
+        EXPECT_NE(object, GetStockObject(BLACK_PEN)) << what;
+        LOGPEN pen{};
+        ASSERT_EQ(GetObjectW(object, sizeof(pen), &pen), static_cast<int>(sizeof(pen))) << what;
+        EXPECT_EQ(pen.lopnColor, colour) << what;
+    }
+}
+
+TEST_F(MainWindowTest, SkinSwitchesNeverRunOutOfBrushesOrPens) {
+    WindowStart start;
+    start.leftFolder = dir_.path();
+    Open(start);
+    for (int round = 0; round < 50; ++round) {
+        // The seven palettes in turn; the picture skin would open a picker.
+        SendMessageW(window_, WM_COMMAND, kIdSkinFirst + 1 + round % 7, 0);
+        PumpMessages();
+        // Every colour a button can be painted in, as the window asks for them.
+        for (ButtonKind kind : {ButtonKind::Normal, ButtonKind::Primary, ButtonKind::Quiet,
+                                ButtonKind::Danger}) {
+            for (int flags = 0; flags < 8; ++flags) {
+                ButtonState state{(flags & 1) != 0, (flags & 2) != 0, (flags & 4) != 0};
+                ButtonColors c = ColorsForButton(kind, state, currentRow(), isDark());
+                for (COLORREF colour : {c.fill, c.outline, c.text}) {
+                    ExpectSolid(brushFor(colour), colour, "brush");
+                    ExpectSolid(penFor(colour), colour, "pen");
+                }
+            }
+        }
+        if (HasFailure()) FAIL() << "skin switch " << round;
+    }
 }
 
 TEST_F(MainWindowTest, EnterAndEscapeFollowTheBusyState) {

@@ -1,0 +1,65 @@
+#include "ui/ui.h"
+
+namespace zrw {
+
+namespace {
+
+struct FontAtDpi {
+    int dpi = 0;  // none set yet: the system's
+    UniqueGdi font;
+};
+FontAtDpi g_font;
+
+int DeviceDpi(HWND window) {
+    HDC dc = GetDC(window);
+    if (!dc) return kBaseDpi;
+    int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(window, dc);
+    return dpi > 0 ? dpi : kBaseDpi;
+}
+
+}  // namespace
+
+int Scale(int value, int dpi) { return MulDiv(value, dpi, kBaseDpi); }
+
+int WindowDpi(HWND window) {
+    // Windows 10 before 1607 lacks it: looked up, never imported.
+    using GetDpi = UINT(WINAPI*)(HWND);
+    static const GetDpi getDpi = [] {
+        HMODULE user32 = GetModuleHandleW(L"user32.dll");
+        return user32 ? reinterpret_cast<GetDpi>(GetProcAddress(user32, "GetDpiForWindow"))
+                      : nullptr;
+    }();
+    UINT dpi = getDpi ? getDpi(window) : 0;
+    return dpi ? static_cast<int>(dpi) : DeviceDpi(window);
+}
+
+UniqueGdi CreateInterfaceFont(int dpi) {
+    LOGFONTW font{};
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
+        font = metrics.lfMessageFont;
+    else
+        GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font);
+    // The system hands its metrics out at the DPI this process sees the screen at.
+    font.lfHeight = MulDiv(font.lfHeight, dpi, DeviceDpi(nullptr));
+    return UniqueGdi(CreateFontIndirectW(&font));
+}
+
+UniqueGdi SetInterfaceDpi(int dpi) {
+    if (g_font.font && g_font.dpi == dpi) return UniqueGdi();
+    UniqueGdi previous = std::move(g_font.font);
+    g_font.font = CreateInterfaceFont(dpi);
+    g_font.dpi = dpi;
+    return previous;
+}
+
+HFONT InterfaceFont() {
+    if (!g_font.font) SetInterfaceDpi(InterfaceDpi());
+    return static_cast<HFONT>(g_font.font ? g_font.font.get() : GetStockObject(DEFAULT_GUI_FONT));
+}
+
+int InterfaceDpi() { return g_font.dpi ? g_font.dpi : DeviceDpi(nullptr); }
+
+}  // namespace zrw
