@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Puts the project's stand-ins for the system's robocopy and PowerShell into
-# the test prefix, where the program finds them as Windows' own.
+# Puts the project's stand-ins for the system's robocopy, PowerShell and cmd
+# into the test prefix, at the full paths where Windows keeps its own.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 : "${WINEPREFIX:?}"
@@ -9,6 +9,9 @@ tools=$build_dir/bin/tools
 [ -f "$tools/fake_robocopy.exe" ] && cp "$tools/fake_robocopy.exe" "$system32/robocopy.exe"
 [ -f "$tools/fake_powershell.exe" ] && mkdir -p "$system32/WindowsPowerShell/v1.0" &&
   cp "$tools/fake_powershell.exe" "$system32/WindowsPowerShell/v1.0/powershell.exe"
+# Wine runs its built-in cmd unless a process asks for this one with
+# WINEDLLOVERRIDES=cmd.exe=n, so only the tests that want it get it.
+[ -f "$tools/fake_cmd.exe" ] && cp "$tools/fake_cmd.exe" "$system32/cmd.exe"
 # Xvfb runs no window manager: a managed window that is hidden or destroyed
 # makes Wine wait two seconds for the manager that never answers.
 "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 || true

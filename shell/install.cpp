@@ -80,17 +80,25 @@ bool MayRemoveProgramFolder(const std::wstring& folder, const std::wstring& inst
     return GetLastError() == ERROR_NO_MORE_FILES;
 }
 
-std::wstring InstallMessage(int shortcuts, const std::wstring& exe) {
+std::wstring InstallMessage(int shortcuts, const std::wstring& exe, PackagedOutcome packaged) {
+    std::wstring note;
+    if (packaged == PackagedOutcome::Untrusted) {
+        note = Tr(L"\n\nWindows 11 的新式右键菜单没有启用：本机还不信任它的证书，所以用的是经典右键菜单（在「显示更多选项」里）。"
+                  L"管理员把 ZerrowShellExt.cer 导入本机的「受信任人」存储一次后，再注册一次右键菜单即可。");
+    } else if (packaged == PackagedOutcome::AddFailed) {
+        note = Tr(L"\n\nWindows 11 的新式右键菜单注册失败，已改用经典右键菜单（在「显示更多选项」里）。");
+    }
     return Tr(L"已就绪（免安装、免管理员）：\n\n· 右键任意文件/文件夹 →「复制到… / 移动到…」\n· 桌面和开始菜单已加 ") +
            g_appTitle + Tr(L"  快捷方式（") + std::to_wstring(shortcuts) + Tr(L" 个）\n\n") +
-           Tr(L"移除：设置 → 应用 → ") + g_appTitle + Tr(L"，或运行 ") + exe + L" --uninstall";
+           Tr(L"移除：设置 → 应用 → ") + g_appTitle + Tr(L"，或运行 ") + exe + L" --uninstall" + note;
 }
 
-std::wstring SelfDeleteCommand(const std::wstring& folder) {
-    const std::wstring removal = L"rmdir /s /q \"" + folder + L"\"";
-    std::wstring command = L"cmd.exe /c ping -n 3 127.0.0.1 >nul";
-    for (int i = 0; i < 6; ++i) command += L" & " + removal + L" & ping -n 4 127.0.0.1 >nul";
-    return command;
+std::wstring SelfDeleteArguments() {
+    // No AutoRun commands, no delayed expansion: "!" in the folder stays a character.
+    const std::wstring removal = std::wstring(L"rmdir /s /q \"%") + kRemoveFolderVariable + L"%\"";
+    std::wstring arguments = L"/d /v:off /c ping -n 3 127.0.0.1 >nul";
+    for (int i = 0; i < 6; ++i) arguments += L" & " + removal + L" & ping -n 4 127.0.0.1 >nul";
+    return arguments;
 }
 
 std::wstring InstallDir() {
@@ -134,16 +142,10 @@ bool CreateShortcut(const std::wstring& link, const std::wstring& target,
 }
 
 void SelfDelete(const std::wstring& folder) {
-    std::wstring command = SelfDeleteCommand(folder);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                        nullptr, &startup, &info)) {
-        return;
-    }
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
+    // The remover inherits the variable; this process has it only while it starts one.
+    SetEnvironmentVariableW(kRemoveFolderVariable, folder.c_str());
+    StartHidden(SystemProgram(L"cmd.exe"), SelfDeleteArguments());  // not waited for
+    SetEnvironmentVariableW(kRemoveFolderVariable, nullptr);
 }
 
 int Install(bool quiet) {
@@ -152,15 +154,16 @@ int Install(bool quiet) {
     std::wstring exe;
     const bool haveExe = ModulePath(nullptr, exe);
     int made = 0;
+    PackagedOutcome packaged = PackagedOutcome::NoPackage;
     if (haveExe) {
-        RegisterMenu(exe);
+        packaged = RegisterMenu(exe);
         for (const std::wstring& link : ShortcutPaths()) {
             if (CreateShortcut(link, exe, L"")) ++made;
         }
         for (const RegValue& value : UninstallValues(exe)) WriteUserString(value);
     }
     if (!quiet) {
-        MessageBoxW(nullptr, InstallMessage(made, exe).c_str(), g_productName.c_str(),
+        MessageBoxW(nullptr, InstallMessage(made, exe, packaged).c_str(), g_productName.c_str(),
                     MB_OK | MB_ICONINFORMATION);
     }
     return 0;
@@ -169,19 +172,23 @@ int Install(bool quiet) {
 int Uninstall(bool quiet) {
     std::wstring exe;
     const bool haveExe = ModulePath(nullptr, exe);
+    // Both read while the uninstall entry still names the installation folder.
     const std::wstring installDir = InstallDir();
+    const PackageFiles package = FindPackageFiles();
     UnregisterMenu();
     for (const std::wstring& link : ShortcutPaths()) DeleteFileW(link.c_str());
     RegDeleteTreeW(HKEY_CURRENT_USER, kUninstallKey);
+    if (!package.cer.empty()) RunPowerShell(RemoveCertificateScript(package.cer));
     const std::wstring folder = haveExe ? FolderOf(exe) : std::wstring();
     const bool removed = MayRemoveProgramFolder(folder, installDir);
-    if (removed) SelfDelete(folder);
     if (!quiet) {
         const std::wstring text =
             removed ? Tr(L"已卸载：右键菜单、快捷方式和程序文件都已删除。")
                     : Tr(L"已卸载：右键菜单和快捷方式已清除（程序文件不在安装目录，未动）。");
         MessageBoxW(nullptr, text.c_str(), g_productName.c_str(), MB_OK | MB_ICONINFORMATION);
     }
+    // Last: the folder can go only once this program has ended, right after the message.
+    if (removed) SelfDelete(folder);
     return 0;
 }
 

@@ -42,7 +42,7 @@ int MessageBoxLauncher(HWND owner) {
               L"取消 = 退出";
     switch (MessageBoxW(owner, text, g_appTitle.c_str(), MB_YESNOCANCEL | MB_ICONINFORMATION)) {
         case IDYES: return Install(false);
-        case IDNO: return Uninstall(false);
+        case IDNO: RemoveContextMenu(owner); return 0;
         default: return 0;
     }
 }
@@ -56,7 +56,7 @@ int RunLauncher(HWND owner) {
         Tr(L"注册右键菜单\n写「复制到… / 移动到…」+ 桌面/开始菜单快捷方式（免管理员）"),
         Tr(L"复制文件…\n选好文件再选目标文件夹"),
         Tr(L"移动到…（剪切）\n复制完删掉源"),
-        Tr(L"移除右键菜单\n清掉右键菜单、快捷方式和注册表项（程序文件不动）"),
+        Tr(L"移除右键菜单\n只清掉右键菜单（快捷方式和程序文件都不动）"),
     };
     const TASKDIALOG_BUTTON buttons[] = {{kLinkInstall, texts[0].c_str()},
                                          {kLinkCopy, texts[1].c_str()},
@@ -82,7 +82,8 @@ int RunLauncher(HWND owner) {
         case kLinkInstall: return Install(false);
         case kLinkCopy: return TransferFlow(owner, false);
         case kLinkMove: return TransferFlow(owner, true);
-        case kLinkRemove: return Uninstall(false);
+        // The menu entries only, as its text says: program, shortcuts and uninstall entry stay.
+        case kLinkRemove: RemoveContextMenu(owner); return 0;
         default: return 0;
     }
 }

@@ -10,6 +10,18 @@
 
 namespace zrw {
 
+// ---- Child processes ----------------------------------------------------------------------
+
+// A program of the system folder by its path below it ("cmd.exe"); empty when the
+// system folder cannot be read.
+std::wstring SystemProgram(const std::wstring& relative);
+// One argument as CommandLineToArgvW reads it back: quoted, backslashes before a quote
+// or the closing quote doubled, quotes escaped.
+std::wstring QuoteArgument(const std::wstring& text);
+// Starts a hidden program by its full path, never found through a search, with the
+// system folder as its current directory; null when it could not be started.
+UniqueHandle StartHidden(const std::wstring& program, const std::wstring& arguments);
+
 // ---- Context-menu verbs ------------------------------------------------------------------
 
 struct MenuVerb {
@@ -37,7 +49,10 @@ std::vector<RegValue> MenuValues(const std::wstring& exe);
 // Creates or opens the key, sets the one value, closes the key.
 bool WriteUserString(const RegValue& value);
 
-void RegisterMenu(const std::wstring& exe);
+// Why the classic verbs were written instead of the packaged command, or that they were not.
+enum class PackagedOutcome { Registered, NoPackage, Untrusted, AddFailed };
+
+PackagedOutcome RegisterMenu(const std::wstring& exe);
 void UnregisterMenu();
 bool IsMenuRegistered();
 
@@ -47,17 +62,30 @@ inline constexpr wchar_t kPackageName[] = L"ZerrowShellExt";
 inline constexpr wchar_t kPackageFile[] = L"ZerrowShellExt.msix";
 inline constexpr wchar_t kCertificateFile[] = L"ZerrowShellExt.cer";
 
-// A path as a single-quoted PowerShell string, taken literally whatever it holds.
+// A single-quoted PowerShell string that stands for text whatever it holds.
 std::wstring PsQuote(const std::wstring& text);
-std::wstring PowerShellCommandLine(const std::wstring& script);
-std::wstring ImportCertificateScript(const std::wstring& cer);
-std::wstring AddPackageScript(const std::wstring& msix);
+// Everything after the program's own path on PowerShell's command line.
+std::wstring PowerShellArguments(const std::wstring& script);
+// Replaces the package; with a certificate, only once the computer trusts it (exit code 2
+// when not).
+std::wstring AddPackageScript(const std::wstring& msix, const std::wstring& cer);
+// Takes the certificate out of the user's Trusted People store, where earlier versions put it.
+std::wstring RemoveCertificateScript(const std::wstring& cer);
+inline constexpr int32_t kUntrustedExitCode = 2;
+
+// Beside the program, else in the installation folder; msix empty when there is no
+// package, cer empty when the package has no certificate beside it.
+struct PackageFiles {
+    std::wstring msix;
+    std::wstring cer;
+};
+PackageFiles FindPackageFiles();
 
 // The process's exit code, or -1 when it could not be started.
 int32_t RunPowerShell(const std::wstring& script);
 bool IsPackagedCommandRegistered();
 void RemovePackagedCommand();
-bool RegisterPackagedCommand();
+PackagedOutcome RegisterPackagedCommand();
 
 // ---- Install and uninstall ------------------------------------------------------------
 
@@ -69,9 +97,13 @@ inline constexpr wchar_t kUninstallKey[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Zerrow";
 // True when folder is the installation folder and holds nothing but the program's own files.
 bool MayRemoveProgramFolder(const std::wstring& folder, const std::wstring& installDir);
-std::wstring SelfDeleteCommand(const std::wstring& folder);
+// The variable that hands the folder to the remover: cmd expands it once, so the
+// folder's characters are never read as cmd syntax.
+inline constexpr wchar_t kRemoveFolderVariable[] = L"ZRW_REMOVE_FOLDER";
+// cmd's arguments for the delayed removal of the folder named by kRemoveFolderVariable.
+std::wstring SelfDeleteArguments();
 // The text install shows when it is not quiet.
-std::wstring InstallMessage(int shortcuts, const std::wstring& exe);
+std::wstring InstallMessage(int shortcuts, const std::wstring& exe, PackagedOutcome packaged);
 
 std::wstring InstallDir();
 std::vector<std::wstring> ShortcutPaths();

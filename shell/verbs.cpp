@@ -44,13 +44,15 @@ bool WriteUserString(const RegValue& value) {
                           reinterpret_cast<const BYTE*>(value.data.c_str()), bytes) == ERROR_SUCCESS;
 }
 
-void RegisterMenu(const std::wstring& exe) {
+PackagedOutcome RegisterMenu(const std::wstring& exe) {
     UnregisterMenu();
-    if (RegisterPackagedCommand()) {
+    const PackagedOutcome packaged = RegisterPackagedCommand();
+    if (packaged == PackagedOutcome::Registered) {
         WriteUserString({kSettingsKey, L"ExePath", exe});
-        return;
+        return packaged;
     }
     for (const RegValue& value : MenuValues(exe)) WriteUserString(value);
+    return packaged;
 }
 
 void UnregisterMenu() {

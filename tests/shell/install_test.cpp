@@ -5,7 +5,6 @@
 #include "tests/support/support.h"
 
 #include <shlobj.h>
-#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -16,18 +15,6 @@ namespace {
 
 const std::wstring kShellFolders =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-
-std::vector<HANDLE> ChildProcesses() {
-    std::vector<HANDLE> children;
-    UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
-        if (entry.th32ParentProcessID != GetCurrentProcessId()) continue;
-        if (HANDLE child = OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID)) children.push_back(child);
-    }
-    return children;
-}
 
 std::wstring OwnPath() {
     std::wstring exe;
@@ -112,6 +99,18 @@ TEST_F(InstallTest, UninstallInTheOtherLanguageLeavesTheFirstShortcuts) {
     for (const std::wstring& link : Links()) EXPECT_TRUE(Exists(link)) << link;
 }
 
+TEST_F(InstallTest, UninstallTakesTheCertificateOutOfTheUserStore) {
+    WriteBytes(temp_ / L"ZerrowShellExt.msix", "msix");
+    WriteBytes(temp_ / L"ZerrowShellExt.cer", "cer");
+    SetString(HKEY_CURRENT_USER, kUninstallKey, L"InstallLocation", temp_.path());
+    Uninstall(true);
+    EXPECT_EQ(PowerShellRuns(),
+              std::vector<std::wstring>{PowerShellLine(
+                  L"$ErrorActionPreference = 'Stop'; $t = (Get-PfxCertificate -LiteralPath '" + temp_.path() +
+                  L"\\ZerrowShellExt.cer').Thumbprint; Get-ChildItem -LiteralPath 'Cert:\\CurrentUser\\TrustedPeople' | "
+                  L"Where-Object { $_.Thumbprint -eq $t } | Remove-Item")});
+}
+
 TEST_F(InstallTest, InstallDirFallsBackToLocalAppData) {
     PWSTR local = nullptr;
     ASSERT_TRUE(SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &local)));
@@ -166,7 +165,7 @@ TEST_F(InstallTest, HklmStaysUntouchedExceptForTheSimulatedAdd) {
     // (what the stand-in simulates), and removal takes it away again.
     WriteBytes(temp_ / L"ZerrowShellExt.msix", "msix");
     SetString(HKEY_CURRENT_USER, kUninstallKey, L"InstallLocation", temp_.path());
-    SetEnvironmentVariableW(L"ZRW_FAKE_PS_ADD", L"1");
+    ScopedEnv add(L"ZRW_FAKE_PS_ADD", L"1");
     RegisterMenu(OwnPath());
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, ClassIndexKey()));
     UnregisterMenu();
@@ -202,39 +201,54 @@ TEST(ProgramFolder, DeeperThanMaxPathIsStillInspected) {
     EXPECT_FALSE(MayRemoveProgramFolder(folder, folder));
 }
 
-TEST(ProgramFolder, SelfDeleteRemovesTheFolderAfterTheProgram) {
+// The folder reaches cmd through a variable: its characters are never cmd syntax.
+// (Wine's cmd expands a variable's value again, so a "%NAME%" inside cannot be shown here.)
+TEST(ProgramFolder, SelfDeleteRemovesAFolderWhateverItsName) {
+    std::wstring expected = L"/d /v:off /c ping -n 3 127.0.0.1 >nul";
+    for (int i = 0; i < 6; ++i) expected += L" & rmdir /s /q \"%ZRW_REMOVE_FOLDER%\" & ping -n 4 127.0.0.1 >nul";
+    EXPECT_EQ(SelfDeleteArguments(), expected);
     TempDir temp;
-    const std::wstring folder = temp / L"Zerrow Pro";
+    ScopedEnv trap(L"ZRW_TRAP", L"gone");
+    const std::wstring folder = temp / L"Zerrow 100% & (x) ^!ZRW_TRAP!";
     WriteBytesDeep(folder + L"\\Zerrow.exe", "x");
-    const std::wstring command = SelfDeleteCommand(folder);
-    EXPECT_EQ(command.rfind(L"cmd.exe /c ping -n 3 127.0.0.1 >nul & rmdir /s /q \"" + folder +
-                                L"\" & ping -n 4 127.0.0.1 >nul & rmdir",
-                            0),
-              0u);
-    size_t tries = 0;
-    for (size_t at = command.find(L"rmdir"); at != std::wstring::npos; at = command.find(L"rmdir", at + 1)) ++tries;
-    EXPECT_EQ(tries, 6u);
     SelfDelete(folder);
+    EXPECT_EQ(GetEnvironmentVariableW(L"ZRW_REMOVE_FOLDER", nullptr, 0), 0u);
     for (int i = 0; i < 150 && Exists(folder); ++i) Sleep(100);
     EXPECT_FALSE(Exists(folder));
     // The remover keeps trying for a while; the test must not leave it running.
-    for (HANDLE child : ChildProcesses()) {
-        EXPECT_EQ(WaitForSingleObject(child, 40000), static_cast<DWORD>(WAIT_OBJECT_0));
-        CloseHandle(child);
+    for (const UniqueHandle& child : ChildProcesses(GetCurrentProcessId())) {
+        EXPECT_EQ(WaitForSingleObject(child.get(), 40000), static_cast<DWORD>(WAIT_OBJECT_0));
     }
 }
 
 TEST(InstallMessageText, NamesTheShortcutCountAndTheUninstallCommand) {
     UiLang = kLangEn;
     ApplyLanguage();
-    const std::wstring text = InstallMessage(2, L"C:\\Tools\\Zerrow.exe");
+    const std::wstring text = InstallMessage(2, L"C:\\Tools\\Zerrow.exe", PackagedOutcome::Registered);
     UiLang = kLangZh;
     ApplyLanguage();
     EXPECT_EQ(text,
               L"Ready (no install, no admin):\n\n· Right-click any file/folder → \"Copy to… / Move to…\"\n"
               L"· Shortcuts added to desktop and Start menu: Zerrow Pro — Fast Copy  shortcuts (2)\n\n"
               L"Remove: Settings → Apps → Zerrow Pro — Fast Copy, or run C:\\Tools\\Zerrow.exe --uninstall");
-    EXPECT_NE(InstallMessage(0, L"x").find(L"已加 泽若 快速复制  快捷方式（0 个）\n\n移除：设置 → 应用 → 泽若 快速复制，或运行 x --uninstall"),
+    EXPECT_NE(InstallMessage(0, L"x", PackagedOutcome::NoPackage).find(L"已加 泽若 快速复制  快捷方式（0 个）\n\n移除：设置 → 应用 → 泽若 快速复制，或运行 x --uninstall"),
+              std::wstring::npos);
+}
+
+TEST(InstallMessageText, SaysWhenTheWindows11EntryFellBackToTheClassicMenu) {
+    const std::wstring plain = InstallMessage(2, L"C:\\Z.exe", PackagedOutcome::NoPackage);
+    EXPECT_EQ(InstallMessage(2, L"C:\\Z.exe", PackagedOutcome::Registered), plain);
+    EXPECT_EQ(InstallMessage(2, L"C:\\Z.exe", PackagedOutcome::AddFailed),
+              plain + L"\n\nWindows 11 的新式右键菜单注册失败，已改用经典右键菜单（在「显示更多选项」里）。");
+    UiLang = kLangEn;
+    ApplyLanguage();
+    const std::wstring untrusted = InstallMessage(2, L"C:\\Z.exe", PackagedOutcome::Untrusted);
+    UiLang = kLangZh;
+    ApplyLanguage();
+    EXPECT_NE(untrusted.find(L"C:\\Z.exe --uninstall\n\nThe Windows 11 menu entry is not on: this computer does not "
+                             L"trust its certificate yet"),
+              std::wstring::npos);
+    EXPECT_NE(untrusted.find(L"imported ZerrowShellExt.cer into the computer's Trusted People store"),
               std::wstring::npos);
 }
 
@@ -324,13 +338,13 @@ TEST_F(InstallTest, LauncherInstallsThenRemoves) {
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kUninstallKey));
     for (const std::wstring& link : Links()) EXPECT_TRUE(Exists(link)) << WideToUtf8(link);
 
-    // The build folder holds far more than the program: removal leaves it alone.
+    // Removing the context menu keeps what its text says it keeps.
     LauncherRun removed = RunLauncherAnswering({{kTitle, kLinkRemove}, {L"泽若", IDOK}});
     EXPECT_EQ(removed.captionsSeen.size(), 2u) << "no message after removing";
     EXPECT_EQ(removed.process.exitCode, 0u);
     EXPECT_FALSE(IsMenuRegistered());
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUninstallKey));
-    for (const std::wstring& link : Links()) EXPECT_FALSE(Exists(link)) << WideToUtf8(link);
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kUninstallKey));
+    for (const std::wstring& link : Links()) EXPECT_TRUE(Exists(link)) << WideToUtf8(link);
     EXPECT_TRUE(Exists(ZerrowExe()));
 }
 

@@ -8,14 +8,20 @@
 namespace zrw::test {
 namespace {
 
-const std::wstring kPrefix = L"powershell -NoProfile -ExecutionPolicy Bypass -Command \"";
+const std::wstring kStop = L"$ErrorActionPreference = 'Stop'; ";
+const std::wstring kReplace = L"Get-AppxPackage ZerrowShellExt | Remove-AppxPackage; Add-AppxPackage -Path '";
+const std::wstring kRemoveLine = PowerShellLine(L"Get-AppxPackage ZerrowShellExt | Remove-AppxPackage");
 
-std::wstring ImportLine(const std::wstring& cer) {
-    return kPrefix + L"Import-Certificate -FilePath '" + cer +
-           L"' -CertStoreLocation Cert:\\CurrentUser\\TrustedPeople | Out-Null\"";
+// The add as PowerShell receives it; paths are given as they must appear, quotes doubled.
+std::wstring AddLine(const std::wstring& msix, const std::wstring& cer = L"") {
+    std::wstring script = kStop;
+    if (!cer.empty()) {
+        script += L"$t = (Get-PfxCertificate -LiteralPath '" + cer +
+                  L"').Thumbprint; if (-not (Test-Path -LiteralPath ('Cert:\\LocalMachine\\TrustedPeople\\' + $t)) "
+                  L"-and -not (Test-Path -LiteralPath ('Cert:\\LocalMachine\\Root\\' + $t))) { exit 2 }; ";
+    }
+    return PowerShellLine(script + kReplace + msix + L"'");
 }
-const std::wstring kRemoveLine = kPrefix + L"Get-AppxPackage ZerrowShellExt | Remove-AppxPackage\"";
-std::wstring AddLine(const std::wstring& msix) { return kPrefix + L"Add-AppxPackage -Path '" + msix + L"'\""; }
 
 // The test program's own folder holds no package, so the installation folder
 // named by the uninstall entry is where the files are found.
@@ -32,55 +38,73 @@ protected:
 };
 
 TEST_F(PackagedCommand, NoPackageAnywhereRunsNothing) {
-    SetEnvironmentVariableW(L"ZRW_FAKE_PS_ADD", L"1");
-    EXPECT_FALSE(RegisterPackagedCommand());
+    ScopedEnv add(L"ZRW_FAKE_PS_ADD", L"1");
+    EXPECT_EQ(RegisterPackagedCommand(), PackagedOutcome::NoPackage);
     SetString(HKEY_CURRENT_USER, kUninstallKey, L"InstallLocation", temp_.path());
     WriteBytes(temp_ / L"ZerrowShellExt.cer", "cer");  // a certificate alone is not enough
-    EXPECT_FALSE(RegisterPackagedCommand());
+    EXPECT_EQ(RegisterPackagedCommand(), PackagedOutcome::NoPackage);
     EXPECT_FALSE(Exists(logPath));
 }
 
-TEST_F(PackagedCommand, ImportsThenAddsAndTheClassIndexDecides) {
+TEST_F(PackagedCommand, TrustCheckRemovalAndAddAreOneRunAndTheClassIndexDecides) {
     const std::wstring folder = PutPackage(L"pkg", true);
-    EXPECT_FALSE(RegisterPackagedCommand());  // the stand-in does not add: no class listed
-    EXPECT_EQ(PowerShellRuns(), (std::vector<std::wstring>{
-                                    ImportLine(folder + L"\\ZerrowShellExt.cer"),
-                                    AddLine(folder + L"\\ZerrowShellExt.msix")}));
+    SetString(HKEY_LOCAL_MACHINE, ClassIndexKey(), L"", L"");  // an earlier copy is listed
+    ScopedEnv add(L"ZRW_FAKE_PS_ADD", L"1");
+    EXPECT_EQ(RegisterPackagedCommand(), PackagedOutcome::Registered);
+    const std::vector<std::wstring> expected{
+        AddLine(folder + L"\\ZerrowShellExt.msix", folder + L"\\ZerrowShellExt.cer")};
+    EXPECT_EQ(PowerShellRuns(), expected);
+
+    ScopedEnv noAdd(L"ZRW_FAKE_PS_ADD", nullptr);  // exits 0 but registers nothing
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, ClassIndexKey().c_str());
+    EXPECT_EQ(RegisterPackagedCommand(), PackagedOutcome::AddFailed);
 }
 
-TEST_F(PackagedCommand, ListedPackageIsRemovedBeforeTheAdd) {
-    const std::wstring folder = PutPackage(L"pkg", true);
-    SetString(HKEY_LOCAL_MACHINE, ClassIndexKey(), L"", L"");
-    SetEnvironmentVariableW(L"ZRW_FAKE_PS_ADD", L"1");
-    EXPECT_TRUE(RegisterPackagedCommand());
-    EXPECT_EQ(PowerShellRuns(),
-              (std::vector<std::wstring>{ImportLine(folder + L"\\ZerrowShellExt.cer"), kRemoveLine,
-                                         AddLine(folder + L"\\ZerrowShellExt.msix")}));
-}
-
-TEST_F(PackagedCommand, MissingCertificateSkipsOnlyTheImport) {
+TEST_F(PackagedCommand, MissingCertificateSkipsOnlyTheTrustCheck) {
     const std::wstring folder = PutPackage(L"pkg", false);
-    SetEnvironmentVariableW(L"ZRW_FAKE_PS_ADD", L"1");
-    EXPECT_TRUE(RegisterPackagedCommand());
-    EXPECT_EQ(PowerShellRuns(),
-              std::vector<std::wstring>{AddLine(folder + L"\\ZerrowShellExt.msix")});
+    ScopedEnv add(L"ZRW_FAKE_PS_ADD", L"1");
+    EXPECT_EQ(RegisterPackagedCommand(), PackagedOutcome::Registered);
+    EXPECT_EQ(PowerShellRuns(), std::vector<std::wstring>{AddLine(folder + L"\\ZerrowShellExt.msix")});
 }
 
-TEST_F(PackagedCommand, BlanksAndSingleQuotesInTheFolderStayInsideTheString) {
-    const std::wstring blank = PutPackage(L"My Tools", false);
-    RegisterPackagedCommand();
-    const std::wstring quote = PutPackage(L"O'Neil's", false);
-    RegisterPackagedCommand();
-    const std::wstring quoted = temp_.path() + L"\\O''Neil''s\\ZerrowShellExt.msix";
-    EXPECT_EQ(PowerShellRuns(), (std::vector<std::wstring>{
-                                    AddLine(blank + L"\\ZerrowShellExt.msix"), AddLine(quoted)}));
-    EXPECT_EQ(PsQuote(L"a'; Remove-Item x; '"), L"'a''; Remove-Item x; '''");
+// Each of PowerShell's five single quotes, followed by code, in a folder name.
+TEST_F(PackagedCommand, AnySingleQuoteInTheFolderStaysInsideTheString) {
+    const wchar_t quotes[] = {L'\'', L'\u2018', L'\u2019', L'\u201A', L'\u201B'};
+    std::vector<std::wstring> expected;
+    for (wchar_t q : quotes) {
+        const std::wstring name = std::wstring(L"My ") + q + L"; Remove-Item C:\\x; " + q;
+        const std::wstring doubled = std::wstring(L"My ") + q + q + L"; Remove-Item C:\\x; " + q + q;
+        PutPackage(name, false);
+        RegisterPackagedCommand();
+        expected.push_back(AddLine(temp_.path() + L"\\" + doubled + L"\\ZerrowShellExt.msix"));
+    }
+    EXPECT_EQ(PowerShellRuns(), expected);
+}
+
+TEST(PowerShellQuoting, SingleQuotedStringsDoubleAllFiveQuotes) {
+    EXPECT_EQ(PsQuote(L""), L"''");
+    EXPECT_EQ(PsQuote(L"C:\\a b\\"), L"'C:\\a b\\'");
+    EXPECT_EQ(PsQuote(L"a'; x; '"), L"'a''; x; '''");
+    EXPECT_EQ(PsQuote(L"\u2018\u2019\u201A\u201B\"$(x)`"),
+              L"'\u2018\u2018\u2019\u2019\u201A\u201A\u201B\u201B\"$(x)`'");
+}
+
+TEST(PowerShellQuoting, TheScriptIsOneArgumentByTheCommandLineRules) {
+    EXPECT_EQ(QuoteArgument(L""), L"\"\"");
+    EXPECT_EQ(QuoteArgument(L"a b"), L"\"a b\"");
+    EXPECT_EQ(QuoteArgument(L"C:\\a\\b"), L"\"C:\\a\\b\"");
+    EXPECT_EQ(QuoteArgument(L"C:\\a\\"), L"\"C:\\a\\\\\"");          // doubled before the closing quote
+    EXPECT_EQ(QuoteArgument(L"x\\\\"), L"\"x\\\\\\\\\"");
+    EXPECT_EQ(QuoteArgument(L"say \"hi\""), L"\"say \\\"hi\\\"\"");
+    EXPECT_EQ(QuoteArgument(L"a\\\"b"), L"\"a\\\\\\\"b\"");            // a\"b: backslash doubled, quote escaped
+    EXPECT_EQ(PowerShellArguments(L"exit 0"),
+              L"-NoProfile -NonInteractive -ExecutionPolicy Bypass -Command \"exit 0\"");
 }
 
 TEST_F(PackagedCommand, RegisterMenuWritesOnlyExePathWhenTheAddTook) {
-    const std::wstring folder = PutPackage(L"pkg", true);
-    SetEnvironmentVariableW(L"ZRW_FAKE_PS_ADD", L"1");
-    RegisterMenu(L"C:\\Tools\\Zerrow.exe");
+    PutPackage(L"pkg", true);
+    ScopedEnv add(L"ZRW_FAKE_PS_ADD", L"1");
+    EXPECT_EQ(RegisterMenu(L"C:\\Tools\\Zerrow.exe"), PackagedOutcome::Registered);
     const auto settings = Values(HKEY_CURRENT_USER, L"Software\\Zerrow");
     ASSERT_EQ(settings.count(L"ExePath"), 1u);
     EXPECT_EQ(settings.at(L"ExePath").text, L"C:\\Tools\\Zerrow.exe");
@@ -95,6 +119,27 @@ TEST_F(PackagedCommand, RegisterMenuWritesOnlyExePathWhenTheAddTook) {
     EXPECT_EQ(Values(HKEY_CURRENT_USER, L"Software\\Zerrow").count(L"ExePath"), 1u);
 }
 
+// A certificate the computer does not trust (exit code 2) or an add that fails:
+// no further run, no class, and the classic verbs in its place.
+TEST_F(PackagedCommand, UntrustedOrFailedAddFallsBackToTheVerbsAfterOneRun) {
+    const std::wstring folder = PutPackage(L"pkg", true);
+    ScopedEnv add(L"ZRW_FAKE_PS_ADD", L"1");
+    const std::pair<const wchar_t*, PackagedOutcome> cases[] = {
+        {L"2", PackagedOutcome::Untrusted}, {L"1", PackagedOutcome::AddFailed}};
+    for (const auto& [exitCode, outcome] : cases) {
+        SCOPED_TRACE(WideToUtf8(exitCode));
+        DeleteFileW(logPath.c_str());
+        ScopedEnv code(L"ZRW_FAKE_PS_EXIT", exitCode);
+        EXPECT_EQ(RegisterMenu(L"C:\\Tools\\Zerrow.exe"), outcome);
+        EXPECT_EQ(PowerShellRuns(), std::vector<std::wstring>{AddLine(
+                                        folder + L"\\ZerrowShellExt.msix", folder + L"\\ZerrowShellExt.cer")});
+        EXPECT_FALSE(IsPackagedCommandRegistered());
+        EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, L"Software\\Classes\\*\\shell\\Zerrow.Copy\\command"));
+        EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, L"Software\\Classes\\Directory\\shell\\Zerrow.Move\\command"));
+        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, L"Software\\Zerrow"));
+    }
+}
+
 TEST_F(PackagedCommand, RemoveRunsNothingWhenTheClassIsNotListed) {
     RemovePackagedCommand();
     EXPECT_FALSE(Exists(logPath));
@@ -102,20 +147,16 @@ TEST_F(PackagedCommand, RemoveRunsNothingWhenTheClassIsNotListed) {
 
 TEST_F(PackagedCommand, RunPowerShellGivesTheExitCodeOrMinusOne) {
     EXPECT_EQ(RunPowerShell(L"exit 0"), 0);
-    SetEnvironmentVariableW(L"ZRW_FAKE_PS_EXIT", L"7");
-    EXPECT_EQ(RunPowerShell(L"exit 7"), 7);
-    SetEnvironmentVariableW(L"ZRW_FAKE_PS_EXIT", nullptr);
-    EXPECT_EQ(PowerShellRuns(),
-              (std::vector<std::wstring>{kPrefix + L"exit 0\"", kPrefix + L"exit 7\""}));
-    wchar_t path[32768];
-    GetEnvironmentVariableW(L"PATH", path, 32768);
-    SetEnvironmentVariableW(L"PATH", L"Z:\\nonexistent");
-    wchar_t system[MAX_PATH];
-    GetSystemDirectoryW(system, MAX_PATH);
-    // The stand-in lies on the search path only, not in the system folder itself.
-    ASSERT_FALSE(Exists(std::wstring(system) + L"\\powershell.exe"));
+    {
+        ScopedEnv code(L"ZRW_FAKE_PS_EXIT", L"7");
+        EXPECT_EQ(RunPowerShell(L"exit 7"), 7);
+    }
+    EXPECT_EQ(PowerShellRuns(), (std::vector<std::wstring>{PowerShellLine(L"exit 0"), PowerShellLine(L"exit 7")}));
+    // Taken from its full path only: with nothing there, nothing runs.
+    const std::wstring parked = std::wstring(kSystemPowerShell) + L".parked";
+    ASSERT_TRUE(MoveFileW(kSystemPowerShell, parked.c_str()));
     const int32_t result = RunPowerShell(L"exit 0");
-    SetEnvironmentVariableW(L"PATH", path);
+    ASSERT_TRUE(MoveFileW(parked.c_str(), kSystemPowerShell));
     EXPECT_EQ(result, -1);
 }
 

@@ -4,6 +4,10 @@
 #include "tests/support/support.h"
 #include "zerrow_ids.h"
 
+#include <tlhelp32.h>
+
+#include <algorithm>
+
 namespace zrw::test {
 
 namespace {
@@ -79,33 +83,103 @@ std::wstring ClassIndexKey() {
 
 std::wstring ReadUtf8Lines(const std::wstring& path) { return Utf8ToWide(ReadBytes(path)); }
 
+std::wstring PowerShellLine(const std::wstring& script) {
+    return L"\"" + std::wstring(kSystemPowerShell) +
+           L"\" -NoProfile -NonInteractive -ExecutionPolicy Bypass -Command \"" + script + L"\"";
+}
+
+std::vector<StandInRun> StandInRuns(const std::wstring& log) {
+    std::vector<StandInRun> runs;
+    const std::wstring text = ReadUtf8Lines(log);
+    for (size_t start = 0; start < text.size();) {
+        const size_t end = std::min(text.find(L'\n', start), text.size());
+        const std::wstring line = text.substr(start, end - start);
+        const size_t tab1 = line.find(L'\t');
+        const size_t tab2 = line.find(L'\t', tab1 + 1);
+        runs.push_back({line.substr(0, tab1), line.substr(tab1 + 1, tab2 - tab1 - 1),
+                        tab2 == std::wstring::npos ? std::wstring() : line.substr(tab2 + 1)});
+        start = end + 1;
+    }
+    return runs;
+}
+
+std::vector<UniqueHandle> ChildProcesses(DWORD parent) {
+    std::vector<UniqueHandle> children;
+    UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+         more = Process32NextW(snapshot.get(), &entry)) {
+        if (entry.th32ParentProcessID != parent) continue;
+        UniqueHandle child(OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID));
+        if (child && WaitForSingleObject(child.get(), 0) == WAIT_TIMEOUT) children.push_back(std::move(child));
+    }
+    return children;
+}
+
+ScopedEnv::ScopedEnv(const wchar_t* name, const wchar_t* value) : name_(name) {
+    wchar_t buffer[32768];
+    const DWORD n = GetEnvironmentVariableW(name, buffer, 32768);
+    wasSet_ = n > 0 && n < 32768;
+    if (wasSet_) saved_.assign(buffer, n);
+    SetEnvironmentVariableW(name, value);
+}
+
+ScopedEnv::~ScopedEnv() { SetEnvironmentVariableW(name_.c_str(), wasSet_ ? saved_.c_str() : nullptr); }
+
+namespace {
+
+constexpr wchar_t kWineOverrides[] = L"Software\\Wine\\DllOverrides";
+
+}  // namespace
+
+// Wine takes a program's overrides from this key when the program starts (its
+// environment's WINEDLLOVERRIDES is read only from the Unix side).
+CmdStandIn::CmdStandIn() {
+    const auto values = Values(HKEY_CURRENT_USER, kWineOverrides);
+    if (values.count(L"cmd.exe")) saved_ = values.at(L"cmd.exe").text;
+    SetString(HKEY_CURRENT_USER, kWineOverrides, L"cmd.exe", L"native");
+}
+
+CmdStandIn::~CmdStandIn() {
+    if (saved_) {
+        SetString(HKEY_CURRENT_USER, kWineOverrides, L"cmd.exe", *saved_);
+        return;
+    }
+    UniqueKey key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kWineOverrides, 0, KEY_SET_VALUE, key.put()) == ERROR_SUCCESS) {
+        RegDeleteValueW(key.get(), L"cmd.exe");
+    }
+}
+
 ShellTest::ShellTest() {
     ClearShellKeys();
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
-    logPath = std::wstring(temp) + L"zrw-fake-ps-" + std::to_wstring(GetCurrentProcessId()) + L".log";
+    const std::wstring base = std::wstring(temp) + L"zrw-fake-" + std::to_wstring(GetCurrentProcessId());
+    logPath = base + L"-ps.log";
+    cmdLogPath = base + L"-cmd.log";
     DeleteFileW(logPath.c_str());
+    DeleteFileW(cmdLogPath.c_str());
     SetEnvironmentVariableW(L"ZRW_FAKE_PS_LOG", logPath.c_str());
+    SetEnvironmentVariableW(L"ZRW_FAKE_CMD_LOG", cmdLogPath.c_str());
     SetEnvironmentVariableW(L"ZRW_FAKE_PS_ADD", nullptr);
+    SetEnvironmentVariableW(L"ZRW_FAKE_PS_EXIT", nullptr);
 }
 
+// The stand-ins' controls exist only for the tests: unset is their normal state.
 ShellTest::~ShellTest() {
     ClearShellKeys();
     DeleteFileW(logPath.c_str());
-    SetEnvironmentVariableW(L"ZRW_FAKE_PS_LOG", nullptr);
-    SetEnvironmentVariableW(L"ZRW_FAKE_PS_ADD", nullptr);
+    DeleteFileW(cmdLogPath.c_str());
+    for (const wchar_t* name : {L"ZRW_FAKE_PS_LOG", L"ZRW_FAKE_CMD_LOG", L"ZRW_FAKE_PS_ADD", L"ZRW_FAKE_PS_EXIT"}) {
+        SetEnvironmentVariableW(name, nullptr);
+    }
 }
 
 std::vector<std::wstring> ShellTest::PowerShellRuns() const {
     std::vector<std::wstring> lines;
-    const std::wstring text = ReadUtf8Lines(logPath);
-    size_t start = 0;
-    while (start < text.size()) {
-        const size_t end = text.find(L'\n', start);
-        lines.push_back(text.substr(start, end - start));
-        if (end == std::wstring::npos) break;
-        start = end + 1;
-    }
+    for (const StandInRun& run : StandInRuns(logPath)) lines.push_back(run.commandLine);
     return lines;
 }
 

@@ -5,6 +5,7 @@
 #include "app/win.h"
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,14 +26,60 @@ void SetString(HKEY root, const std::wstring& key, const std::wstring& name,
 std::wstring ClassIndexKey();
 std::wstring ReadUtf8Lines(const std::wstring& path);  // whole file, converted
 
+// Where Windows keeps them; the prefix's stand-ins live there.
+inline constexpr wchar_t kSystemFolder[] = L"C:\\windows\\system32";
+inline constexpr wchar_t kSystemPowerShell[] =
+    L"C:\\windows\\system32\\WindowsPowerShell\\v1.0\\powershell.exe";
+inline constexpr wchar_t kSystemCmd[] = L"C:\\windows\\system32\\cmd.exe";
+// The command line PowerShell receives for a script.
+std::wstring PowerShellLine(const std::wstring& script);
+
+// One run of a stand-in as it recorded it (tools/stand_in.h).
+struct StandInRun {
+    std::wstring image;
+    std::wstring folder;  // its current directory
+    std::wstring commandLine;
+};
+std::vector<StandInRun> StandInRuns(const std::wstring& log);
+
+// Processes started by the given one that are still running.
+std::vector<UniqueHandle> ChildProcesses(DWORD parent);
+
+// Sets an environment variable (null: removes it) and puts back what it was.
+class ScopedEnv {
+public:
+    ScopedEnv(const wchar_t* name, const wchar_t* value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    std::wstring name_, saved_;
+    bool wasSet_ = false;
+};
+
+// While it lives, cmd.exe started by the programs this test starts is the
+// prefix's stand-in instead of Wine's built-in one.
+class CmdStandIn {
+public:
+    CmdStandIn();
+    ~CmdStandIn();
+    CmdStandIn(const CmdStandIn&) = delete;
+    CmdStandIn& operator=(const CmdStandIn&) = delete;
+
+private:
+    std::optional<std::wstring> saved_;
+};
+
 // Clears every key the shell operations write, before and after each test, and
-// points the powershell stand-in at a fresh log file.
+// points the stand-ins at fresh log files.
 class ShellTest {
 public:
     ShellTest();
     ~ShellTest();
-    std::wstring logPath;
-    std::vector<std::wstring> PowerShellRuns() const;
+    std::wstring logPath;     // PowerShell's runs
+    std::wstring cmdLogPath;  // cmd's runs
+    std::vector<std::wstring> PowerShellRuns() const;  // their command lines
 };
 
 }  // namespace zrw::test
