@@ -102,6 +102,7 @@ struct StartRecord {
     StartMode mode = StartMode::Window;
     bool noArguments = false;
     std::vector<std::wstring> sources;
+    std::vector<std::wstring> listFiles;  // --list operands; their paths join the sources
     std::wstring destination;
     bool move = false;
     bool verifyMode = false;

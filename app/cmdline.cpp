@@ -64,7 +64,8 @@ StartMode ChooseMode(const StartRecord& r) {
     if (r.tray.wanted) return StartMode::DumpTray;
     if (r.dryRun) return StartMode::DryRun;
     if (r.verifyMode) return StartMode::Verify;
-    if (r.windowWanted || (r.sources.empty() && r.destination.empty())) return StartMode::Window;
+    if (r.windowWanted || (r.sources.empty() && r.listFiles.empty() && r.destination.empty()))
+        return StartMode::Window;
     return StartMode::Transfer;
 }
 
@@ -112,6 +113,10 @@ StartRecord ParseCommandLine(const std::vector<std::wstring>& args) {
         }
         if (arg == L"--dest") {
             r.destination = hasValue ? args[++i] : std::wstring();
+            continue;
+        }
+        if (arg == L"--list") {
+            if (hasValue) r.listFiles.push_back(args[++i]);
             continue;
         }
         if (arg == L"--skin") {

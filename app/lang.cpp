@@ -95,7 +95,6 @@ const LangRow kRows[] = {
     {L"注册右键菜单\n写「复制到… / 移动到…」+ 桌面/开始菜单快捷方式（免管理员）", L"Register the context menu\nAdds \"Copy to… / Move to…\" + desktop/Start shortcuts (no admin needed)"},
     {L"复制文件…\n选好文件再选目标文件夹", L"Copy files…\nPick the files, then the destination folder"},
     {L"移动到…（剪切）\n复制完删掉源", L"Move to… (cut)\nDeletes the source after copying"},
-    {L"移除右键菜单\n清掉右键菜单、快捷方式和注册表项（程序文件不动）", L"Remove the context menu\nClears the menu, shortcuts and registry entries (program files untouched)"},
     {L"进度窗口调用的是 Windows 自己的那个（剩余项数 / 速度 / 剩余时间由系统算）。", L"The progress window is Windows' own (remaining items / speed / time left are computed by the system)."},
     {L"卸载（清右键菜单、快捷方式、程序）", L"Uninstall (menu, shortcuts, program)"},
     {L"皮肤（配色）", L"Skin (colors)"},
@@ -140,6 +139,10 @@ const LangRow kRows[] = {
     {L"退出", L"Exit"},
     {L"右键菜单已卸载。软件本体、快捷方式都还在，随时能从 ⋮ 里重新装上。", L"Context menu removed. The app and shortcuts are still here; reinstall from ⋮ anytime."},
     {L"日志目录里存着每次复制的原始日志。", L"Raw logs of every copy live in the log folder."},
+    {L"读不了路径清单，什么都没动：", L"The path list cannot be read; nothing was touched:"},
+    {L"移除右键菜单\n只清掉右键菜单（快捷方式和程序文件都不动）", L"Remove the context menu\nClears only the context menu (shortcuts and program files untouched)"},
+    {L"\n\nWindows 11 的新式右键菜单没有启用：本机还不信任它的证书，所以用的是经典右键菜单（在「显示更多选项」里）。管理员把 ZerrowShellExt.cer 导入本机的「受信任人」存储一次后，再注册一次右键菜单即可。", L"\n\nThe Windows 11 menu entry is not on: this computer does not trust its certificate yet, so the classic context menu (under \"Show more options\") is used. Once an administrator has imported ZerrowShellExt.cer into the computer's Trusted People store, register the context menu again."},
+    {L"\n\nWindows 11 的新式右键菜单注册失败，已改用经典右键菜单（在「显示更多选项」里）。", L"\n\nThe Windows 11 menu entry could not be registered, so the classic context menu (under \"Show more options\") is used."},
 };
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "app/app.h"
+#include "app/gather.h"
 #include "engine/engine.h"
 #include "job/job.h"
 #include "robo/robo.h"
@@ -102,8 +103,10 @@ int RunWindowMode(const StartRecord& r) {
 }
 
 int RunTransfer(const StartRecord& r) {
-    LoadAndApplySettings();
     std::vector<std::wstring> sources = r.sources;
+    // Handed to the process that gathers this selection, which runs the one job.
+    if (ShouldGather(r) && GatherSources(r.move ? L"move" : L"copy", sources)) return 0;
+    LoadAndApplySettings();
     std::wstring destination = r.destination;
     if (r.silent) {
         // These two texts exist only in Chinese.
@@ -123,9 +126,23 @@ int RunTransfer(const StartRecord& r) {
     return RunJob(sources, destination, r.move, r.silent);
 }
 
-int RunNormalStart(const StartRecord& r) {
+void ApplyStartLanguage() {
     if (!g_langFromCommandLine) LoadLanguageSetting();
     ApplyLanguage();
+}
+
+int ReportUnreadableList(const StartRecord& r, const std::wstring& list) {
+    ApplyStartLanguage();
+    std::wstring text = Tr(L"读不了路径清单，什么都没动：") + L"\n" + list;
+    if (r.silent)
+        WriteStdErr(text + L"\n");
+    else
+        MessageBoxW(nullptr, text.c_str(), g_productName.c_str(), MB_OK | MB_ICONERROR);
+    return 2;
+}
+
+int RunNormalStart(const StartRecord& r) {
+    ApplyStartLanguage();
     if (r.mode == StartMode::Verify) return RunVerify(r);
     if (r.noArguments && !IsMenuRegistered()) Install(true);
     if (r.mode == StartMode::Window) return RunWindowMode(r);
@@ -194,6 +211,8 @@ int RunProgram() {
     StartProcess();
     StartRecord record = ParseCommandLine(SplitCommandLine(GetCommandLineW()));
     PublishSwitches(record);
+    std::wstring unreadable;
+    if (!TakeListFiles(record, unreadable)) return ReportUnreadableList(record, unreadable);
     TraceLog(L"start mode=%d sources=%u", static_cast<int>(record.mode),
              static_cast<unsigned>(record.sources.size()));
     return RunMode(record);

@@ -51,6 +51,31 @@ std::wstring FindZerrow() {
 
 size_t LastSeparator(const std::wstring& path) { return path.find_last_of(L"\\/"); }
 
+// A selection too long for one command line goes to Zerrow as a file in its
+// log folder, %TEMP%\zerrow, which Zerrow deletes once read.
+bool WriteListFile(const std::vector<std::wstring>& paths, std::wstring& list) {
+    wchar_t temp[MAX_PATH + 1];
+    const DWORD n = GetTempPathW(MAX_PATH + 1, temp);
+    if (n == 0 || n > MAX_PATH) return false;
+    const std::wstring folder = FolderWithSeparator(std::wstring(temp, n)) + L"zerrow";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    wchar_t name[MAX_PATH];
+    if (!GetTempFileNameW(folder.c_str(), L"lst", 0, name)) return false;
+    list = name;
+    const std::wstring text = ListFileText(paths);
+    const DWORD bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    HANDLE file = CreateFileW(name, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    bool ok = false;
+    if (file != INVALID_HANDLE_VALUE) {
+        DWORD written = 0;
+        ok = WriteFile(file, text.data(), bytes, &written, nullptr) && written == bytes;
+        CloseHandle(file);
+    }
+    if (!ok) DeleteFileW(name);
+    return ok;
+}
+
 }  // namespace
 
 std::wstring FolderWithSeparator(const std::wstring& path) {
@@ -64,13 +89,6 @@ std::wstring FolderForStart(const std::wstring& path) {
     // "C:" alone would mean the drive's current folder, not its root.
     if (cut == 2 && path[1] == L':') return path.substr(0, 3);
     return path.substr(0, cut);
-}
-
-std::wstring LaunchCommandLine(const std::wstring& exe, bool move,
-                               const std::vector<std::wstring>& paths) {
-    std::wstring line = L"\"" + exe + L"\"" + (move ? L" move" : L" copy");
-    for (const std::wstring& path : paths) line += L" \"" + path + L"\"";
-    return line;
 }
 
 std::wstring LocateZerrow() {
@@ -112,7 +130,13 @@ bool Launch(IShellItemArray* items, bool move) {
         CoTaskMemFree(path);
         item->Release();
     }
-    return StartZerrow(exe, LaunchCommandLine(exe, move, paths));
+    const std::wstring line = LaunchCommandLine(exe, move, paths);
+    if (line.size() <= kMaxCommandLineChars) return StartZerrow(exe, line);
+    std::wstring list;
+    if (!WriteListFile(paths, list)) return false;
+    if (StartZerrow(exe, LaunchCommandLine(exe, move, {L"--list", list}))) return true;
+    DeleteFileW(list.c_str());
+    return false;
 }
 
 }  // namespace varkle

@@ -2,6 +2,8 @@
 #ifndef ZERROW_VARKLE_VARKLE_H
 #define ZERROW_VARKLE_VARKLE_H
 
+#include "varkle/argv.h"
+
 #include <windows.h>
 #include <shobjidl.h>
 
@@ -32,8 +34,6 @@ HRESULT CreateClassFactory(LONG kind, REFIID riid, void** ppv);
 // Text routines of their own: the library shares no code with the program.
 std::wstring FolderWithSeparator(const std::wstring& path);  // up to and including the last separator
 std::wstring FolderForStart(const std::wstring& path);        // up to, not including, it
-std::wstring LaunchCommandLine(const std::wstring& exe, bool move,
-                               const std::vector<std::wstring>& paths);
 
 // Zerrow's executable, found once (beside the library, else through ExePath).
 std::wstring LocateZerrow();

@@ -81,6 +81,18 @@ TEST(CommandLine, DestinationTakesAnyValueAndALastDestClearsIt) {
     EXPECT_EQ(Parse({L"--dest", L"D:\\x"}).mode, StartMode::Transfer);
 }
 
+TEST(CommandLine, ListTakesAnyValueAndCountsAsASource) {
+    StartRecord r = Parse({L"copy", L"--list", L"C:\\t\\lst1.tmp", L"a", L"--list", L"--silent"});
+    EXPECT_EQ(r.listFiles, (Args{L"C:\\t\\lst1.tmp", L"--silent"}));
+    EXPECT_EQ(r.sources, Args{L"a"});
+    EXPECT_FALSE(r.silent);
+    EXPECT_EQ(Parse({L"move", L"--list", L"x.lst"}).mode, StartMode::Transfer);
+    r = Parse({L"b", L"--list"});
+    EXPECT_TRUE(r.listFiles.empty());
+    EXPECT_EQ(r.sources, Args{L"b"});
+    EXPECT_EQ(Parse({L"--list"}).mode, StartMode::Window);
+}
+
 TEST(CommandLine, SkinValueIsDecimalAndNonNumbersGiveZero) {
     EXPECT_EQ(Parse({}).skin, -1);
     EXPECT_EQ(Parse({L"--skin", L"12"}).skin, 12);

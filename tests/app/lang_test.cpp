@@ -10,14 +10,17 @@ namespace {
 TEST(LanguageTable, HoldsAllRowsWithUniqueChineseTexts) {
     size_t count = 0;
     const LangRow* rows = LangTable(&count);
-    // The design's 126 rows, one added message, and the three texts of refused
-    // jobs and unreadable folders.
-    EXPECT_EQ(count, 130u);
+    // The design's 126 rows less the old removal link, one added message, the
+    // three texts of refused jobs and unreadable folders, the unreadable path
+    // list, the new removal link and the two notes on the Windows 11 entry.
+    EXPECT_EQ(count, 133u);
     std::set<std::wstring> zh;
     for (size_t i = 0; i < count; ++i) zh.insert(rows[i].zh);
     EXPECT_EQ(zh.size(), count);
     EXPECT_STREQ(rows[0].zh, L"泽若");
-    EXPECT_STREQ(rows[count - 1].en, L"Raw logs of every copy live in the log folder.");
+    EXPECT_STREQ(rows[count - 1].en,
+                 L"\n\nThe Windows 11 menu entry could not be registered, so the classic context "
+                 L"menu (under \"Show more options\") is used.");
 }
 
 TEST(Translate, FindsEitherHalfAndLeavesUnknownTextAlone) {

@@ -5,6 +5,7 @@
 #include "tests/support/support.h"
 #include "zerrow_ids.h"
 
+#include <shellapi.h>
 #include <shlobj.h>
 #include <shobjidl.h>
 
@@ -267,6 +268,45 @@ TEST_F(Varkle, InvokeStartsZerrowWithEveryFileSystemItem) {
     EXPECT_EQ(Command(kCopy)->Invoke(virtualOnly.get(), nullptr), S_OK);
     EXPECT_EQ(Started().first, L"\"" + exe + L"\" copy");
     EXPECT_EQ(Command(kCopy)->Invoke(nullptr, nullptr), E_FAIL);
+}
+
+// Past CreateProcessW's 32,767 characters the selection travels in a list
+// file in %TEMP%\zerrow, named on a short command line.
+TEST_F(Varkle, InvokeHandsALongSelectionOverInAListFile) {
+    PutStandIn(L"Zerrow.exe");
+    std::vector<std::wstring> paths;
+    std::vector<PIDLIST_ABSOLUTE> lists;
+    for (int i = 0; i < 150; ++i) {
+        paths.push_back(temp_ / (std::wstring(190, L'x') + L"数据😀" + std::to_wstring(i) + L".txt"));
+        ASSERT_TRUE(WriteBytes(paths.back(), "x"));
+        PIDLIST_ABSOLUTE list = nullptr;
+        ASSERT_EQ(SHParseDisplayName(paths.back().c_str(), nullptr, &list, 0, nullptr), S_OK);
+        lists.push_back(list);
+    }
+    ComPtr<IShellItemArray> items;
+    const HRESULT made = SHCreateShellItemArrayFromIDLists(
+        static_cast<UINT>(lists.size()), const_cast<PCIDLIST_ABSOLUTE_ARRAY>(lists.data()), items.put());
+    for (PIDLIST_ABSOLUTE list : lists) CoTaskMemFree(list);
+    ASSERT_EQ(made, S_OK);
+
+    EXPECT_EQ(Command(kCopy)->Invoke(items.get(), nullptr), S_OK);
+    int count = 0;
+    wchar_t** argv = CommandLineToArgvW(Started().first.c_str(), &count);
+    ASSERT_NE(argv, nullptr);
+    const std::vector<std::wstring> args(argv, argv + count);
+    LocalFree(argv);
+    ASSERT_EQ(args.size(), 4u);
+    EXPECT_EQ(args[1], L"copy");
+    EXPECT_EQ(args[2], L"--list");
+    const std::wstring& file = args[3];
+    wchar_t temp[MAX_PATH + 1];
+    const std::wstring folder = std::wstring(temp, GetTempPathW(MAX_PATH + 1, temp)) + L"zerrow\\";
+    EXPECT_EQ(file.substr(0, folder.size()), folder);
+    std::wstring expected;
+    for (const std::wstring& path : paths) expected += path + L'\0';
+    const std::string bytes = ReadBytes(file);
+    DeleteFileW(file.c_str());
+    EXPECT_EQ(bytes, std::string(reinterpret_cast<const char*>(expected.data()), expected.size() * 2));
 }
 
 }  // namespace

@@ -1,0 +1,278 @@
+#include "app/gather.h"
+#include "engine/engine.h"
+
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace zrw {
+
+namespace {
+
+constexpr wchar_t kGatherClass[] = L"ZerrowGather";
+constexpr ULONG_PTR kPathsTag = 0x5A524750;  // "ZRGP": a packed path list
+constexpr UINT_PTR kQuietTimer = 1;
+// Far beyond any real selection; a larger block is not ours.
+constexpr size_t kMaxPackedBytes = 256u << 20;
+constexpr DWORD kSendTimeoutMs = 5000;
+// Between looks for the gatherer's window while it is still being made.
+constexpr DWORD kOwnerPollMs = 50;
+// A gatherer that neither answers nor lets go: this process runs alone.
+constexpr ULONGLONG kGiveUpMs = 15000;
+// Explorer creates the processes of one selection within milliseconds.
+constexpr ULONGLONG kBatchSpread = 2 * 10000000ull;  // 2 s in 100 ns units
+
+std::wstring MutexName(const std::wstring& key) { return L"Local\\Zerrow.Gather." + key; }
+std::wstring WindowName(const std::wstring& key) { return L"Zerrow.Gather." + key; }
+
+// A process as its siblings of one selection see it.
+struct Batch {
+    DWORD self = 0;
+    DWORD parent = 0;
+    ULONGLONG created = 0;
+    std::wstring image;
+};
+
+bool CreationAndImage(HANDLE process, ULONGLONG& created, std::wstring& image) {
+    FILETIME creation, exit, kernel, user;
+    if (!GetProcessTimes(process, &creation, &exit, &kernel, &user)) return false;
+    created = (static_cast<ULONGLONG>(creation.dwHighDateTime) << 32) | creation.dwLowDateTime;
+    std::wstring buffer(32768, L'\0');
+    DWORD size = static_cast<DWORD>(buffer.size());
+    if (!QueryFullProcessImageNameW(process, 0, buffer.data(), &size)) return false;
+    image.assign(buffer.data(), size);
+    return true;
+}
+
+// Calls visit for every process running now.
+template <typename Visit>
+void ForEachProcess(Visit visit) {
+    UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    if (!snapshot || !Process32FirstW(snapshot.get(), &entry)) return;
+    do visit(entry);
+    while (Process32NextW(snapshot.get(), &entry));
+}
+
+Batch ThisBatch() {
+    Batch batch;
+    batch.self = GetCurrentProcessId();
+    ForEachProcess([&](const PROCESSENTRY32W& entry) {
+        if (entry.th32ProcessID == batch.self) batch.parent = entry.th32ParentProcessID;
+    });
+    CreationAndImage(GetCurrentProcess(), batch.created, batch.image);
+    return batch;
+}
+
+// Siblings of this selection that are running but have not handed over yet.
+size_t StartingSiblings(const Batch& batch) {
+    size_t count = 0;
+    ForEachProcess([&](const PROCESSENTRY32W& entry) {
+        if (entry.th32ProcessID == batch.self || entry.th32ParentProcessID != batch.parent) return;
+        UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE,
+                                         entry.th32ProcessID));
+        ULONGLONG created = 0;
+        std::wstring image;
+        if (process && WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT &&
+            CreationAndImage(process.get(), created, image) && SameBatch(batch.created, created) &&
+            CompareNames(image, batch.image) == 0)
+            ++count;
+    });
+    return count;
+}
+
+struct Gathering {
+    std::vector<std::wstring>* sources;
+    UINT quietMs;
+    Batch batch;
+    ULONGLONG start = GetTickCount64();
+    bool closed = false;
+};
+
+void OnQuiet(HWND window, Gathering& gathering) {
+    size_t starting = StartingSiblings(gathering.batch);
+    if (KeepGathering(starting, GetTickCount64() - gathering.start)) {
+        TraceLog(L"gather: %u siblings starting", static_cast<unsigned>(starting));
+        return;  // the timer runs on
+    }
+    gathering.closed = true;
+    KillTimer(window, kQuietTimer);
+}
+
+LRESULT OnCopyData(HWND window, Gathering& gathering, const COPYDATASTRUCT* data) {
+    // Refused after the quiet time: the sender then becomes a gatherer itself.
+    if (gathering.closed || !data || data->dwData != kPathsTag) return FALSE;
+    std::vector<std::wstring> arrived;
+    if (!UnpackPaths(data->lpData, data->cbData, arrived)) return FALSE;
+    AppendGathered(*gathering.sources, arrived);
+    SetTimer(window, kQuietTimer, gathering.quietMs, nullptr);
+    TraceLog(L"gather: +%u paths", static_cast<unsigned>(arrived.size()));
+    return TRUE;
+}
+
+LRESULT CALLBACK GatherProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* gathering = reinterpret_cast<Gathering*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    switch (message) {
+    case WM_COPYDATA:
+        return gathering ? OnCopyData(window, *gathering, reinterpret_cast<COPYDATASTRUCT*>(lParam))
+                         : FALSE;
+    case WM_TIMER:
+        if (gathering && wParam == kQuietTimer) OnQuiet(window, *gathering);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+bool RegisterGatherClass() {
+    static const bool registered = [] {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = GatherProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = kGatherClass;
+        return RegisterClassExW(&wc) != 0;
+    }();
+    return registered;
+}
+
+// Owns the mutex of the verb: takes arrivals until none came for quietMs.
+void Gather(const std::wstring& key, std::vector<std::wstring>& sources, UINT quietMs) {
+    Gathering gathering{&sources, quietMs, ThisBatch()};
+    if (!RegisterGatherClass()) return;
+    HWND window = CreateWindowExW(0, kGatherClass, WindowName(key).c_str(), 0, 0, 0, 0, 0,
+                                  HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), &gathering);
+    if (!window) return;
+    SetTimer(window, kQuietTimer, quietMs, nullptr);
+    MSG msg;
+    while (!gathering.closed && GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+    DestroyWindow(window);
+}
+
+// True when the running gatherer took the paths.
+bool HandOver(const std::wstring& key, const std::wstring& packed) {
+    HWND gatherer = FindWindowExW(HWND_MESSAGE, nullptr, kGatherClass, WindowName(key).c_str());
+    if (!gatherer) return false;
+    // Explorer let this process take the foreground; the picker comes from the gatherer.
+    DWORD pid = 0;
+    if (GetWindowThreadProcessId(gatherer, &pid)) AllowSetForegroundWindow(pid);
+    COPYDATASTRUCT data{kPathsTag, static_cast<DWORD>(packed.size() * sizeof(wchar_t)),
+                        const_cast<wchar_t*>(packed.data())};
+    DWORD_PTR accepted = FALSE;
+    return SendMessageTimeoutW(gatherer, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
+                               SMTO_ABORTIFHUNG, kSendTimeoutMs, &accepted) != 0 &&
+           accepted == TRUE;
+}
+
+bool ReadWholeFile(const std::wstring& path, std::string& bytes) {
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0 ||
+        static_cast<uint64_t>(size.QuadPart) > kMaxPackedBytes)
+        return false;
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    DWORD read = 0;
+    return ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) &&
+           read == bytes.size();
+}
+
+}  // namespace
+
+bool SameBatch(ULONGLONG createdA, ULONGLONG createdB) {
+    return (createdA > createdB ? createdA - createdB : createdB - createdA) <= kBatchSpread;
+}
+
+bool KeepGathering(size_t startingSiblings, ULONGLONG gatheringMs) {
+    return startingSiblings > 0 && gatheringMs < kMaxGatherMs;
+}
+
+bool ShouldGather(const StartRecord& r) {
+    return r.mode == StartMode::Transfer && !r.silent && r.destination.empty() &&
+           !r.sources.empty() && r.engine < 0 && r.lang < 0 && !r.verifyAfterCopy && r.skin < 0 &&
+           r.img.empty();
+}
+
+std::wstring PackPaths(const std::vector<std::wstring>& paths) {
+    std::wstring packed;
+    for (const std::wstring& path : paths) {
+        packed += path;
+        packed += L'\0';
+    }
+    return packed;
+}
+
+bool UnpackPaths(const void* data, size_t bytes, std::vector<std::wstring>& paths) {
+    if (!data || bytes == 0 || bytes % sizeof(wchar_t) != 0 || bytes > kMaxPackedBytes) return false;
+    // Copied out first: the block belongs to the sender and need not be aligned.
+    std::wstring text(bytes / sizeof(wchar_t), L'\0');
+    std::memcpy(text.data(), data, bytes);
+    if (text.back() != L'\0') return false;
+    std::vector<std::wstring> found;
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find(L'\0', start);
+        if (end == start) return false;
+        found.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    paths.insert(paths.end(), found.begin(), found.end());
+    return true;
+}
+
+void AppendGathered(std::vector<std::wstring>& sources, const std::vector<std::wstring>& arrived) {
+    for (const std::wstring& path : arrived)
+        if (std::find(sources.begin(), sources.end(), path) == sources.end())
+            sources.push_back(path);
+}
+
+bool GatherSources(const std::wstring& key, std::vector<std::wstring>& sources, UINT quietMs) {
+    // Full here: the gatherer's current folder is not this process's.
+    std::vector<std::wstring> full;
+    for (const std::wstring& source : sources) AppendGathered(full, {FullPath(source)});
+    SetLastError(ERROR_SUCCESS);
+    UniqueHandle mutex(CreateMutexW(nullptr, TRUE, MutexName(key).c_str()));
+    if (!mutex) return false;  // no gathering possible: run alone
+    bool owned = GetLastError() != ERROR_ALREADY_EXISTS;
+    const std::wstring packed = PackPaths(full);
+    const ULONGLONG giveUp = GetTickCount64() + kGiveUpMs;
+    while (!owned) {
+        if (HandOver(key, packed)) {
+            TraceLog(L"gather: handed over %u paths", static_cast<unsigned>(full.size()));
+            return true;
+        }
+        // No window yet, or the gatherer closed or died: whoever owns the
+        // mutex next gathers, so no path is lost.
+        DWORD wait = WaitForSingleObject(mutex.get(), kOwnerPollMs);
+        owned = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
+        if (!owned && GetTickCount64() >= giveUp) return false;
+    }
+    sources = std::move(full);
+    Gather(key, sources, quietMs);
+    ReleaseMutex(mutex.get());
+    TraceLog(L"gather: %u paths", static_cast<unsigned>(sources.size()));
+    return false;
+}
+
+bool IsInFolder(const std::wstring& file, const std::wstring& folder) {
+    return CompareNames(PathParent(FullPath(file)), FullPath(folder)) == 0;
+}
+
+bool TakeListFiles(StartRecord& record, std::wstring& unreadable) {
+    for (const std::wstring& list : record.listFiles) {
+        std::string bytes;
+        if (!ReadWholeFile(list, bytes) || !UnpackPaths(bytes.data(), bytes.size(), record.sources)) {
+            unreadable = list;
+            return false;
+        }
+        // Only the hand-over files of the log folder; a list of the user's own stays.
+        if (IsInFolder(list, LogFolder())) DeleteFileW(list.c_str());
+    }
+    return true;
+}
+
+}  // namespace zrw
