@@ -109,6 +109,20 @@ TEST_F(TraceChild, AnyValueEvenZeroSwitchesItOn) {
     EXPECT_EQ(body, "");
 }
 
+// Another process holding the trace open to append does not shut a second one out.
+TEST_F(TraceChild, AProcessAppendsWhileAnotherHoldsTheTrace) {
+    test::TempDir dir;
+    TempOverride temp(dir.path());
+    ASSERT_TRUE(test::WriteBytesDeep(dir / L"zerrow\\trace.txt", "\xEF\xBB\xBF"));
+    UniqueFile other(CreateFileW((dir / L"zerrow\\trace.txt").c_str(), FILE_APPEND_DATA,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                 nullptr));
+    ASSERT_TRUE(other);
+    SetEnvironmentVariableW(L"ZRW_TRACE", L"1");
+    EXPECT_EQ(RunDryRunWithoutSources().exitCode, 2u);
+    EXPECT_NE(test::ReadBytes(dir / L"zerrow\\trace.txt").find("start mode="), std::string::npos);
+}
+
 TEST(ModulePathRead, GivesThisProgramsPath) {
     std::wstring path;
     ASSERT_TRUE(ModulePath(nullptr, path));
