@@ -87,10 +87,11 @@ protected:
     const std::wstring key_ = L"test-" + std::to_wstring(GetCurrentProcessId());
     HWND WaitForGatherer() {
         const std::wstring name = L"Zerrow.Gather." + key_;
-        for (ULONGLONG end = GetTickCount64() + 10000; GetTickCount64() < end; Sleep(20))
-            if (HWND found = FindWindowExW(HWND_MESSAGE, nullptr, L"ZerrowGather", name.c_str()))
-                return found;
-        return nullptr;
+        HWND found = nullptr;
+        test::WaitUntil([&] {
+            return (found = FindWindowExW(HWND_MESSAGE, nullptr, L"ZerrowGather", name.c_str()));
+        }, 10000);
+        return found;
     }
 
     // The gatherer's answer to a block sent by hand: TRUE when it took it.

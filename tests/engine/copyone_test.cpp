@@ -159,8 +159,7 @@ TEST_F(CopyOneFileTest, ACancelledOverwriteKeepsTheOldVersion) {
         &task, 0, nullptr);
     ASSERT_NE(worker, nullptr);
     UniqueHandle owner(worker);
-    ULONGLONG end = GetTickCount64() + 10000;
-    while (test::TreeContents(dir / L"out").size() < 2 && GetTickCount64() < end) Sleep(10);
+    test::WaitUntil([&] { return test::TreeContents(dir / L"out").size() >= 2; }, 10000);
     size_t duringCopy = test::TreeContents(dir / L"out").size();
     g_stats.cancel = true;
     g_stats.userCancel = TRUE;

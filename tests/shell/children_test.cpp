@@ -68,7 +68,7 @@ TEST_F(ChildProgramTest, UninstallStartsTheSystemCmdAfterItsMessageInTheSystemFo
     uninstall.join();
     ASSERT_TRUE(box.window) << "no message after uninstalling";
     EXPECT_EQ(result.exitCode, 0u);
-    for (int i = 0; i < 300 && !Exists(cmdLogPath); ++i) Sleep(100);
+    WaitUntil([&] { return Exists(cmdLogPath); }, 30000);
     const std::vector<StandInRun> runs = StandInRuns(cmdLogPath);
     ASSERT_EQ(runs.size(), 1u);
     EXPECT_EQ(runs[0].image, kSystemCmd);

@@ -213,7 +213,7 @@ TEST(ProgramFolder, SelfDeleteRemovesAFolderWhateverItsName) {
     WriteBytesDeep(folder + L"\\Zerrow.exe", "x");
     SelfDelete(folder);
     EXPECT_EQ(GetEnvironmentVariableW(L"ZRW_REMOVE_FOLDER", nullptr, 0), 0u);
-    for (int i = 0; i < 150 && Exists(folder); ++i) Sleep(100);
+    WaitUntil([&] { return !Exists(folder); }, 15000);
     EXPECT_FALSE(Exists(folder));
     // The remover keeps trying for a while; the test must not leave it running.
     for (const UniqueHandle& child : ChildProcesses(GetCurrentProcessId())) {

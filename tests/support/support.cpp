@@ -285,9 +285,7 @@ bool RunUnix(const std::string& command, Done done) {
         return false;
     if (info.hProcess) CloseHandle(info.hProcess);
     if (info.hThread) CloseHandle(info.hThread);
-    for (ULONGLONG end = GetTickCount64() + 10000; GetTickCount64() < end; Sleep(20))
-        if (done()) return true;
-    return false;
+    return WaitUntil(done, 10000);
 }
 
 std::string DosDevices() {

@@ -13,6 +13,16 @@
 
 namespace zrw::test {
 
+// Polls the condition until it holds or the time is up; true when it held.
+// For what gives no event to wait on: files, windows, other processes.
+template <typename Condition>
+bool WaitUntil(Condition condition, DWORD timeoutMs) {
+    for (ULONGLONG end = GetTickCount64() + timeoutMs;; Sleep(10)) {
+        if (condition()) return true;
+        if (GetTickCount64() >= end) return false;
+    }
+}
+
 // A fresh folder under %TEMP%, removed with everything in it on destruction.
 class TempDir {
 public:

@@ -145,13 +145,10 @@ DWORD FindRobocopyChild(DWORD parentPid) {
 }  // namespace
 
 UniqueHandle WaitForRobocopyChild(DWORD parentPid, DWORD timeoutMs) {
-    ULONGLONG end = GetTickCount64() + timeoutMs;
-    do {
-        if (DWORD pid = FindRobocopyChild(parentPid))
-            return UniqueHandle(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
-        Sleep(20);
-    } while (GetTickCount64() < end);
-    return UniqueHandle();
+    DWORD pid = 0;
+    if (!WaitUntil([&] { return (pid = FindRobocopyChild(parentPid)) != 0; }, timeoutMs))
+        return UniqueHandle();
+    return UniqueHandle(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
 }
 
 }  // namespace zrw::test

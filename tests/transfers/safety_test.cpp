@@ -179,8 +179,7 @@ TEST(KilledRobocopy, IsAFailureAndLosesNothing) {
         Background zerrow({verb, dir / L"src", L"--dest", dir / L"out", L"--engine:robo", L"--silent"});
         UniqueHandle robocopy = WaitForRobocopyChild(zerrow.pid(), 20000);
         ASSERT_TRUE(robocopy) << WideToUtf8(verb);
-        ULONGLONG end = GetTickCount64() + 20000;
-        while (CountFiles(dir / L"out") == 0 && GetTickCount64() < end) Sleep(20);
+        WaitUntil([&] { return CountFiles(dir / L"out") > 0; }, 20000);
         TerminateProcess(robocopy.get(), 1);  // 1 reads as "files copied"
         EXPECT_EQ(zerrow.Wait(30000), 1u) << WideToUtf8(verb);
         size_t left = CountFiles(dir / L"src"), landed = CountFiles(dir / L"out");
