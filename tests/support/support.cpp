@@ -1,6 +1,7 @@
 #include "tests/support/support.h"
 
 #include "engine/engine.h"
+#include "varkle/argv.h"
 
 #include <algorithm>
 #include <atomic>
@@ -173,22 +174,10 @@ ProcessResult RunProcess(const std::wstring& commandLine, DWORD timeoutMs,
     return result;
 }
 
+// Quoted only when needed, by the same rules the Explorer command uses.
 std::wstring QuoteArg(const std::wstring& arg) {
     if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos) return arg;
-    // CommandLineToArgvW rules: backslashes before a quote are doubled.
-    std::wstring out = L"\"";
-    size_t slashes = 0;
-    for (wchar_t c : arg) {
-        if (c == L'\\') {
-            ++slashes;
-            continue;
-        }
-        out.append(c == L'"' ? slashes * 2 + 1 : slashes, L'\\');
-        slashes = 0;
-        out += c;
-    }
-    out.append(slashes * 2, L'\\');
-    return out + L"\"";
+    return varkle::QuoteArgument(arg);
 }
 
 ProcessResult RunZerrow(const std::vector<std::wstring>& args, DWORD timeoutMs) {
