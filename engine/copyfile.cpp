@@ -6,6 +6,8 @@ namespace zrw {
 
 std::atomic<bool> g_moveJob{false};
 std::atomic<bool> g_coarseTimes{false};
+std::atomic<bool> g_renameMoves{false};
+Renamer g_rename = MoveFileExW;
 
 namespace {
 
@@ -13,19 +15,44 @@ constexpr DWORD kSparseCopyFlag = 0x20000000;  // COPY_FILE_ENABLE_SPARSE_COPY
 constexpr DWORD kFailIfExists = 0x00000001;    // COPY_FILE_FAIL_IF_EXISTS
 const HRESULT kExists = HRESULT_FROM_WIN32(ERROR_FILE_EXISTS);
 
-COPYFILE2_MESSAGE_ACTION CALLBACK CopyProgress(const COPYFILE2_MESSAGE* message, PVOID) {
+// What one copy carried through its own handles, so that nothing is opened
+// again by name afterwards.
+struct CarriedMetadata {
+    bool times = false;
+    DWORD sourceAttributes = 0;
+};
+
+// Creation, access and write times, while both files are still open.
+void CarryTimes(const COPYFILE2_MESSAGE& message, CarriedMetadata& carried) {
+    const auto& info = message.Info.StreamFinished;
+    FILE_BASIC_INFO basic;
+    if (!GetFileInformationByHandleEx(info.hSourceFile, FileBasicInfo, &basic, sizeof(basic)))
+        return;
+    carried.sourceAttributes = basic.FileAttributes;
+    basic.ChangeTime.QuadPart = 0;
+    basic.FileAttributes = 0;  // left to the copier, which sets them last
+    carried.times = SetFileInformationByHandle(info.hDestinationFile, FileBasicInfo, &basic,
+                                               sizeof(basic)) != FALSE;
+}
+
+COPYFILE2_MESSAGE_ACTION CALLBACK CopyProgress(const COPYFILE2_MESSAGE* message, PVOID context) {
     while (g_stats.pause.load() && !g_stats.cancel.load()) Sleep(40);
     if (message->Type == COPYFILE2_CALLBACK_CHUNK_FINISHED)
         g_stats.bytesDone += message->Info.ChunkFinished.uliChunkSize.QuadPart;
+    if (message->Type == COPYFILE2_CALLBACK_STREAM_FINISHED && message->Info.StreamFinished.dwStreamNumber == 1)
+        CarryTimes(*message, *static_cast<CarriedMetadata*>(context));
     return g_stats.cancel.load() ? COPYFILE2_PROGRESS_CANCEL : COPYFILE2_PROGRESS_CONTINUE;
 }
 
-HRESULT CopyWithSystem(const FileTask& task, const std::wstring& to, DWORD flags) {
+HRESULT CopyWithSystem(const FileTask& task, const std::wstring& to, DWORD flags,
+                       CarriedMetadata& carried) {
+    carried = {};
     COPYFILE2_EXTENDED_PARAMETERS params{};
     params.dwSize = sizeof(params);
     params.dwCopyFlags = flags;
     params.pfCancel = &g_stats.userCancel;
     params.pProgressRoutine = CopyProgress;
+    params.pvCallbackContext = &carried;
     return CopyFileWithProgress(LongPath(task.source).c_str(), LongPath(to).c_str(), &params);
 }
 
@@ -50,25 +77,26 @@ DestinationState ReadDestination(const FileTask& task) {
 }
 
 // A failed first attempt is tried once more, then without the sparse flag.
-HRESULT CopyWithRetries(const FileTask& task, const std::wstring& to, DWORD extraFlags) {
+HRESULT CopyWithRetries(const FileTask& task, const std::wstring& to, DWORD extraFlags,
+                        CarriedMetadata& carried) {
     DWORD sparse = (task.attributes & FILE_ATTRIBUTE_SPARSE_FILE) ? kSparseCopyFlag : 0;
-    HRESULT hr = CopyWithSystem(task, to, sparse | extraFlags);
+    HRESULT hr = CopyWithSystem(task, to, sparse | extraFlags, carried);
     if (SUCCEEDED(hr) || hr == kExists) return hr;
-    hr = CopyWithSystem(task, to, sparse | extraFlags);
+    hr = CopyWithSystem(task, to, sparse | extraFlags, carried);
     if (SUCCEEDED(hr) || sparse == 0) return hr;
-    return CopyWithSystem(task, to, extraFlags);
+    return CopyWithSystem(task, to, extraFlags, carried);
 }
 
 // A name of its own beside the destination, taken with fail-if-exists so that
 // no other copy's file is ever written over.
-HRESULT CopyToTemporary(const FileTask& task, std::wstring& temporary) {
+HRESULT CopyToTemporary(const FileTask& task, std::wstring& temporary, CarriedMetadata& carried) {
     static std::atomic<uint32_t> counter{GetTickCount() ^ (GetCurrentProcessId() << 16)};
     HRESULT hr = kExists;
     for (int attempt = 0; attempt < 16 && hr == kExists; ++attempt) {
         wchar_t name[17];
         swprintf(name, 17, L"~zrw%08x.tmp", static_cast<unsigned>(counter++));
         temporary = AppendPath(PathParent(task.destination), name);
-        hr = CopyWithRetries(task, temporary, kFailIfExists);
+        hr = CopyWithRetries(task, temporary, kFailIfExists, carried);
     }
     return hr;
 }
@@ -119,9 +147,17 @@ bool CopyTimes(const std::wstring& from, const std::wstring& to) {
 namespace {
 
 // The source's attributes go on last, after the times, so a read-only source
-// gives a read-only copy whose times are nonetheless set.
-void ApplyMetadata(const FileTask& task, const std::wstring& copy) {
+// gives a read-only copy whose times are nonetheless set. Only a copier that
+// gave no chance to carry the times through its handles costs opens by name.
+void ApplyMetadata(const FileTask& task, const std::wstring& copy, const CarriedMetadata& carried) {
     std::wstring longCopy = LongPath(copy);
+    if (carried.times) {
+        // The system copier takes every attribute over; only those a copy must
+        // not carry need another call.
+        DWORD wanted = CarriedAttributes(carried.sourceAttributes);
+        if (wanted != carried.sourceAttributes) SetFileAttributesW(longCopy.c_str(), wanted);
+        return;
+    }
     ClearReadOnly(longCopy);
     CopyTimes(task.source, copy);
     SetFileAttributesW(longCopy.c_str(), CarriedAttributes(task.attributes));
@@ -131,36 +167,62 @@ void ApplyMetadata(const FileTask& task, const std::wstring& copy) {
 // temporary that replaces it once data and metadata are complete, so a copy
 // that fails (full disk, cancel, a vanished source) leaves the old version.
 HRESULT CopyIntoPlace(const FileTask& task, bool destinationExists) {
+    CarriedMetadata carried;
     if (!destinationExists) {
-        HRESULT hr = CopyWithRetries(task, task.destination, kFailIfExists);
-        if (SUCCEEDED(hr)) ApplyMetadata(task, task.destination);
+        HRESULT hr = CopyWithRetries(task, task.destination, kFailIfExists, carried);
+        if (SUCCEEDED(hr)) ApplyMetadata(task, task.destination, carried);
         if (hr != kExists) return hr;
     }
     std::wstring temporary;
-    HRESULT hr = CopyToTemporary(task, temporary);
+    HRESULT hr = CopyToTemporary(task, temporary, carried);
     if (hr == kExists) return hr;  // every name taken: none of them is ours
     if (SUCCEEDED(hr)) {
-        ApplyMetadata(task, temporary);
+        ApplyMetadata(task, temporary, carried);
         hr = SwapIn(temporary, task.destination);
     }
     if (FAILED(hr)) DeleteFileW(LongPath(temporary).c_str());
     return hr;
 }
 
+// Folders are made before the workers start; one that vanished since (or
+// could not be made then) is tried once more.
+HRESULT CopyIntoFolder(const FileTask& task, bool destinationExists) {
+    HRESULT hr = CopyIntoPlace(task, destinationExists);
+    if (hr != HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND)) return hr;
+    MakeFolderTree(PathParent(task.destination));
+    return CopyIntoPlace(task, destinationExists);
+}
+
+// Within one volume a moved file keeps its data where it is. Any refusal (a
+// held source, a read-only or missing destination folder, another volume)
+// leaves the copy-and-delete path to decide, name the failure and count it.
+bool MoveByRename(const FileTask& task, bool destinationExists) {
+    if (!g_renameMoves.load()) return false;
+    DWORD flags = destinationExists ? MOVEFILE_REPLACE_EXISTING : 0;
+    if (g_rename(LongPath(task.source).c_str(), LongPath(task.destination).c_str(), flags))
+        return true;
+    if (GetLastError() == ERROR_NOT_SAME_DEVICE) g_renameMoves = false;
+    return false;
+}
+
 }  // namespace
 
 // A move does not skip: a destination that merely looks up to date is not
 // proof that the source's bytes are there, and the source is about to go.
-void CopyOneFile(const FileTask& task) {
+void CopyOneFile(const FileTask& task, bool destinationMayExist) {
     bool move = g_moveJob.load();
-    DestinationState destination = ReadDestination(task);
+    DestinationState destination = destinationMayExist ? ReadDestination(task) : DestinationState{};
     if (destination.upToDate && !move) {
         ++g_stats.filesSkipped;
         g_stats.bytesDone += task.size;
         return;
     }
-    MakeFolderTree(PathParent(task.destination));
-    HRESULT hr = CopyIntoPlace(task, destination.exists);
+    if (move && MoveByRename(task, destination.exists)) {
+        ++g_stats.filesCopied;
+        g_stats.bytesDone += task.size;
+        return;
+    }
+    HRESULT hr = CopyIntoFolder(task, destination.exists);
     if (FAILED(hr)) {
         ++g_stats.filesFailed;
         JobLog(L"失败 0x%08X  %s", static_cast<unsigned>(hr), task.source.c_str());

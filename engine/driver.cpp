@@ -17,9 +17,15 @@ namespace {
 
 struct WorkQueue {
     const std::vector<FileTask>* tasks;
+    std::vector<char> madeFolders;  // per plan folder: made by this run
+    bool madeRoot = false;
     std::atomic<uint64_t> next{0};
     int workers = 1;
     std::atomic<bool> startFailed{false};
+
+    bool DestinationMayExist(const FileTask& task) const {
+        return task.folder == kRootFolder ? !madeRoot : !madeFolders[task.folder];
+    }
 };
 
 bool ShouldStop(const WorkQueue& queue) { return g_stats.cancel.load() || queue.startFailed.load(); }
@@ -30,7 +36,8 @@ DWORD WINAPI Worker(void* param) {
         while (g_stats.pause.load() && !ShouldStop(queue)) Sleep(40);
         uint64_t index = queue.next.fetch_add(1);
         if (index >= queue.tasks->size() || ShouldStop(queue)) return 0;
-        if (!ShouldStop(queue)) CopyOneFile((*queue.tasks)[index]);
+        const FileTask& task = (*queue.tasks)[index];
+        if (!ShouldStop(queue)) CopyOneFile(task, queue.DestinationMayExist(task));
         ++g_stats.tasksFinished;
     }
 }
@@ -52,24 +59,22 @@ DWORD WINAPI Pool(void* param) {
     return 0;
 }
 
-void DrainMessages() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
+enum class FolderMade { Existed, Created, Failed };
+
+// Parents come before their children in a plan, so one call makes a folder.
+FolderMade EnsureFolder(const std::wstring& path) {
+    std::wstring lp = LongPath(path);
+    if (CreateDirectoryW(lp.c_str(), nullptr)) return FolderMade::Created;
+    if (GetLastError() == ERROR_ALREADY_EXISTS ||
+        GetFileAttributesW(lp.c_str()) != INVALID_FILE_ATTRIBUTES)
+        return FolderMade::Existed;
+    return MakeFolderTree(path) ? FolderMade::Created : FolderMade::Failed;
 }
 
-void WaitForWorkers(HANDLE pool, uint64_t fileCount) {
-    if (g_stats.cancel.load()) return;
-    for (;;) {
-        DrainMessages();
-        if (g_stats.tasksFinished.load() >= fileCount) return;
-        // Workers that all ended early (failed start) finish nothing more.
-        if (WaitForSingleObject(pool, 0) == WAIT_OBJECT_0) return;
-        Sleep(50);
-        if (g_stats.cancel.load()) return;
-    }
+void MakeFolders(const CopyPlan& plan, WorkQueue& queue) {
+    queue.madeFolders.reserve(plan.folders.size());
+    for (const FolderPair& folder : plan.folders)
+        queue.madeFolders.push_back(EnsureFolder(folder.destination) == FolderMade::Created);
 }
 
 // A folder that stays keeps its read-only bit.
@@ -107,47 +112,111 @@ int PerVolumeCount(const std::wstring& path) {
     return QuerySeekPenalty(path) == SeekPenalty::Yes ? 1 : 8;
 }
 
+// A moved folder whose place in the destination is free goes over in one
+// rename, with everything in it. Only a tree the walk took whole qualifies:
+// what a copy-and-delete would leave behind (an unlistable folder, a link, a
+// transfer temporary) keeps the folder file by file.
+bool RenameWholeFolder(const std::wstring& source, const std::wstring& root,
+                       const CopyPlan& planned) {
+    if (!g_renameMoves.load() || !planned.unlisted.empty() || planned.passedOver > 0) return false;
+    DWORD attributes = GetFileAttributesW(LongPath(source).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        (attributes & FILE_ATTRIBUTE_REPARSE_POINT) || IsDriveRoot(source))
+        return false;
+    std::wstring destination = LongPath(AppendPath(root, PathName(source)));
+    if (GetFileAttributesW(destination.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+    if (g_rename(LongPath(source).c_str(), destination.c_str(), 0)) return true;
+    if (GetLastError() == ERROR_NOT_SAME_DEVICE) g_renameMoves = false;
+    return false;
+}
+
+void AppendPlan(CopyPlan& plan, CopyPlan&& more) {
+    auto offset = static_cast<uint32_t>(plan.folders.size());
+    for (FileTask& task : more.tasks) {
+        if (task.folder != kRootFolder) task.folder += offset;
+        plan.tasks.push_back(std::move(task));
+    }
+    for (FolderPair& folder : more.folders) plan.folders.push_back(std::move(folder));
+    for (std::wstring& folder : more.unlisted) plan.unlisted.push_back(std::move(folder));
+    plan.totalBytes += more.totalBytes;
+    plan.fileCount += more.fileCount;
+    plan.passedOver += more.passedOver;
+}
+
+// Each source is planned on its own, so that a folder moved by one rename
+// drops out of the plan and counts as its files moved.
+CopyPlan MergePlans(std::vector<CopyPlan>& plans, const std::vector<std::wstring>& sources,
+                    const std::wstring& root) {
+    CopyPlan plan;
+    for (size_t i = 0; i < plans.size(); ++i) {
+        CopyPlan& one = plans[i];
+        if (g_moveJob.load() && RenameWholeFolder(TrimSeparators(sources[i]), root, one)) {
+            g_stats.filesCopied += one.fileCount;
+            g_stats.bytesDone += one.totalBytes;
+            continue;
+        }
+        AppendPlan(plan, std::move(one));
+    }
+    return plan;
+}
+
+void AnnouncePlan(const std::vector<CopyPlan>& plans, int workers) {
+    uint64_t files = 0, bytes = 0, folders = 0;
+    for (const CopyPlan& plan : plans) {
+        files += plan.fileCount;
+        bytes += plan.totalBytes;
+        folders += plan.folders.size();
+    }
+    ConsoleLine(L"计划: %u 个文件 / %s / %u 个子目录   线程=%d   引擎=%s",
+                static_cast<unsigned>(files), FormatSizeShort(bytes).c_str(),
+                static_cast<unsigned>(folders), workers, L"系统 CopyFile2");
+}
+
+int32_t RefuseRun(const wchar_t* line) {
+    ConsoleLine(L"%s", line);
+    JobLog(L"%s", line);
+    CloseJobLog();
+    return 2;
+}
+
 }  // namespace
 
 int32_t RunEngine(const std::vector<std::wstring>& sources, const std::wstring& destinationRoot,
                   bool move, const std::wstring& logPath, int workers) {
     g_moveJob = move;
+    g_renameMoves = move;
     std::wstring root = TrimSeparators(destinationRoot);
     g_coarseTimes = VolumeHasTwoSecondTimes(root) ||
                     std::any_of(sources.begin(), sources.end(), VolumeHasTwoSecondTimes);
     OpenJobLog(logPath);
-    CopyPlan plan = BuildPlan(sources, root);
-    if (plan.tasks.empty() && plan.folders.empty()) {
-        ConsoleLine(L"没有可复制的源（路径不存在或无权限）");
-        JobLog(L"没有可复制的源（路径不存在或无权限）");
-        CloseJobLog();
-        return 2;
+    std::vector<CopyPlan> plans(sources.size());
+    bool anySource = false;
+    for (size_t i = 0; i < sources.size(); ++i)
+        anySource = PlanSource(sources[i], root, plans[i]) || anySource;
+    if (!anySource) return RefuseRun(L"没有可复制的源（路径不存在或无权限）");
+    WorkQueue queue;
+    FolderMade rootMade = EnsureFolder(root);
+    if (rootMade == FolderMade::Failed) {
+        wchar_t error[32];
+        swprintf(error, 32, L" (错误 %u)", static_cast<unsigned>(GetLastError()));
+        return RefuseRun((L"建不了目标目录 " + root + error).c_str());
     }
-    if (!MakeFolderTree(root)) {
-        DWORD error = GetLastError();
-        ConsoleLine(L"建不了目标目录 %s (错误 %u)", root.c_str(), static_cast<unsigned>(error));
-        JobLog(L"建不了目标目录 %s (错误 %u)", root.c_str(), static_cast<unsigned>(error));
-        CloseJobLog();
-        return 2;
-    }
-    CountUnlisted(plan);
-    for (const FolderPair& folder : plan.folders) MakeFolderTree(folder.destination);
+    queue.madeRoot = rootMade == FolderMade::Created;
     int n = workers > 0 ? workers : ThreadCountFor(sources, root);
-    ConsoleLine(L"计划: %u 个文件 / %s / %u 个子目录   线程=%d   引擎=%s",
-                static_cast<unsigned>(plan.fileCount), FormatSizeShort(plan.totalBytes).c_str(),
-                static_cast<unsigned>(plan.folders.size()), n, L"系统 CopyFile2");
+    AnnouncePlan(plans, n);
+    CopyPlan plan = MergePlans(plans, sources, root);
+    CountUnlisted(plan);
+    MakeFolders(plan, queue);
     uint64_t start = GetTickCount64();
 
-    WorkQueue queue;
     queue.tasks = &plan.tasks;
     queue.workers = n;
     bool startFailed = false;
     {
+        // Cancel reaches the workers through the shared flags; the pool ends
+        // when the last of them does.
         UniqueHandle pool(g_startThread(Pool, &queue));
-        if (pool) {
-            WaitForWorkers(pool.get(), plan.fileCount);
-            WaitForSingleObject(pool.get(), INFINITE);
-        }
+        if (pool) WaitForSingleObject(pool.get(), INFINITE);
         startFailed = !pool || queue.startFailed.load();
     }
     if (startFailed) JobLog(L"起不了工作线程, 余下的文件没复制");

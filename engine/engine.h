@@ -69,12 +69,17 @@ ScanResult ScanSources(const std::vector<std::wstring>& paths);
 
 // ---- Native engine plan -------------------------------------------------------------
 
+// Index of a task's destination folder in CopyPlan::folders; the root's own
+// files (and file sources) have none.
+constexpr uint32_t kRootFolder = UINT32_MAX;
+
 struct FileTask {
     std::wstring source;
     std::wstring destination;
     uint64_t size = 0;
     uint32_t attributes = 0;
     FILETIME lastWrite{};
+    uint32_t folder = kRootFolder;
 };
 
 struct FolderPair {
@@ -88,9 +93,12 @@ struct CopyPlan {
     uint64_t totalBytes = 0;
     uint64_t fileCount = 0;
     std::vector<std::wstring> unlisted;  // source folders whose listing was refused
+    uint64_t passedOver = 0;             // links and transfer temporaries left where they are
 };
 
 CopyPlan BuildPlan(const std::vector<std::wstring>& sources, const std::wstring& destinationRoot);
+// Adds one source to a plan; false (and a log line) when it does not exist.
+bool PlanSource(const std::wstring& source, const std::wstring& destinationRoot, CopyPlan& plan);
 
 // ---- Job log and console lines ------------------------------------------------------
 
@@ -145,7 +153,16 @@ extern ThreadStarter g_startThread;
 extern std::atomic<bool> g_moveJob;
 // Set by the driver: a volume of the run keeps last-write times in 2-second steps.
 extern std::atomic<bool> g_coarseTimes;
-void CopyOneFile(const FileTask& task);
+// A destination that cannot exist (its folder was made by this run) is not
+// looked at for the skip rule.
+void CopyOneFile(const FileTask& task, bool destinationMayExist = true);
+
+// How a move renames within a volume (MoveFileExW without copying); a seam so
+// that measurements can take the copy-and-delete path.
+using Renamer = BOOL(WINAPI*)(LPCWSTR from, LPCWSTR to, DWORD flags);
+extern Renamer g_rename;
+// Set by the driver for a move; cleared once a rename found the volumes differ.
+extern std::atomic<bool> g_renameMoves;
 
 // The attributes a copy carries over from its source; NORMAL when none is left.
 DWORD CarriedAttributes(DWORD sourceAttributes);

@@ -59,17 +59,22 @@ void FindTopLevelClashes(ScanResult& result) {
     }
 }
 
+// Pre-order: a file's folder is the last one entered at the depth above it.
 void PlanFolder(const std::wstring& source, const std::wstring& destination, CopyPlan& plan) {
+    std::vector<uint32_t> folderAtDepth{static_cast<uint32_t>(plan.folders.size() - 1)};
     WalkTree(source,
              [&](const WalkEntry& entry) {
                  std::wstring target = AppendPath(destination, entry.relative);
                  if (entry.isFolder()) {
+                     folderAtDepth.resize(entry.depth + 2);
+                     folderAtDepth[entry.depth + 1] = static_cast<uint32_t>(plan.folders.size());
                      plan.folders.push_back({entry.path, std::move(target)});
                      return WalkNext::Continue;
                  }
                  uint64_t size = EntrySize(entry.data);
                  plan.tasks.push_back({entry.path, std::move(target), size,
-                                       entry.data.dwFileAttributes, entry.data.ftLastWriteTime});
+                                       entry.data.dwFileAttributes, entry.data.ftLastWriteTime,
+                                       folderAtDepth[entry.depth]});
                  plan.totalBytes += size;
                  ++plan.fileCount;
                  return WalkNext::Continue;
@@ -77,7 +82,8 @@ void PlanFolder(const std::wstring& source, const std::wstring& destination, Cop
              [&](const std::wstring& path, const std::wstring&) {
                  plan.unlisted.push_back(path);
                  return WalkNext::Continue;
-             });
+             },
+             &plan.passedOver);
 }
 
 }  // namespace
@@ -110,27 +116,29 @@ ScanResult ScanSources(const std::vector<std::wstring>& paths) {
     return result;
 }
 
+bool PlanSource(const std::wstring& given, const std::wstring& destinationRoot, CopyPlan& plan) {
+    std::wstring source = TrimSeparators(given);
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(LongPath(source).c_str(), GetFileExInfoStandard, &data)) {
+        JobLog(L"源不存在 %s", source.c_str());
+        return false;
+    }
+    std::wstring destination = AppendPath(destinationRoot, PathName(source));
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        plan.folders.push_back({source, destination});
+        PlanFolder(source, destination, plan);
+        return true;
+    }
+    uint64_t size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    plan.tasks.push_back({source, destination, size, data.dwFileAttributes, data.ftLastWriteTime});
+    plan.totalBytes += size;
+    ++plan.fileCount;
+    return true;
+}
+
 CopyPlan BuildPlan(const std::vector<std::wstring>& sources, const std::wstring& destinationRoot) {
     CopyPlan plan;
-    for (const std::wstring& given : sources) {
-        std::wstring source = TrimSeparators(given);
-        std::wstring lp = LongPath(source);
-        WIN32_FILE_ATTRIBUTE_DATA data;
-        if (!GetFileAttributesExW(lp.c_str(), GetFileExInfoStandard, &data)) {
-            JobLog(L"源不存在 %s", source.c_str());
-            continue;
-        }
-        std::wstring destination = AppendPath(destinationRoot, PathName(source));
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            plan.folders.push_back({source, destination});
-            PlanFolder(source, destination, plan);
-            continue;
-        }
-        uint64_t size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-        plan.tasks.push_back({source, destination, size, data.dwFileAttributes, data.ftLastWriteTime});
-        plan.totalBytes += size;
-        ++plan.fileCount;
-    }
+    for (const std::wstring& source : sources) PlanSource(source, destinationRoot, plan);
     return plan;
 }
 

@@ -13,8 +13,8 @@ bool IsDotEntry(const wchar_t* name) {
     return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
 }
 
-bool IsSkipped(const WIN32_FIND_DATAW& data) {
-    return IsDotEntry(data.cFileName) || (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
+bool IsPassedOver(const WIN32_FIND_DATAW& data) {
+    return (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
            IsTransferTemporary(data.cFileName);
 }
 
@@ -66,7 +66,8 @@ bool IsTransferTemporary(const wchar_t* name) {
     return true;
 }
 
-bool WalkTree(const std::wstring& root, const WalkVisit& visit, const WalkUnlistable& unlistable) {
+bool WalkTree(const std::wstring& root, const WalkVisit& visit, const WalkUnlistable& unlistable,
+              uint64_t* passedOver) {
     std::vector<Frame> stack;
     if (!Enter(stack, root, L"", unlistable)) return false;
     while (!stack.empty()) {
@@ -76,7 +77,11 @@ bool WalkTree(const std::wstring& root, const WalkVisit& visit, const WalkUnlist
             continue;
         }
         top.pending = false;
-        if (IsSkipped(top.data)) continue;
+        if (IsDotEntry(top.data.cFileName)) continue;
+        if (IsPassedOver(top.data)) {
+            if (passedOver) ++*passedOver;
+            continue;
+        }
         std::wstring path = AppendPath(top.path, top.data.cFileName);
         std::wstring relative =
             top.relative.empty() ? top.data.cFileName : top.relative + L"\\" + top.data.cFileName;

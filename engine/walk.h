@@ -36,8 +36,10 @@ extern ListingOpener g_openListing;
 // sibling. The stack is explicit, so depth is bounded by memory, not by the
 // thread's stack. Skips "." and "..", junctions and symbolic links (a link
 // back into the tree would loop, a link out of it would be moved), and
-// transfer temporaries. False when a callback stopped the walk.
-bool WalkTree(const std::wstring& root, const WalkVisit& visit, const WalkUnlistable& unlistable);
+// transfer temporaries, counted in passedOver when given. False when a
+// callback stopped the walk.
+bool WalkTree(const std::wstring& root, const WalkVisit& visit, const WalkUnlistable& unlistable,
+              uint64_t* passedOver = nullptr);
 
 }  // namespace zrw
 

@@ -81,6 +81,45 @@ TEST_F(CopyOneFileTest, ReadOnlyDestinationIsReplacedAndSourceAttributesKept) {
     SetFileAttributesW((dir / L"out\\s.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
+struct Times {
+    FILETIME created{}, accessed{}, written{};
+    bool operator==(const Times& o) const {
+        return CompareFileTime(&created, &o.created) == 0 &&
+               CompareFileTime(&accessed, &o.accessed) == 0 &&
+               CompareFileTime(&written, &o.written) == 0;
+    }
+};
+
+Times TimesOf(const std::wstring& path) {
+    Times t;
+    UniqueFile f = OpenForAttributes(path, FILE_READ_ATTRIBUTES);
+    EXPECT_TRUE(f && GetFileTime(f.get(), &t.created, &t.accessed, &t.written));
+    return t;
+}
+
+// The times go on through the copy's own handle before its read-only bit
+// does. Reading the source may move its access time, so the copy is compared
+// with the source as it is afterwards.
+TEST_F(CopyOneFileTest, AReadOnlySourceGivesAReadOnlyCopyWithItsTimes) {
+    ASSERT_TRUE(test::WriteBytes(dir / L"ro.txt", "times"));
+    Times set{{0x12345678, 0x01D00000}, {0x23456789, 0x01D10000}, {0x3456789A, 0x01D20000}};
+    {
+        UniqueFile f = OpenForAttributes(dir / L"ro.txt", FILE_WRITE_ATTRIBUTES);
+        ASSERT_TRUE(f && SetFileTime(f.get(), &set.created, &set.accessed, &set.written));
+    }
+    ASSERT_TRUE(SetFileAttributesW((dir / L"ro.txt").c_str(), FILE_ATTRIBUTE_READONLY));
+    CopyOneFile(TaskFor(dir / L"ro.txt", dir / L"copy.txt"), false);
+    Times copy = TimesOf(dir / L"copy.txt");
+    EXPECT_EQ(CompareFileTime(&copy.written, &set.written), 0);
+    EXPECT_TRUE(copy == TimesOf(dir / L"ro.txt"));
+    DWORD attributes = GetFileAttributesW((dir / L"copy.txt").c_str());
+    EXPECT_TRUE(attributes & FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(attributes, GetFileAttributesW((dir / L"ro.txt").c_str()));
+    EXPECT_EQ(test::ReadBytes(dir / L"copy.txt"), "times");
+    SetFileAttributesW((dir / L"ro.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesW((dir / L"copy.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
 TEST_F(CopyOneFileTest, MovesReadOnlySourcesAndCreatesFolders) {
     g_moveJob = true;
     ASSERT_TRUE(test::WriteBytes(dir / L"ro.txt", "moving"));

@@ -1,4 +1,5 @@
 #include "engine/engine.h"
+#include "engine/safety.h"
 #include "tests/support/support.h"
 
 #include <gtest/gtest.h>
@@ -32,6 +33,18 @@ private:
     std::wstring path_;
     UniqueFile file_;
     HANDLE old_;
+};
+
+// Every rename refused as across volumes: moves copy and delete.
+class RenamesRefused {
+public:
+    RenamesRefused() {
+        g_rename = [](LPCWSTR, LPCWSTR, DWORD) -> BOOL {
+            SetLastError(ERROR_NOT_SAME_DEVICE);
+            return FALSE;
+        };
+    }
+    ~RenamesRefused() { g_rename = MoveFileExW; }
 };
 
 class EngineTest : public ::testing::Test {
@@ -98,6 +111,10 @@ TEST_F(EngineTest, MoveWithALockedFileKeepsItsFoldersAndSaysSo) {
     UniqueFile held(CreateFileW((src + L"\\sub\\locked.txt").c_str(), GENERIC_READ,
                                 FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(held);
+    // Windows refuses to rename a folder with an open file inside, Wine does
+    // not: an existing target folder makes both move file by file.
+    ASSERT_TRUE(CreateDirectoryW((dir / L"dst").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((dir / L"dst\\src").c_str(), nullptr));
     EXPECT_EQ(RunEngine({src + L"\\"}, dir / L"dst", true, Log()), 1);
     held.reset();
     EXPECT_EQ(test::TreeContents(dir / L"dst\\src"), before);
@@ -121,6 +138,7 @@ TEST_F(EngineTest, CancelDuringAMoveRemovesNoFolderAndLosesNoFile) {
             ASSERT_TRUE(test::WriteBytesDeep(src + L"\\" + rel, content));
             files.emplace_back(rel, content);
         }
+    RenamesRefused acrossVolumes;
     std::atomic<int32_t> result{-1};
     std::thread run([&] { result = RunEngine({src}, dir / L"dst", true, Log(), 2); });
     while (g_stats.bytesDone.load() == 0 && result == -1) {
@@ -213,6 +231,7 @@ TEST_F(EngineTest, EmptyFolderSourceIsCreated) {
 TEST_F(EngineTest, ThreadsThatCannotStartDoNotHangTheRun) {
     for (int i = 0; i < 20; ++i)
         ASSERT_TRUE(test::WriteBytesDeep(dir / L"src\\" + std::to_wstring(i), "z"));
+    RenamesRefused acrossVolumes;
     ThreadStarter saved = g_startThread;
     static std::atomic<int> calls;
     // The pool starts, then only its first worker.
@@ -256,6 +275,67 @@ TEST_F(EngineTest, DeepCjkTreePastThreeHundredCharactersIsCopiedByteForByte) {
     EXPECT_EQ(g_stats.filesCopied.load(), 1u);
     EXPECT_EQ(test::ReadBytes(dir / L"top\\" + PathName(folder) + L"\\数据.bin"),
               test::ReadBytes(folder + L"\\数据.bin"));
+}
+
+FileIdentity IdentityOf(const std::wstring& path) {
+    FileIdentity identity;
+    EXPECT_TRUE(ReadIdentity(path, identity)) << Utf8(path);
+    return identity;
+}
+
+// Within one volume the files themselves move (same identity), whether the
+// whole folder goes in one rename or file by file onto an existing one, and
+// the counts and log are those of a copy-and-delete.
+TEST_F(EngineTest, MovesWithinAVolumeByRename) {
+    std::wstring src = dir / L"移动 😀";
+    ASSERT_TRUE(test::WriteBytesDeep(src + L"\\a.txt", "aa"));
+    ASSERT_TRUE(test::WriteBytesDeep(src + L"\\sub\\深\\b.bin", std::string(3000, 'b')));
+    auto before = test::TreeContents(src);
+    FileIdentity deep = IdentityOf(src + L"\\sub\\深\\b.bin");
+    EXPECT_EQ(RunEngine({src}, dir / L"dst", true, Log()), 0);
+    EXPECT_EQ(test::TreeContents(dir / L"dst\\移动 😀"), before);
+    EXPECT_EQ(IdentityOf(dir / L"dst\\移动 😀\\sub\\深\\b.bin"), deep);
+    EXPECT_FALSE(test::Exists(src));
+    EXPECT_EQ(g_stats.filesCopied.load(), 2u);
+    EXPECT_EQ(g_stats.bytesDone.load(), 3002u);
+
+    // Onto an existing folder whose older read-only file is replaced.
+    ResetStats();
+    std::wstring again = dir / L"again";
+    ASSERT_TRUE(test::WriteBytesDeep(again + L"\\a.txt", "new"));
+    ASSERT_TRUE(test::WriteBytesDeep(again + L"\\b.txt", "bee"));
+    ASSERT_TRUE(test::WriteBytesDeep(dir / L"dst\\again\\a.txt", "older and longer"));
+    ASSERT_TRUE(SetFileAttributesW((dir / L"dst\\again\\a.txt").c_str(), FILE_ATTRIBUTE_READONLY));
+    FileIdentity moved = IdentityOf(again + L"\\b.txt");
+    EXPECT_EQ(RunEngine({again}, dir / L"dst", true, Log()), 0);
+    EXPECT_EQ(test::ReadBytes(dir / L"dst\\again\\a.txt"), "new");
+    EXPECT_EQ(IdentityOf(dir / L"dst\\again\\b.txt"), moved);
+    EXPECT_FALSE(test::Exists(again));
+    EXPECT_EQ(g_stats.filesCopied.load(), 2u);
+    EXPECT_EQ(g_stats.filesFailed.load(), 0u);
+    EXPECT_EQ(LogText(), "\xEF\xBB\xBF");
+    SetFileAttributesW((dir / L"dst\\again\\a.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// A Linux memory file system is another volume to Wine: its rename is
+// refused, and the move copies and deletes instead.
+TEST_F(EngineTest, AMoveAcrossVolumesCopiesAndDeletes) {
+    std::wstring shm = L"Z:\\dev\\shm";
+    if (GetFileAttributesW(shm.c_str()) == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "no second volume here";
+    std::wstring src = shm + L"\\zrw-" + std::to_wstring(GetCurrentProcessId()) + L"-跨卷";
+    ASSERT_TRUE(test::WriteBytesDeep(src + L"\\one.txt", "one"));
+    ASSERT_TRUE(test::WriteBytesDeep(src + L"\\sub\\two.bin", std::string(70000, 't')));
+    auto before = test::TreeContents(src);
+    int32_t result = RunEngine({src}, dir / L"dst", true, Log());
+    bool sourceLeft = test::Exists(src);
+    test::RemoveTree(src);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(test::TreeContents(dir / L"dst\\" + PathName(src)), before);
+    EXPECT_FALSE(sourceLeft);
+    EXPECT_FALSE(g_renameMoves.load());  // the volumes were found to differ
+    EXPECT_EQ(g_stats.filesCopied.load(), 2u);
+    EXPECT_EQ(LogText(), "\xEF\xBB\xBF");
 }
 
 TEST(ThreadCount, ProbesWriteTheirLines) {
