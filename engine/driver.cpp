@@ -108,6 +108,15 @@ void RemoveMovedFolders(const CopyPlan& plan, const std::vector<std::wstring>& s
     }
 }
 
+// ZRW_WORKERS=1..8 stands in for the disk probe: the rotating-disk path can
+// be run and measured on any machine. 0 when unset or out of range.
+int WorkersFromEnvironment() {
+    wchar_t value[8];
+    DWORD length = GetEnvironmentVariableW(L"ZRW_WORKERS", value, 8);
+    if (length != 1 || value[0] < L'1' || value[0] > L'8') return 0;
+    return value[0] - L'0';
+}
+
 int PerVolumeCount(const std::wstring& path) {
     return QuerySeekPenalty(path) == SeekPenalty::Yes ? 1 : 8;
 }
@@ -202,7 +211,8 @@ int32_t RunEngine(const std::vector<std::wstring>& sources, const std::wstring& 
         return RefuseRun((L"建不了目标目录 " + root + error).c_str());
     }
     queue.madeRoot = rootMade == FolderMade::Created;
-    int n = workers > 0 ? workers : ThreadCountFor(sources, root);
+    int n = workers > 0 ? workers : WorkersFromEnvironment();
+    if (n == 0) n = ThreadCountFor(sources, root);
     AnnouncePlan(plans, n);
     CopyPlan plan = MergePlans(plans, sources, root);
     CountUnlisted(plan);

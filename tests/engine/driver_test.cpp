@@ -277,6 +277,22 @@ TEST_F(EngineTest, DeepCjkTreePastThreeHundredCharactersIsCopiedByteForByte) {
               test::ReadBytes(folder + L"\\数据.bin"));
 }
 
+// The rotating-disk path (one worker) runs on any machine when asked for.
+TEST_F(EngineTest, WorkersComeFromTheEnvironmentWhenSet) {
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(test::WriteBytesDeep(dir / L"src\\" + std::to_wstring(i), "w"));
+    const std::pair<const wchar_t*, const char*> cases[] = {
+        {L"1", "线程=1 "}, {L"9", "线程=8 "}, {L"", "线程=8 "}};
+    for (const auto& [value, expected] : cases) {
+        SetEnvironmentVariableW(L"ZRW_WORKERS", *value ? value : nullptr);
+        CapturedOutput out(dir / L"stdout.txt");
+        EXPECT_EQ(RunEngine({dir / L"src"}, dir / (std::wstring(L"dst") + value), false, Log()), 0);
+        EXPECT_NE(out.Text().find(expected), std::string::npos) << Utf8(value);
+    }
+    SetEnvironmentVariableW(L"ZRW_WORKERS", nullptr);
+    EXPECT_EQ(test::TreeContents(dir / L"dst1\\src"), test::TreeContents(dir / L"src"));
+}
+
 FileIdentity IdentityOf(const std::wstring& path) {
     FileIdentity identity;
     EXPECT_TRUE(ReadIdentity(path, identity)) << Utf8(path);
