@@ -3,7 +3,7 @@
 #ifndef ZERROW_APP_APP_H
 #define ZERROW_APP_APP_H
 
-#include "app/win.h"
+#include "base/win.h"
 
 #include <cstdint>
 #include <string>

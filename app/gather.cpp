@@ -1,5 +1,5 @@
 #include "app/gather.h"
-#include "engine/engine.h"
+#include "base/paths.h"
 
 #include <tlhelp32.h>
 

@@ -1,5 +1,5 @@
 #include "app/app.h"
-#include "engine/engine.h"
+#include "base/paths.h"
 
 #include <atomic>
 #include <cstdarg>

@@ -1,5 +1,5 @@
 #include "engine/engine.h"
-#include "engine/walk.h"
+#include "base/walk.h"
 
 #include <map>
 #include <set>

@@ -3,7 +3,7 @@
 #ifndef ZERROW_JOB_JOB_H
 #define ZERROW_JOB_JOB_H
 
-#include "app/win.h"
+#include "base/win.h"
 #include "engine/engine.h"
 #include "engine/safety.h"
 #include "verify/verify.h"

@@ -1,6 +1,6 @@
 #include "app/app.h"
 #include "engine/safety.h"
-#include "engine/walk.h"
+#include "base/walk.h"
 #include "robo/robo.h"
 #include "ui/ui.h"
 

@@ -3,7 +3,7 @@
 #ifndef ZERROW_ROBO_ROBO_H
 #define ZERROW_ROBO_ROBO_H
 
-#include "app/win.h"
+#include "base/win.h"
 #include "engine/engine.h"
 #include "job/job.h"
 

@@ -2,7 +2,7 @@
 #ifndef ZERROW_SHELL_SHELL_H
 #define ZERROW_SHELL_SHELL_H
 
-#include "app/win.h"
+#include "base/win.h"
 
 #include <cstdint>
 #include <string>

@@ -3,7 +3,7 @@
 #ifndef ZERROW_UI_UI_H
 #define ZERROW_UI_UI_H
 
-#include "app/win.h"
+#include "base/win.h"
 
 #include <commctrl.h>
 #include <shellapi.h>

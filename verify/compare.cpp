@@ -2,7 +2,7 @@
 #include "verify/verify.h"
 
 #include "app/app.h"
-#include "engine/walk.h"
+#include "base/walk.h"
 
 #include <malloc.h>
 

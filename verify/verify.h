@@ -2,7 +2,7 @@
 #ifndef ZERROW_VERIFY_VERIFY_H
 #define ZERROW_VERIFY_VERIFY_H
 
-#include "app/win.h"
+#include "base/win.h"
 
 #include "engine/engine.h"
 

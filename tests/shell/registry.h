@@ -2,7 +2,7 @@
 #ifndef ZERROW_TESTS_SHELL_REGISTRY_H
 #define ZERROW_TESTS_SHELL_REGISTRY_H
 
-#include "app/win.h"
+#include "base/win.h"
 
 #include <map>
 #include <optional>

@@ -3,7 +3,7 @@
 #ifndef ZERROW_TESTS_SUPPORT_DIALOGS_H
 #define ZERROW_TESTS_SUPPORT_DIALOGS_H
 
-#include "app/win.h"
+#include "base/win.h"
 
 #include <functional>
 #include <string>

@@ -4,8 +4,8 @@
 #ifndef ZERROW_TESTS_SUPPORT_H
 #define ZERROW_TESTS_SUPPORT_H
 
-#include "app/win.h"
-#include "engine/walk.h"
+#include "base/win.h"
+#include "base/walk.h"
 
 #include <cstdint>
 #include <string>

@@ -1,7 +1,7 @@
 // Varkle through the door Explorer uses: the library is copied into a scratch
 // folder (so its neighbours are under the test's control), loaded, and driven
 // through its three exports.
-#include "app/win.h"
+#include "base/win.h"
 #include "tests/support/support.h"
 #include "zerrow_ids.h"
 

@@ -1,5 +1,6 @@
-#include "engine/engine.h"
+#include "base/paths.h"
 
+#include "base/win.h"
 
 namespace zrw {
 

@@ -1,6 +1,6 @@
-#include "engine/walk.h"
+#include "base/walk.h"
 
-#include "engine/engine.h"
+#include "base/paths.h"
 
 #include <cwctype>
 #include <vector>

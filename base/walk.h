@@ -1,9 +1,9 @@
 // One walker for every tree the program reads: the scan, the plan, the
 // verification and the check after a robocopy run.
-#ifndef ZERROW_ENGINE_WALK_H
-#define ZERROW_ENGINE_WALK_H
+#ifndef ZERROW_BASE_WALK_H
+#define ZERROW_BASE_WALK_H
 
-#include "app/win.h"
+#include "base/win.h"
 
 #include <functional>
 #include <string>

@@ -1,7 +1,7 @@
 // The one Windows umbrella header, plus move-only owners for the handle
 // kinds the program uses, so that no early return leaks one.
-#ifndef ZERROW_APP_WIN_H
-#define ZERROW_APP_WIN_H
+#ifndef ZERROW_BASE_WIN_H
+#define ZERROW_BASE_WIN_H
 
 #include <windows.h>
 
