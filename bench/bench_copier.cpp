@@ -1,11 +1,15 @@
 // The yardstick: the least a copier can do through Wine's I/O path. It lists
-// the tree, makes the folders, and copies the files with 8 threads of plain
-// ReadFile/WriteFile. No metadata, no retries, no progress.
-//   bench_copier <source folder> <destination folder>
+// the tree, makes the folders, and copies the files with plain
+// ReadFile/WriteFile, one open of each side. No metadata, no retries, no
+// progress.
+//   bench_copier [-t THREADS] <source folder or file> <destination folder>
+//   bench_copier [-t THREADS] -r <folder>...     reads every file once
+// THREADS defaults to 8.
 #include <windows.h>
 
 #include <atomic>
 #include <cstdio>
+#include <cwchar>
 #include <string>
 #include <thread>
 #include <vector>
@@ -16,18 +20,20 @@ struct Job {
     std::wstring from, to;
 };
 
+// An empty "to" lists only (read mode): no folders are made.
 void List(const std::wstring& from, const std::wstring& to, std::vector<Job>& jobs) {
-    CreateDirectoryW(to.c_str(), nullptr);
+    if (!to.empty()) CreateDirectoryW(to.c_str(), nullptr);
     WIN32_FIND_DATAW fd;
     HANDLE find = FindFirstFileW((from + L"\\*").c_str(), &fd);
     if (find == INVALID_HANDLE_VALUE) return;
     do {
         std::wstring name = fd.cFileName;
         if (name == L"." || name == L"..") continue;
+        std::wstring target = to.empty() ? to : to + L"\\" + name;
         if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            List(from + L"\\" + name, to + L"\\" + name, jobs);
+            List(from + L"\\" + name, target, jobs);
         else
-            jobs.push_back({from + L"\\" + name, to + L"\\" + name});
+            jobs.push_back({from + L"\\" + name, target});
     } while (FindNextFileW(find, &fd));
     FindClose(find);
 }
@@ -36,34 +42,55 @@ void CopyOne(const Job& job, std::vector<char>& buffer) {
     HANDLE in = CreateFileW(job.from.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                             OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (in == INVALID_HANDLE_VALUE) return;
-    HANDLE out = CreateFileW(job.to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (out != INVALID_HANDLE_VALUE) {
-        DWORD got = 0, written = 0;
-        while (ReadFile(in, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) &&
-               got > 0)
-            WriteFile(out, buffer.data(), got, &written, nullptr);
-        CloseHandle(out);
-    }
+    HANDLE out = job.to.empty() ? INVALID_HANDLE_VALUE
+                                : CreateFileW(job.to.c_str(), GENERIC_WRITE, 0, nullptr,
+                                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD got = 0, written = 0;
+    while (ReadFile(in, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) && got > 0)
+        if (out != INVALID_HANDLE_VALUE) WriteFile(out, buffer.data(), got, &written, nullptr);
+    if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
     CloseHandle(in);
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 3) return 2;
+    int threadCount = 8;
+    bool readOnly = false;
+    int at = 1;
+    for (; at < argc && argv[at][0] == L'-'; ++at) {
+        if (std::wcscmp(argv[at], L"-r") == 0)
+            readOnly = true;
+        else if (std::wcscmp(argv[at], L"-t") == 0 && at + 1 < argc)
+            threadCount = _wtoi(argv[++at]);
+        else
+            return 2;
+    }
+    if (threadCount < 1 || (readOnly ? argc - at < 1 : argc - at != 2)) return 2;
     uint64_t start = GetTickCount64();
     std::vector<Job> jobs;
-    List(argv[1], argv[2], jobs);
+    if (readOnly) {
+        for (; at < argc; ++at) List(argv[at], L"", jobs);
+    } else {
+        std::wstring from = argv[at], to = argv[at + 1];
+        DWORD attributes = GetFileAttributesW(from.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            // A single file lands inside the destination folder, as the program puts it.
+            CreateDirectoryW(to.c_str(), nullptr);
+            jobs.push_back({from, to + L"\\" + from.substr(from.find_last_of(L"\\/") + 1)});
+        } else {
+            List(from, to, jobs);
+        }
+    }
     std::atomic<size_t> next{0};
     std::vector<std::thread> threads;
-    for (int i = 0; i < 8; ++i)
+    for (int i = 0; i < threadCount; ++i)
         threads.emplace_back([&] {
             std::vector<char> buffer(1 << 20);
             for (size_t k; (k = next++) < jobs.size();) CopyOne(jobs[k], buffer);
         });
     for (std::thread& t : threads) t.join();
-    std::printf("yardstick secs=%.3f files=%zu\n",
-                static_cast<double>(GetTickCount64() - start) / 1000.0, jobs.size());
+    std::printf("yardstick %s secs=%.3f files=%zu threads=%d\n", readOnly ? "read" : "copy",
+                static_cast<double>(GetTickCount64() - start) / 1000.0, jobs.size(), threadCount);
     return 0;
 }

@@ -1,5 +1,7 @@
 // Times the native engine on one source, or only its planning.
-//   bench_engine copy <source> <destination root>   (ZRW_BENCH_WORKERS forces the workers)
+//   bench_engine copy <source> <destination root>   (ZRW_WORKERS forces the workers)
+//   bench_engine move-by-copy <source> <destination root>   a move with every
+//       rename refused, as across volumes: the copy-and-delete path
 //   bench_engine plan <source>
 #include "engine/engine.h"
 
@@ -17,10 +19,22 @@ uint64_t WorkingSet(bool peak) {
     return peak ? pmc.PeakWorkingSetSize : pmc.WorkingSetSize;
 }
 
-int ForcedWorkers() {
-    wchar_t value[16];
-    if (GetEnvironmentVariableW(L"ZRW_BENCH_WORKERS", value, 16) == 0) return 0;
-    return _wtoi(value);
+// The copy-and-delete path of a move, whatever the volumes.
+BOOL WINAPI RefuseRename(LPCWSTR, LPCWSTR, DWORD) {
+    SetLastError(ERROR_NOT_SAME_DEVICE);
+    return FALSE;
+}
+
+int Run(const wchar_t* source, const wchar_t* destination, bool move) {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    uint64_t start = GetTickCount64();
+    int32_t result =
+        zrw::RunEngine({source}, destination, move, std::wstring(temp) + L"zrw-bench.log");
+    double secs = static_cast<double>(GetTickCount64() - start) / 1000.0;
+    std::printf("engine secs=%.3f result=%d\n", secs, result);
+    std::fflush(stdout);
+    return result;
 }
 
 }  // namespace
@@ -38,17 +52,11 @@ int wmain(int argc, wchar_t** argv) {
                     plan.fileCount ? static_cast<double>(peak) / plan.fileCount : 0.0);
         return 0;
     }
-    if (argc == 4 && std::wcscmp(argv[1], L"copy") == 0) {
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        uint64_t start = GetTickCount64();
-        int32_t result = zrw::RunEngine({argv[2]}, argv[3], false,
-                                        std::wstring(temp) + L"zrw-bench.log", ForcedWorkers());
-        double secs = static_cast<double>(GetTickCount64() - start) / 1000.0;
-        std::printf("engine secs=%.3f result=%d\n", secs, result);
-        std::fflush(stdout);
-        return result;
+    if (argc == 4 && std::wcscmp(argv[1], L"copy") == 0) return Run(argv[2], argv[3], false);
+    if (argc == 4 && std::wcscmp(argv[1], L"move-by-copy") == 0) {
+        zrw::g_rename = RefuseRename;
+        return Run(argv[2], argv[3], true);
     }
-    std::fwprintf(stderr, L"usage: bench_engine copy <source> <destination> | plan <source>\n");
+    std::fwprintf(stderr, L"usage: bench_engine copy|move-by-copy <source> <destination> | plan <source>\n");
     return 2;
 }

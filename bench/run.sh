@@ -1,34 +1,111 @@
 #!/usr/bin/env bash
-# Builds the data sets under /tmp (once), then times in one run: the native
-# engine at 1 and 8 workers, the whole program through its command line with
-# either engine (robocopy is the project's stand-in, Wine has none), the
-# 8-thread ReadFile/WriteFile yardstick, Wine's xcopy and Linux cp -r; then the
-# planning time and peak working set of the engine on 100,000 files. Every
-# Wine figure includes one process start.
-#   bash bench/run.sh            (ZRW_BENCH_DATA picks another data folder)
+# Prints one Markdown table: copy times of the program and of yardsticks on
+# two data sets, a single file, a same-volume move, planning 100,000 files and
+# verification, with the Wine server requests each Wine tool makes per file.
+# See bench/README.md for what each row means.
+#   bash bench/run.sh
+#   ZRW_BENCH_BUILD=<build folder>  measures that build's Zerrow.exe, robocopy
+#                                   stand-in and bench_engine.exe
+#   ZRW_BENCH_DATA=<folder>         data sets (default /tmp/zrw-bench)
+#   ZRW_BENCH_RUNS=<n>              timed runs per row (default 5)
+#   ZRW_BENCH_PASSES=<n>            request-count passes (default 3)
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/env.sh"
 
+started=$EPOCHREALTIME
 data=${ZRW_BENCH_DATA:-/tmp/zrw-bench}
-cmake --build "$build_dir" -j2 --target bench_engine bench_copier Zerrow fake_robocopy >/dev/null
-bench_bin=$build_dir/bin/bench
+runs=${ZRW_BENCH_RUNS:-5}
+passes=${ZRW_BENCH_PASSES:-3}
+note() { echo "bench: $(((${EPOCHREALTIME/./} - ${started/./}) / 1000000)) s: $*" >&2; }
 
+# ---- programs -------------------------------------------------------------------
+[ -f "$build_dir/build.ninja" ] || cmake -S "$root" -B "$build_dir" --preset mingw >/dev/null
+product=$(cd "${ZRW_BENCH_BUILD:-$build_dir}" && pwd)
+targets=(bench_copier bench_hold)
+if [ "$product" = "$(cd "$build_dir" && pwd)" ]; then
+  targets+=(Zerrow fake_robocopy bench_engine)
+elif [ ! -f "$product/bin/bench/bench_engine.exe" ]; then
+  targets+=(bench_engine)
+fi
+mkdir -p "$data"
+if ! cmake --build "$build_dir" -j2 --target "${targets[@]}" >"$data/build.log" 2>&1; then
+  tail -30 "$data/build.log" >&2
+  exit 1
+fi
+zerrow=$product/bin/Zerrow.exe
+standin=$product/bin/tools/fake_robocopy.exe
+# The engine's planning and its forced worker count belong to the measured build.
+engine=$product/bin/bench/bench_engine.exe
+[ -f "$engine" ] || engine=$build_dir/bin/bench/bench_engine.exe
+copier=$build_dir/bin/bench/bench_copier.exe
+hold=$build_dir/bin/bench/bench_hold.exe
+for f in "$zerrow" "$standin" "$engine" "$copier" "$hold"; do
+  [ -f "$f" ] || { echo "bench: missing $f" >&2; exit 1; }
+done
+
+source_of() {
+  local src
+  src=$(sed -n 's/^CMAKE_HOME_DIRECTORY:INTERNAL=//p' "$1/CMakeCache.txt" 2>/dev/null || true)
+  local commit
+  commit=$(git -C "$src" rev-parse --short HEAD 2>/dev/null || true)
+  if [ -n "$commit" ]; then
+    git -C "$src" --no-optional-locks diff-index --quiet HEAD -- 2>/dev/null || commit="$commit + uncommitted changes"
+    echo "$src ($commit)"
+  else
+    echo "${src:-$1}"
+  fi
+}
+cpu=$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')
+echo "measured on: $cpu, $(nproc) cores, Linux $(uname -r), $("$wine" --version), $(date '+%Y-%m-%d %H:%M %Z')"
+echo "program: $(source_of "$product"); yardsticks: $(source_of "$build_dir")"
+echo "load average at start: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo
+
+# ---- prefix ---------------------------------------------------------------------
 # A prefix of its own: the bench never shares a wineserver with the tests.
 export WINEPREFIX=$build_dir/bench-prefix
-cleanup() { "$wineserver" -k >/dev/null 2>&1 || true; }
+# Wine's built-in robocopy is a stub; the stand-in runs only when preferred.
+export WINEDLLOVERRIDES="mscoree,mshtml=;robocopy.exe=n"
+trace_pid=
+hold_pid=
+cleanup() {
+  if [ -n "$hold_pid" ]; then kill "$hold_pid" 2>/dev/null || true; fi
+  "$wineserver" -k >/dev/null 2>&1 || true
+  if [ -n "$hold_pid" ]; then wait "$hold_pid" 2>/dev/null || true; fi
+  if [ -n "$trace_pid" ]; then wait "$trace_pid" 2>/dev/null || true; fi
+}
+# After a server start: the desktop stays open, and Wine's own services start
+# now rather than inside the first measured run.
+settle() {
+  "$wine" "$hold" </dev/null >/dev/null 2>&1 &
+  hold_pid=$!
+  "$wine" "$copier" -t 1 -r "$(w "$data/n300/src")" </dev/null >/dev/null 2>&1 || true
+  sleep 2
+}
+# Ends the bench prefix's server and every process in it.
+stop_server() {
+  "$wineserver" -k >/dev/null 2>&1 || true
+  if [ -n "$hold_pid" ]; then wait "$hold_pid" 2>/dev/null || true; fi
+  hold_pid=
+}
 trap cleanup EXIT
+trap 'exit 130' INT TERM
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "bench: creating the Wine prefix"
-  "$wine" wineboot -i >/dev/null 2>&1 || true
-  "$wineserver" -w
+  note "creating the Wine prefix"
+  ensure_prefix
 fi
-"$wineserver" -p
-cp "$build_dir/bin/tools/fake_robocopy.exe" "$WINEPREFIX/drive_c/windows/system32/robocopy.exe"
+cp "$standin" "$WINEPREFIX/drive_c/windows/system32/robocopy.exe"
+# Job logs of earlier runs would only pile up, and an old verify report
+# could pass for a new one.
+zerrow_logs() { find "$WINEPREFIX/drive_c/users" -type d -name zerrow -path '*Temp*' 2>/dev/null || true; }
+zerrow_logs | while read -r d; do rm -rf "$d"; done
 
+# ---- data -----------------------------------------------------------------------
+note "data sets in $data"
 python3 - "$data" <<'PY'
 import os, sys
 root = sys.argv[1]
-def make(name, folders, files, size, seed):
+def make(name, folders, files, size):
     base = os.path.join(root, name)
     marker = os.path.join(base, '.done')
     if os.path.exists(marker):
@@ -45,51 +122,254 @@ def make(name, folders, files, size, seed):
                     for _ in range(size >> 20):
                         out.write(os.urandom(1 << 20))
     open(marker, 'w').close()
-make('a', 30, 100, 16 << 10, 1)
-make('b', 1, 4, 256 << 20, 2)
-make('c', 100, 1000, 1 << 10, 3)
+make('a', 30, 100, 16 << 10)
+make('b', 1, 4, 256 << 20)
+make('c', 100, 1000, 1 << 10)
+# Request counts: as many files per folder as set a, so folder costs scale too.
+make('n300', 3, 100, 16 << 10)
+make('n600', 6, 100, 16 << 10)
 PY
-
-winpath() { echo "Z:${1//\//\\}"; }
-now() { date +%s.%N; }
-# Best of two runs, each into an empty destination.
-measure() {
-  local out=$1; shift
-  local best=
-  for _ in 1 2; do
-    rm -rf "$out"
-    local t0 t1
-    t0=$(now)
-    "$@" >/dev/null 2>&1 || true
-    t1=$(now)
-    best=$(python3 -c "import sys; a=float(sys.argv[1]); b=sys.argv[2]; print(a if b=='' or a<float(b) else b)" \
-      "$(python3 -c "print($t1-$t0)")" "$best")
-  done
-  rm -rf "$out"
-  echo "$best"
-}
-
-for set in a b; do
-  src=$data/$set/src
-  out=$data/$set/out
-  declare -A t
-  t[yard]=$(measure "$out" "$wine" "$bench_bin/bench_copier.exe" "$(winpath "$src")" "$(winpath "$out")")
-  t[eng1]=$(ZRW_BENCH_WORKERS=1 measure "$out" "$wine" "$bench_bin/bench_engine.exe" copy "$(winpath "$src")" "$(winpath "$out")")
-  t[eng8]=$(ZRW_BENCH_WORKERS=8 measure "$out" "$wine" "$bench_bin/bench_engine.exe" copy "$(winpath "$src")" "$(winpath "$out")")
-  t[cnm]=$(measure "$out" "$wine" "$build_dir/bin/Zerrow.exe" copy "$(winpath "$src")" --dest "$(winpath "$out")" --silent --engine:cnm)
-  t[robo]=$(measure "$out" "$wine" "$build_dir/bin/Zerrow.exe" copy "$(winpath "$src")" --dest "$(winpath "$out")" --silent --engine:robo)
-  t[xcopy]=$(measure "$out" "$wine" xcopy /E /I /Q "$(winpath "$src")" "$(winpath "$out")")
-  t[cp]=$(measure "$out" cp -r "$src" "$out")
-  echo "data set ($set): $(find "$src" -type f | wc -l) files, $(du -sh "$src" | cut -f1)"
-  for k in eng1 eng8 cnm robo yard xcopy cp; do
-    python3 -c "import sys; n,v,y=sys.argv[1],float(sys.argv[2]),float(sys.argv[3]); print('  %-22s %7.3f s   %5.2fx yardstick' % (n, v, v / y))" \
-      "$(case $k in eng1) echo 'engine, 1 worker';; eng8) echo 'engine, 8 workers';; cnm) echo 'Zerrow copy, native';; robo) echo 'Zerrow copy, robocopy';; yard) echo 'yardstick, 8 threads';; xcopy) echo 'xcopy /E /I /Q';; cp) echo 'cp -r';; esac)" \
-      "${t[$k]}" "${t[yard]}"
-  done
-  python3 -c "import sys; print('  xcopy / engine(8)      %7.2fx' % (float(sys.argv[1]) / float(sys.argv[2])))" "${t[xcopy]}" "${t[eng8]}"
-  python3 -c "import sys; print('  job runner overhead    %+7.3f s  (Zerrow copy, native - engine, 8 workers)' % (float(sys.argv[1]) - float(sys.argv[2])))" "${t[cnm]}" "${t[eng8]}"
-  unset t
+files_a=$(find "$data/a/src" -type f | wc -l)
+files_b=$(find "$data/b/src" -type f | wc -l)
+one=$data/a/src/d000/f00000.bin
+# The destination tree that verification and plain reading compare with.
+for d in a n300 n600; do
+  if [ ! -f "$data/$d/v/.done" ]; then
+    rm -rf "$data/$d/v"
+    mkdir -p "$data/$d/v"
+    cp -r "$data/$d/src" "$data/$d/v/src"
+    touch "$data/$d/v/.done"
+  fi
 done
 
-echo "data set (c): planning"
-"$wine" "$bench_bin/bench_engine.exe" plan "$(winpath "$data/c/src")" | tr -d '\r' | sed 's/^/  /'
+w() { local p=$1; echo "Z:${p//\//\\}"; }
+
+# One run of a tool. Copies go from SRC into OUT; "move" and "bycopy" move
+# SRC into OUT; "verify" compares SRC with OUT\src; "read" reads SRC and OUT.
+tool() {
+  local key=$1 src=$2 out=$3
+  case $key in
+    cli8 | one_cli) "$wine" "$zerrow" copy "$(w "$src")" --dest "$(w "$out")" --silent --engine:cnm ;;
+    cli1) ZRW_WORKERS=1 "$wine" "$zerrow" copy "$(w "$src")" --dest "$(w "$out")" --silent --engine:cnm ;;
+    robo) "$wine" "$zerrow" copy "$(w "$src")" --dest "$(w "$out")" --silent --engine:robo ;;
+    cop8) "$wine" "$copier" -t 8 "$(w "$src")" "$(w "$out")" ;;
+    cop1 | one_cop) "$wine" "$copier" -t 1 "$(w "$src")" "$(w "$out")" ;;
+    xcopy) "$wine" xcopy /E /I /Q "$(w "$src")" "$(w "$out")" ;;
+    cp) cp -r "$src" "$out" ;;
+    one_cmd) "$wine" cmd /c copy "$(w "$src")" "$(w "$out")" ;;
+    move) "$wine" "$zerrow" move "$(w "$src")" --dest "$(w "$out")" --silent --engine:cnm ;;
+    bycopy) "$wine" "$engine" move-by-copy "$(w "$src")" "$(w "$out")" ;;
+    verify) "$wine" "$zerrow" verify "$(w "$src")" --dest "$(w "$out")" ;;
+    read) "$wine" "$copier" -t 8 -r "$(w "$src")" "$(w "$out/src")" ;;
+    plan) "$wine" "$engine" plan "$(w "$src")" ;;
+  esac
+}
+
+# Puts SRC and OUT into the state a run of KEY starts from (outside the timing).
+prepare() {
+  local key=$1 pristine=$2 src=$3 out=$4
+  case $key in
+    verify | read | plan) return ;;
+    move | bycopy) rm -rf "$src" "$out"; mkdir -p "$(dirname "$src")"; cp -r "$pristine" "$src" ;;
+    one_*) rm -rf "$out"; mkdir -p "$out" ;;
+    *) rm -rf "$out" ;;
+  esac
+}
+
+results=$data/results.txt
+: >"$results"
+# ROW KEY SRC OUT [PRISTINE]: one timed run; records time, exit code, files at OUT.
+timed() {
+  local row=$1 key=$2 src=$3 out=$4 pristine=${5:-}
+  prepare "$key" "$pristine" "$src" "$out"
+  if [ "$row" = b ]; then sync; fi
+  local rc=0 t0 t1
+  t0=$EPOCHREALTIME
+  tool "$key" "$src" "$out" >"$data/tool-out.txt" 2>/dev/null </dev/null || rc=$?
+  t1=$EPOCHREALTIME
+  local files=-
+  case $key in verify | read | plan) ;; *) files=$(find "$out" -type f 2>/dev/null | wc -l || true) ;; esac
+  local left=-
+  case $key in move | bycopy) left=$(find "$src" -type f 2>/dev/null | wc -l || true) ;; esac
+  local output=
+  [ "$key" = plan ] && output=$(tr -d '\r' <"$data/tool-out.txt" | tr '\n' ' ')
+  echo "time $row $key $(((${t1/./} - ${t0/./}))) $rc $files $left $output" >>"$results"
+}
+
+# ---- requests per file ----------------------------------------------------------
+# Counted on a private traced wineserver: N and 2N files, so that process
+# start-up cancels out.
+note "counting Wine server requests, $passes passes"
+"$wineserver" -k >/dev/null 2>&1 || true
+"$wineserver" -w >/dev/null 2>&1 || true
+trace=$data/trace.txt
+"$wineserver" -f -d1 -p 60 2>"$trace" &
+trace_pid=$!
+for _ in $(seq 200); do grep -q '^wineserver: starting' "$trace" 2>/dev/null && break; sleep 0.05; done
+settle
+request_lines() {
+  local from=$1 to=$2
+  tail -c +$((from + 1)) "$trace" | head -c $((to - from)) |
+    grep -E '^[0-9a-f]+: [a-z0-9_]+\(' | grep -vc '^[0-9a-f]*: select(' || true
+}
+counted() {
+  local key=$1 n=$2 src=$3 out=$4 pristine=${5:-}
+  prepare "$key" "$pristine" "$src" "$out"
+  local from to
+  from=$(stat -c %s "$trace")
+  tool "$key" "$src" "$out" >/dev/null 2>&1 </dev/null || true
+  sleep 0.3
+  to=$(stat -c %s "$trace")
+  echo "req $key $n $pass $(request_lines "$from" "$to")" >>"$results"
+}
+# The median of several passes keeps one disturbed pass out.
+for pass in $(seq "$passes"); do
+  for n in 300 600; do
+    d=$data/n$n
+    for key in cli8 cli1 robo cop8 cop1 xcopy; do counted "$key" "$n" "$d/src" "$d/out"; done
+    counted move "$n" "$d/mv/src" "$d/out" "$d/src"
+    counted bycopy "$n" "$d/mv/src" "$d/out" "$d/src"
+    counted verify "$n" "$d/src" "$d/v"
+    counted read "$n" "$d/src" "$d/v"
+    counted plan "$n" "$d/src" -
+    rm -rf "$d/out" "$d/mv"
+  done
+  for key in one_cli one_cmd one_cop; do counted "$key" 1 "$one" "$data/one"; done
+done
+stop_server
+wait "$trace_pid" 2>/dev/null || true
+trace_pid=
+rm -f "$trace"
+
+# ---- timed runs -----------------------------------------------------------------
+"$wineserver" -p
+settle
+# Each round runs every tool once, so load drifts reach all tools alike.
+copy_tools=(cli8 cli1 robo cop8 cop1 xcopy cp)
+for set in a b; do
+  note "data set ($set), $runs rounds"
+  for _ in $(seq "$runs"); do
+    for key in "${copy_tools[@]}"; do timed "$set" "$key" "$data/$set/src" "$data/$set/out"; done
+  done
+  rm -rf "$data/$set/out"
+done
+note "single file, move, verify, $runs rounds"
+for _ in $(seq "$runs"); do
+  for key in one_cli one_cmd one_cop; do timed one "$key" "$one" "$data/one"; done
+  for key in move bycopy; do timed move "$key" "$data/m/src" "$data/m/out" "$data/a/src"; done
+  for key in verify read; do timed verify "$key" "$data/a/src" "$data/a/v"; done
+done
+rm -rf "$data/one" "$data/m"
+note "planning, $runs runs"
+for _ in $(seq "$runs"); do timed plan plan "$data/c/src" -; done
+stop_server
+
+# ---- table ----------------------------------------------------------------------
+verify_log=$(zerrow_logs | while read -r d; do
+  if [ -f "$d/verify-last.log" ]; then tr -d '\r' <"$d/verify-last.log" | head -1; fi
+done)
+echo
+python3 - "$results" "$files_a" "$files_b" "$runs" "$verify_log" "$passes" <<'PY'
+import statistics, sys
+path, files_a, files_b, runs, verify_log, passes = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), sys.argv[4], sys.argv[5], sys.argv[6]
+times, req, faults, plan = {}, {}, {}, []
+for line in open(path, encoding='utf-8', errors='replace'):
+    f = line.split()
+    if f[0] == 'req':
+        req.setdefault(f[1], {}).setdefault(int(f[3]), {})[int(f[2])] = int(f[4])
+        continue
+    row, key, us, rc, files, left = f[1], f[2], int(f[3]), int(f[4]), f[5], f[6]
+    times.setdefault((row, key), []).append(us / 1e6)
+    expect = {'a': files_a, 'b': files_b, 'one': 1, 'move': files_a}.get(row)
+    bad = []
+    if rc != 0:
+        bad.append('exit %d' % rc)
+    if expect is not None and files != '-' and int(files) != expect:
+        bad.append('%s of %d files' % (files, expect))
+    if left not in ('-', '0'):
+        bad.append('%s left in source' % left)
+    if bad:
+        faults.setdefault((row, key), set()).update(bad)
+    if key == 'plan':
+        plan.append(dict(kv.split('=', 1) for kv in f[7:] if '=' in kv))
+
+def med(row, key):
+    v = times.get((row, key))
+    return statistics.median(v) if v else None
+
+def per_file(key):
+    passes = req.get(key, {}).values()
+    diffs = [(c[600] - c[300]) / 300 for c in passes if 300 in c and 600 in c]
+    if diffs:
+        return '%.1f' % statistics.median(diffs)
+    whole = [c[1] for c in passes if 1 in c]
+    if whole:
+        return '%d per run' % statistics.median(whole)
+    return '-'
+
+names = {
+    'cli8': 'Zerrow copy, native, 8 workers',
+    'cli1': 'Zerrow copy, native, ZRW_WORKERS=1',
+    'robo': 'Zerrow copy, robocopy stand-in',
+    'cop8': 'minimal copier, 8 threads',
+    'cop1': 'minimal copier, 1 thread',
+    'xcopy': 'Wine xcopy /E /I /Q',
+    'cp': 'Linux cp -r',
+    'one_cli': 'Zerrow copy FILE, native',
+    'one_cmd': 'Wine cmd /c copy',
+    'one_cop': 'minimal copier',
+    'move': 'Zerrow move, native',
+    'bycopy': 'copy-and-delete path (engine, renames refused)',
+    'verify': 'Zerrow verify',
+    'read': 'minimal reader, both trees, 8 threads',
+    'plan': 'bench_engine plan',
+}
+rows = []
+def add(label, row, key, ref, ref_name, reqs=True, extra=''):
+    m = med(row, key)
+    r = med(row, ref) if ref else None
+    ratio = '%.2fx %s' % (m / r, ref_name) if m is not None and r else '-'
+    v = times.get((row, key), [])
+    spread = '%.3f-%.3f' % (min(v), max(v)) if v else '-'
+    notes = [extra] if extra else []
+    if (row, key) in faults:
+        notes.append('FAILED RUNS: ' + ', '.join(sorted(faults[(row, key)])))
+    rows.append([label, names[key], '%.3f' % m if m is not None else '-', spread, ratio,
+                 per_file(key) if reqs else '-', '; '.join(notes)])
+
+for row, label in (('a', 'a: 3,000 x 16 KiB'), ('b', 'b: 4 x 256 MiB')):
+    for key in ('cli8', 'cli1', 'robo', 'cop8', 'cop1', 'xcopy', 'cp'):
+        ref, ref_name = ('cop1', 'copier 1t') if key in ('cli1', 'cop1') else ('cop8', 'copier 8t')
+        add(label, row, key, ref, ref_name, reqs=(row == 'a' and key != 'cp'))
+for key in ('one_cli', 'one_cmd', 'one_cop'):
+    add('single 16 KiB file', 'one', key, 'one_cop', 'copier')
+add('move a, same drive', 'move', 'move', 'bycopy', 'copy+delete')
+add('move a, same drive', 'move', 'bycopy', 'bycopy', 'copy+delete')
+m_v, m_r = med('verify', 'verify'), med('verify', 'read')
+speed = 'reading/verify = %.2f' % (m_r / m_v) if m_v and m_r else ''
+add('verify a', 'verify', 'verify', 'read', 'reading', extra='; '.join(x for x in (speed, verify_log) if x))
+add('verify a', 'verify', 'read', 'read', 'reading')
+if plan:
+    secs = statistics.median(float(p.get('secs', 'nan')) for p in plan)
+    peak = statistics.median(float(p.get('peak_ws', 'nan')) for p in plan)
+    files = int(plan[0].get('files', '0'))
+    extra = 'in-process %.3f s; %s files; peak working set %.0f bytes per planned file' % (
+        secs, '{:,}'.format(files), peak / files if files else float('nan'))
+else:
+    extra = 'no output'
+add('plan c: 100,000 x 1 KiB', 'plan', 'plan', None, '', extra=extra)
+
+head = ['data', 'tool', 'median s', 'min-max s', 'ratio', 'requests/file', 'notes']
+print('| ' + ' | '.join(head) + ' |')
+print('|' + '|'.join(['---', '---', '--:', '---', '---', '--:', '---']) + '|')
+for r in rows:
+    print('| ' + ' | '.join(r) + ' |')
+print()
+print('Times: median of %s runs, tools alternating round by round, each into an empty '
+      'destination; Wine figures include one process start. requests/file: Wine server '
+      'trace lines "XXXX: name(" (request and reply lines, select left out) of a run on '
+      '600 files minus one on 300, divided by 300; median of %s passes.' % (runs, passes))
+PY
+elapsed=$(((${EPOCHREALTIME/./} - ${started/./}) / 1000000))
+echo
+echo "load average at end: $(cut -d' ' -f1-3 /proc/loadavg); bench took ${elapsed} s"

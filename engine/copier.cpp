@@ -39,19 +39,24 @@ bool Report(ChunkCopy& copy, COPYFILE2_MESSAGE& message) {
     return action == COPYFILE2_PROGRESS_CONTINUE || action == COPYFILE2_PROGRESS_QUIET;
 }
 
-bool ReportChunk(ChunkCopy& copy, uint64_t chunk, uint64_t size, uint64_t done) {
-    COPYFILE2_MESSAGE message{};
-    message.Type = COPYFILE2_CALLBACK_CHUNK_FINISHED;
-    auto& info = message.Info.ChunkFinished;
+// The fields that chunk and stream messages share, one stream per file.
+template <typename Info>
+void Describe(Info& info, const ChunkCopy& copy, uint64_t done) {
     info.dwStreamNumber = 1;
     info.hSourceFile = copy.source;
     info.hDestinationFile = copy.destination;
-    info.uliChunkNumber.QuadPart = chunk;
-    info.uliChunkSize.QuadPart = size;
     info.uliStreamSize.QuadPart = copy.total;
     info.uliStreamBytesTransferred.QuadPart = done;
     info.uliTotalFileSize.QuadPart = copy.total;
     info.uliTotalBytesTransferred.QuadPart = done;
+}
+
+bool ReportChunk(ChunkCopy& copy, uint64_t chunk, uint64_t size, uint64_t done) {
+    COPYFILE2_MESSAGE message{};
+    message.Type = COPYFILE2_CALLBACK_CHUNK_FINISHED;
+    Describe(message.Info.ChunkFinished, copy, done);
+    message.Info.ChunkFinished.uliChunkNumber.QuadPart = chunk;
+    message.Info.ChunkFinished.uliChunkSize.QuadPart = size;
     return Report(copy, message);
 }
 
@@ -60,14 +65,7 @@ bool ReportChunk(ChunkCopy& copy, uint64_t chunk, uint64_t size, uint64_t done) 
 bool ReportStreamFinished(ChunkCopy& copy, uint64_t done) {
     COPYFILE2_MESSAGE message{};
     message.Type = COPYFILE2_CALLBACK_STREAM_FINISHED;
-    auto& info = message.Info.StreamFinished;
-    info.dwStreamNumber = 1;
-    info.hSourceFile = copy.source;
-    info.hDestinationFile = copy.destination;
-    info.uliStreamSize.QuadPart = copy.total;
-    info.uliStreamBytesTransferred.QuadPart = done;
-    info.uliTotalFileSize.QuadPart = copy.total;
-    info.uliTotalBytesTransferred.QuadPart = done;
+    Describe(message.Info.StreamFinished, copy, done);
     return Report(copy, message);
 }
 
