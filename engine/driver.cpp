@@ -1,6 +1,6 @@
 #include "app/app.h"
+#include "base/format.h"
 #include "engine/engine.h"
-#include "job/job.h"
 
 #include <algorithm>
 

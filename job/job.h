@@ -110,14 +110,11 @@ std::wstring VerifyingText(uint64_t verifiedBytes, uint32_t lang);
 std::wstring VerifyDifferText(uint64_t differing, uint32_t lang);
 int PercentOf(uint64_t done, uint64_t total);
 
-// ---- Formats ---------------------------------------------------------------------------
+// ---- Speed -----------------------------------------------------------------------------
 
 void SampleSpeed(SpeedState& state);
 // The same with the clock reading given, so that the window arithmetic can be tested.
 void SampleSpeedAt(SpeedState& state, uint64_t now);
-std::wstring FormatSize(uint64_t bytes);
-std::wstring FormatSizeShort(uint64_t bytes);
-std::wstring FormatDuration(double seconds);
 
 }  // namespace zrw
 

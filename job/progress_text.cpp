@@ -1,4 +1,5 @@
 #include "app/app.h"
+#include "base/format.h"
 #include "job/job.h"
 
 namespace zrw {

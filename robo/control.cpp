@@ -1,4 +1,5 @@
 #include "app/app.h"
+#include "base/format.h"
 #include "engine/safety.h"
 #include "base/walk.h"
 #include "robo/robo.h"

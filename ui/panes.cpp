@@ -1,4 +1,5 @@
 #include "app/app.h"
+#include "base/format.h"
 #include "engine/engine.h"
 #include "job/job.h"
 #include "robo/robo.h"

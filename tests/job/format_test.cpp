@@ -1,3 +1,4 @@
+#include "base/format.h"
 #include "job/job.h"
 
 #include <gtest/gtest.h>

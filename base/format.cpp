@@ -1,4 +1,4 @@
-#include "job/job.h"
+#include "base/format.h"
 
 #include <cstdio>
 
@@ -22,29 +22,6 @@ std::wstring Scaled(uint64_t bytes, const wchar_t* wholeFormat, const wchar_t* f
 }
 
 }  // namespace
-
-void SampleSpeedAt(SpeedState& state, uint64_t now) {
-    state.samples.emplace_back(now, state.bytesDone);
-    while (state.samples.size() > 1 && now - state.samples.front().first >= 3001)
-        state.samples.pop_front();
-    if (state.samples.size() >= 2) {
-        const auto& oldest = state.samples.front();
-        const auto& newest = state.samples.back();
-        double span = static_cast<double>(newest.first - oldest.first) / 1000.0;
-        // A count that went down would wrap round to an absurd rate: the
-        // job average is shown instead, as for a stall.
-        if (span >= 0.5 && newest.second > oldest.second) {
-            state.speed = static_cast<double>(newest.second - oldest.second) / span;
-            return;
-        }
-    }
-    double elapsed = static_cast<double>(now - state.startTick) / 1000.0;
-    state.speed = (elapsed <= 0.5 || state.bytesDone == 0)
-                      ? 0
-                      : static_cast<double>(state.bytesDone) / elapsed;
-}
-
-void SampleSpeed(SpeedState& state) { SampleSpeedAt(state, GetTickCount64()); }
 
 std::wstring FormatSize(uint64_t bytes) { return Scaled(bytes, L"%.0f %s", L"%.2f %s", 1); }
 
