@@ -4,6 +4,7 @@
 #include "job/job.h"
 #include "robo/robo.h"
 #include "shell/shell.h"
+#include "ui/launcher.h"
 #include "ui/ui.h"
 #include "verify/verify.h"
 

@@ -112,7 +112,6 @@ bool CreateShortcut(const std::wstring& link, const std::wstring& target,
 void SelfDelete(const std::wstring& folder);
 int Install(bool quiet);
 int Uninstall(bool quiet);
-int RunLauncher(HWND owner);
 
 }  // namespace zrw
 

@@ -1,6 +1,7 @@
 #include "app/app.h"
 #include "job/job.h"
 #include "shell/shell.h"
+#include "ui/launcher.h"
 #include "ui/ui.h"
 
 #include <commctrl.h>
