@@ -1,5 +1,6 @@
 // The main window under a real display: its controls, layout, panes, drops
 // and switches.
+#include "base/format.h"
 #include "job/job.h"
 #include "tests/support/window_fixture.h"
 

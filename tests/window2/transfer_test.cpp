@@ -1,5 +1,6 @@
 // Transfers started from the main window: what is copied, what is refused
 // before anything starts, and what the window shows when it is done.
+#include "base/format.h"
 #include "robo/robo.h"
 #include "tests/window2/transfer_fixture.h"
 
