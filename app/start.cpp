@@ -20,12 +20,15 @@ bool g_newInstance = false;
 
 namespace {
 
-void StartProcess() {
+// Loads and sets up the window, COM and common-control libraries, which are
+// bound on first use: a start that shows no window and uses no COM object
+// does without them and starts faster. The left-over program file goes here
+// too, because finding the default installation folder loads the shell.
+void StartWindowing() {
     std::wstring installDir = InstallDir();
     if (!installDir.empty()) DeleteFileW((installDir + L"\\Zerrow.exe.old").c_str());
-
     // Windows 10 before 1703 and Wine 8 lack it: looked up, never imported.
-    if (HMODULE user32 = GetModuleHandleW(L"user32.dll")) {
+    if (HMODULE user32 = LoadLibraryW(L"user32.dll")) {
         using SetContext = BOOL(WINAPI*)(HANDLE);
         auto set = reinterpret_cast<SetContext>(
             GetProcAddress(user32, "SetProcessDpiAwarenessContext"));
@@ -35,6 +38,19 @@ void StartProcess() {
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS |
                                               ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
+}
+
+// Whether the start may show a window or use a COM object.
+bool StartShowsWindows(const StartRecord& r, bool listsRead) {
+    if (!listsRead) return !r.silent;  // the message box that names the list
+    switch (r.mode) {
+    case StartMode::DumpPalette:
+    case StartMode::DumpMt:
+    case StartMode::DumpPick:
+    case StartMode::DryRun: return false;
+    case StartMode::Transfer: return !r.silent;
+    default: return true;
+    }
 }
 
 int RunSelfTest() {
@@ -209,11 +225,12 @@ int WindowModeExitCode(uint32_t failedSources, bool cancelled) {
 }
 
 int RunProgram() {
-    StartProcess();
     StartRecord record = ParseCommandLine(SplitCommandLine(GetCommandLineW()));
     PublishSwitches(record);
     std::wstring unreadable;
-    if (!TakeListFiles(record, unreadable)) return ReportUnreadableList(record, unreadable);
+    bool listsRead = TakeListFiles(record, unreadable);
+    if (StartShowsWindows(record, listsRead)) StartWindowing();
+    if (!listsRead) return ReportUnreadableList(record, unreadable);
     TraceLog(L"start mode=%d sources=%u", static_cast<int>(record.mode),
              static_cast<unsigned>(record.sources.size()));
     return RunMode(record);

@@ -97,6 +97,21 @@ void VerifyIfWanted(CopyJob& job) {
     if (result.differing > 0) job.result = kJobDiffers;
 }
 
+// A silent job has no window timer: it ticks as soon as the running source
+// has ended, and after the poll period at the latest.
+void WaitForSourceEnd(const CopyJob& job) {
+    constexpr DWORD kPollMs = 150;
+    if (job.process) {
+        WaitForSingleObject(job.process, kPollMs);
+        return;
+    }
+    // The native engine's thread handle stays inside the run control, so its
+    // finished flag is read in short steps (a sleep is no server round trip
+    // under Wine).
+    const ULONGLONG end = GetTickCount64() + kPollMs;
+    while (!g_engineFinished.load() && GetTickCount64() < end) Sleep(5);
+}
+
 int AskToOpenLog(const CopyJob& job) {
     std::wstring text = std::to_wstring(job.failedSources) +
                         Tr(L" 个源出错（文件被占用 / 权限不足 / 路径过长）。\n\n打开 robocopy 日志看细节？");
@@ -151,7 +166,7 @@ int RunJob(const std::vector<std::wstring>& sources, const std::wstring& destina
     if (silent) {
         while (!job.finished) {
             JobTick(nullptr);
-            if (!job.finished) Sleep(150);
+            if (!job.finished) WaitForSourceEnd(job);
         }
         VerifyIfWanted(job);
         return static_cast<int>(job.result);
