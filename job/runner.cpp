@@ -98,18 +98,10 @@ void VerifyIfWanted(CopyJob& job) {
 }
 
 // A silent job has no window timer: it ticks as soon as the running source
-// has ended, and after the poll period at the latest.
+// has ended, and after the poll period at the latest (robocopy's progress).
 void WaitForSourceEnd(const CopyJob& job) {
     constexpr DWORD kPollMs = 150;
-    if (job.process) {
-        WaitForSingleObject(job.process, kPollMs);
-        return;
-    }
-    // The native engine's thread handle stays inside the run control, so its
-    // finished flag is read in short steps (a sleep is no server round trip
-    // under Wine).
-    const ULONGLONG end = GetTickCount64() + kPollMs;
-    while (!g_engineFinished.load() && GetTickCount64() < end) Sleep(5);
+    if (HANDLE running = RunningSource(job)) WaitForSingleObject(running, kPollMs);
 }
 
 int AskToOpenLog(const CopyJob& job) {

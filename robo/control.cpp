@@ -202,6 +202,11 @@ bool ShowProgress(CopyJob& job, HWND window) {
 
 }  // namespace
 
+HANDLE RunningSource(const CopyJob& job) {
+    if (job.process) return job.process;
+    return g_nativeRunning ? g_engineThread.get() : nullptr;
+}
+
 WriteCountReader g_readWriteCount = ReadProcessWriteCount;
 
 uint64_t CappedBytesDone(uint64_t before, uint64_t current, uint64_t total) {

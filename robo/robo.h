@@ -36,6 +36,9 @@ bool StartNextSource(CopyJob& job);
 void JobTick(HWND window);
 void UpdateBytesDone(CopyJob& job);
 void CancelJob(CopyJob& job);
+// What a waiter can wait on until the running source ends: the robocopy
+// process or the native engine's thread; null between sources.
+HANDLE RunningSource(const CopyJob& job);
 void TogglePause();
 void ResetPause();
 
