@@ -197,15 +197,18 @@ HRESULT CopyIntoFolder(const FileTask& task, bool destinationExists) {
 // held source, a read-only or missing destination folder, another volume)
 // leaves the copy-and-delete path to decide, name the failure and count it.
 bool MoveByRename(const FileTask& task, bool destinationExists) {
-    if (!g_renameMoves.load()) return false;
-    DWORD flags = destinationExists ? MOVEFILE_REPLACE_EXISTING : 0;
-    if (g_rename(LongPath(task.source).c_str(), LongPath(task.destination).c_str(), flags))
-        return true;
-    if (GetLastError() == ERROR_NOT_SAME_DEVICE) g_renameMoves = false;
-    return false;
+    return RenameForMove(task.source, task.destination,
+                         destinationExists ? MOVEFILE_REPLACE_EXISTING : 0);
 }
 
 }  // namespace
+
+bool RenameForMove(const std::wstring& from, const std::wstring& to, DWORD flags) {
+    if (!g_renameMoves.load()) return false;
+    if (g_rename(LongPath(from).c_str(), LongPath(to).c_str(), flags)) return true;
+    if (GetLastError() == ERROR_NOT_SAME_DEVICE) g_renameMoves = false;
+    return false;
+}
 
 // A move does not skip: a destination that merely looks up to date is not
 // proof that the source's bytes are there, and the source is about to go.

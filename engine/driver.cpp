@@ -127,16 +127,13 @@ int PerVolumeCount(const std::wstring& path) {
 // transfer temporary) keeps the folder file by file.
 bool RenameWholeFolder(const std::wstring& source, const std::wstring& root,
                        const CopyPlan& planned) {
-    if (!g_renameMoves.load() || !planned.unlisted.empty() || planned.passedOver > 0) return false;
+    if (!planned.unlisted.empty() || planned.passedOver > 0) return false;
     DWORD attributes = GetFileAttributesW(LongPath(source).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
         (attributes & FILE_ATTRIBUTE_REPARSE_POINT) || IsDriveRoot(source))
         return false;
-    std::wstring destination = LongPath(AppendPath(root, PathName(source)));
-    if (GetFileAttributesW(destination.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
-    if (g_rename(LongPath(source).c_str(), destination.c_str(), 0)) return true;
-    if (GetLastError() == ERROR_NOT_SAME_DEVICE) g_renameMoves = false;
-    return false;
+    // Without the replace flag the rename refuses a place that is taken.
+    return RenameForMove(source, AppendPath(root, PathName(source)), 0);
 }
 
 void AppendPlan(CopyPlan& plan, CopyPlan&& more) {

@@ -139,6 +139,9 @@ using Renamer = BOOL(WINAPI*)(LPCWSTR from, LPCWSTR to, DWORD flags);
 extern Renamer g_rename;
 // Set by the driver for a move; cleared once a rename found the volumes differ.
 extern std::atomic<bool> g_renameMoves;
+// A rename for a move, while renames are still worth trying; false (and the
+// copy-and-delete path) when refused.
+bool RenameForMove(const std::wstring& from, const std::wstring& to, DWORD flags);
 
 // The attributes a copy carries over from its source; NORMAL when none is left.
 DWORD CarriedAttributes(DWORD sourceAttributes);
