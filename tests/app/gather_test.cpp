@@ -141,14 +141,9 @@ TEST_F(Handover, AGathererThatDiedLeavesTheNextOneToGather) {
 
 // The list file through Zerrow.exe: its paths become sources, a hand-over
 // file of the log folder is deleted once read, the user's own list is kept.
-class ListFile : public ::testing::Test {
-protected:
-    void SetUp() override { test::DeleteUserKey(kSettingsKey); }
-    void TearDown() override { test::DeleteUserKey(kSettingsKey); }
-};
+using ListFile = test::ProgramTest;
 
 TEST_F(ListFile, FeedsTheSourcesAndOnlyHandOverFilesAreDeleted) {
-    test::TempDir dir;
     ASSERT_TRUE(test::WriteBytes(dir / L"a.txt", "a"));
     ASSERT_TRUE(test::WriteBytes(dir / L"数据 b.txt", "b"));
     ASSERT_TRUE(test::WriteBytes(dir / L"c.txt", "c"));

@@ -1,4 +1,5 @@
 #include "app/app.h"
+#include "tests/support/support.h"
 
 #include <gtest/gtest.h>
 
@@ -13,14 +14,25 @@ TEST(LanguageTable, HoldsAllRowsWithUniqueChineseTexts) {
     // The design's 126 rows less the old removal link, one added message, the
     // three texts of refused jobs and unreadable folders, the unreadable path
     // list, the new removal link and the two notes on the Windows 11 entry.
-    EXPECT_EQ(count, 133u);
+    ASSERT_EQ(count, 133u);
     std::set<std::wstring> zh;
-    for (size_t i = 0; i < count; ++i) zh.insert(rows[i].zh);
-    EXPECT_EQ(zh.size(), count);
+    std::set<std::pair<std::wstring, std::wstring>> pairs;
+    for (size_t i = 0; i < count; ++i) {
+        zh.insert(rows[i].zh);
+        pairs.emplace(rows[i].zh, rows[i].en);
+    }
+    EXPECT_EQ(zh.size(), 133u);
     EXPECT_STREQ(rows[0].zh, L"泽若");
-    EXPECT_STREQ(rows[count - 1].en,
+    EXPECT_STREQ(rows[132].en,
                  L"\n\nThe Windows 11 menu entry could not be registered, so the classic context "
                  L"menu (under \"Show more options\") is used.");
+    const std::pair<std::wstring, std::wstring> known[] = {
+        {L"泽若 快速复制", L"Zerrow Pro — Fast Copy"},
+        {L"暂停", L"Pause"},
+        {L"校验已关", L"Verify off"},
+        {L"搬运中…（点「取消」可以停下）", L"Working… (click Cancel to stop)"},
+    };
+    for (const auto& row : known) EXPECT_EQ(pairs.count(row), 1u) << test::WideToUtf8(row.first);
 }
 
 TEST(Translate, FindsEitherHalfAndLeavesUnknownTextAlone) {

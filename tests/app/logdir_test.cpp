@@ -8,27 +8,7 @@
 namespace zrw {
 namespace {
 
-// Points TMP and TEMP (which the temporary folder follows) somewhere else for
-// this process and the children it starts.
-class TempOverride {
-public:
-    explicit TempOverride(const std::wstring& folder) : tmp_(Get(L"TMP")), temp_(Get(L"TEMP")) {
-        SetEnvironmentVariableW(L"TMP", folder.c_str());
-        SetEnvironmentVariableW(L"TEMP", folder.c_str());
-    }
-    ~TempOverride() {
-        SetEnvironmentVariableW(L"TMP", tmp_.c_str());
-        SetEnvironmentVariableW(L"TEMP", temp_.c_str());
-    }
-
-private:
-    static std::wstring Get(const wchar_t* name) {
-        wchar_t value[MAX_PATH] = {};
-        GetEnvironmentVariableW(name, value, MAX_PATH);
-        return value;
-    }
-    std::wstring tmp_, temp_;
-};
+using TempOverride = test::TempFolderAt;
 
 TEST(LogFolder, LivesUnderTheTemporaryFolder) {
     test::TempDir dir;
@@ -70,31 +50,28 @@ TEST(Trace, DecidedOncePerProcess) {
     EXPECT_FALSE(test::Exists(dir / L"zerrow\\trace.txt"));
 }
 
-// The switch is read once per process, so each case is a fresh Zerrow.exe.
-class TraceChild : public ::testing::Test {
+// The switch is read once per process, so each case is a fresh Zerrow.exe,
+// with a temporary folder of the test's own.
+class TraceChild : public test::IsolatedTest {
 protected:
-    void TearDown() override { SetEnvironmentVariableW(L"ZRW_TRACE", nullptr); }
     test::ProcessResult RunDryRunWithoutSources() { return test::RunZerrow({L"--dryrun"}); }
+    const std::wstring trace_ = LogFolder() + L"\\trace.txt";
+    test::EnvGuard switch_{L"ZRW_TRACE", nullptr};
 };
 
 TEST_F(TraceChild, UnsetMeansNoTraceFile) {
-    test::TempDir dir;
-    TempOverride temp(dir.path());
-    SetEnvironmentVariableW(L"ZRW_TRACE", nullptr);
     EXPECT_EQ(RunDryRunWithoutSources().exitCode, 2u);
-    EXPECT_FALSE(test::Exists(dir / L"zerrow\\trace.txt"));
+    EXPECT_FALSE(test::Exists(trace_));
 }
 
 TEST_F(TraceChild, AnyValueEvenZeroSwitchesItOn) {
-    test::TempDir dir;
-    TempOverride temp(dir.path());
     // An empty file left behind counts as new.
-    ASSERT_TRUE(test::WriteBytesDeep(dir / L"zerrow\\trace.txt", ""));
+    ASSERT_TRUE(test::WriteBytesDeep(trace_, ""));
     SetEnvironmentVariableW(L"ZRW_TRACE", L"0");
     EXPECT_EQ(RunDryRunWithoutSources().exitCode, 2u);
     SetEnvironmentVariableW(L"ZRW_TRACE", L"a value longer than eight characters");
     EXPECT_EQ(RunDryRunWithoutSources().exitCode, 2u);
-    std::string text = test::ReadBytes(dir / L"zerrow\\trace.txt");
+    std::string text = test::ReadBytes(trace_);
     // One byte-order mark when the file was created, then one line per call.
     ASSERT_EQ(text.rfind("\xEF\xBB\xBF", 0), 0u) << text;
     std::regex line("\\d+ start mode=\\d+ sources=0\n");
@@ -111,16 +88,13 @@ TEST_F(TraceChild, AnyValueEvenZeroSwitchesItOn) {
 
 // Another process holding the trace open to append does not shut a second one out.
 TEST_F(TraceChild, AProcessAppendsWhileAnotherHoldsTheTrace) {
-    test::TempDir dir;
-    TempOverride temp(dir.path());
-    ASSERT_TRUE(test::WriteBytesDeep(dir / L"zerrow\\trace.txt", "\xEF\xBB\xBF"));
-    UniqueFile other(CreateFileW((dir / L"zerrow\\trace.txt").c_str(), FILE_APPEND_DATA,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                                 nullptr));
+    ASSERT_TRUE(test::WriteBytesDeep(trace_, "\xEF\xBB\xBF"));
+    UniqueFile other(CreateFileW(trace_.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(other);
     SetEnvironmentVariableW(L"ZRW_TRACE", L"1");
     EXPECT_EQ(RunDryRunWithoutSources().exitCode, 2u);
-    EXPECT_NE(test::ReadBytes(dir / L"zerrow\\trace.txt").find("start mode="), std::string::npos);
+    EXPECT_NE(test::ReadBytes(trace_).find("start mode="), std::string::npos);
 }
 
 TEST(ModulePathRead, GivesThisProgramsPath) {

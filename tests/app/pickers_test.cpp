@@ -14,15 +14,11 @@ namespace {
 using test::FoundWindow;
 
 // The pickers run a modal loop on this thread; a second thread plays the user.
-class Pickers : public ::testing::Test {
+class Pickers : public test::IsolatedTest {
 protected:
-    void SetUp() override {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-        UiLang = kLangZh;
-    }
+    void SetUp() override { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE); }
     void TearDown() override {
         if (user_.joinable()) user_.join();
-        UiLang = kLangZh;
     }
     // Waits for our own dialog with that caption, then types text (when given)
     // into its file-name box and presses the button.
@@ -53,7 +49,6 @@ TEST_F(Pickers, CancelledFilePickerFailsAndKeepsTheList) {
 }
 
 TEST_F(Pickers, ChosenFileIsAppendedAfterEarlierPaths) {
-    test::TempDir dir;
     std::wstring file = dir / L"数据 1.txt";
     ASSERT_TRUE(test::WriteBytes(file, "x"));
     UiLang = kLangEn;
@@ -68,7 +63,6 @@ TEST_F(Pickers, ChosenFileIsAppendedAfterEarlierPaths) {
 }
 
 TEST_F(Pickers, FolderPickerCarriesTheTitleAndReturnsTheFolder) {
-    test::TempDir dir;
     std::wstring folder = dir / L"目标";
     ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
     std::wstring chosen = L"unchanged";

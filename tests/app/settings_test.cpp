@@ -6,47 +6,14 @@
 namespace zrw {
 namespace {
 
-// Each case starts from the defaults with HKCU\Software\Zerrow removed.
-class SettingsStore : public ::testing::Test {
+// Each case starts from the defaults with no HKCU\Software\Zerrow.
+class SettingsStore : public test::IsolatedTest {
 protected:
-    void SetUp() override {
-        test::DeleteUserKey(kSettingsKey);
-        Reset();
-    }
-    void TearDown() override {
-        test::DeleteUserKey(kSettingsKey);
-        Reset();
-    }
-    static void Reset() {
-        g_settings = Settings{};
-        g_engineFromCommandLine = g_verifyFromCommandLine = g_langFromCommandLine = false;
-        g_cmdSkin = -1;
-        g_cmdImgPath.clear();
-        UiLang = kLangZh;
-    }
-    static HKEY Key() {
-        HKEY key = nullptr;
-        RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                        &key, nullptr);
-        return key;
-    }
     static void PutRaw(const wchar_t* name, DWORD type, const void* data, DWORD size) {
-        UniqueKey key(Key());
-        ASSERT_EQ(RegSetValueExW(key.get(), name, 0, type, static_cast<const BYTE*>(data), size),
-                  ERROR_SUCCESS);
+        ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, name, type, data, size), ERROR_SUCCESS);
     }
-    static void PutDword(const wchar_t* name, DWORD value) {
-        PutRaw(name, REG_DWORD, &value, sizeof(value));
-    }
-    // -1 when the value is missing or not a 4-byte DWORD.
-    static int64_t StoredDword(const wchar_t* name) {
-        DWORD value = 0, size = sizeof(value), type = 0;
-        if (RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, name, RRF_RT_ANY, &type, &value,
-                         &size) != ERROR_SUCCESS ||
-            type != REG_DWORD || size != 4)
-            return -1;
-        return value;
-    }
+    static void PutDword(const wchar_t* name, DWORD value) { ASSERT_TRUE(test::WriteDword(kSettingsKey, name, value)); }
+    static int64_t StoredDword(const wchar_t* name) { return test::ReadDword(kSettingsKey, name); }
 };
 
 TEST_F(SettingsStore, MissingKeyKeepsTheDefaults) {
@@ -111,12 +78,12 @@ TEST_F(SettingsStore, ThemeMigratesAndIsDeletedOnSave) {
     // A chosen skin wins over the old form; other Theme values migrate nothing.
     PutDword(L"Theme", 1);
     PutDword(L"Skin", 5);
-    Reset();
+    test::ResetAppState();
     LoadSettings();
     EXPECT_EQ(g_settings.skin, 5);
     PutDword(L"Theme", 3);
     PutDword(L"Skin", 0);
-    Reset();
+    test::ResetAppState();
     LoadSettings();
     EXPECT_EQ(g_settings.skin, 0);
 }

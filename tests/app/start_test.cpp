@@ -18,7 +18,7 @@ std::future<ProcessResult> StartZerrow(std::vector<std::wstring> args, DWORD tim
 }
 
 test::FoundWindow ChildDialog() {
-    return test::WaitForDialog([](HWND w) { return !test::OfThisProcess(w); });
+    return test::WaitForDialog([](HWND w) { return test::OfAChildProcess(w); });
 }
 
 bool Contains(const std::vector<std::wstring>& texts, const std::wstring& text) {
@@ -27,11 +27,7 @@ bool Contains(const std::vector<std::wstring>& texts, const std::wstring& text) 
     return false;
 }
 
-class Start : public ::testing::Test {
-protected:
-    void SetUp() override { test::DeleteUserKey(kSettingsKey); }
-    void TearDown() override { test::DeleteUserKey(kSettingsKey); }
-};
+using Start = test::ProgramTest;
 
 TEST_F(Start, VersionBoxKeepsTheChineseTitleEvenAfterLangEn) {
     auto run = StartZerrow({L"--lang:en", L"--version", L"--selftest"});
@@ -50,7 +46,7 @@ TEST_F(Start, VersionBoxKeepsTheChineseTitleEvenAfterLangEn) {
 TEST_F(Start, SelfTestShowsTheProgressDialogAndSucceeds) {
     auto run = StartZerrow({L"--lang:en", L"--selftest"});
     test::FoundWindow dialog = test::WaitForDialog([](HWND w) {
-        return !test::OfThisProcess(w) && test::WindowText(w) == L"Zerrow Pro self-test";
+        return test::OfAChildProcess(w) && test::WindowText(w) == L"Zerrow Pro self-test";
     });
     ProcessResult r = run.get();
     EXPECT_NE(dialog.window, nullptr) << "no progress dialog titled in English";
@@ -97,11 +93,8 @@ TEST_F(Start, CancelledPickersEndTheRunWithZero) {
         {{L"--dest", L"C:\\out"}, 99, L"选择要复制/移动的文件（可多选）"},
     };
     for (const PickerCase& c : cases) {
-        test::DeleteUserKey(kSettingsKey);
-        if (c.storedLang != 99) {
-            DWORD lang = c.storedLang;
-            RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, L"Lang", REG_DWORD, &lang, 4);
-        }
+        RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
+        if (c.storedLang != 99) test::WriteDword(kSettingsKey, L"Lang", c.storedLang);
         auto run = StartZerrow(c.args);
         test::FoundWindow picker = ChildDialog();
         if (picker.window) test::PressButton(picker.window, IDCANCEL);
@@ -141,7 +134,8 @@ TEST_F(Start, EveryModeReachesItsHandler) {
         DeleteFileW((test::BinDir() + L"\\tests\\" + probe).c_str());
 }
 
-// Stands in for a running main window in this process.
+// Stands in for a running main window in this process; topmost, so that the
+// program finds it before the main windows of other test programs.
 class RunningWindow {
 public:
     RunningWindow() {
@@ -150,8 +144,8 @@ public:
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = L"ZerrowMain";
         RegisterClassW(&wc);
-        window_ = CreateWindowExW(0, L"ZerrowMain", L"running", WS_OVERLAPPEDWINDOW, 0, 0, 300,
-                                  200, nullptr, nullptr, wc.hInstance, nullptr);
+        window_ = CreateWindowExW(WS_EX_TOPMOST, L"ZerrowMain", L"running", WS_OVERLAPPEDWINDOW, 0, 0,
+                                  300, 200, nullptr, nullptr, wc.hInstance, nullptr);
         ShowWindow(window_, SW_SHOWMINIMIZED);
     }
     ~RunningWindow() {
@@ -167,11 +161,10 @@ private:
 // Pumps this thread's messages, which the hand-over's ShowWindow waits for.
 ProcessResult RunPumping(const std::vector<std::wstring>& args) {
     auto run = StartZerrow(args);
-    while (run.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
+    test::WaitUntil([&] {
+        for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&msg);
+        return run.wait_for(std::chrono::milliseconds(0)) == std::future_status::ready;
+    }, 60000);
     return run.get();
 }
 

@@ -10,16 +10,6 @@ namespace {
 
 const HRESULT kAborted = HRESULT_FROM_WIN32(ERROR_REQUEST_ABORTED);
 
-std::string Pattern(size_t size) {
-    std::string s(size, '\0');
-    uint32_t x = 12345;
-    for (char& c : s) {
-        x = x * 1103515245u + 12345u;
-        c = static_cast<char>(x >> 24);
-    }
-    return s;
-}
-
 // Records every message; answers with `action` from chunk `actAt` on.
 struct Recorder {
     std::vector<uint64_t> chunkSizes;
@@ -48,25 +38,15 @@ HRESULT Copy(const std::wstring& from, const std::wstring& to, Recorder& r, BOOL
     return ChunkedCopyFile2(LongPath(from).c_str(), LongPath(to).c_str(), &p);
 }
 
-FILETIME LastWrite(const std::wstring& path) {
-    WIN32_FILE_ATTRIBUTE_DATA d{};
-    GetFileAttributesExW(LongPath(path).c_str(), GetFileExInfoStandard, &d);
-    return d.ftLastWriteTime;
-}
-
 DWORD Attributes(const std::wstring& path) { return GetFileAttributesW(LongPath(path).c_str()); }
 
 TEST(ChunkedCopier, CopiesInChunksWithTimeAndAttributes) {
     ASSERT_EQ(sizeof(COPYFILE2_EXTENDED_PARAMETERS), 32u);
     test::TempDir dir;
-    std::string data = Pattern((5u << 19) + 77);  // 2.5 MiB and a bit
+    std::string data = test::Noise((5u << 19) + 77, 1);  // 2.5 MiB and a bit
     ASSERT_TRUE(test::WriteBytes(dir / L"src.bin", data));
     FILETIME old{0x12345678, 0x01D00000};
-    {
-        UniqueFile f(CreateFileW((dir / L"src.bin").c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
-                                 OPEN_EXISTING, 0, nullptr));
-        ASSERT_TRUE(SetFileTime(f.get(), nullptr, nullptr, &old));
-    }
+    ASSERT_TRUE(test::SetWriteTime(dir / L"src.bin", old));
     ASSERT_TRUE(SetFileAttributesW((dir / L"src.bin").c_str(), FILE_ATTRIBUTE_HIDDEN));
     Recorder r;
     ASSERT_EQ(Copy(dir / L"src.bin", dir / L"dst.bin", r), S_OK);
@@ -74,9 +54,8 @@ TEST(ChunkedCopier, CopiesInChunksWithTimeAndAttributes) {
     ASSERT_EQ(r.chunkSizes.size(), 3u);
     EXPECT_EQ(r.chunkSizes[0] + r.chunkSizes[1] + r.chunkSizes[2], data.size());
     EXPECT_EQ(r.chunkNumbers[2], 2u);
-    FILETIME got = LastWrite(dir / L"dst.bin");
-    EXPECT_EQ(got.dwLowDateTime, old.dwLowDateTime);
-    EXPECT_EQ(got.dwHighDateTime, old.dwHighDateTime);
+    FILETIME got = test::WriteTime(dir / L"dst.bin");
+    EXPECT_EQ(CompareFileTime(&got, &old), 0);
     EXPECT_TRUE(Attributes(dir / L"dst.bin") & FILE_ATTRIBUTE_HIDDEN);
 }
 
@@ -101,7 +80,7 @@ TEST(ChunkedCopier, OverwritesButRefusesReadOnlyDestinations) {
 
 TEST(ChunkedCopier, CancelLeavesNoPartialDestination) {
     test::TempDir dir;
-    std::string data = Pattern(3u << 20);
+    std::string data = test::Noise(3u << 20, 2);
     ASSERT_TRUE(test::WriteBytes(dir / L"src", data));
 
     Recorder byRoutine;

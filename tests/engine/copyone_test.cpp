@@ -15,12 +15,6 @@ FileTask TaskFor(const std::wstring& source, const std::wstring& destination) {
             d.dwFileAttributes, d.ftLastWriteTime};
 }
 
-void SetLastWrite(const std::wstring& path, FILETIME t) {
-    UniqueFile f = OpenForAttributes(path, FILE_WRITE_ATTRIBUTES);
-    ASSERT_TRUE(f);
-    ASSERT_TRUE(SetFileTime(f.get(), nullptr, nullptr, &t));
-}
-
 // Each test keeps its own job log and reads back exactly what was written.
 class CopyOneFileTest : public ::testing::Test {
 protected:
@@ -47,8 +41,8 @@ TEST_F(CopyOneFileTest, SkipsOnSizeAndTimeOnly) {
     ASSERT_TRUE(test::WriteBytes(dir / L"s.txt", "source!"));
     ASSERT_TRUE(test::WriteBytes(dir / L"d.txt", "other!!"));
     FILETIME t{0x11111111, 0x01D80000};
-    SetLastWrite(dir / L"s.txt", t);
-    SetLastWrite(dir / L"d.txt", t);
+    ASSERT_TRUE(test::SetWriteTime(dir / L"s.txt", t));
+    ASSERT_TRUE(test::SetWriteTime(dir / L"d.txt", t));
     CopyOneFile(TaskFor(dir / L"s.txt", dir / L"d.txt"));
     EXPECT_EQ(test::ReadBytes(dir / L"d.txt"), "other!!");
     EXPECT_EQ(g_stats.filesSkipped.load(), 1u);
@@ -169,19 +163,27 @@ TEST_F(CopyOneFileTest, CancelFailsWithTheAbortResult) {
     EXPECT_EQ(LogLines(), "失败 0x800704D3  " + test::WideToUtf8(dir / L"big") + "\n");
 }
 
+// CopyOneFile on a thread of its own.
+UniqueHandle CopyOnAThread(FileTask& task) {
+    return UniqueHandle(CreateThread(
+        nullptr, 0, [](void* p) -> DWORD { CopyOneFile(*static_cast<FileTask*>(p)); return 0; },
+        &task, 0, nullptr));
+}
+
 TEST_F(CopyOneFileTest, PauseHoldsACopyUntilResumed) {
     ASSERT_TRUE(test::WriteBytes(dir / L"big", std::string(3 << 20, 'p')));
     FileTask task = TaskFor(dir / L"big", dir / L"copy");
     g_stats.pause = true;
-    HANDLE worker = CreateThread(
-        nullptr, 0, [](void* p) -> DWORD { CopyOneFile(*static_cast<FileTask*>(p)); return 0; },
-        &task, 0, nullptr);
-    ASSERT_NE(worker, nullptr);
-    UniqueHandle owner(worker);
-    EXPECT_EQ(WaitForSingleObject(worker, 300), static_cast<DWORD>(WAIT_TIMEOUT));
+    UniqueHandle worker = CopyOnAThread(task);
+    ASSERT_TRUE(worker);
+    // The same copy, outside the engine's pause: once it is done, the held one would have been.
+    COPYFILE2_EXTENDED_PARAMETERS twin{};
+    twin.dwSize = sizeof(twin);
+    ASSERT_EQ(ChunkedCopyFile2(LongPath(dir / L"big").c_str(), LongPath(dir / L"twin").c_str(), &twin), S_OK);
+    EXPECT_EQ(WaitForSingleObject(worker.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
     EXPECT_LE(g_stats.bytesDone.load(), 1u << 20);  // stopped within one chunk
     g_stats.pause = false;
-    EXPECT_EQ(WaitForSingleObject(worker, 10000), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(worker.get(), 10000), WAIT_OBJECT_0);
     EXPECT_EQ(g_stats.bytesDone.load(), 3u << 20);
     EXPECT_EQ(test::ReadBytes(dir / L"copy").size(), 3u << 20);
 }
@@ -193,16 +195,13 @@ TEST_F(CopyOneFileTest, ACancelledOverwriteKeepsTheOldVersion) {
     ASSERT_TRUE(test::WriteBytesDeep(dir / L"out\\old.bin", "the old version"));
     FileTask task = TaskFor(dir / L"big", dir / L"out\\old.bin");
     g_stats.pause = true;  // the copy stops after its first chunk
-    HANDLE worker = CreateThread(
-        nullptr, 0, [](void* p) -> DWORD { CopyOneFile(*static_cast<FileTask*>(p)); return 0; },
-        &task, 0, nullptr);
-    ASSERT_NE(worker, nullptr);
-    UniqueHandle owner(worker);
+    UniqueHandle worker = CopyOnAThread(task);
+    ASSERT_TRUE(worker);
     test::WaitUntil([&] { return test::TreeContents(dir / L"out").size() >= 2; }, 10000);
     size_t duringCopy = test::TreeContents(dir / L"out").size();
     g_stats.cancel = true;
     g_stats.userCancel = TRUE;
-    ASSERT_EQ(WaitForSingleObject(worker, 10000), WAIT_OBJECT_0);
+    ASSERT_EQ(WaitForSingleObject(worker.get(), 10000), WAIT_OBJECT_0);
     EXPECT_EQ(duringCopy, 2u);  // the old file and the temporary beside it
     EXPECT_EQ(test::ReadBytes(dir / L"out\\old.bin"), "the old version");
     EXPECT_EQ(test::TreeContents(dir / L"out").size(), 1u);  // no temporary left
@@ -215,7 +214,7 @@ TEST_F(CopyOneFileTest, AMoveReplacesALookAlikeBeforeDeletingTheSource) {
     ASSERT_TRUE(test::WriteBytes(dir / L"from.txt", "source"));
     ASSERT_TRUE(test::WriteBytes(dir / L"to.txt", "looked"));
     FileTask task = TaskFor(dir / L"from.txt", dir / L"to.txt");
-    SetLastWrite(dir / L"to.txt", task.lastWrite);
+    ASSERT_TRUE(test::SetWriteTime(dir / L"to.txt", task.lastWrite));
     g_moveJob = true;
     CopyOneFile(task);
     EXPECT_EQ(test::ReadBytes(dir / L"to.txt"), "source");
@@ -233,7 +232,7 @@ TEST_F(CopyOneFileTest, TimesWithinTwoSecondsMatchOnlyWhereAVolumeRoundsThem) {
     FILETIME later = task.lastWrite;
     later.dwLowDateTime += 10'000'000;  // one second, where it cannot carry
     if (later.dwLowDateTime < task.lastWrite.dwLowDateTime) ++later.dwHighDateTime;
-    SetLastWrite(dir / L"to.txt", later);
+    ASSERT_TRUE(test::SetWriteTime(dir / L"to.txt", later));
     g_coarseTimes = true;
     CopyOneFile(task);
     EXPECT_EQ(test::ReadBytes(dir / L"to.txt"), "SAME SIZE");

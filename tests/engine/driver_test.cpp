@@ -56,13 +56,6 @@ protected:
     test::TempDir dir;
 };
 
-FILETIME FolderTime(const std::wstring& path) {
-    FILETIME c, a, w{};
-    UniqueFile f = OpenForAttributes(path, FILE_READ_ATTRIBUTES);
-    EXPECT_TRUE(f && GetFileTime(f.get(), &c, &a, &w));
-    return w;
-}
-
 TEST_F(EngineTest, CopiesATreeThenASecondRunSkipsEverything) {
     std::wstring src = dir / L"源 😀";
     ASSERT_TRUE(test::WriteBytesDeep(src + L"\\中文名.txt", "你好"));
@@ -70,10 +63,7 @@ TEST_F(EngineTest, CopiesATreeThenASecondRunSkipsEverything) {
     ASSERT_TRUE(test::WriteBytesDeep(src + L"\\two\\b.bin", std::string(2048, 'b')));
     ASSERT_TRUE(test::WriteBytesDeep(src + L"\\two\\🎉.bin", ""));
     FILETIME old{0x22222222, 0x01C00000};
-    {
-        UniqueFile f = OpenForAttributes(src + L"\\one", FILE_WRITE_ATTRIBUTES);
-        ASSERT_TRUE(SetFileTime(f.get(), nullptr, nullptr, &old));
-    }
+    ASSERT_TRUE(test::SetWriteTime(src + L"\\one", old));
     CapturedOutput out(dir / L"stdout.txt");
     auto* params = new EngineParams{{src}, dir / L"dst\\", false, Log()};
     g_engineFinished = false;
@@ -88,9 +78,8 @@ TEST_F(EngineTest, CopiesATreeThenASecondRunSkipsEverything) {
     EXPECT_NE(text.find("\ncopied=4 skipped=0 failed=0 bytes=1502054 secs="), std::string::npos)
         << text;
     EXPECT_EQ(test::TreeContents(dir / L"dst\\源 😀"), test::TreeContents(src));
-    FILETIME got = FolderTime(dir / L"dst\\源 😀\\one");
-    EXPECT_EQ(got.dwLowDateTime, old.dwLowDateTime);
-    EXPECT_EQ(got.dwHighDateTime, old.dwHighDateTime);
+    FILETIME got = test::WriteTime(dir / L"dst\\源 😀\\one");
+    EXPECT_EQ(CompareFileTime(&got, &old), 0);
     EXPECT_EQ(LogText(), "\xEF\xBB\xBF");  // created, and nothing went wrong
 
     ResetStats();
@@ -141,10 +130,8 @@ TEST_F(EngineTest, CancelDuringAMoveRemovesNoFolderAndLosesNoFile) {
     RenamesRefused acrossVolumes;
     std::atomic<int32_t> result{-1};
     std::thread run([&] { result = RunEngine({src}, dir / L"dst", true, Log(), 2); });
-    while (g_stats.bytesDone.load() == 0 && result == -1) {
-    }
+    test::WaitUntil([&] { return g_stats.bytesDone.load() > 0 || result != -1; }, 30000);
     g_stats.pause = true;  // hold the copies in flight
-    Sleep(100);
     g_stats.cancel = true;
     g_stats.userCancel = TRUE;
     run.join();
@@ -229,8 +216,7 @@ TEST_F(EngineTest, EmptyFolderSourceIsCreated) {
 }
 
 TEST_F(EngineTest, ThreadsThatCannotStartDoNotHangTheRun) {
-    for (int i = 0; i < 20; ++i)
-        ASSERT_TRUE(test::WriteBytesDeep(dir / L"src\\" + std::to_wstring(i), "z"));
+    test::WriteFiles(dir / L"src", 20, 1);
     RenamesRefused acrossVolumes;
     ThreadStarter saved = g_startThread;
     static std::atomic<int> calls;
@@ -253,23 +239,20 @@ TEST_F(EngineTest, ThreadsThatCannotStartDoNotHangTheRun) {
 
 TEST_F(EngineTest, DeepCjkTreePastThreeHundredCharactersIsCopiedByteForByte) {
     std::wstring src = dir / L"深层";
-    std::wstring folder = src;
-    for (int level = 0; folder.size() < 320; ++level) {
-        folder += L"\\第" + std::to_wstring(level) + L"层-目录名称-😀";
-        ASSERT_TRUE(test::WriteBytesDeep(folder + L"\\数据.bin",
-                                         std::string(1000 + level, static_cast<char>(level))));
-    }
+    std::vector<std::wstring> files = test::WriteDeepTree(src, 320);
+    const uint64_t bytes = test::DeepTreeBytes(files.size());
     ScanResult scan = ScanSources({src});
     CopyPlan plan = BuildPlan({src}, dir / L"out");
-    EXPECT_EQ(scan.totalFiles, plan.fileCount);
-    EXPECT_EQ(scan.totalBytes, plan.totalBytes);
+    EXPECT_EQ(scan.totalFiles, files.size());
+    EXPECT_EQ(scan.totalBytes, bytes);
+    EXPECT_EQ(plan.fileCount, files.size());
+    EXPECT_EQ(plan.totalBytes, bytes);
     EXPECT_EQ(RunEngine({src}, dir / L"out", false, Log()), 0);
-    auto copied = test::TreeContents(dir / L"out\\深层");
-    EXPECT_EQ(copied.size(), plan.fileCount);
-    EXPECT_EQ(copied, test::TreeContents(src));
+    EXPECT_EQ(test::TreeContents(dir / L"out\\深层"), test::TreeContents(src));
 
     // A top-level source whose own path is past the limit.
     ResetStats();
+    std::wstring folder = PathParent(files.back());
     ASSERT_GT(folder.size(), 260u);
     EXPECT_EQ(RunEngine({folder}, dir / L"top", false, Log()), 0);
     EXPECT_EQ(g_stats.filesCopied.load(), 1u);
@@ -279,17 +262,15 @@ TEST_F(EngineTest, DeepCjkTreePastThreeHundredCharactersIsCopiedByteForByte) {
 
 // The rotating-disk path (one worker) runs on any machine when asked for.
 TEST_F(EngineTest, WorkersComeFromTheEnvironmentWhenSet) {
-    for (int i = 0; i < 3; ++i)
-        ASSERT_TRUE(test::WriteBytesDeep(dir / L"src\\" + std::to_wstring(i), "w"));
+    test::WriteFiles(dir / L"src", 3, 1);
     const std::pair<const wchar_t*, const char*> cases[] = {
         {L"1", "线程=1 "}, {L"9", "线程=8 "}, {L"", "线程=8 "}};
     for (const auto& [value, expected] : cases) {
-        SetEnvironmentVariableW(L"ZRW_WORKERS", *value ? value : nullptr);
+        test::EnvGuard workers(L"ZRW_WORKERS", *value ? value : nullptr);
         CapturedOutput out(dir / L"stdout.txt");
         EXPECT_EQ(RunEngine({dir / L"src"}, dir / (std::wstring(L"dst") + value), false, Log()), 0);
         EXPECT_NE(out.Text().find(expected), std::string::npos) << Utf8(value);
     }
-    SetEnvironmentVariableW(L"ZRW_WORKERS", nullptr);
     EXPECT_EQ(test::TreeContents(dir / L"dst1\\src"), test::TreeContents(dir / L"src"));
 }
 

@@ -6,18 +6,6 @@
 namespace zrw {
 namespace {
 
-// One file per level, each named after its level, so that counts and sizes
-// tell which levels were reached.
-std::wstring MakeNestedTree(const std::wstring& root, int levels, const std::wstring& name) {
-    std::wstring folder = root;
-    for (int level = 0; level <= levels; ++level) {
-        EXPECT_TRUE(test::WriteBytesDeep(folder + L"\\f" + std::to_wstring(level) + L".bin",
-                                         std::string(10, 'x')));
-        folder += L"\\" + name;
-    }
-    return folder;
-}
-
 TEST(ScanSources, FilesFoldersAndMissingSources) {
     test::TempDir dir;
     ASSERT_TRUE(test::WriteBytesDeep(dir / L"src\\a.txt", "12345"));
@@ -52,15 +40,15 @@ TEST(ScanSources, DriveRootIsNotCounted) {
 // The walk keeps its own stack: no depth is left out of the count or the plan.
 TEST(Planning, ThreeHundredLevelsAreScannedAndPlannedCompletely) {
     test::TempDir dir;
-    MakeNestedTree(dir / L"src", 300, L"d");
+    test::WriteDeepTree(dir / L"src", (dir / L"src").size() + 2 * 300, L"d");  // 300 levels named d
     ScanResult scan = ScanSources({dir / L"src"});
     ASSERT_EQ(scan.items.size(), 1u);
-    EXPECT_EQ(scan.totalFiles, 301u);
-    EXPECT_EQ(scan.totalBytes, 3010u);
+    EXPECT_EQ(scan.totalFiles, 300u);
+    EXPECT_EQ(scan.totalBytes, 75150u);  // 100 + level bytes on levels 1 to 300
     CopyPlan plan = BuildPlan({dir / L"src"}, dir / L"dst");
-    EXPECT_EQ(plan.fileCount, 301u);
-    EXPECT_EQ(plan.tasks.size(), 301u);
-    EXPECT_EQ(plan.totalBytes, 3010u);
+    EXPECT_EQ(plan.fileCount, 300u);
+    EXPECT_EQ(plan.tasks.size(), 300u);
+    EXPECT_EQ(plan.totalBytes, 75150u);
     ASSERT_EQ(plan.folders.size(), 301u);
     // Depth-first pre-order: each folder right after its parent.
     for (size_t i = 1; i < plan.folders.size(); ++i) {
@@ -115,28 +103,21 @@ TEST(Planning, EmptyFolderFileSourceAndMissingSource) {
 TEST(ScanSources, LongPathsWithCjkNamesAreCountedCompletely) {
     test::TempDir dir;
     std::wstring src = dir / L"源文件夹";
-    std::wstring folder = src;
-    uint64_t files = 0, bytes = 0;
-    while (folder.size() < 300) {
-        folder += L"\\目录层级-数据-😀-" + std::to_wstring(files);
-        std::string content(100 + files, static_cast<char>('a' + files));
-        ASSERT_TRUE(test::WriteBytesDeep(folder + L"\\文件.bin", content));
-        ++files;
-        bytes += content.size();
-    }
-    ASSERT_GT(folder.size() + 8, 300u);
+    std::vector<std::wstring> files = test::WriteDeepTree(src, 300);
     ScanResult r = ScanSources({src});
-    EXPECT_EQ(r.totalFiles, files);
-    EXPECT_EQ(r.totalBytes, bytes);
+    EXPECT_EQ(r.totalFiles, files.size());
+    EXPECT_EQ(r.totalBytes, test::DeepTreeBytes(files.size()));
 
     // A source whose own path is past the limit is still found.
+    std::wstring folder = PathParent(files.back());
+    ASSERT_GE(folder.size(), 300u);
     ScanResult deep = ScanSources({folder});
     ASSERT_EQ(deep.items.size(), 1u);
     EXPECT_EQ(deep.items[0].path, folder);
     EXPECT_EQ(deep.items[0].files, 1u);
-    ScanResult deepFile = ScanSources({folder + L"\\文件.bin"});
+    ScanResult deepFile = ScanSources({files.back()});
     ASSERT_EQ(deepFile.items.size(), 1u);
-    EXPECT_EQ(deepFile.items[0].bytes, 100 + files - 1);
+    EXPECT_EQ(deepFile.items[0].bytes, 100 + files.size());
 }
 
 }  // namespace

@@ -5,11 +5,11 @@
 namespace zrw::test {
 namespace {
 
-class AboutTest : public MenuWindowTest {
+class AboutTest : public MainWindowTest {
 protected:
     void TearDown() override {
         if (HWND about = AboutWindow()) DestroyWindow(about);
-        MenuWindowTest::TearDown();
+        MainWindowTest::TearDown();
     }
     HWND OpenAbout() {
         SendMessageW(window_, WM_COMMAND, kIdAbout, 0);
@@ -74,7 +74,7 @@ void ExpectControls(HWND about, bool en) {
 }
 
 TEST_F(AboutTest, OneWindowPlacedOverTheMainWindowWithItsControlsInBothLanguages) {
-    OpenWindow();
+    Open();
     HWND about = OpenAbout();
     ASSERT_NE(about, nullptr);
     EXPECT_EQ(OpenAbout(), about);
@@ -106,7 +106,7 @@ TEST_F(AboutTest, OneWindowPlacedOverTheMainWindowWithItsControlsInBothLanguages
 }
 
 TEST_F(AboutTest, CloseButtonAndEscapeCloseIt) {
-    OpenWindow();
+    Open();
     HWND about = OpenAbout();
     ASSERT_NE(about, nullptr);
     SendMessageW(about, WM_COMMAND, kIdAboutClose, 0);
@@ -127,32 +127,35 @@ TEST_F(AboutTest, CloseButtonAndEscapeCloseIt) {
 // window; the program here lies outside the installation folder, so only its
 // registration goes.
 TEST_F(AboutTest, UninstallFromTheAboutWindowAndTheMainWindow) {
-    OpenWindow();
+    Open();
     HWND about = OpenAbout();
     ASSERT_NE(about, nullptr);
     for (HWND target : {about, window_}) {
         AnsweredBox box = AnswerBox([&] { SendMessageW(target, WM_COMMAND, kIdUninstall, 0); });
         ASSERT_TRUE(box.shown) << "no uninstall message";
         EXPECT_EQ(box.caption, L"泽若");
-        EXPECT_EQ(std::count(box.texts.begin(), box.texts.end(),
+        EXPECT_EQ(std::count(box.statics.begin(), box.statics.end(),
                              L"已卸载：右键菜单和快捷方式已清除（程序文件不在安装目录，未动）。"),
                   1);
     }
 }
 
 TEST_F(AboutTest, PaintedInTheSkinColours) {
-    OpenWindow();
-    for (int skin : {1, 4}) {
+    Open();
+    const struct {
+        int skin;
+        const char *background, *panel;
+    } skins[] = {{1, "F5F6F8", "FFFFFF"}, {4, "131A18", "1D2623"}};
+    for (const auto& [skin, background, panel] : skins) {
         SCOPED_TRACE(skin);
         SendMessageW(window_, WM_COMMAND, kIdSkinFirst + skin, 0);
         HWND about = OpenAbout();
         ASSERT_NE(about, nullptr);
-        const SkinRow& row = RowFor(skin, isDark());
-        EXPECT_EQ(Hex(PixelAt(about, 10, 250)), Hex(row.background));
-        EXPECT_EQ(Hex(PixelAt(GetDlgItem(about, kIdAboutNote), 580, 40)), Hex(row.background));
+        EXPECT_EQ(Hex(PixelAt(about, 10, 250)), background);
+        EXPECT_EQ(Hex(PixelAt(GetDlgItem(about, kIdAboutNote), 580, 40)), background);
         // Normal owner-drawn buttons: panel fill inside the rounded outline.
-        EXPECT_EQ(Hex(PixelAt(GetDlgItem(about, kIdAboutClose), 6, 15)), Hex(row.panel));
-        EXPECT_EQ(Hex(PixelAt(GetDlgItem(about, kIdUninstall), 6, 17)), Hex(row.panel));
+        EXPECT_EQ(Hex(PixelAt(GetDlgItem(about, kIdAboutClose), 6, 15)), panel);
+        EXPECT_EQ(Hex(PixelAt(GetDlgItem(about, kIdUninstall), 6, 17)), panel);
         DestroyWindow(about);
     }
 }

@@ -53,18 +53,16 @@ std::string TextWidthPlus(const std::wstring& text, int extra) {
     return std::to_string(size.cx + extra);
 }
 
-class Dumps : public ::testing::Test {
+// The program reads the skin from the real HKCU.
+class Dumps : public ProgramTest {
 protected:
-    void SetUp() override { DeleteUserKey(kSettingsKey); }
-    void TearDown() override { DeleteUserKey(kSettingsKey); }
     std::string Run(DWORD skin, std::vector<std::wstring> args) {
-        RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, L"Skin", REG_DWORD, &skin, sizeof(skin));
-        args.push_back(dir_ / L"dump.txt");
+        EXPECT_TRUE(WriteDword(kSettingsKey, L"Skin", skin));
+        args.push_back(dir / L"dump.txt");
         ProcessResult r = RunZerrow(args, 30000);
         EXPECT_EQ(r.exitCode, 0u);
-        return ReadBytes(dir_ / L"dump.txt");
+        return ReadBytes(dir / L"dump.txt");
     }
-    TempDir dir_;
 };
 
 TEST_F(Dumps, MenuInFluentDarkLightsHotRowsInTheAccentWithWhiteText) {
@@ -125,11 +123,9 @@ TEST_F(Dumps, MenuFollowsTheLanguageAndThePictureSkin) {
 }
 
 TEST_F(Dumps, MenuGoesToTheLogFolderByDefaultAndFailsOnAnUnwritableFile) {
-    std::wstring file = LogFolder() + L"\\menu.txt";
-    DeleteFileW(file.c_str());
     EXPECT_EQ(RunZerrow({L"--dump-menu"}, 30000).exitCode, 0u);
-    EXPECT_EQ(ParseMenu(ReadBytes(file)).size(), 40u);
-    EXPECT_EQ(RunZerrow({L"--dump-menu", dir_ / L"missing\\menu.txt"}, 30000).exitCode, 1u);
+    EXPECT_EQ(ParseMenu(ReadBytes(LogFolder() + L"\\menu.txt")).size(), 40u);
+    EXPECT_EQ(RunZerrow({L"--dump-menu", dir / L"missing\\menu.txt"}, 30000).exitCode, 1u);
 }
 
 TEST_F(Dumps, TrayProbeAddsItsIconAndListsTheMenu) {

@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <thread>
 
 namespace zrw::test {
 
@@ -12,14 +11,6 @@ std::string Hex(COLORREF c) {
     char text[16];
     snprintf(text, sizeof(text), "%02X%02X%02X", GetRValue(c), GetGValue(c), GetBValue(c));
     return text;
-}
-
-int CountColour(const MemoryCanvas& canvas, const RECT& area, COLORREF colour) {
-    int count = 0;
-    for (int y = area.top; y < area.bottom; ++y)
-        for (int x = area.left; x < area.right; ++x)
-            if (canvas.pixel(x, y) == colour) ++count;
-    return count;
 }
 
 int CountNear(const MemoryCanvas& canvas, const RECT& area, COLORREF colour, int tolerance) {
@@ -57,20 +48,7 @@ HBRUSH MenuBackground(HMENU menu) {
 }
 
 std::vector<HWND> TopWindowsOfClass(const wchar_t* className) {
-    struct Search {
-        const wchar_t* cls;
-        std::vector<HWND> found;
-    } search{className, {}};
-    EnumWindows(
-        [](HWND window, LPARAM lp) {
-            auto* s = reinterpret_cast<Search*>(lp);
-            wchar_t cls[64] = {};
-            GetClassNameW(window, cls, 64);
-            if (lstrcmpiW(cls, s->cls) == 0 && OfThisProcess(window)) s->found.push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return TopWindows([&](HWND w) { return lstrcmpiW(ClassOf(w).c_str(), className) == 0 && OfThisProcess(w); });
 }
 
 std::vector<HWND> PopupMenus() {
@@ -78,26 +56,6 @@ std::vector<HWND> PopupMenus() {
     for (HWND w : TopWindowsOfClass(kPopupMenuClass))
         if (IsWindowVisible(w)) visible.push_back(w);
     return visible;
-}
-
-AnsweredBox AnswerBox(const std::function<void()>& open) {
-    AnsweredBox answered;
-    std::thread user([&] {
-        FoundWindow box = WaitForDialog([](HWND w) { return OfThisProcess(w); }, 10000);
-        if (!box.window) return;
-        answered = {true, box.caption, ChildTexts(box.window, L"Static"),
-                    GetWindow(box.window, GW_OWNER)};
-        PressButton(box.window, IDOK);
-    });
-    open();
-    user.join();
-    return answered;
-}
-
-void MenuWindowTest::OpenWindow() {
-    WindowStart start;
-    start.leftFolder = dir_.path();
-    Open(start);
 }
 
 }  // namespace zrw::test

@@ -8,7 +8,6 @@
 #include "ui/ui.h"
 
 #include <algorithm>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,11 +15,13 @@ namespace zrw::test {
 
 // "RRGGBB", so that a failed colour check prints something readable.
 std::string Hex(COLORREF colour);
-// Pixels of exactly this colour in the rectangle.
-int CountColour(const MemoryCanvas& canvas, const RECT& area, COLORREF colour);
 // Text is drawn with smoothed edges, depending on the font: its colour is
 // found within a tolerance per channel.
 int CountNear(const MemoryCanvas& canvas, const RECT& area, COLORREF colour, int tolerance = 48);
+// Pixels of exactly this colour in the rectangle.
+inline int CountColour(const MemoryCanvas& canvas, const RECT& area, COLORREF colour) {
+    return CountNear(canvas, area, colour, 0);
+}
 
 struct MenuItem {
     int id = 0;
@@ -36,22 +37,6 @@ HBRUSH MenuBackground(HMENU menu);
 std::vector<HWND> PopupMenus();
 // Top-level windows of this process with the class.
 std::vector<HWND> TopWindowsOfClass(const wchar_t* className);
-
-// A message box of this process that `open` brings up, answered with OK
-// from a second thread.
-struct AnsweredBox {
-    bool shown = false;
-    std::wstring caption;
-    std::vector<std::wstring> texts;  // of its static controls
-    HWND owner = nullptr;
-};
-AnsweredBox AnswerBox(const std::function<void()>& open);
-
-// The main window, its left pane on the test's scratch folder.
-class MenuWindowTest : public MainWindowTest {
-protected:
-    void OpenWindow();
-};
 
 }  // namespace zrw::test
 

@@ -9,24 +9,25 @@
 namespace zrw::test {
 namespace {
 
+using MenuWindowTest = MainWindowTest;
+
 // Plays the user on the popup menu from a second thread while the UI thread
-// sits in the menu's own loop: waits for the popup, lets `act` look at it and
-// press keys, and gives up after a while so that a test never hangs.
+// sits in the menu's own loop: waits for the popup to be drawn, lets `act`
+// look at it and press keys, and gives up after a while so that a test never hangs.
 class MenuPlayer {
 public:
     explicit MenuPlayer(std::function<void(HWND)> act)
         : thread_([this, act] {
-              ULONGLONG end = GetTickCount64() + 10000;
-              while (!finished_ && GetTickCount64() < end) {
+              HWND popup = nullptr;
+              // Drawn once nothing of it is left to paint.
+              WaitUntil([&] {
                   std::vector<HWND> popups = PopupMenus();
-                  if (!popups.empty()) {
-                      Sleep(300);  // let it paint
-                      act(popups.front());
-                      seen_ = true;
-                      return;
-                  }
-                  Sleep(30);
-              }
+                  popup = popups.empty() ? nullptr : popups.front();
+                  return finished_ || (popup && !GetUpdateRect(popup, nullptr, FALSE));
+              }, 10000);
+              if (finished_ || !popup) return;
+              act(popup);
+              seen_ = true;
           }) {}
     ~MenuPlayer() { Finish(); }
     // Called once the menu is closed; true when the popup was seen.
@@ -42,10 +43,8 @@ private:
     std::thread thread_;
 };
 
-void Press(HWND popup, WPARAM key) {
-    PostMessageW(popup, WM_KEYDOWN, key, 0);
-    Sleep(200);
-}
+// Keys reach the menu's loop in the order they are posted.
+void Press(HWND popup, WPARAM key) { PostMessageW(popup, WM_KEYDOWN, key, 0); }
 
 struct PopupPixels {
     COLORREF corner = 0, right = 0, bottom = 0, inside = 0;
@@ -64,13 +63,17 @@ PopupPixels ReadPopup(HWND popup, COLORREF accent) {
     p.bottom = GetPixel(dc, w / 2, h - 1);
     p.inside = GetPixel(dc, 8, h / 2);
     Press(popup, VK_DOWN);
-    for (int y = 1; y < h - 1 && !p.accentRow; ++y) p.accentRow = GetPixel(dc, 8, y) == accent;
+    p.accentRow = WaitUntil([&] {
+        for (int y = 1; y < h - 1; ++y)
+            if (GetPixel(dc, 8, y) == accent) return true;
+        return false;
+    }, 5000);
     ReleaseDC(popup, dc);
     return p;
 }
 
 TEST_F(MenuWindowTest, MenuButtonOpensABorderedSkinnedPopupThatCloses) {
-    OpenWindow();
+    Open();
     SendMessageW(window_, WM_COMMAND, kIdSkinFirst + 2, 0);
     SetCursorPos(1, 1);
     PopupPixels pixels;
@@ -91,7 +94,7 @@ TEST_F(MenuWindowTest, MenuButtonOpensABorderedSkinnedPopupThatCloses) {
 }
 
 TEST_F(MenuWindowTest, TrayRightClickMenuReachesAboutByKeyboard) {
-    OpenWindow();
+    Open();
     ASSERT_TRUE(TrayIconAdded());
     MenuPlayer player([](HWND popup) {
         Press(popup, VK_UP);  // from nothing to the last item, Exit
@@ -107,7 +110,7 @@ TEST_F(MenuWindowTest, TrayRightClickMenuReachesAboutByKeyboard) {
 }
 
 TEST_F(MenuWindowTest, TrayIconAddedOnceReaddedByTaskbarCreatedRemovedWithTheWindow) {
-    OpenWindow();
+    Open();
     ASSERT_TRUE(TrayIconAdded()) << "Wine's tray refused the icon";
     NOTIFYICONDATAW probe{};
     probe.cbSize = sizeof(probe);
@@ -131,7 +134,7 @@ TEST_F(MenuWindowTest, TrayIconAddedOnceReaddedByTaskbarCreatedRemovedWithTheWin
 }
 
 TEST_F(MenuWindowTest, TrayLeftClickRestoresAMinimisedWindowOnlyWhileTheIconIsThere) {
-    OpenWindow();
+    Open();
     ASSERT_TRUE(TrayIconAdded());
     for (UINT click : {WM_LBUTTONUP, WM_LBUTTONDBLCLK}) {
         ShowWindow(window_, SW_MINIMIZE);
@@ -153,13 +156,9 @@ TEST_F(MenuWindowTest, TrayLeftClickRestoresAMinimisedWindowOnlyWhileTheIconIsTh
 const std::wstring kFileVerb = L"Software\\Classes\\*\\shell\\Zerrow.Copy";
 const std::wstring kFolderVerb = L"Software\\Classes\\Directory\\shell\\Zerrow.Move";
 
-bool KeyExists(const std::wstring& key) {
-    UniqueKey k;
-    return RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, k.put()) == ERROR_SUCCESS;
-}
 
 TEST_F(MenuWindowTest, RemoveContextMenuDeletesTheVerbsAndSaysSoInBothLanguages) {
-    OpenWindow();
+    Open();
     const struct {
         int lang;
         const wchar_t* caption;
@@ -173,34 +172,34 @@ TEST_F(MenuWindowTest, RemoveContextMenuDeletesTheVerbsAndSaysSoInBothLanguages)
         SCOPED_TRACE(c.caption);
         SendMessageW(window_, WM_COMMAND, c.lang == kLangEn ? kIdLangEn : kIdLangZh, 0);
         RegisterMenu(L"C:\\Tools\\Zerrow.exe");
-        ASSERT_TRUE(KeyExists(kFileVerb));
+        ASSERT_TRUE(KeyExists(HKEY_CURRENT_USER, kFileVerb));
         AnsweredBox box = AnswerBox([&] { SendMessageW(window_, WM_COMMAND, kIdRemoveMenu, 0); });
         ASSERT_TRUE(box.shown) << "no message box";
         EXPECT_EQ(box.caption, c.caption);
-        EXPECT_EQ(std::count(box.texts.begin(), box.texts.end(), c.text), 1);
+        EXPECT_EQ(std::count(box.statics.begin(), box.statics.end(), c.text), 1);
         EXPECT_EQ(box.owner, window_);
-        EXPECT_FALSE(KeyExists(kFileVerb));
-        EXPECT_FALSE(KeyExists(kFolderVerb));
+        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kFileVerb));
+        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kFolderVerb));
     }
 }
 
 TEST_F(MenuWindowTest, InstallFromTheMenuRegistersTheVerbsAndSaysSo) {
-    OpenWindow();
+    Open();
     AnsweredBox box = AnswerBox([&] { SendMessageW(window_, WM_COMMAND, kIdInstallMenu, 0); });
-    bool registered = KeyExists(kFileVerb) && KeyExists(kFolderVerb);
+    bool registered = KeyExists(HKEY_CURRENT_USER, kFileVerb) && KeyExists(HKEY_CURRENT_USER, kFolderVerb);
     // The test program's folder holds more than the program: nothing is removed.
     Uninstall(true);
     ASSERT_TRUE(box.shown) << "no install message";
     EXPECT_EQ(box.caption, L"泽若");
-    EXPECT_TRUE(std::any_of(box.texts.begin(), box.texts.end(), [](const std::wstring& t) {
+    EXPECT_TRUE(std::any_of(box.statics.begin(), box.statics.end(), [](const std::wstring& t) {
         return t.rfind(L"已就绪（免安装、免管理员）：", 0) == 0;
     })) << "not the install message";
     EXPECT_TRUE(registered);
-    EXPECT_FALSE(KeyExists(kFileVerb));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kFileVerb));
 }
 
 TEST_F(MenuWindowTest, ExitClosesWhenIdleButOnlyCancelsARunningTransfer) {
-    OpenWindow();
+    Open();
     g_main.running = true;
     SendMessageW(window_, WM_COMMAND, kIdExit, 0);
     PumpMessages();

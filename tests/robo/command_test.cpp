@@ -1,4 +1,5 @@
 #include "robo/robo.h"
+#include "tests/support/support.h"
 
 #include <gtest/gtest.h>
 
@@ -12,21 +13,8 @@ std::wstring Lower(std::wstring text) {
     return text;
 }
 
-SourceItem Folder(const std::wstring& path, const std::wstring& name) {
-    SourceItem item;
-    item.path = path;
-    item.folderName = name;
-    item.isFolder = true;
-    return item;
-}
-
-SourceItem File(const std::wstring& path, const std::wstring& name) {
-    SourceItem item;
-    item.path = path;
-    item.fileName = name;
-    item.files = 1;
-    return item;
-}
+using test::FileItem;
+using test::FolderItem;
 
 CopyJob Job(const std::wstring& destination, bool move) {
     CopyJob job;
@@ -75,11 +63,11 @@ TEST(RobocopyThreadCount, OneWhenEitherSideSeeks) {
 }
 
 TEST(BuildRobocopyCommand, FolderAndFileSources) {
-    EXPECT_EQ(BuildRobocopyCommand(Folder(L"D:\\a\\Photos", L"Photos"), Job(L"E:\\out", false)),
+    EXPECT_EQ(BuildRobocopyCommand(FolderItem(L"D:\\a\\Photos", L"Photos"), Job(L"E:\\out", false)),
               Program() + L" \"D:\\a\\Photos\" \"E:\\out\\Photos\"" + kFolderSwitches + kLog);
-    EXPECT_EQ(BuildRobocopyCommand(File(L"D:\\a\\b.txt", L"b.txt"), Job(L"E:\\out", false)),
+    EXPECT_EQ(BuildRobocopyCommand(FileItem(L"D:\\a\\b.txt", L"b.txt"), Job(L"E:\\out", false)),
               Program() + L" \"D:\\a\" \"E:\\out\" \"b.txt\"" + kSwitches + kLog);
-    EXPECT_EQ(BuildRobocopyCommand(Folder(L"\\\\nas\\share\\照片 2024", L"照片 2024"),
+    EXPECT_EQ(BuildRobocopyCommand(FolderItem(L"\\\\nas\\share\\照片 2024", L"照片 2024"),
                                    Job(L"\\\\backup\\d", false)),
               Program() + L" \"\\\\nas\\share\\照片 2024\" \"\\\\backup\\d\\照片 2024\"" +
                   kFolderSwitches + kLog);
@@ -88,15 +76,15 @@ TEST(BuildRobocopyCommand, FolderAndFileSources) {
 // A backslash right before a closing quote would escape it for robocopy's
 // argument splitter, so such a backslash is doubled.
 TEST(BuildRobocopyCommand, DriveRootsEndTheirQuotesCleanly) {
-    EXPECT_EQ(BuildRobocopyCommand(File(L"D:\\b.txt", L"b.txt"), Job(L"E:\\out", false)),
+    EXPECT_EQ(BuildRobocopyCommand(FileItem(L"D:\\b.txt", L"b.txt"), Job(L"E:\\out", false)),
               Program() + L" \"D:\\\\\" \"E:\\out\" \"b.txt\"" + kSwitches + kLog);
-    EXPECT_EQ(BuildRobocopyCommand(File(L"D:\\a\\b.txt", L"b.txt"), Job(L"E:\\", false)),
+    EXPECT_EQ(BuildRobocopyCommand(FileItem(L"D:\\a\\b.txt", L"b.txt"), Job(L"E:\\", false)),
               Program() + L" \"D:\\a\" \"E:\\\\\" \"b.txt\"" + kSwitches + kLog);
     // A drive root lands in the destination itself; a root destination keeps
     // its one backslash, doubled before the quote.
-    EXPECT_EQ(BuildRobocopyCommand(Folder(L"D:\\", L""), Job(L"E:\\out", false)),
+    EXPECT_EQ(BuildRobocopyCommand(FolderItem(L"D:\\", L""), Job(L"E:\\out", false)),
               Program() + L" \"D:\\\\\" \"E:\\out\"" + kFolderSwitches + kLog);
-    EXPECT_EQ(BuildRobocopyCommand(Folder(L"D:\\", L""), Job(L"E:\\", false)),
+    EXPECT_EQ(BuildRobocopyCommand(FolderItem(L"D:\\", L""), Job(L"E:\\", false)),
               Program() + L" \"D:\\\\\" \"E:\\\\\"" + kFolderSwitches + kLog);
 }
 
@@ -112,28 +100,28 @@ TEST(RobocopyVersion, SparseFromWindows11Version22H2On) {
 // deletes their sources, and a file source moves only that file.
 TEST(BuildRobocopyCommand, MoveOnlyWhereTheSourceIsNotProtected) {
     const std::wstring folderTail = kFolderSwitches + L" /MOVE /IS /IT" + kLog;
-    EXPECT_EQ(BuildRobocopyCommand(Folder(L"D:\\a\\Photos", L"Photos"), Job(L"E:\\out", true)),
+    EXPECT_EQ(BuildRobocopyCommand(FolderItem(L"D:\\a\\Photos", L"Photos"), Job(L"E:\\out", true)),
               Program() + L" \"D:\\a\\Photos\" \"E:\\out\\Photos\"" + folderTail);
-    EXPECT_EQ(BuildRobocopyCommand(File(L"D:\\a\\b.txt", L"b.txt"), Job(L"E:\\out", true)),
+    EXPECT_EQ(BuildRobocopyCommand(FileItem(L"D:\\a\\b.txt", L"b.txt"), Job(L"E:\\out", true)),
               Program() + L" \"D:\\a\" \"E:\\out\" \"b.txt\"" + kSwitches + L" /MOV /IS /IT" + kLog);
-    EXPECT_EQ(BuildRobocopyCommand(Folder(L"C:\\Users\\me", L"me"), Job(L"E:\\out", true)),
+    EXPECT_EQ(BuildRobocopyCommand(FolderItem(L"C:\\Users\\me", L"me"), Job(L"E:\\out", true)),
               Program() + L" \"C:\\Users\\me\" \"E:\\out\\me\"" + folderTail);
-    EXPECT_EQ(BuildRobocopyCommand(Folder(L"D:\\Users", L"Users"), Job(L"E:\\out", true)),
+    EXPECT_EQ(BuildRobocopyCommand(FolderItem(L"D:\\Users", L"Users"), Job(L"E:\\out", true)),
               Program() + L" \"D:\\Users\" \"E:\\out\\Users\"" + folderTail);
     for (const wchar_t* path : {L"c:\\program files", L"C:\\Windows", L"C:\\USERS",
                                 L"C:\\ProgramData", L"C:\\Program Files (x86)"}) {
         std::wstring name = std::wstring(path).substr(3);
-        EXPECT_EQ(BuildRobocopyCommand(Folder(path, name), Job(L"E:\\out", true)),
+        EXPECT_EQ(BuildRobocopyCommand(FolderItem(path, name), Job(L"E:\\out", true)),
                   Program() + L" \"" + path + L"\" \"E:\\out\\" + name + L"\"" + kFolderSwitches + kLog)
             << path;
     }
-    EXPECT_EQ(BuildRobocopyCommand(Folder(L"F:", L""), Job(L"E:\\out", true)),
+    EXPECT_EQ(BuildRobocopyCommand(FolderItem(L"F:", L""), Job(L"E:\\out", true)),
               Program() + L" \"F:\" \"E:\\out\"" + kFolderSwitches + kLog);
     // Other spellings of the same folders are protected as well.
     for (const wchar_t* path : {L"C:/Windows", L"\\\\?\\C:\\Windows", L"C:\\\\Windows",
                                 L"C:/Program Files", L"C:/users", L"C:/ProgramData",
                                 L"C:\\Windows\\..\\ProgramData", L"C:\\Users\\.\\"}) {
-        std::wstring line = BuildRobocopyCommand(Folder(path, L"x"), Job(L"E:\\out", true));
+        std::wstring line = BuildRobocopyCommand(FolderItem(path, L"x"), Job(L"E:\\out", true));
         EXPECT_EQ(line.find(L"/MOV"), std::wstring::npos) << path;
     }
 }

@@ -13,10 +13,11 @@ namespace {
 
 // The program as a user keeps it, in a folder of its own, started from another
 // folder; both folders may hold programs named like the system's.
-class ChildProgramTest : public ::testing::Test, public ShellTest {
+class ChildProgramTest : public ShellTest {
 protected:
+    ChildProgramTest() : ShellTest(kSharedWithChildren) {}
     std::wstring Folder(const std::wstring& name, const std::vector<std::pair<std::wstring, std::wstring>>& files) {
-        const std::wstring folder = temp_ / name;
+        const std::wstring folder = dir / name;
         CreateDirectoryW(folder.c_str(), nullptr);
         for (const auto& [fileName, from] : files) CopyFileW(from.c_str(), (folder + L"\\" + fileName).c_str(), FALSE);
         return folder;
@@ -26,7 +27,6 @@ protected:
         return Folder(L"current", {{L"powershell.exe", ToolExe(L"fake_powershell")},
                                    {L"cmd.exe", ToolExe(L"fake_cmd")}});
     }
-    TempDir temp_;
     CmdStandIn cmd_;
 };
 
@@ -54,7 +54,7 @@ TEST_F(ChildProgramTest, UninstallStartsTheSystemCmdAfterItsMessageInTheSystemFo
         result = RunProcess(QuoteArg(program + L"\\Zerrow.exe") + L" --uninstall", 60000, current);
     });
     const FoundWindow box =
-        WaitForDialog([](HWND w) { return !OfThisProcess(w) && WindowText(w) == L"泽若"; }, 30000);
+        WaitForDialog([](HWND w) { return OfAChildProcess(w) && WindowText(w) == L"泽若"; }, 30000);
     if (box.window) {
         DWORD programId = 0;
         GetWindowThreadProcessId(box.window, &programId);

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <thread>
 
 namespace zrw::test {
@@ -22,47 +23,52 @@ std::wstring OwnPath() {
     return exe;
 }
 
-// Desktop and Start menu are pointed into a scratch folder, so that the
+// Desktop and Start menu are pointed into the test's folder, so that the
 // shortcuts never land in the real (Wine-linked) home folder.
-class InstallTest : public ::testing::Test, public ShellTest {
+class InstallTest : public ShellTest {
 protected:
-    void SetUp() override {
+    explicit InstallTest(Hkcu hkcu = kPrivate) : ShellTest(hkcu) {
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        const auto saved = Values(HKEY_CURRENT_USER, kShellFolders);
-        for (const wchar_t* name : {L"Desktop", L"Programs"}) {
-            if (saved.count(name)) saved_.emplace_back(name, saved.at(name));
-            CreateDirectoryW((temp_ / name).c_str(), nullptr);
-            SetString(HKEY_CURRENT_USER, kShellFolders, name, temp_ / name, REG_EXPAND_SZ);
-        }
-    }
-    void TearDown() override {
-        for (const auto& [name, value] : saved_) SetString(HKEY_CURRENT_USER, kShellFolders, name, value.text, value.type);
-        UiLang = kLangZh;
-        ApplyLanguage();
+        for (const wchar_t* name : {L"Desktop", L"Programs"}) CreateDirectoryW((dir / name).c_str(), nullptr);
     }
     std::vector<std::wstring> Links() const {
-        return {temp_ / L"Desktop\\" + g_appTitle + L".lnk", temp_ / L"Programs\\" + g_appTitle + L".lnk"};
+        return {dir / L"Desktop\\" + g_appTitle + L".lnk", dir / L"Programs\\" + g_appTitle + L".lnk"};
     }
-    TempDir temp_;
-    std::vector<std::pair<std::wstring, StoredValue>> saved_;
+    RegistryValue desktop_{HKEY_CURRENT_USER, kShellFolders, L"Desktop", dir / L"Desktop", REG_EXPAND_SZ};
+    RegistryValue programs_{HKEY_CURRENT_USER, kShellFolders, L"Programs", dir / L"Programs", REG_EXPAND_SZ};
+};
+
+// "--launcher" is a child, reading the real HKCU.
+class Launcher : public InstallTest {
+protected:
+    Launcher() : InstallTest(kSharedWithChildren) {}
 };
 
 TEST_F(InstallTest, QuietInstallWritesNineValuesBothShortcutsAndTheVerbs) {
     const std::wstring exe = OwnPath();
     ASSERT_EQ(ShortcutPaths(), Links());
     EXPECT_EQ(Install(true), 0);
+    const std::wstring folder = exe.substr(0, exe.rfind(L'\\'));
+    const std::map<std::wstring, std::wstring> expected = {
+        {L"DisplayName", L"Zerrow Pro"},
+        {L"DisplayVersion", L"1.0.1"},
+        {L"Publisher", L"Zerrow"},
+        {L"DisplayIcon", exe},
+        {L"InstallLocation", folder},
+        {L"UninstallString", L"\"" + exe + L"\" --uninstall"},
+        {L"QuietUninstallString", L"\"" + exe + L"\" --uninstall --quiet"},
+        {L"NoModify", L"1"},
+        {L"NoRepair", L"1"}};
     const auto values = Values(HKEY_CURRENT_USER, kUninstallKey);
-    EXPECT_EQ(values.size(), 9u);
-    for (const RegValue& expected : UninstallValues(exe)) {
-        ASSERT_EQ(values.count(expected.name), 1u) << expected.name;
-        EXPECT_EQ(values.at(expected.name).text, expected.data) << expected.name;
-        EXPECT_EQ(values.at(expected.name).type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(values.size(), expected.size());
+    for (const auto& [name, data] : expected) {
+        ASSERT_EQ(values.count(name), 1u) << name;
+        EXPECT_EQ(values.at(name).text, data) << name;
+        EXPECT_EQ(values.at(name).type, static_cast<DWORD>(REG_SZ));
     }
-    EXPECT_EQ(values.at(L"NoModify").text, L"1");
-    EXPECT_EQ(values.at(L"UninstallString").text, L"\"" + exe + L"\" --uninstall");
     for (const std::wstring& link : Links()) EXPECT_TRUE(Exists(link)) << link;
     EXPECT_TRUE(IsMenuRegistered());
-    EXPECT_EQ(InstallDir(), FolderOf(exe));
+    EXPECT_EQ(InstallDir(), folder);
 
     // The test program's folder is the installation folder but holds foreign files.
     EXPECT_EQ(Uninstall(true), 0);
@@ -73,7 +79,7 @@ TEST_F(InstallTest, QuietInstallWritesNineValuesBothShortcutsAndTheVerbs) {
 }
 
 TEST_F(InstallTest, ShortcutPointsAtTheProgramFromItsFolder) {
-    const std::wstring link = temp_ / L"x.lnk";
+    const std::wstring link = dir / L"x.lnk";
     ASSERT_TRUE(CreateShortcut(link, L"C:\\Tools\\Zerrow.exe", L""));
     ComPtr<IShellLinkW> shellLink;
     ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
@@ -86,7 +92,7 @@ TEST_F(InstallTest, ShortcutPointsAtTheProgramFromItsFolder) {
     EXPECT_STREQ(text, L"C:\\Tools");
     shellLink->GetDescription(text, MAX_PATH);
     EXPECT_STREQ(text, L"泽若 — vozi（Windows 自带 robocopy）多线程复制/剪切");
-    EXPECT_FALSE(CreateShortcut(temp_ / L"missing\\x.lnk", L"C:\\Tools\\Zerrow.exe", L""));
+    EXPECT_FALSE(CreateShortcut(dir / L"missing\\x.lnk", L"C:\\Tools\\Zerrow.exe", L""));
 }
 
 TEST_F(InstallTest, UninstallInTheOtherLanguageLeavesTheFirstShortcuts) {
@@ -100,13 +106,13 @@ TEST_F(InstallTest, UninstallInTheOtherLanguageLeavesTheFirstShortcuts) {
 }
 
 TEST_F(InstallTest, UninstallTakesTheCertificateOutOfTheUserStore) {
-    WriteBytes(temp_ / L"ZerrowShellExt.msix", "msix");
-    WriteBytes(temp_ / L"ZerrowShellExt.cer", "cer");
-    SetString(HKEY_CURRENT_USER, kUninstallKey, L"InstallLocation", temp_.path());
+    WriteBytes(dir / L"ZerrowShellExt.msix", "msix");
+    WriteBytes(dir / L"ZerrowShellExt.cer", "cer");
+    SetString(HKEY_CURRENT_USER, kUninstallKey, L"InstallLocation", dir.path());
     Uninstall(true);
     EXPECT_EQ(PowerShellRuns(),
               std::vector<std::wstring>{PowerShellLine(
-                  L"$ErrorActionPreference = 'Stop'; $t = (Get-PfxCertificate -LiteralPath '" + temp_.path() +
+                  L"$ErrorActionPreference = 'Stop'; $t = (Get-PfxCertificate -LiteralPath '" + dir.path() +
                   L"\\ZerrowShellExt.cer').Thumbprint; Get-ChildItem -LiteralPath 'Cert:\\CurrentUser\\TrustedPeople' | "
                   L"Where-Object { $_.Thumbprint -eq $t } | Remove-Item")});
 }
@@ -137,7 +143,8 @@ public:
                                          event_.get(), TRUE) == ERROR_SUCCESS;
     }
     bool armed() const { return armed_; }
-    bool changed() const { return WaitForSingleObject(event_.get(), 200) == WAIT_OBJECT_0; }
+    // Signalled within the write that changes the key: asked once the writes are done.
+    bool changed() const { return WaitForSingleObject(event_.get(), 0) == WAIT_OBJECT_0; }
 
 private:
     UniqueHandle event_;
@@ -163,9 +170,9 @@ TEST_F(InstallTest, HklmStaysUntouchedExceptForTheSimulatedAdd) {
     }
     // With a package found and an add that takes, only the class index appears
     // (what the stand-in simulates), and removal takes it away again.
-    WriteBytes(temp_ / L"ZerrowShellExt.msix", "msix");
-    SetString(HKEY_CURRENT_USER, kUninstallKey, L"InstallLocation", temp_.path());
-    ScopedEnv add(L"ZRW_FAKE_PS_ADD", L"1");
+    WriteBytes(dir / L"ZerrowShellExt.msix", "msix");
+    SetString(HKEY_CURRENT_USER, kUninstallKey, L"InstallLocation", dir.path());
+    EnvGuard add(L"ZRW_FAKE_PS_ADD", L"1");
     RegisterMenu(OwnPath());
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, ClassIndexKey()));
     UnregisterMenu();
@@ -208,34 +215,39 @@ TEST(ProgramFolder, SelfDeleteRemovesAFolderWhateverItsName) {
     for (int i = 0; i < 6; ++i) expected += L" & rmdir /s /q \"%ZRW_REMOVE_FOLDER%\" & ping -n 4 127.0.0.1 >nul";
     EXPECT_EQ(SelfDeleteArguments(), expected);
     TempDir temp;
-    ScopedEnv trap(L"ZRW_TRAP", L"gone");
+    EnvGuard trap(L"ZRW_TRAP", L"gone");
     const std::wstring folder = temp / L"Zerrow 100% & (x) ^!ZRW_TRAP!";
     WriteBytesDeep(folder + L"\\Zerrow.exe", "x");
     SelfDelete(folder);
     EXPECT_EQ(GetEnvironmentVariableW(L"ZRW_REMOVE_FOLDER", nullptr, 0), 0u);
     WaitUntil([&] { return !Exists(folder); }, 15000);
     EXPECT_FALSE(Exists(folder));
-    // The remover keeps trying for a while; the test must not leave it running.
+    // The remover keeps trying for a while (its pings wait out their time-outs
+    // under Wine): ended here with what it started, once the folder is gone.
     for (const UniqueHandle& child : ChildProcesses(GetCurrentProcessId())) {
-        EXPECT_EQ(WaitForSingleObject(child.get(), 40000), static_cast<DWORD>(WAIT_OBJECT_0));
+        TerminateProcess(child.get(), 0);
+        for (const UniqueHandle& started : ChildProcesses(GetProcessId(child.get())))
+            TerminateProcess(started.get(), 0);
+        EXPECT_EQ(WaitForSingleObject(child.get(), 10000), static_cast<DWORD>(WAIT_OBJECT_0));
     }
 }
 
-TEST(InstallMessageText, NamesTheShortcutCountAndTheUninstallCommand) {
+// The language changes, and the fixture puts it back.
+using InstallMessageText = IsolatedTest;
+
+TEST_F(InstallMessageText, NamesTheShortcutCountAndTheUninstallCommand) {
+    const std::wstring zh = InstallMessage(0, L"x", PackagedOutcome::NoPackage);
     UiLang = kLangEn;
     ApplyLanguage();
-    const std::wstring text = InstallMessage(2, L"C:\\Tools\\Zerrow.exe", PackagedOutcome::Registered);
-    UiLang = kLangZh;
-    ApplyLanguage();
-    EXPECT_EQ(text,
+    EXPECT_EQ(InstallMessage(2, L"C:\\Tools\\Zerrow.exe", PackagedOutcome::Registered),
               L"Ready (no install, no admin):\n\n· Right-click any file/folder → \"Copy to… / Move to…\"\n"
               L"· Shortcuts added to desktop and Start menu: Zerrow Pro — Fast Copy  shortcuts (2)\n\n"
               L"Remove: Settings → Apps → Zerrow Pro — Fast Copy, or run C:\\Tools\\Zerrow.exe --uninstall");
-    EXPECT_NE(InstallMessage(0, L"x", PackagedOutcome::NoPackage).find(L"已加 泽若 快速复制  快捷方式（0 个）\n\n移除：设置 → 应用 → 泽若 快速复制，或运行 x --uninstall"),
+    EXPECT_NE(zh.find(L"已加 泽若 快速复制  快捷方式（0 个）\n\n移除：设置 → 应用 → 泽若 快速复制，或运行 x --uninstall"),
               std::wstring::npos);
 }
 
-TEST(InstallMessageText, SaysWhenTheWindows11EntryFellBackToTheClassicMenu) {
+TEST_F(InstallMessageText, SaysWhenTheWindows11EntryFellBackToTheClassicMenu) {
     const std::wstring plain = InstallMessage(2, L"C:\\Z.exe", PackagedOutcome::NoPackage);
     EXPECT_EQ(InstallMessage(2, L"C:\\Z.exe", PackagedOutcome::Registered), plain);
     EXPECT_EQ(InstallMessage(2, L"C:\\Z.exe", PackagedOutcome::AddFailed),
@@ -243,8 +255,6 @@ TEST(InstallMessageText, SaysWhenTheWindows11EntryFellBackToTheClassicMenu) {
     UiLang = kLangEn;
     ApplyLanguage();
     const std::wstring untrusted = InstallMessage(2, L"C:\\Z.exe", PackagedOutcome::Untrusted);
-    UiLang = kLangZh;
-    ApplyLanguage();
     EXPECT_NE(untrusted.find(L"C:\\Z.exe --uninstall\n\nThe Windows 11 menu entry is not on: this computer does not "
                              L"trust its certificate yet"),
               std::wstring::npos);
@@ -261,10 +271,13 @@ TEST(UninstallEntry, ValuesFollowTheProgramPath) {
     for (size_t i = 0; i < 9; ++i) EXPECT_EQ(values[i].name, names[i]);
     EXPECT_EQ(values[0].data, L"Zerrow Pro");
     EXPECT_EQ(values[1].data, L"1.0.1");
+    EXPECT_EQ(values[2].data, L"Zerrow");
     EXPECT_EQ(values[3].data, L"D:\\Tools\\Zerrow.exe");
     EXPECT_EQ(values[4].data, L"D:\\Tools");
     EXPECT_EQ(values[5].data, L"\"D:\\Tools\\Zerrow.exe\" --uninstall");
     EXPECT_EQ(values[6].data, L"\"D:\\Tools\\Zerrow.exe\" --uninstall --quiet");
+    EXPECT_EQ(values[7].data, L"1");
+    EXPECT_EQ(values[8].data, L"1");
     EXPECT_EQ(UninstallValues(L"E:\\Zerrow.exe")[4].data, L"E:\\");
     EXPECT_EQ(FolderOf(L"Zerrow.exe"), L".");
     EXPECT_EQ(FolderOf(L"C:/a/b.exe"), L"C:/a");
@@ -287,7 +300,7 @@ LauncherRun RunLauncherAnswering(const std::vector<Answer>& answers) {
     std::thread program([&run] { run.process = RunZerrow({L"--launcher"}, 60000); });
     for (const Answer& answer : answers) {
         FoundWindow found = WaitForDialog(
-            [&](HWND w) { return !OfThisProcess(w) && WindowText(w) == answer.caption; }, 30000);
+            [&](HWND w) { return OfAChildProcess(w) && WindowText(w) == answer.caption; }, 30000);
         if (!found.window) break;
         run.captionsSeen.push_back(found.caption);
         if (run.buttonTexts.empty()) run.buttonTexts = ChildTexts(found.window, L"Button");
@@ -304,7 +317,7 @@ LauncherRun RunLauncherAnswering(const std::vector<Answer>& answers) {
 constexpr int kLinkInstall = 101, kLinkCopy = 102, kLinkRemove = 104;
 const std::wstring kTitle = L"泽若 快速复制";  // the language is not applied before --launcher
 
-TEST_F(InstallTest, LauncherOffersFourChoicesAndCancelDoesNothing) {
+TEST_F(Launcher, LauncherOffersFourChoicesAndCancelDoesNothing) {
     UnregisterMenu();
     LauncherRun run = RunLauncherAnswering({{kTitle, IDCANCEL}});
     ASSERT_EQ(run.captionsSeen.size(), 1u) << "no launcher dialog appeared";
@@ -322,7 +335,7 @@ TEST_F(InstallTest, LauncherOffersFourChoicesAndCancelDoesNothing) {
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUninstallKey));
 }
 
-TEST_F(InstallTest, LauncherCopyAsksForFilesAndACancelledPickerEndsQuietly) {
+TEST_F(Launcher, LauncherCopyAsksForFilesAndACancelledPickerEndsQuietly) {
     LauncherRun run = RunLauncherAnswering(
         {{kTitle, kLinkCopy}, {L"选择要复制/移动的文件（可多选）", IDCANCEL}});
     EXPECT_EQ(run.captionsSeen.size(), 2u);
@@ -330,7 +343,7 @@ TEST_F(InstallTest, LauncherCopyAsksForFilesAndACancelledPickerEndsQuietly) {
     EXPECT_FALSE(run.process.timedOut);
 }
 
-TEST_F(InstallTest, LauncherInstallsThenRemoves) {
+TEST_F(Launcher, LauncherInstallsThenRemoves) {
     LauncherRun installed = RunLauncherAnswering({{kTitle, kLinkInstall}, {L"泽若", IDOK}});
     EXPECT_EQ(installed.captionsSeen.size(), 2u) << "no ready message after installing";
     EXPECT_EQ(installed.process.exitCode, 0u);

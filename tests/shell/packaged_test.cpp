@@ -25,23 +25,22 @@ std::wstring AddLine(const std::wstring& msix, const std::wstring& cer = L"") {
 
 // The test program's own folder holds no package, so the installation folder
 // named by the uninstall entry is where the files are found.
-class PackagedCommand : public ::testing::Test, public ShellTest {
+class PackagedCommand : public ShellTest {
 protected:
     std::wstring PutPackage(const std::wstring& name, bool withCertificate) {
-        const std::wstring folder = temp_ / name;
+        const std::wstring folder = dir / name;
         WriteBytesDeep(folder + L"\\ZerrowShellExt.msix", "msix");
         if (withCertificate) WriteBytes(folder + L"\\ZerrowShellExt.cer", "cer");
         SetString(HKEY_CURRENT_USER, kUninstallKey, L"InstallLocation", folder);
         return folder;
     }
-    TempDir temp_;
 };
 
 TEST_F(PackagedCommand, NoPackageAnywhereRunsNothing) {
-    ScopedEnv add(L"ZRW_FAKE_PS_ADD", L"1");
+    EnvGuard add(L"ZRW_FAKE_PS_ADD", L"1");
     EXPECT_EQ(RegisterPackagedCommand(), PackagedOutcome::NoPackage);
-    SetString(HKEY_CURRENT_USER, kUninstallKey, L"InstallLocation", temp_.path());
-    WriteBytes(temp_ / L"ZerrowShellExt.cer", "cer");  // a certificate alone is not enough
+    SetString(HKEY_CURRENT_USER, kUninstallKey, L"InstallLocation", dir.path());
+    WriteBytes(dir / L"ZerrowShellExt.cer", "cer");  // a certificate alone is not enough
     EXPECT_EQ(RegisterPackagedCommand(), PackagedOutcome::NoPackage);
     EXPECT_FALSE(Exists(logPath));
 }
@@ -49,20 +48,20 @@ TEST_F(PackagedCommand, NoPackageAnywhereRunsNothing) {
 TEST_F(PackagedCommand, TrustCheckRemovalAndAddAreOneRunAndTheClassIndexDecides) {
     const std::wstring folder = PutPackage(L"pkg", true);
     SetString(HKEY_LOCAL_MACHINE, ClassIndexKey(), L"", L"");  // an earlier copy is listed
-    ScopedEnv add(L"ZRW_FAKE_PS_ADD", L"1");
+    EnvGuard add(L"ZRW_FAKE_PS_ADD", L"1");
     EXPECT_EQ(RegisterPackagedCommand(), PackagedOutcome::Registered);
     const std::vector<std::wstring> expected{
         AddLine(folder + L"\\ZerrowShellExt.msix", folder + L"\\ZerrowShellExt.cer")};
     EXPECT_EQ(PowerShellRuns(), expected);
 
-    ScopedEnv noAdd(L"ZRW_FAKE_PS_ADD", nullptr);  // exits 0 but registers nothing
+    EnvGuard noAdd(L"ZRW_FAKE_PS_ADD", nullptr);  // exits 0 but registers nothing
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, ClassIndexKey().c_str());
     EXPECT_EQ(RegisterPackagedCommand(), PackagedOutcome::AddFailed);
 }
 
 TEST_F(PackagedCommand, MissingCertificateSkipsOnlyTheTrustCheck) {
     const std::wstring folder = PutPackage(L"pkg", false);
-    ScopedEnv add(L"ZRW_FAKE_PS_ADD", L"1");
+    EnvGuard add(L"ZRW_FAKE_PS_ADD", L"1");
     EXPECT_EQ(RegisterPackagedCommand(), PackagedOutcome::Registered);
     EXPECT_EQ(PowerShellRuns(), std::vector<std::wstring>{AddLine(folder + L"\\ZerrowShellExt.msix")});
 }
@@ -76,7 +75,7 @@ TEST_F(PackagedCommand, AnySingleQuoteInTheFolderStaysInsideTheString) {
         const std::wstring doubled = std::wstring(L"My ") + q + q + L"; Remove-Item C:\\x; " + q + q;
         PutPackage(name, false);
         RegisterPackagedCommand();
-        expected.push_back(AddLine(temp_.path() + L"\\" + doubled + L"\\ZerrowShellExt.msix"));
+        expected.push_back(AddLine(dir.path() + L"\\" + doubled + L"\\ZerrowShellExt.msix"));
     }
     EXPECT_EQ(PowerShellRuns(), expected);
 }
@@ -103,7 +102,7 @@ TEST(PowerShellQuoting, TheScriptIsOneArgumentByTheCommandLineRules) {
 
 TEST_F(PackagedCommand, RegisterMenuWritesOnlyExePathWhenTheAddTook) {
     PutPackage(L"pkg", true);
-    ScopedEnv add(L"ZRW_FAKE_PS_ADD", L"1");
+    EnvGuard add(L"ZRW_FAKE_PS_ADD", L"1");
     EXPECT_EQ(RegisterMenu(L"C:\\Tools\\Zerrow.exe"), PackagedOutcome::Registered);
     const auto settings = Values(HKEY_CURRENT_USER, L"Software\\Zerrow");
     ASSERT_EQ(settings.count(L"ExePath"), 1u);
@@ -123,13 +122,13 @@ TEST_F(PackagedCommand, RegisterMenuWritesOnlyExePathWhenTheAddTook) {
 // no further run, no class, and the classic verbs in its place.
 TEST_F(PackagedCommand, UntrustedOrFailedAddFallsBackToTheVerbsAfterOneRun) {
     const std::wstring folder = PutPackage(L"pkg", true);
-    ScopedEnv add(L"ZRW_FAKE_PS_ADD", L"1");
+    EnvGuard add(L"ZRW_FAKE_PS_ADD", L"1");
     const std::pair<const wchar_t*, PackagedOutcome> cases[] = {
         {L"2", PackagedOutcome::Untrusted}, {L"1", PackagedOutcome::AddFailed}};
     for (const auto& [exitCode, outcome] : cases) {
         SCOPED_TRACE(WideToUtf8(exitCode));
         DeleteFileW(logPath.c_str());
-        ScopedEnv code(L"ZRW_FAKE_PS_EXIT", exitCode);
+        EnvGuard code(L"ZRW_FAKE_PS_EXIT", exitCode);
         EXPECT_EQ(RegisterMenu(L"C:\\Tools\\Zerrow.exe"), outcome);
         EXPECT_EQ(PowerShellRuns(), std::vector<std::wstring>{AddLine(
                                         folder + L"\\ZerrowShellExt.msix", folder + L"\\ZerrowShellExt.cer")});
@@ -148,11 +147,12 @@ TEST_F(PackagedCommand, RemoveRunsNothingWhenTheClassIsNotListed) {
 TEST_F(PackagedCommand, RunPowerShellGivesTheExitCodeOrMinusOne) {
     EXPECT_EQ(RunPowerShell(L"exit 0"), 0);
     {
-        ScopedEnv code(L"ZRW_FAKE_PS_EXIT", L"7");
+        EnvGuard code(L"ZRW_FAKE_PS_EXIT", L"7");
         EXPECT_EQ(RunPowerShell(L"exit 7"), 7);
     }
     EXPECT_EQ(PowerShellRuns(), (std::vector<std::wstring>{PowerShellLine(L"exit 0"), PowerShellLine(L"exit 7")}));
     // Taken from its full path only: with nothing there, nothing runs.
+    MachineLock systemPowerShell;
     const std::wstring parked = std::wstring(kSystemPowerShell) + L".parked";
     ASSERT_TRUE(MoveFileW(kSystemPowerShell, parked.c_str()));
     const int32_t result = RunPowerShell(L"exit 0");

@@ -12,26 +12,22 @@ namespace zrw::test {
 
 namespace {
 
-void ClearShellKeys() {
+// In HKCU, and the packaged class in HKLM.
+void ClearShellKeys(bool user) {
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, ClassIndexKey().c_str());
+    if (!user) return;
     for (const wchar_t* root : {L"*", L"Directory"}) {
         for (const wchar_t* verb : {L"Zerrow", L"Zerrow.Copy", L"Zerrow.Move"}) {
             RegDeleteTreeW(HKEY_CURRENT_USER,
                            (std::wstring(L"Software\\Classes\\") + root + L"\\shell\\" + verb).c_str());
         }
     }
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Zerrow");
     RegDeleteTreeW(HKEY_CURRENT_USER, kUninstallKey);
     RegDeleteTreeW(HKEY_CURRENT_USER,
                    (std::wstring(L"Software\\Classes\\CLSID\\") + ZERROW_ROOT_CLSID_TEXT).c_str());
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, ClassIndexKey().c_str());
 }
 
 }  // namespace
-
-bool KeyExists(HKEY root, const std::wstring& key) {
-    UniqueKey opened;
-    return RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, opened.put()) == ERROR_SUCCESS;
-}
 
 std::vector<std::wstring> SubKeys(HKEY root, const std::wstring& key) {
     std::vector<std::wstring> names;
@@ -81,8 +77,6 @@ std::wstring ClassIndexKey() {
     return std::wstring(L"SOFTWARE\\Classes\\PackagedCom\\ClassIndex\\") + ZERROW_ROOT_CLSID_TEXT;
 }
 
-std::wstring ReadUtf8Lines(const std::wstring& path) { return Utf8ToWide(ReadBytes(path)); }
-
 std::wstring PowerShellLine(const std::wstring& script) {
     return L"\"" + std::wstring(kSystemPowerShell) +
            L"\" -NoProfile -NonInteractive -ExecutionPolicy Bypass -Command \"" + script + L"\"";
@@ -90,7 +84,7 @@ std::wstring PowerShellLine(const std::wstring& script) {
 
 std::vector<StandInRun> StandInRuns(const std::wstring& log) {
     std::vector<StandInRun> runs;
-    const std::wstring text = ReadUtf8Lines(log);
+    const std::wstring text = Utf8ToWide(ReadBytes(log));
     for (size_t start = 0; start < text.size();) {
         const size_t end = std::min(text.find(L'\n', start), text.size());
         const std::wstring line = text.substr(start, end - start);
@@ -111,71 +105,16 @@ std::vector<UniqueHandle> ChildProcesses(DWORD parent) {
     for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
          more = Process32NextW(snapshot.get(), &entry)) {
         if (entry.th32ParentProcessID != parent) continue;
-        UniqueHandle child(OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID));
+        UniqueHandle child(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION,
+                                       FALSE, entry.th32ProcessID));
         if (child && WaitForSingleObject(child.get(), 0) == WAIT_TIMEOUT) children.push_back(std::move(child));
     }
     return children;
 }
 
-ScopedEnv::ScopedEnv(const wchar_t* name, const wchar_t* value) : name_(name) {
-    wchar_t buffer[32768];
-    const DWORD n = GetEnvironmentVariableW(name, buffer, 32768);
-    wasSet_ = n > 0 && n < 32768;
-    if (wasSet_) saved_.assign(buffer, n);
-    SetEnvironmentVariableW(name, value);
-}
+ShellTest::ShellTest(Hkcu hkcu) : IsolatedTest(hkcu) { ClearShellKeys(hkcu == kSharedWithChildren); }
 
-ScopedEnv::~ScopedEnv() { SetEnvironmentVariableW(name_.c_str(), wasSet_ ? saved_.c_str() : nullptr); }
-
-namespace {
-
-constexpr wchar_t kWineOverrides[] = L"Software\\Wine\\DllOverrides";
-
-}  // namespace
-
-// Wine takes a program's overrides from this key when the program starts (its
-// environment's WINEDLLOVERRIDES is read only from the Unix side).
-CmdStandIn::CmdStandIn() {
-    const auto values = Values(HKEY_CURRENT_USER, kWineOverrides);
-    if (values.count(L"cmd.exe")) saved_ = values.at(L"cmd.exe").text;
-    SetString(HKEY_CURRENT_USER, kWineOverrides, L"cmd.exe", L"native");
-}
-
-CmdStandIn::~CmdStandIn() {
-    if (saved_) {
-        SetString(HKEY_CURRENT_USER, kWineOverrides, L"cmd.exe", *saved_);
-        return;
-    }
-    UniqueKey key;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kWineOverrides, 0, KEY_SET_VALUE, key.put()) == ERROR_SUCCESS) {
-        RegDeleteValueW(key.get(), L"cmd.exe");
-    }
-}
-
-ShellTest::ShellTest() {
-    ClearShellKeys();
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring base = std::wstring(temp) + L"zrw-fake-" + std::to_wstring(GetCurrentProcessId());
-    logPath = base + L"-ps.log";
-    cmdLogPath = base + L"-cmd.log";
-    DeleteFileW(logPath.c_str());
-    DeleteFileW(cmdLogPath.c_str());
-    SetEnvironmentVariableW(L"ZRW_FAKE_PS_LOG", logPath.c_str());
-    SetEnvironmentVariableW(L"ZRW_FAKE_CMD_LOG", cmdLogPath.c_str());
-    SetEnvironmentVariableW(L"ZRW_FAKE_PS_ADD", nullptr);
-    SetEnvironmentVariableW(L"ZRW_FAKE_PS_EXIT", nullptr);
-}
-
-// The stand-ins' controls exist only for the tests: unset is their normal state.
-ShellTest::~ShellTest() {
-    ClearShellKeys();
-    DeleteFileW(logPath.c_str());
-    DeleteFileW(cmdLogPath.c_str());
-    for (const wchar_t* name : {L"ZRW_FAKE_PS_LOG", L"ZRW_FAKE_CMD_LOG", L"ZRW_FAKE_PS_ADD", L"ZRW_FAKE_PS_EXIT"}) {
-        SetEnvironmentVariableW(name, nullptr);
-    }
-}
+ShellTest::~ShellTest() { ClearShellKeys(SharesHkcu()); }
 
 std::vector<std::wstring> ShellTest::PowerShellRuns() const {
     std::vector<std::wstring> lines;

@@ -3,9 +3,9 @@
 #define ZERROW_TESTS_SHELL_REGISTRY_H
 
 #include "base/win.h"
+#include "tests/support/support.h"
 
 #include <map>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,14 +17,12 @@ struct StoredValue {
     DWORD bytes = 0;    // stored size
 };
 
-bool KeyExists(HKEY root, const std::wstring& key);
 std::vector<std::wstring> SubKeys(HKEY root, const std::wstring& key);
 std::map<std::wstring, StoredValue> Values(HKEY root, const std::wstring& key);
 void SetString(HKEY root, const std::wstring& key, const std::wstring& name,
                const std::wstring& data, DWORD type = REG_SZ);
 
 std::wstring ClassIndexKey();
-std::wstring ReadUtf8Lines(const std::wstring& path);  // whole file, converted
 
 // Where Windows keeps them; the prefix's stand-ins live there.
 inline constexpr wchar_t kSystemFolder[] = L"C:\\windows\\system32";
@@ -42,44 +40,34 @@ struct StandInRun {
 };
 std::vector<StandInRun> StandInRuns(const std::wstring& log);
 
-// Processes started by the given one that are still running.
+// Processes started by the given one that are still running (handles that
+// can wait and end them).
 std::vector<UniqueHandle> ChildProcesses(DWORD parent);
 
-// Sets an environment variable (null: removes it) and puts back what it was.
-class ScopedEnv {
-public:
-    ScopedEnv(const wchar_t* name, const wchar_t* value);
-    ~ScopedEnv();
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    std::wstring name_, saved_;
-    bool wasSet_ = false;
-};
-
 // While it lives, cmd.exe started by the programs this test starts is the
-// prefix's stand-in instead of Wine's built-in one.
-class CmdStandIn {
+// prefix's stand-in instead of Wine's built-in one: Wine takes a program's
+// overrides from this key when it starts (WINEDLLOVERRIDES only from Unix).
+class CmdStandIn : public RegistryValue {
 public:
-    CmdStandIn();
-    ~CmdStandIn();
-    CmdStandIn(const CmdStandIn&) = delete;
-    CmdStandIn& operator=(const CmdStandIn&) = delete;
-
-private:
-    std::optional<std::wstring> saved_;
+    CmdStandIn() : RegistryValue(HKEY_CURRENT_USER, L"Software\\Wine\\DllOverrides", L"cmd.exe", L"native") {}
 };
 
-// Clears every key the shell operations write, before and after each test, and
-// points the stand-ins at fresh log files.
-class ShellTest {
-public:
-    ShellTest();
-    ~ShellTest();
-    std::wstring logPath;     // PowerShell's runs
-    std::wstring cmdLogPath;  // cmd's runs
+// The stand-ins' records in the test's folder, their other controls unset, and
+// the packaged class's machine-wide key (only these tests touch it) removed
+// before and after; for a test whose children read the real HKCU, every key
+// the shell operations write there too.
+class ShellTest : public IsolatedTest {
+protected:
+    explicit ShellTest(Hkcu hkcu = kPrivate);
+    ~ShellTest() override;
     std::vector<std::wstring> PowerShellRuns() const;  // their command lines
+
+    const std::wstring logPath = dir / L"ps.log";      // PowerShell's runs
+    const std::wstring cmdLogPath = dir / L"cmd.log";  // cmd's runs
+
+private:
+    EnvGuard psLog_{L"ZRW_FAKE_PS_LOG", logPath.c_str()}, cmdLog_{L"ZRW_FAKE_CMD_LOG", cmdLogPath.c_str()},
+        add_{L"ZRW_FAKE_PS_ADD", nullptr}, exit_{L"ZRW_FAKE_PS_EXIT", nullptr};
 };
 
 }  // namespace zrw::test

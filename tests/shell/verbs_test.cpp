@@ -12,10 +12,7 @@ namespace {
 const std::wstring kFiles = L"Software\\Classes\\*\\shell";
 const std::wstring kFolders = L"Software\\Classes\\Directory\\shell";
 
-class MenuVerbs : public ::testing::Test, public ShellTest {
-protected:
-    void TearDown() override { UiLang = kLangZh; }
-};
+using MenuVerbs = ShellTest;
 
 void ExpectVerbSet(const std::wstring& base, const std::wstring& exe) {
     EXPECT_EQ(SubKeys(HKEY_CURRENT_USER, base),

@@ -24,8 +24,9 @@ std::wstring ExeFolder() {
     return buffer.substr(0, buffer.find_last_of(L'\\'));
 }
 
+// Files with their contents, folders by name, below root\rel.
 void Collect(const std::wstring& root, const std::wstring& rel,
-             std::vector<std::pair<std::wstring, std::string>>& out) {
+             std::vector<std::pair<std::wstring, std::string>>* files, std::vector<std::wstring>* folders) {
     WIN32_FIND_DATAW fd;
     std::wstring folder = rel.empty() ? root : root + L"\\" + rel;
     UniqueFind find(FindFirstFileW(Long(folder + L"\\*").c_str(), &fd));
@@ -34,10 +35,12 @@ void Collect(const std::wstring& root, const std::wstring& rel,
         std::wstring name = fd.cFileName;
         if (name == L"." || name == L"..") continue;
         std::wstring child = rel.empty() ? name : rel + L"\\" + name;
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            Collect(root, child, out);
-        else
-            out.emplace_back(child, ReadBytes(root + L"\\" + child));
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            if (files) files->emplace_back(child, ReadBytes(root + L"\\" + child));
+            continue;
+        }
+        if (folders) folders->push_back(child);
+        Collect(root, child, files, folders);
     } while (FindNextFileW(find.get(), &fd));
 }
 
@@ -126,9 +129,65 @@ bool Exists(const std::wstring& path) {
     return GetFileAttributesW(Long(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+namespace {
+
+UniqueFile OpenAttributes(const std::wstring& path, DWORD access) {
+    return UniqueFile(CreateFileW(Long(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
+
+}  // namespace
+
+FILETIME WriteTime(const std::wstring& path) {
+    FILETIME written{};
+    UniqueFile f = OpenAttributes(path, FILE_READ_ATTRIBUTES);
+    if (f) GetFileTime(f.get(), nullptr, nullptr, &written);
+    return written;
+}
+
+bool SetWriteTime(const std::wstring& path, FILETIME time) {
+    UniqueFile f = OpenAttributes(path, FILE_WRITE_ATTRIBUTES);
+    return f && SetFileTime(f.get(), nullptr, nullptr, &time);
+}
+
+int64_t ReadDword(const wchar_t* key, const wchar_t* name) {
+    DWORD value = 0, size = sizeof(value), type = 0;
+    if (RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_ANY, &type, &value, &size) != ERROR_SUCCESS ||
+        type != REG_DWORD || size != 4)
+        return -1;
+    return value;
+}
+
+bool WriteDword(const wchar_t* key, const wchar_t* name, DWORD value) {
+    return RegSetKeyValueW(HKEY_CURRENT_USER, key, name, REG_DWORD, &value, sizeof(value)) == ERROR_SUCCESS;
+}
+
+bool KeyExists(HKEY root, const std::wstring& key) {
+    UniqueKey opened;
+    return RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, opened.put()) == ERROR_SUCCESS;
+}
+
 std::vector<std::pair<std::wstring, std::string>> TreeContents(const std::wstring& root) {
     std::vector<std::pair<std::wstring, std::string>> out;
-    Collect(root, L"", out);
+    Collect(root, L"", &out, nullptr);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+std::vector<std::wstring> Listing(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW fd;
+    UniqueFind find(FindFirstFileW(Long(folder + L"\\*").c_str(), &fd));
+    if (!find) return names;
+    do
+        if (wcscmp(fd.cFileName, L".") && wcscmp(fd.cFileName, L"..")) names.push_back(fd.cFileName);
+    while (FindNextFileW(find.get(), &fd));
+    return names;
+}
+
+std::vector<std::wstring> FolderList(const std::wstring& root) {
+    std::vector<std::wstring> out;
+    Collect(root, L"", nullptr, &out);
     std::sort(out.begin(), out.end());
     return out;
 }
@@ -221,8 +280,6 @@ void ResetStats() {
     g_stats.userCancel = FALSE;
     g_stats.pause = false;
 }
-
-void DeleteUserKey(const std::wstring& subkey) { RegDeleteTreeW(HKEY_CURRENT_USER, subkey.c_str()); }
 
 namespace {
 

@@ -1,13 +1,18 @@
-// Shared helpers of the test programs: scratch folders, files, child
-// processes with captured streams, the paths of the built binaries, and the
-// prefix's stand-in robocopy with its test controls.
+// Shared helpers of the test programs: scratch folders, files and trees, child
+// processes with captured streams, the paths of the built binaries, the
+// prefix's stand-in robocopy with its test controls, and the isolation of one
+// test from the others.
 #ifndef ZERROW_TESTS_SUPPORT_H
 #define ZERROW_TESTS_SUPPORT_H
 
-#include "base/win.h"
 #include "base/walk.h"
+#include "base/win.h"
+#include "engine/engine.h"
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,13 +28,18 @@ bool WaitUntil(Condition condition, DWORD timeoutMs) {
     }
 }
 
+// Owners of something, never copied.
+struct NoCopy {
+    NoCopy() = default;
+    NoCopy(const NoCopy&) = delete;
+    NoCopy& operator=(const NoCopy&) = delete;
+};
+
 // A fresh folder under %TEMP%, removed with everything in it on destruction.
-class TempDir {
+class TempDir : NoCopy {
 public:
     TempDir();
     ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
     const std::wstring& path() const { return path_; }
     std::wstring operator/(const std::wstring& name) const { return path_ + L"\\" + name; }
 
@@ -44,8 +54,20 @@ bool WriteBytes(const std::wstring& path, const std::string& bytes);
 bool WriteBytesDeep(const std::wstring& path, const std::string& bytes);
 std::string ReadBytes(const std::wstring& path);
 bool Exists(const std::wstring& path);
+// The last-write time of a file or folder, read and set through a handle.
+FILETIME WriteTime(const std::wstring& path);
+bool SetWriteTime(const std::wstring& path, FILETIME time);
+// A DWORD value in HKEY_CURRENT_USER: -1 when missing or not 4 bytes of DWORD.
+int64_t ReadDword(const wchar_t* key, const wchar_t* name);
+bool WriteDword(const wchar_t* key, const wchar_t* name, DWORD value);
+bool KeyExists(HKEY root, const std::wstring& key);
 // Every file below root as (relative path, content), sorted by path.
 std::vector<std::pair<std::wstring, std::string>> TreeContents(const std::wstring& root);
+inline size_t CountFiles(const std::wstring& root) { return TreeContents(root).size(); }
+// Entry names of a folder in the order the file system lists them.
+std::vector<std::wstring> Listing(const std::wstring& folder);
+// Folders below root (relative paths, sorted), for what TreeContents cannot see.
+std::vector<std::wstring> FolderList(const std::wstring& root);
 
 struct ProcessResult {
     bool started = false;
@@ -68,27 +90,54 @@ std::wstring ToolExe(const std::wstring& name);  // build/bin/tools/<name>.exe
 std::wstring Utf8ToWide(const std::string& text);
 std::string WideToUtf8(const std::wstring& text);
 
-// Sets an environment variable for the lifetime of the guard; children inherit
-// it (the stand-in robocopy takes its test controls from there).
-class EnvGuard {
+// Sets an environment variable (null: removes it) for the lifetime of the
+// guard and puts back what it was; children inherit it (the stand-ins take
+// their test controls from there).
+class EnvGuard : NoCopy {
 public:
-    EnvGuard(const wchar_t* name, const std::wstring& value);
+    EnvGuard(const wchar_t* name, const wchar_t* value);
     ~EnvGuard();
-    EnvGuard(const EnvGuard&) = delete;
-    EnvGuard& operator=(const EnvGuard&) = delete;
 
 private:
-    std::wstring name_;
+    std::wstring name_, saved_;
+    bool wasSet_ = false;
+};
+
+// A registry value set while it lives; the old value, or its absence, put back.
+class RegistryValue : NoCopy {
+public:
+    RegistryValue(HKEY root, const std::wstring& key, const std::wstring& name,
+                  const std::wstring& text, DWORD type = REG_SZ);
+    RegistryValue(HKEY root, const std::wstring& key, const std::wstring& name, DWORD value);
+    ~RegistryValue();
+    bool set() const { return set_; }
+
+private:
+    void Set(DWORD type, const void* data, DWORD size);
+    HKEY root_;
+    std::wstring key_, name_;
+    std::vector<BYTE> saved_;
+    DWORD savedType_ = 0;
+    bool had_ = false, set_ = false;
+};
+
+// TMP and TEMP, and so the product's log folder, point at folder for this
+// process and the children it starts.
+class TempFolderAt : NoCopy {
+public:
+    explicit TempFolderAt(const std::wstring& folder)
+        : tmp_(L"TMP", folder.c_str()), temp_(L"TEMP", folder.c_str()) {}
+
+private:
+    EnvGuard tmp_, temp_;
 };
 
 // Takes the prefix's robocopy away, putting the given program in its place
-// if one is named, and puts it back on every path.
-class RobocopyHidden {
+// if one is named, and puts it back on every path. Only under the machine lock.
+class RobocopyHidden : NoCopy {
 public:
     explicit RobocopyHidden(const std::wstring& replacement = L"");
     ~RobocopyHidden();
-    RobocopyHidden(const RobocopyHidden&) = delete;
-    RobocopyHidden& operator=(const RobocopyHidden&) = delete;
     bool hidden() const { return hidden_; }
 
 private:
@@ -96,11 +145,82 @@ private:
     bool hidden_ = false;
 };
 
-// Processes whose image name is robocopy.exe.
-size_t CountRobocopyProcesses();
+// Held by one test at a time across every test program: for what the product
+// offers no per-test seam for. The real HKCU\Software\Zerrow and shell keys
+// that child processes read, the gathering of all processes of a verb, the
+// screen DPI of new processes, the system robocopy and drive letters.
+class MachineLock : NoCopy {
+public:
+    MachineLock();
+    ~MachineLock();
+
+private:
+    HANDLE mutex_;
+};
+
+// One test's own world: its scratch folder, a %TEMP% of its own (so the log
+// folder, dumps and verify report are its own), the settings at their
+// defaults, and an HKEY_CURRENT_USER no other test program sees. In-process
+// that is a fresh key of this process (RegOverridePredefKey); a test whose
+// children read the real one holds the machine lock instead, and starts and
+// ends with HKCU\Software\Zerrow removed.
+class IsolatedTest : public ::testing::Test {
+protected:
+    enum Hkcu { kPrivate, kSharedWithChildren };
+    explicit IsolatedTest(Hkcu hkcu = kPrivate);
+    ~IsolatedTest() override;
+    bool SharesHkcu() const { return privateKey_.empty(); }
+
+    TempDir dir;
+
+private:
+    std::unique_ptr<MachineLock> lock_;
+    TempDir tempRoot_;
+    TempFolderAt temp_{tempRoot_.path()};
+    std::wstring privateKey_;
+};
+
+// For tests that start the program: the real HKCU under the machine lock.
+class ProgramTest : public IsolatedTest {
+protected:
+    ProgramTest() : IsolatedTest(kSharedWithChildren) {}
+};
+
+// Robocopy children of a process, and one of them waited for (null when none
+// appeared in time).
+std::vector<DWORD> RobocopyChildren(DWORD parentPid);
+UniqueHandle WaitForRobocopyChild(DWORD parentPid, DWORD timeoutMs);
+
+// The stand-in robocopy sleeps this long before each file while it lives.
+class SlowRobocopy {
+public:
+    explicit SlowRobocopy(const wchar_t* msPerFile = L"150")
+        : delay_(L"ZRW_FAKE_ROBO_DELAY_MS", msPerFile) {}
+    // Runs a stand-in of the same pace over files of its own to its end: a
+    // robocopy child started before it had the time to copy as many files.
+    void Elapse(int files) const;
+
+private:
+    EnvGuard delay_;
+};
+
+// Bytes that differ from each other and from one seed to another.
+std::string Noise(size_t size, uint32_t seed);
+// Files "f0.bin".."f<count - 1>.bin" in folder, file i of size bytes 'a' + i % 26.
+void WriteFiles(const std::wstring& folder, int count, size_t size = 4);
+// A chain of folders named step below root, the one of level 1, 2, ... holding
+// "数据.bin" of 100 + level bytes 'a' + level % 26, until the deepest folder's
+// path is at least minLength long. The files' paths, deepest last.
+std::vector<std::wstring> WriteDeepTree(const std::wstring& root, size_t minLength,
+                                        const std::wstring& step = L"深层目录-数据-😀");
+// The bytes of such a tree of that many levels.
+inline uint64_t DeepTreeBytes(uint64_t levels) { return 100 * levels + levels * (levels + 1) / 2; }
+
+SourceItem FolderItem(const std::wstring& path, const std::wstring& name);
+SourceItem FileItem(const std::wstring& path, const std::wstring& name);
 
 // A small tree with nested folders, an empty file, an empty folder, a file
-// of more than a MiB, and CJK and emoji names.
+// of more than a MiB, and CJK and emoji names: 6 files of 1,572,909 bytes.
 void WriteMixedTree(const std::wstring& root);
 // Every file below root as (relative path, size and checksum): compared like
 // TreeContents, but a mismatch prints short.
@@ -108,9 +228,8 @@ std::vector<std::pair<std::wstring, std::string>> TreeDigest(const std::wstring&
 
 // Zeroes the native engine's counters and clears its flags.
 void ResetStats();
-
-// Deletes HKCU\Software\Zerrow (and whatever else a test names) before and after.
-void DeleteUserKey(const std::wstring& subkey);
+// The settings and switches at their defaults, the interface in Chinese.
+void ResetAppState();
 
 // What the Windows API under Wine cannot make, made on the Unix side: Wine
 // runs a Unix program started by path, but gives no handle to wait on, so
@@ -123,12 +242,10 @@ bool MakeCaseTwin(const std::wstring& folder, const std::wstring& name, const st
 void RemoveLink(const std::wstring& link);
 // A drive letter ("Q") for folder while it lives, seen by processes started
 // afterwards.
-class MappedDrive {
+class MappedDrive : NoCopy {
 public:
     MappedDrive(wchar_t letter, const std::wstring& folder);
     ~MappedDrive();
-    MappedDrive(const MappedDrive&) = delete;
-    MappedDrive& operator=(const MappedDrive&) = delete;
     bool mapped() const { return mapped_; }
     std::wstring root() const { return std::wstring(1, letter_) + L":\\"; }
 
@@ -139,12 +256,10 @@ private:
 
 // While it lives, every folder named "closed" refuses its listing, as a
 // folder without read access does on Windows (Wine, run as root, has none).
-class ClosedFoldersRefused {
+class ClosedFoldersRefused : NoCopy {
 public:
     ClosedFoldersRefused();
     ~ClosedFoldersRefused();
-    ClosedFoldersRefused(const ClosedFoldersRefused&) = delete;
-    ClosedFoldersRefused& operator=(const ClosedFoldersRefused&) = delete;
 
 private:
     ListingOpener saved_;

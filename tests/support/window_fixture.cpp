@@ -5,51 +5,29 @@
 
 namespace zrw::test {
 
-void PumpMessages() {
-    MSG msg;
-    for (int round = 0; round < 3; ++round) {
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) continue;
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(20);
+int PumpMessages() {
+    int timers = 0;
+    for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) {
+        if (msg.message == WM_QUIT) continue;
+        timers += msg.message == WM_TIMER;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
     }
+    return timers;
 }
 
-void ResetAppState() {
-    DeleteUserKey(L"Software\\Zerrow");
-    g_settings = Settings{};
-    g_engineFromCommandLine = false;
-    g_verifyFromCommandLine = false;
-    g_langFromCommandLine = false;
-    g_cmdSkin = -1;
-    g_cmdImgPath.clear();
-    UiLang = kLangZh;
-    ApplyLanguage();
-}
-
-DWORD ReadSetting(const wchar_t* name) {
-    DWORD value = 0xDEADBEEF;
-    DWORD size = sizeof(value);
-    RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, name, RRF_RT_REG_DWORD, nullptr, &value, &size);
-    return value;
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+    return WaitUntil([&] {
+        PumpMessages();
+        return done();
+    }, timeoutMs);
 }
 
 std::vector<HWND> DirectChildren(HWND parent) {
-    struct Walk {
-        HWND parent;
-        std::vector<HWND> children;
-    } walk{parent, {}};
-    EnumChildWindows(
-        parent,
-        [](HWND child, LPARAM lp) {
-            auto* w = reinterpret_cast<Walk*>(lp);
-            if (GetParent(child) == w->parent) w->children.push_back(child);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&walk));
-    return walk.children;
+    std::vector<HWND> children;
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        children.push_back(child);
+    return children;
 }
 
 HDROP MakeDrop(const std::vector<std::wstring>& paths) {
@@ -100,12 +78,9 @@ COLORREF PixelAt(HWND control, int x, int y) {
     return c;
 }
 
-void MainWindowTest::SetUp() { ResetAppState(); }
-
 void MainWindowTest::TearDown() {
     if (window_) DestroyWindow(window_);
     PumpMessages();
-    ResetAppState();
 }
 
 void MainWindowTest::Open(WindowStart start) {
@@ -113,6 +88,13 @@ void MainWindowTest::Open(WindowStart start) {
     ASSERT_NE(window_, nullptr);
     SetForegroundWindow(window_);
     PumpMessages();
+}
+
+void MainWindowTest::Open(const std::wstring& left, const std::wstring& right) {
+    WindowStart start;
+    start.leftFolder = left;
+    start.rightFolder = right;
+    Open(start);
 }
 
 }  // namespace zrw::test

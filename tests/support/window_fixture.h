@@ -10,14 +10,18 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace zrw::test {
 
-void PumpMessages();
-void ResetAppState();
-DWORD ReadSetting(const wchar_t* name);
+// Dispatches what is queued, until nothing is; the number of timer messages
+// among them.
+int PumpMessages();
+// Pumps until done holds; false when the time ran out first.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
+inline int64_t ReadSetting(const wchar_t* name) { return ReadDword(kSettingsKey, name); }
 // The direct children of a window in creation order.
 std::vector<HWND> DirectChildren(HWND parent);
 // A drop of these paths, as Explorer would hand it over.
@@ -29,13 +33,13 @@ void DoubleClick(HWND list, int row);
 // The window's pixels as they are on the screen.
 COLORREF PixelAt(HWND control, int x, int y);
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public IsolatedTest {
 protected:
-    void SetUp() override;
     void TearDown() override;
     void Open(WindowStart start);
+    void Open(const std::wstring& left, const std::wstring& right = L"");
+    void Open() { Open(dir.path()); }
 
-    TempDir dir_;
     HWND window_ = nullptr;
 };
 

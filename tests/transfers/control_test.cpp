@@ -12,7 +12,6 @@ namespace zrw {
 namespace {
 
 using test::CountFiles;
-using test::TempDir;
 
 TEST(BytesDone, AddsFinishedSourcesAndCapsAtTheTotal) {
     EXPECT_EQ(CappedBytesDone(0, 0, 0), 0u);
@@ -72,16 +71,13 @@ TEST(SelfTarget, EqualInsideOrAboveButNotASiblingWithTheSamePrefix) {
 }
 
 TEST(SelfTarget, FolderFileAndDriveRootTargets) {
-    SourceItem folder{L"D:\\a\\Photos", L"Photos", L"", 0, 0, true};
-    SourceItem file{L"D:\\a\\b.txt", L"", L"b.txt", 0, 1, false};
-    SourceItem root{L"D:\\", L"", L"", 0, 0, true};
-    EXPECT_EQ(SourceTarget(folder, L"E:\\out"), L"E:\\out\\Photos");
-    EXPECT_EQ(SourceTarget(file, L"E:\\out"), L"E:\\out\\b.txt");
-    EXPECT_EQ(SourceTarget(root, L"E:\\out"), L"E:\\out");
+    EXPECT_EQ(SourceTarget(test::FolderItem(L"D:\\a\\Photos", L"Photos"), L"E:\\out"), L"E:\\out\\Photos");
+    EXPECT_EQ(SourceTarget(test::FileItem(L"D:\\a\\b.txt", L"b.txt"), L"E:\\out"), L"E:\\out\\b.txt");
+    EXPECT_EQ(SourceTarget(test::FolderItem(L"D:\\", L""), L"E:\\out"), L"E:\\out");
 }
 
 // A job record filled as the runner fills it, for a robocopy run in this process.
-class Control : public ::testing::Test {
+class Control : public test::IsolatedTest {
 protected:
     void SetUp() override {
         g_settings.engine = 0;
@@ -104,12 +100,10 @@ protected:
         g_job.speed.startTick = GetTickCount64();
     }
     bool TickUntilFinished(DWORD timeoutMs) {
-        ULONGLONG end = GetTickCount64() + timeoutMs;
-        while (!g_job.finished && GetTickCount64() < end) {
+        return test::WaitUntil([] {
             JobTick(nullptr);
-            Sleep(50);
-        }
-        return g_job.finished;
+            return g_job.finished;
+        }, timeoutMs);
     }
     // A window transfer with a pause button, as the main window has one.
     void StartWindowJob() {
@@ -120,7 +114,7 @@ protected:
     }
     std::wstring ButtonText() { return test::WindowText(button); }
 
-    TempDir dir;
+    test::MachineLock robocopy_;
     HWND button = nullptr;
 };
 
@@ -153,21 +147,19 @@ TEST_F(Control, NoSourceStartsWithoutRobocopy) {
 }
 
 TEST_F(Control, PausedRobocopyMakesNoProgressAndFinishesAfterResume) {
-    for (int i = 0; i < 20; ++i) test::WriteBytesDeep(dir / (L"src\\f" + std::to_wstring(i)), "data");
-    test::EnvGuard slow(L"ZRW_FAKE_ROBO_DELAY_MS", L"150");
+    test::WriteFiles(dir / L"src", 20);
+    test::SlowRobocopy slow;
     Prepare({dir / L"src"}, dir / L"out");
     StartWindowJob();
     ASSERT_TRUE(StartNextSource(g_job));
-    for (int i = 0; i < 100 && CountFiles(dir / L"out") == 0; ++i) Sleep(50);
+    ASSERT_TRUE(test::WaitUntil([&] { return CountFiles(dir / L"out") > 0; }, 5000));
     TogglePause();
     EXPECT_TRUE(g_main.paused);
     EXPECT_EQ(ButtonText(), Tr(L"继续"));
-    Sleep(300);  // a copy in flight may still land
+    slow.Elapse(1);  // a file in flight has landed
     size_t atPause = CountFiles(dir / L"out");
-    for (int i = 0; i < 10; ++i) {
-        JobTick(nullptr);
-        Sleep(100);
-    }
+    slow.Elapse(4);  // the time for four more
+    JobTick(nullptr);
     EXPECT_EQ(CountFiles(dir / L"out"), atPause);
     EXPECT_LT(atPause, 20u);
     EXPECT_FALSE(g_job.finished);
@@ -185,10 +177,8 @@ TEST_F(Control, ASourceStartedDuringAPauseIsSuspendedAtOnce) {
     StartWindowJob();
     g_main.paused = true;
     ASSERT_TRUE(StartNextSource(g_job));
-    for (int i = 0; i < 15; ++i) {
-        JobTick(nullptr);
-        Sleep(100);
-    }
+    test::SlowRobocopy(L"0").Elapse(1);  // the time the child needs, had it run
+    JobTick(nullptr);
     EXPECT_FALSE(test::Exists(dir / L"out\\src\\f.txt"));
     EXPECT_FALSE(g_job.finished);
     TogglePause();
@@ -197,8 +187,8 @@ TEST_F(Control, ASourceStartedDuringAPauseIsSuspendedAtOnce) {
 }
 
 TEST_F(Control, CancelWhileSuspendedEndsTheChildAndTheJob) {
-    for (int i = 0; i < 10; ++i) test::WriteBytesDeep(dir / (L"src\\f" + std::to_wstring(i)), "data");
-    test::EnvGuard slow(L"ZRW_FAKE_ROBO_DELAY_MS", L"200");
+    test::WriteFiles(dir / L"src", 10);
+    test::SlowRobocopy slow(L"200");
     Prepare({dir / L"src"}, dir / L"out");
     StartWindowJob();
     ASSERT_TRUE(StartNextSource(g_job));

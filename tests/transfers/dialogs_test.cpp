@@ -8,20 +8,8 @@ namespace zrw::test {
 namespace {
 
 const wchar_t kProduct[] = L"Zerrow Pro";
-const int kMessageTextId = 0xFFFF;  // the static text of a message box
 
-class Dialogs : public ::testing::Test {
-protected:
-    void SetUp() override { DeleteUserKey(L"Software\\Zerrow"); }
-    void TearDown() override { DeleteUserKey(L"Software\\Zerrow"); }
-    TempDir dir;
-};
-
-std::wstring MessageText(HWND box) {
-    wchar_t text[1024];
-    UINT n = GetDlgItemTextW(box, kMessageTextId, text, 1024);
-    return std::wstring(text, n);
-}
+using Dialogs = ProgramTest;
 
 // Answers the job's message box and returns its text.
 std::wstring Answer(const Background& zerrow, int button) {
@@ -74,26 +62,25 @@ TEST_F(Dialogs, FailurePromptAnsweredNoEndsWithOne) {
 }
 
 TEST_F(Dialogs, CancelInTheProgressDialogStopsRobocopyAndEndsWithThree) {
-    for (int i = 0; i < 30; ++i) WriteBytesDeep(dir / (L"src\\f" + std::to_wstring(i)), "data");
-    EnvGuard slow(L"ZRW_FAKE_ROBO_DELAY_MS", L"300");
+    WriteFiles(dir / L"src", 30);
+    SlowRobocopy slow(L"300");
     // The first source is missing, so it has failed before the cancel; that
     // must not bring up the failure prompt.
     Background zerrow({L"copy", dir / L"missing", dir / L"src", L"--dest", dir / L"out",
                        L"--engine:robo", L"--lang:en"});
     HWND dialog = WaitForWindow(zerrow.pid(), L"#32770", L"Copying 2 items", 30000);
     ASSERT_NE(dialog, nullptr);
-    for (int i = 0; i < 100 && CountFiles(dir / L"out") == 0; ++i) Sleep(100);
-    ASSERT_GT(CountFiles(dir / L"out"), 0u);
+    UniqueHandle robocopy = WaitForRobocopyChild(zerrow.pid(), 30000);
+    ASSERT_TRUE(robocopy);
+    ASSERT_TRUE(WaitUntil([&] { return CountFiles(dir / L"out") > 0; }, 10000));
     HWND cancel = GetDlgItem(dialog, IDCANCEL);
     ASSERT_NE(cancel, nullptr);
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
                  reinterpret_cast<LPARAM>(cancel));
     EXPECT_EQ(zerrow.Wait(20000), 3u);
-    EXPECT_EQ(CountRobocopyProcesses(), 0u);
-    size_t copied = CountFiles(dir / L"out");
-    Sleep(1000);
-    EXPECT_EQ(CountFiles(dir / L"out"), copied);
-    EXPECT_LT(copied, 30u);
+    // Its robocopy ended with it: nothing lands from here on.
+    EXPECT_EQ(WaitForSingleObject(robocopy.get(), 0), static_cast<DWORD>(WAIT_OBJECT_0));
+    EXPECT_LT(CountFiles(dir / L"out"), 30u);
 }
 
 }  // namespace

@@ -75,13 +75,7 @@ void PlantDifferences(const std::wstring& src, const std::wstring& out, int diff
         if (i >= differing) continue;
         content[50] ^= 1;
         WriteBytesDeep(out + L"\\" + name, content);
-        UniqueFile from(CreateFileW((src + L"\\" + name).c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                    nullptr, OPEN_EXISTING, 0, nullptr));
-        UniqueFile to(CreateFileW((out + L"\\" + name).c_str(), GENERIC_WRITE, 0, nullptr,
-                                  OPEN_EXISTING, 0, nullptr));
-        FILETIME written;
-        GetFileTime(from.get(), nullptr, nullptr, &written);
-        SetFileTime(to.get(), nullptr, nullptr, &written);
+        SetWriteTime(out + L"\\" + name, WriteTime(src + L"\\" + name));
     }
 }
 
@@ -91,17 +85,9 @@ std::string ExpectedVerifyLog(const std::wstring& src, const std::wstring& out, 
                               int total) {
     std::wstring text = L"Verify: " + std::to_wstring(differing) + L" / " + std::to_wstring(total) +
                         L" differ";
-    WIN32_FIND_DATAW fd;
-    UniqueFind find(FindFirstFileW((src + L"\\*").c_str(), &fd));
     int samples = 0;
-    do {
-        std::wstring name = fd.cFileName;
-        if (name.size() < 2 || name[0] != L'f') continue;
-        if (std::stoi(name.substr(1)) < differing && samples < 5) {
-            text += L"\n  " + out + L"\\" + name;
-            ++samples;
-        }
-    } while (FindNextFileW(find.get(), &fd));
+    for (const std::wstring& name : Listing(src))
+        if (std::stoi(name.substr(1)) < differing && samples++ < 5) text += L"\n  " + out + L"\\" + name;
     return WideToUtf8(text + L"\r\n");
 }
 
@@ -109,7 +95,7 @@ TEST_P(Transfers, VerifyFindsDifferencesInSilentAndNormalMode) {
     std::wstring src = dir / L"data", out = dir / L"out";
     PlantDifferences(src, out + L"\\data", 6, 3);
     std::string expected = ExpectedVerifyLog(src, out + L"\\data", 6, 9);
-    std::wstring log = LogFolderPath() + L"\\verify-last.log";
+    std::wstring log = LogFolder() + L"\\verify-last.log";
     for (bool silent : {true, false}) {
         DeleteFileW(log.c_str());
         std::vector<std::wstring> args{L"copy", src, L"--dest", out, L"--verify", L"--lang:en",
@@ -123,7 +109,7 @@ TEST_P(Transfers, VerifyFindsDifferencesInSilentAndNormalMode) {
 
 TEST_P(Transfers, CleanCopyVerifiesAndAMoveIsNeverVerified) {
     WriteMixedTree(dir / L"src\\Photos");
-    std::wstring log = LogFolderPath() + L"\\verify-last.log";
+    std::wstring log = LogFolder() + L"\\verify-last.log";
     DeleteFileW(log.c_str());
     ProcessResult r = Run({L"copy", dir / L"src\\Photos", L"--dest", dir / L"out", L"--verify",
                            L"--lang:en"});
@@ -137,17 +123,20 @@ TEST_P(Transfers, CleanCopyVerifiesAndAMoveIsNeverVerified) {
     EXPECT_EQ(CountFiles(dir / L"moved\\Photos"), 6u);
 }
 
-TEST(VerifyMode, ACorrectCopyOfNFilesIsAllIdentical) {
-    DeleteUserKey(L"Software\\Zerrow");
-    TempDir dir;
+using VerifyMode = ProgramTest;
+using EngineAgreement = ProgramTest;
+using RobocopyExitCodes = ProgramTest;
+using RobocopyMissing = ProgramTest;
+
+TEST_F(VerifyMode, ACorrectCopyOfNFilesIsAllIdentical) {
     WriteMixedTree(dir / L"src\\Photos");
     WriteBytesDeep(dir / L"src\\single.txt", "one file");
     ASSERT_EQ(RunZerrow({L"copy", dir / L"src\\Photos", dir / L"src\\single.txt", L"--dest",
                          dir / L"out", kNative, L"--silent"})
                   .exitCode,
               0u);
-    std::wstring log = LogFolderPath() + L"\\verify-last.log";
-    DeleteFileW(log.c_str());
+    std::wstring log = LogFolder() + L"\\verify-last.log";
+    ASSERT_FALSE(Exists(log));
     ProcessResult r = RunZerrow({L"verify", dir / L"src\\Photos", dir / L"src\\single.txt",
                                  L"--dest", dir / L"out", L"--lang:en"});
     EXPECT_EQ(r.exitCode, 0u);
@@ -155,9 +144,7 @@ TEST(VerifyMode, ACorrectCopyOfNFilesIsAllIdentical) {
 }
 
 // Both engines put a folder source at destination\name, so their trees agree.
-TEST(EngineAgreement, NativeAndRobocopyBuildTheSameTree) {
-    DeleteUserKey(L"Software\\Zerrow");
-    TempDir dir;
+TEST_F(EngineAgreement, NativeAndRobocopyBuildTheSameTree) {
     WriteMixedTree(dir / L"src\\Photos");
     EXPECT_EQ(RunZerrow({L"copy", dir / L"src\\Photos", L"--dest", dir / L"robo", kRobo, L"--silent"})
                   .exitCode,
@@ -171,9 +158,7 @@ TEST(EngineAgreement, NativeAndRobocopyBuildTheSameTree) {
     EXPECT_TRUE(Exists(dir / L"native\\Photos\\sub\\a.txt"));
 }
 
-TEST(RobocopyExitCodes, OnlyFailureBitsAndCrashesCountAsFailedSources) {
-    DeleteUserKey(L"Software\\Zerrow");
-    TempDir dir;
+TEST_F(RobocopyExitCodes, OnlyFailureBitsAndCrashesCountAsFailedSources) {
     WriteBytesDeep(dir / L"src\\f.txt", "x");
     const struct {
         const wchar_t* forced;
@@ -187,9 +172,7 @@ TEST(RobocopyExitCodes, OnlyFailureBitsAndCrashesCountAsFailedSources) {
     }
 }
 
-TEST(RobocopyMissing, EndsWithTwoBeforeAnythingIsCopied) {
-    DeleteUserKey(L"Software\\Zerrow");
-    TempDir dir;
+TEST_F(RobocopyMissing, EndsWithTwoBeforeAnythingIsCopied) {
     WriteBytesDeep(dir / L"src\\f.txt", "x");
     RobocopyHidden gone;
     ASSERT_TRUE(gone.hidden());

@@ -1,8 +1,9 @@
-// Helpers of the transfer tests: a Zerrow started in the background and its
-// windows.
+// Helpers of the transfer tests: a Zerrow started in the background, its
+// windows, and its job logs.
 #ifndef ZERROW_TESTS_TRANSFERS_HELPERS_H
 #define ZERROW_TESTS_TRANSFERS_HELPERS_H
 
+#include "app/app.h"
 #include "tests/support/dialogs.h"
 #include "tests/support/support.h"
 
@@ -14,12 +15,10 @@
 namespace zrw::test {
 
 // A Zerrow.exe started without waiting; killed on destruction if still running.
-class Background {
+class Background : NoCopy {
 public:
     explicit Background(const std::vector<std::wstring>& args);
     ~Background();
-    Background(const Background&) = delete;
-    Background& operator=(const Background&) = delete;
     bool started() const { return static_cast<bool>(process_); }
     DWORD pid() const { return pid_; }
     // The exit code, or 999 after killing it when it did not end in time.
@@ -35,25 +34,16 @@ private:
 HWND WaitForWindow(DWORD pid, const wchar_t* className, const std::wstring& caption,
                    DWORD timeoutMs);
 
-// Files below root, not counting folders.
-size_t CountFiles(const std::wstring& root);
-std::wstring LogFolderPath();  // %TEMP%\zerrow
-// Folders below root (relative paths), for what TreeContents cannot see.
-std::vector<std::wstring> FolderList(const std::wstring& root);
-
-// The newest job log in the log folder.
+// The job logs of the (test's own) log folder, and the newest of them.
+std::vector<std::wstring> JobLogs();
 std::wstring LatestJobLog();
-// The robocopy child of a process, waited for; null when none appeared in time.
-UniqueHandle WaitForRobocopyChild(DWORD parentPid, DWORD timeoutMs);
 
 inline constexpr wchar_t kRobo[] = L"--engine:robo";
 inline constexpr wchar_t kNative[] = L"--engine:cnm";
 
 // A silent transfer through Zerrow.exe with each engine, in a folder of its own.
-class EngineTransfers : public ::testing::TestWithParam<const wchar_t*> {
+class EngineTransfers : public ProgramTest, public ::testing::WithParamInterface<const wchar_t*> {
 protected:
-    void SetUp() override { DeleteUserKey(L"Software\\Zerrow"); }
-    void TearDown() override { DeleteUserKey(L"Software\\Zerrow"); }
     ProcessResult Run(std::vector<std::wstring> args, const std::wstring& currentDir = L"") {
         args.push_back(GetParam());
         args.push_back(L"--silent");
@@ -61,7 +51,6 @@ protected:
         for (const std::wstring& arg : args) command += L" " + QuoteArg(arg);
         return RunProcess(command, 60000, currentDir);
     }
-    TempDir dir;
 };
 
 inline std::string EngineName(const ::testing::TestParamInfo<const wchar_t*>& info) {

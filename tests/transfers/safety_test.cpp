@@ -91,15 +91,8 @@ TEST_P(Safety, AMoveCarriesItsOwnBytesAndOnlyItsOwnFile) {
     WriteBytesDeep(dir / L"src\\sub\\g.txt", "a namesake");
     WriteBytesDeep(dir / L"out\\d\\f.txt", "old?");
     WriteBytesDeep(dir / L"out\\g.txt", "othr");
-    for (const wchar_t* name : {L"d\\f.txt", L"g.txt"}) {
-        UniqueFile from(CreateFileW((dir / L"src\\" + name).c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                    nullptr, OPEN_EXISTING, 0, nullptr));
-        UniqueFile to(CreateFileW((dir / L"out\\" + name).c_str(), GENERIC_WRITE, 0, nullptr,
-                                  OPEN_EXISTING, 0, nullptr));
-        FILETIME written;
-        ASSERT_TRUE(GetFileTime(from.get(), nullptr, nullptr, &written));
-        ASSERT_TRUE(SetFileTime(to.get(), nullptr, nullptr, &written));
-    }
+    for (const wchar_t* name : {L"d\\f.txt", L"g.txt"})
+        ASSERT_TRUE(SetWriteTime(dir / L"out\\" + name, WriteTime(dir / L"src\\" + name)));
     ProcessResult r = Run({L"move", dir / L"src\\d", dir / L"src\\g.txt", L"--dest", dir / L"out"});
     EXPECT_EQ(r.exitCode, 0u) << r.err;
     EXPECT_EQ(ReadBytes(dir / L"out\\d\\f.txt"), "new!");
@@ -152,9 +145,10 @@ TEST_P(Safety, ADriveRootCopiesIntoADriveRoot) {
 }
 
 // robocopy before Windows 11 22H2 refuses /SPARSE with the whole command line.
-TEST(OlderRobocopy, GetsALineItKnows) {
-    DeleteUserKey(L"Software\\Zerrow");
-    TempDir dir;
+using OlderRobocopy = ProgramTest;
+using KilledRobocopy = ProgramTest;
+
+TEST_F(OlderRobocopy, GetsALineItKnows) {
     WriteMixedTree(dir / L"src\\Photos");
     RobocopyHidden older(ToolExe(L"fake_robocopy_old"));
     ASSERT_TRUE(older.hidden());
@@ -163,33 +157,30 @@ TEST(OlderRobocopy, GetsALineItKnows) {
     EXPECT_EQ(r.exitCode, 0u) << r.err;
     EXPECT_EQ(TreeDigest(dir / L"out\\Photos"), TreeDigest(dir / L"src\\Photos"));
     RunZerrow({L"--dryrun", dir / L"src\\Photos", L"--dest", dir / L"out"});
-    std::string dryRun = ReadBytes(LogFolderPath() + L"\\dryrun.txt");
+    std::string dryRun = ReadBytes(LogFolder() + L"\\dryrun.txt");
     EXPECT_NE(dryRun.find("/XJ /COPY:DAT"), std::string::npos) << dryRun;
-    DeleteUserKey(L"Software\\Zerrow");
 }
 
 // The exit code of a robocopy ended from outside is its killer's choice; the
 // files decide whether the job finished.
-TEST(KilledRobocopy, IsAFailureAndLosesNothing) {
-    DeleteUserKey(L"Software\\Zerrow");
-    EnvGuard slow(L"ZRW_FAKE_ROBO_DELAY_MS", L"150");
+TEST_F(KilledRobocopy, IsAFailureAndLosesNothing) {
+    SlowRobocopy slow;
     for (const wchar_t* verb : {L"move", L"copy"}) {
-        TempDir dir;
-        for (int i = 0; i < 40; ++i) WriteBytesDeep(dir / (L"src\\f" + std::to_wstring(i)), "data");
-        Background zerrow({verb, dir / L"src", L"--dest", dir / L"out", L"--engine:robo", L"--silent"});
+        TempDir run;
+        WriteFiles(run / L"src", 40);
+        Background zerrow({verb, run / L"src", L"--dest", run / L"out", L"--engine:robo", L"--silent"});
         UniqueHandle robocopy = WaitForRobocopyChild(zerrow.pid(), 20000);
         ASSERT_TRUE(robocopy) << WideToUtf8(verb);
-        WaitUntil([&] { return CountFiles(dir / L"out") > 0; }, 20000);
+        WaitUntil([&] { return CountFiles(run / L"out") > 0; }, 20000);
         TerminateProcess(robocopy.get(), 1);  // 1 reads as "files copied"
         EXPECT_EQ(zerrow.Wait(30000), 1u) << WideToUtf8(verb);
-        size_t left = CountFiles(dir / L"src"), landed = CountFiles(dir / L"out");
+        size_t left = CountFiles(run / L"src"), landed = CountFiles(run / L"out");
         EXPECT_GT(left, 0u) << WideToUtf8(verb);
         EXPECT_LT(landed, 40u) << WideToUtf8(verb);
         EXPECT_GE(left + landed, 40u) << WideToUtf8(verb);  // a file may be in both, none in neither
         std::string log = ReadBytes(LatestJobLog());
         EXPECT_NE(log.find("robocopy 结束了"), std::string::npos) << WideToUtf8(verb) << log;
     }
-    DeleteUserKey(L"Software\\Zerrow");
 }
 
 }  // namespace

@@ -65,7 +65,7 @@ TEST(Buttons, PrimaryInFluentLight) {
     ButtonState disabled;
     disabled.disabled = true;
     c = ColorsForButton(ButtonKind::Primary, disabled, light, false);
-    EXPECT_EQ(c.fill, mix(Hex(0xFFFFFF), Hex(0x0F6CBD), 0.35));
+    EXPECT_EQ(c.fill, Hex(0xABCCE8));  // 35 % of the accent into white
     EXPECT_EQ(c.text, Hex(0x606060));
 }
 
@@ -82,43 +82,37 @@ TEST(Buttons, PrimaryInFluentDarkSwitchesItsTextWithTheLuminance) {
     EXPECT_EQ(c.text, Hex(0xFFFFFF));
     ButtonState hover;
     hover.hover = true;
-    EXPECT_EQ(ColorsForButton(ButtonKind::Primary, hover, dark, true).fill,
-              mix(Hex(0x4CC2FF), Hex(0xFFFFFF), 0.14));
+    EXPECT_EQ(ColorsForButton(ButtonKind::Primary, hover, dark, true).fill, Hex(0x65CBFF));
 }
 
 TEST(Buttons, QuietDangerAndNormal) {
     const SkinRow& row = RowFor(1, false);
     ButtonColors quiet = ColorsForButton(ButtonKind::Quiet, {}, row, false);
-    EXPECT_EQ(quiet.fill, mix(row.panel, row.background, 0.5));
-    EXPECT_EQ(quiet.outline, mix(row.border, row.background, 0.35));
-    EXPECT_EQ(quiet.text, row.secondaryText);
+    EXPECT_EQ(quiet.fill, Hex(0xFAFBFC));     // panel FFFFFF halfway to background F5F6F8
+    EXPECT_EQ(quiet.outline, Hex(0xE9EAEA));  // border E3E3E3 35 % towards the background
+    EXPECT_EQ(quiet.text, Hex(0x606060));
     ButtonState hover;
     hover.hover = true;
     ButtonColors hot = ColorsForButton(ButtonKind::Quiet, hover, row, false);
-    EXPECT_EQ(hot.fill, mix(row.panel, row.accent, 0.18));
-    EXPECT_EQ(hot.text, row.text);
+    EXPECT_EQ(hot.fill, Hex(0xD4E5F3));  // 18 % of the accent 0F6CBD
+    EXPECT_EQ(hot.text, Hex(0x1A1A1A));
     ButtonState pressed;
     pressed.pressed = true;
     pressed.hover = true;  // pressing wins over hovering
-    EXPECT_EQ(ColorsForButton(ButtonKind::Quiet, pressed, row, false).fill,
-              mix(mix(row.panel, row.background, 0.5), row.text, 0.10));
+    EXPECT_EQ(ColorsForButton(ButtonKind::Quiet, pressed, row, false).fill, Hex(0xE4E5E5));
 
     ButtonColors danger = ColorsForButton(ButtonKind::Danger, {}, row, false);
     EXPECT_EQ(danger.text, Hex(0xD04E38));
-    EXPECT_EQ(danger.fill, row.panel);
-    EXPECT_EQ(ColorsForButton(ButtonKind::Danger, pressed, row, false).fill,
-              mix(row.panel, Hex(0xC0392B), 0.24));
+    EXPECT_EQ(danger.fill, Hex(0xFFFFFF));
+    EXPECT_EQ(ColorsForButton(ButtonKind::Danger, pressed, row, false).fill, Hex(0xF0CFCC));
     ButtonState disabled;
     disabled.disabled = true;
-    EXPECT_EQ(ColorsForButton(ButtonKind::Danger, disabled, row, false).text, row.secondaryText);
+    EXPECT_EQ(ColorsForButton(ButtonKind::Danger, disabled, row, false).text, Hex(0x606060));
 
     const SkinRow& dark = RowFor(2, true);
-    EXPECT_EQ(ColorsForButton(ButtonKind::Normal, {}, dark, true).outline,
-              mix(dark.border, dark.text, 0.22));
-    EXPECT_EQ(ColorsForButton(ButtonKind::Normal, {}, row, false).outline,
-              mix(row.border, row.text, 0.16));
-    EXPECT_EQ(ColorsForButton(ButtonKind::Normal, hover, row, false).fill,
-              mix(row.panel, row.accent, 0.16));
+    EXPECT_EQ(ColorsForButton(ButtonKind::Normal, {}, dark, true).outline, Hex(0x656565));
+    EXPECT_EQ(ColorsForButton(ButtonKind::Normal, {}, row, false).outline, Hex(0xC3C3C3));
+    EXPECT_EQ(ColorsForButton(ButtonKind::Normal, hover, row, false).fill, Hex(0xD9E7F4));
 }
 
 std::vector<std::pair<DWORD, DWORD>> Pairs(const std::array<FrameAttribute, 6>& attributes) {

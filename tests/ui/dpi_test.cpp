@@ -4,50 +4,33 @@
 #include "tests/support/window_fixture.h"
 
 #include <cstdlib>
+#include <future>
 
 namespace zrw::test {
 namespace {
 
-constexpr wchar_t kDesktopKey[] = L"Control Panel\\Desktop";
+constexpr wchar_t kReadEvent[] = L"ZRW_TEST_DPI_READ";
 
-// Sets LogPixels for the processes started while it lives; puts back the old
-// value, or its absence.
-class ScreenDpi {
-public:
-    explicit ScreenDpi(DWORD dpi) {
-        DWORD size = sizeof(saved_);
-        had_ = RegGetValueW(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels", RRF_RT_REG_DWORD, nullptr,
-                            &saved_, &size) == ERROR_SUCCESS;
-        set_ = RegSetKeyValueW(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels", REG_DWORD, &dpi,
-                               sizeof(dpi)) == ERROR_SUCCESS;
-    }
-    ~ScreenDpi() {
-        if (had_)
-            RegSetKeyValueW(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels", REG_DWORD, &saved_,
-                            sizeof(saved_));
-        else
-            RegDeleteKeyValueW(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels");
-    }
-    ScreenDpi(const ScreenDpi&) = delete;
-    ScreenDpi& operator=(const ScreenDpi&) = delete;
-    bool set() const { return set_; }
+// The value is machine state: it is put back as soon as the child has read it.
+using Dpi = ProgramTest;
 
-private:
-    DWORD saved_ = 0;
-    bool had_ = false;
-    bool set_ = false;
-};
-
-TEST(Dpi, MainWindowOpensAtTheScreenDpiAndFollowsAChange) {
+TEST_F(Dpi, MainWindowOpensAtTheScreenDpiAndFollowsAChange) {
     wchar_t self[MAX_PATH];
     ASSERT_GT(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
-    ProcessResult child;
+    const std::wstring name = L"Local\\ZerrowTests.DpiRead." + std::to_wstring(GetCurrentProcessId());
+    UniqueHandle read(CreateEventW(nullptr, TRUE, FALSE, name.c_str()));
+    EnvGuard told(kReadEvent, name.c_str());
+    std::future<ProcessResult> run;
     {
-        ScreenDpi dpi(144);
+        // Read by the processes started while it is set.
+        RegistryValue dpi(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", 144);
         ASSERT_TRUE(dpi.set());
-        child = RunProcess(QuoteArg(self) +
-                           L" --gtest_also_run_disabled_tests --gtest_filter=DpiChild.*");
+        run = std::async(std::launch::async, [&] {
+            return RunProcess(QuoteArg(self) + L" --gtest_also_run_disabled_tests --gtest_filter=DpiChild.*");
+        });
+        EXPECT_EQ(WaitForSingleObject(read.get(), 30000), static_cast<DWORD>(WAIT_OBJECT_0));
     }
+    ProcessResult child = run.get();
     ASSERT_TRUE(child.started);
     EXPECT_FALSE(child.timedOut);
     EXPECT_EQ(child.exitCode, 0u) << child.out;
@@ -74,9 +57,11 @@ TEST_F(DpiChild, DISABLED_WindowAt144ThenMovedTo96) {
     // Per-monitor aware, as the program's manifest makes it; for this thread, as
     // the process's awareness is fixed before a test runs.
     ASSERT_NE(SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE), nullptr);
-    WindowStart start;
-    start.leftFolder = dir_.path();
-    Open(start);
+    Open();
+    EXPECT_EQ(GetDpiForSystem(), 144u);
+    wchar_t event[64] = {};
+    GetEnvironmentVariableW(kReadEvent, event, 64);
+    if (UniqueHandle read{OpenEventW(EVENT_MODIFY_STATE, FALSE, event)}) SetEvent(read.get());
     UniqueGdi base = CreateInterfaceFont(96);
     long baseHeight = FontHeight(static_cast<HFONT>(base.get()));
     ASSERT_GT(baseHeight, 0);

@@ -1,7 +1,5 @@
 // The main window under a real display: its controls, layout, panes, drops
 // and switches.
-#include "base/format.h"
-#include "job/job.h"
 #include "tests/support/window_fixture.h"
 
 #include <commctrl.h>
@@ -23,10 +21,7 @@ std::wstring Lower(std::wstring s) {
 }
 
 TEST_F(MainWindowTest, OpensAt1060x660WithEveryControlInOrder) {
-    WindowStart start;
-    start.leftFolder = dir_.path();
-    start.rightFolder = dir_.path();
-    Open(start);
+    Open(dir.path(), dir.path());
     RECT r;
     GetWindowRect(window_, &r);
     EXPECT_EQ(r.right - r.left, 1060);
@@ -78,7 +73,7 @@ TEST_F(MainWindowTest, OpensAt1060x660WithEveryControlInOrder) {
             EXPECT_EQ(GetWindowLongW(children[i], GWL_STYLE) & BS_TYPEMASK, BS_OWNERDRAW);
         }
     }
-    EXPECT_EQ(WindowText(children[3]), dir_.path());
+    EXPECT_EQ(WindowText(children[3]), dir.path());
     EXPECT_TRUE(GetWindowLongW(children[3], GWL_STYLE) & ES_READONLY);
     EXPECT_FALSE(GetWindowLongW(children[4], GWL_STYLE) & ES_READONLY);
     EXPECT_TRUE(GetWindowLongW(children[24], GWL_STYLE) & ES_MULTILINE);
@@ -108,9 +103,7 @@ void ExpectAt(HWND control, const Place& p, const char* what) {
 }
 
 TEST_F(MainWindowTest, ControlsSitWhereTheLayoutPutsThem) {
-    WindowStart start;
-    start.leftFolder = dir_.path();
-    Open(start);
+    Open();
     SetWindowPos(window_, nullptr, 0, 0, 1200, 760, SWP_NOMOVE | SWP_NOZORDER);
     PumpMessages();
     RECT client;
@@ -139,22 +132,20 @@ TEST_F(MainWindowTest, ControlsSitWhereTheLayoutPutsThem) {
 }
 
 TEST_F(MainWindowTest, PaneListsFoldersFirstWithSizesAndTimes) {
-    ASSERT_TRUE(CreateDirectoryW((dir_ / L"b").c_str(), nullptr));
-    ASSERT_TRUE(CreateDirectoryW((dir_ / L"A").c_str(), nullptr));
-    ASSERT_TRUE(WriteBytes(dir_ / L"c.txt", "12345"));
-    ASSERT_TRUE(WriteBytes(dir_ / L"B.txt", std::string(3000, 'x')));
-    WindowStart start;
-    start.leftFolder = dir_.path() + L"\\\\";
-    Open(start);
-    EXPECT_EQ(g_main.leftFolder, dir_.path());
+    ASSERT_TRUE(CreateDirectoryW((dir / L"b").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((dir / L"A").c_str(), nullptr));
+    ASSERT_TRUE(WriteBytes(dir / L"c.txt", "12345"));
+    ASSERT_TRUE(WriteBytes(dir / L"B.txt", std::string(3000, 'x')));
+    Open(dir.path() + L"\\\\");
+    EXPECT_EQ(g_main.leftFolder, dir.path());
     EXPECT_EQ(RowNames(g_main.leftList),
               (std::vector<std::wstring>{L"..", L"A", L"b", L"B.txt", L"c.txt"}));
     HWND list = g_main.leftList;
     EXPECT_EQ(CellText(list, 0, 1), L"--");
     EXPECT_EQ(CellText(list, 0, 2), L"");
     EXPECT_EQ(CellText(list, 1, 1), L"<文件夹>");
-    EXPECT_EQ(CellText(list, 3, 1), FormatSize(3000));
-    EXPECT_EQ(CellText(list, 4, 1), FormatSize(5));
+    EXPECT_EQ(CellText(list, 3, 1), L"3 KB");
+    EXPECT_EQ(CellText(list, 4, 1), L"5 B");
     std::wstring modified = CellText(list, 4, 2);
     ASSERT_EQ(modified.size(), 16u) << modified;
     EXPECT_EQ(modified[4], L'-');
@@ -166,27 +157,24 @@ TEST_F(MainWindowTest, PaneListsFoldersFirstWithSizesAndTimes) {
 }
 
 TEST_F(MainWindowTest, DoubleClickNavigatesAndStopsAtTheDriveRoot) {
-    ASSERT_TRUE(WriteBytesDeep(dir_ / L"sub\\深\\f.txt", "x"));
-    WindowStart start;
-    start.leftFolder = dir_.path();
-    start.rightFolder = dir_.path();
-    Open(start);
+    ASSERT_TRUE(WriteBytesDeep(dir / L"sub\\深\\f.txt", "x"));
+    Open(dir.path(), dir.path());
     HWND list = g_main.rightList;
     ASSERT_EQ(RowNames(list), (std::vector<std::wstring>{L"..", L"sub"}));
     DoubleClick(list, 1);
-    EXPECT_EQ(g_main.rightFolder, dir_ / L"sub");
-    EXPECT_EQ(WindowText(g_main.rightPath), dir_ / L"sub");
+    EXPECT_EQ(g_main.rightFolder, dir / L"sub");
+    EXPECT_EQ(WindowText(g_main.rightPath), dir / L"sub");
     DoubleClick(list, 1);
-    EXPECT_EQ(g_main.rightFolder, dir_ / L"sub\\深");
+    EXPECT_EQ(g_main.rightFolder, dir / L"sub\\深");
     DoubleClick(list, 1);  // a file: nothing happens
-    EXPECT_EQ(g_main.rightFolder, dir_ / L"sub\\深");
+    EXPECT_EQ(g_main.rightFolder, dir / L"sub\\深");
     DoubleClick(list, -1);
-    EXPECT_EQ(g_main.rightFolder, dir_ / L"sub\\深");
+    EXPECT_EQ(g_main.rightFolder, dir / L"sub\\深");
     DoubleClick(list, 0);
-    EXPECT_EQ(g_main.rightFolder, dir_ / L"sub");
+    EXPECT_EQ(g_main.rightFolder, dir / L"sub");
     SendMessageW(window_, WM_COMMAND, kIdRightUp, 0);
-    EXPECT_EQ(g_main.rightFolder, dir_.path());
-    EXPECT_EQ(g_main.leftFolder, dir_.path());  // the other pane stays
+    EXPECT_EQ(g_main.rightFolder, dir.path());
+    EXPECT_EQ(g_main.leftFolder, dir.path());  // the other pane stays
 
     GoToFolder(true, L"C:");
     EXPECT_EQ(g_main.leftFolder, L"C:\\");
@@ -197,22 +185,20 @@ TEST_F(MainWindowTest, DoubleClickNavigatesAndStopsAtTheDriveRoot) {
     SendMessageW(window_, WM_COMMAND, kIdLeftUp, 0);
     EXPECT_EQ(g_main.leftFolder, L"C:\\");
 
-    GoToFolder(true, dir_ / L"missing");
+    GoToFolder(true, dir / L"missing");
     EXPECT_EQ(g_main.leftFolder, L"C:\\");
 }
 
 TEST_F(MainWindowTest, DropFromTwoFoldersSelectsWhatTheLeftPaneShows) {
-    ASSERT_TRUE(WriteBytesDeep(dir_ / L"a\\one.txt", "1"));
-    ASSERT_TRUE(WriteBytesDeep(dir_ / L"a\\two 二.txt", "2"));
-    ASSERT_TRUE(WriteBytesDeep(dir_ / L"a\\left alone.txt", "3"));
-    ASSERT_TRUE(WriteBytesDeep(dir_ / L"b\\three.txt", "4"));
-    WindowStart start;
-    start.rightFolder = dir_.path();
-    Open(start);
-    std::vector<std::wstring> dropped = {dir_ / L"a\\one.txt", dir_ / L"a\\two 二.txt",
-                                         dir_ / L"b\\three.txt", dir_ / L"b\\gone.txt"};
+    ASSERT_TRUE(WriteBytesDeep(dir / L"a\\one.txt", "1"));
+    ASSERT_TRUE(WriteBytesDeep(dir / L"a\\two 二.txt", "2"));
+    ASSERT_TRUE(WriteBytesDeep(dir / L"a\\left alone.txt", "3"));
+    ASSERT_TRUE(WriteBytesDeep(dir / L"b\\three.txt", "4"));
+    Open(L"", dir.path());
+    std::vector<std::wstring> dropped = {dir / L"a\\one.txt", dir / L"a\\two 二.txt",
+                                         dir / L"b\\three.txt", dir / L"b\\gone.txt"};
     SendMessageW(window_, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(dropped)), 0);
-    EXPECT_EQ(g_main.leftFolder, dir_ / L"a");
+    EXPECT_EQ(g_main.leftFolder, dir / L"a");
     EXPECT_EQ(ListView_GetSelectedCount(g_main.leftList), 2u);
     std::vector<std::wstring> selected;
     for (int i = ListView_GetNextItem(g_main.leftList, -1, LVNI_SELECTED); i >= 0;
@@ -220,13 +206,13 @@ TEST_F(MainWindowTest, DropFromTwoFoldersSelectsWhatTheLeftPaneShows) {
         selected.push_back(CellText(g_main.leftList, i, 0));
     EXPECT_EQ(selected, (std::vector<std::wstring>{L"one.txt", L"two 二.txt"}));
     EXPECT_EQ(g_main.sourceSelection,
-              (std::vector<std::wstring>{dir_ / L"a\\one.txt", dir_ / L"a\\two 二.txt",
-                                         dir_ / L"b\\three.txt"}));
+              (std::vector<std::wstring>{dir / L"a\\one.txt", dir / L"a\\two 二.txt",
+                                         dir / L"b\\three.txt"}));
 
     // A drop while a transfer runs changes nothing.
     g_main.running = true;
     SendMessageW(window_, WM_DROPFILES,
-                 reinterpret_cast<WPARAM>(MakeDrop({dir_ / L"a\\left alone.txt"})), 0);
+                 reinterpret_cast<WPARAM>(MakeDrop({dir / L"a\\left alone.txt"})), 0);
     g_main.running = false;
     EXPECT_EQ(g_main.sourceSelection.size(), 3u);
 
@@ -234,31 +220,29 @@ TEST_F(MainWindowTest, DropFromTwoFoldersSelectsWhatTheLeftPaneShows) {
     ListView_SetItemState(g_main.leftList, -1, 0, LVIS_SELECTED);
     ListView_SetItemState(g_main.leftList, 1, LVIS_SELECTED, LVIS_SELECTED);
     PumpMessages();
-    EXPECT_EQ(g_main.sourceSelection, (std::vector<std::wstring>{dir_ / L"a\\left alone.txt"}));
+    EXPECT_EQ(g_main.sourceSelection, (std::vector<std::wstring>{dir / L"a\\left alone.txt"}));
 }
 
 TEST_F(MainWindowTest, StartSourcesAndDestinationFromTheCommandLine) {
-    ASSERT_TRUE(WriteBytesDeep(dir_ / L"src\\x.bin", "x"));
-    ASSERT_TRUE(CreateDirectoryW((dir_ / L"dst").c_str(), nullptr));
+    ASSERT_TRUE(WriteBytesDeep(dir / L"src\\x.bin", "x"));
+    ASSERT_TRUE(CreateDirectoryW((dir / L"dst").c_str(), nullptr));
     WindowStart start;
-    start.sources = {dir_ / L"src\\x.bin"};
-    start.leftFolder = dir_ / L"src";
-    start.destination = dir_ / L"dst\\new";
-    start.rightFolder = dir_ / L"dst";
+    start.sources = {dir / L"src\\x.bin"};
+    start.leftFolder = dir / L"src";
+    start.destination = dir / L"dst\\new";
+    start.rightFolder = dir / L"dst";
     Open(start);
     EXPECT_EQ(g_main.sourceSelection, start.sources);
-    EXPECT_EQ(WindowText(g_main.rightPath), dir_ / L"dst\\new");
-    EXPECT_EQ(g_main.rightFolder, dir_ / L"dst");
+    EXPECT_EQ(WindowText(g_main.rightPath), dir / L"dst\\new");
+    EXPECT_EQ(g_main.rightFolder, dir / L"dst");
 }
 
 TEST_F(MainWindowTest, LanguageSwitchRelabelsEveryWindow) {
-    WindowStart start;
-    start.leftFolder = dir_.path();
-    Open(start);
+    Open();
     ASSERT_EQ(WindowText(g_main.copyRight), L"复制 →");
     SendMessageW(window_, WM_COMMAND, kIdLangEn, 0);
     EXPECT_EQ(UiLang, kLangEn);
-    EXPECT_EQ(ReadSetting(L"Lang"), 1u);
+    EXPECT_EQ(ReadSetting(L"Lang"), 1);
     EXPECT_EQ(WindowText(window_), L"Zerrow Pro — Fast Copy");
     EXPECT_EQ(WindowText(g_main.copyRight), L"Copy →");
     EXPECT_EQ(WindowText(g_main.moveLeft), L"← Move (cut)");
@@ -268,23 +252,21 @@ TEST_F(MainWindowTest, LanguageSwitchRelabelsEveryWindow) {
     EXPECT_EQ(WindowText(g_main.engineBar), L"VEZIzozar");
     EXPECT_EQ(WindowText(g_main.engineMid), L"VEZIzozar");
     EXPECT_EQ(WindowText(g_main.verify), L"Verify: off");
-    EXPECT_EQ(WindowText(g_main.leftPath), dir_.path());
+    EXPECT_EQ(WindowText(g_main.leftPath), dir.path());
     SendMessageW(window_, WM_COMMAND, kIdLangZh, 0);
-    EXPECT_EQ(ReadSetting(L"Lang"), 0u);
+    EXPECT_EQ(ReadSetting(L"Lang"), 0);
     EXPECT_EQ(WindowText(g_main.copyRight), L"复制 →");
     EXPECT_EQ(WindowText(g_main.leftUp), L"上级");
     EXPECT_EQ(WindowText(g_main.engineBar), L"原生引擎");
 }
 
 TEST_F(MainWindowTest, EngineSwitchSavesAndRefusesWhileBusy) {
-    WindowStart start;
-    start.leftFolder = dir_.path();
-    Open(start);
+    Open();
     g_engineFromCommandLine = true;
     SendMessageW(window_, WM_COMMAND, kIdEngine, 0);
     EXPECT_EQ(g_settings.engine, 0u);
     EXPECT_FALSE(g_engineFromCommandLine);
-    EXPECT_EQ(ReadSetting(L"Engine"), 0u);
+    EXPECT_EQ(ReadSetting(L"Engine"), 0);
     EXPECT_EQ(WindowText(g_main.engineBar), L"vozi");
     EXPECT_EQ(WindowText(g_main.engineMid), L"vozi");
     EXPECT_EQ(WindowText(g_main.status), L"引擎已切到vozi（Windows 自带 robocopy）");
@@ -297,25 +279,23 @@ TEST_F(MainWindowTest, EngineSwitchSavesAndRefusesWhileBusy) {
     EXPECT_TRUE(IsWindowEnabled(g_main.engineBar));
     SendMessageW(window_, WM_COMMAND, kIdEngine, 0);
     EXPECT_EQ(g_settings.engine, 0u);
-    EXPECT_EQ(ReadSetting(L"Engine"), 0u);
+    EXPECT_EQ(ReadSetting(L"Engine"), 0);
     EXPECT_EQ(WindowText(g_main.engineBar), L"vozi");
     g_main.running = false;
     SetBusyState(true);
 
     SendMessageW(window_, WM_COMMAND, kIdLangEn, 0);
     SendMessageW(window_, WM_COMMAND, kIdEngine, 0);
-    EXPECT_EQ(ReadSetting(L"Engine"), 1u);
+    EXPECT_EQ(ReadSetting(L"Engine"), 1);
     EXPECT_EQ(WindowText(g_main.engineMid), L"VEZIzozar");
     EXPECT_EQ(WindowText(g_main.status), L"Engine switched to VEZIzozar (native, doesn't call robocopy)");
 }
 
 TEST_F(MainWindowTest, VerifySwitchTogglesSavesAndRelabels) {
-    WindowStart start;
-    start.leftFolder = dir_.path();
-    Open(start);
+    Open();
     SendMessageW(window_, WM_COMMAND, kIdVerify, 0);
     EXPECT_TRUE(g_settings.verify);
-    EXPECT_EQ(ReadSetting(L"Verify"), 1u);
+    EXPECT_EQ(ReadSetting(L"Verify"), 1);
     EXPECT_EQ(WindowText(g_main.verify), L"校验：开");
     EXPECT_EQ(WindowText(g_main.status), L"校验已开：复制完会逐文件比对源和目标");
 
@@ -329,7 +309,7 @@ TEST_F(MainWindowTest, VerifySwitchTogglesSavesAndRelabels) {
     EXPECT_EQ(WindowText(g_main.verify), L"Verify: on");
     SendMessageW(window_, WM_COMMAND, kIdVerify, 0);
     EXPECT_FALSE(g_settings.verify);
-    EXPECT_EQ(ReadSetting(L"Verify"), 0u);
+    EXPECT_EQ(ReadSetting(L"Verify"), 0);
     EXPECT_EQ(WindowText(g_main.verify), L"Verify: off");
     EXPECT_EQ(WindowText(g_main.status), L"Verify off");
 }
@@ -351,9 +331,7 @@ void ExpectSolid(HGDIOBJ object, COLORREF colour, const char* what) {
 }
 
 TEST_F(MainWindowTest, SkinSwitchesNeverRunOutOfBrushesOrPens) {
-    WindowStart start;
-    start.leftFolder = dir_.path();
-    Open(start);
+    Open();
     for (int round = 0; round < 50; ++round) {
         // The seven palettes in turn; the picture skin would open a picker.
         SendMessageW(window_, WM_COMMAND, kIdSkinFirst + 1 + round % 7, 0);
@@ -375,9 +353,7 @@ TEST_F(MainWindowTest, SkinSwitchesNeverRunOutOfBrushesOrPens) {
 }
 
 TEST_F(MainWindowTest, EnterAndEscapeFollowTheBusyState) {
-    WindowStart start;
-    start.leftFolder = dir_.path();
-    Open(start);
+    Open();
     g_main.running = true;
     SendMessageW(window_, WM_KEYDOWN, VK_ESCAPE, 0);
     PumpMessages();

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace zrw::test {
 namespace {
 
@@ -33,13 +35,13 @@ std::wstring Take(LPWSTR text) {
     return out;
 }
 
-class Varkle : public ::testing::Test {
+// The library reads HKCU\Software\Zerrow in this process: the test's own.
+class Varkle : public IsolatedTest {
 protected:
     void SetUp() override {
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        DeleteUserKey(L"Software\\Zerrow");
         static int copies = 0;
-        const std::wstring dll = temp_ / (L"Varkle-" + std::to_wstring(++copies) + L".dll");
+        const std::wstring dll = dir / (L"Varkle-" + std::to_wstring(++copies) + L".dll");
         ASSERT_TRUE(CopyFileW((BinDir() + L"\\Varkle.dll").c_str(), dll.c_str(), FALSE));
         module_ = LoadLibraryW(dll.c_str());
         ASSERT_NE(module_, nullptr);
@@ -47,12 +49,8 @@ protected:
         canUnload_ = reinterpret_cast<CanUnloadFn>(GetProcAddress(module_, "DllCanUnloadNow"));
         selfTest_ = reinterpret_cast<SelfTestFn>(GetProcAddress(module_, "SelfTest"));
         ASSERT_TRUE(getClassObject_ && canUnload_ && selfTest_);
-        log_ = temp_ / L"started.txt";
-        SetEnvironmentVariableW(L"ZRW_FAKE_ZERROW_LOG", log_.c_str());
     }
     void TearDown() override {
-        SetEnvironmentVariableW(L"ZRW_FAKE_ZERROW_LOG", nullptr);
-        DeleteUserKey(L"Software\\Zerrow");
         if (module_ && canUnload_() == S_OK) FreeLibrary(module_);
     }
     ComPtr<IExplorerCommand> Command(const GUID& clsid) {
@@ -63,24 +61,39 @@ protected:
         return command;
     }
     void PutStandIn(const std::wstring& name) {
-        ASSERT_TRUE(CopyFileW(ToolExe(L"fake_zerrow").c_str(), (temp_ / name).c_str(), FALSE));
+        ASSERT_TRUE(CopyFileW(ToolExe(L"fake_zerrow").c_str(), (dir / name).c_str(), FALSE));
     }
-    // The stand-in's command line and current folder, once it has written them.
+    // The stand-in's command line and current folder, once it has written both lines.
     std::pair<std::wstring, std::wstring> Started() {
-        for (int i = 0; i < 100 && !Exists(log_); ++i) Sleep(50);
-        const std::wstring text = Utf8ToWide(ReadBytes(log_));
+        std::wstring text;
+        WaitUntil([&] {
+            text = Utf8ToWide(ReadBytes(log_));
+            return std::count(text.begin(), text.end(), L'\n') >= 2;
+        }, 5000);
         DeleteFileW(log_.c_str());
         const size_t cut = text.find(L'\n');
         if (cut == std::wstring::npos) return {};
         return {text.substr(0, cut), text.substr(cut + 1, text.size() - cut - 2)};
     }
 
-    TempDir temp_;
+    // A stand-in's ExePath of that type, to a stand-in in a folder of its own.
+    std::wstring PutExePath(DWORD type) {
+        const std::wstring exe = elsewhere_ / L"Zerrow.exe";
+        EXPECT_TRUE(CopyFileW(ToolExe(L"fake_zerrow").c_str(), exe.c_str(), FALSE));
+        UniqueKey key;
+        RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Zerrow", 0, nullptr, 0, KEY_WRITE, nullptr, key.put(), nullptr);
+        RegSetValueExW(key.get(), L"ExePath", 0, type, reinterpret_cast<const BYTE*>(exe.c_str()),
+                       static_cast<DWORD>((exe.size() + 1) * 2));
+        return exe;
+    }
+
+    TempDir elsewhere_;
+    const std::wstring log_ = dir / L"started.txt";
+    EnvGuard logged_{L"ZRW_FAKE_ZERROW_LOG", log_.c_str()};
     HMODULE module_ = nullptr;
     GetClassObjectFn getClassObject_ = nullptr;
     CanUnloadFn canUnload_ = nullptr;
     SelfTestFn selfTest_ = nullptr;
-    std::wstring log_;
 };
 
 TEST_F(Varkle, ServesTheThreeBuildGuidsAndNothingElse) {
@@ -204,50 +217,38 @@ TEST_F(Varkle, SelfTestPrefersTandrelThenZerrowBesideTheLibrary) {
     PutStandIn(L"Tandrel.exe");
     EXPECT_EQ(selfTest_(L"D:\\a b.txt", 1), 0);
     const auto [commandLine, folder] = Started();
-    EXPECT_EQ(commandLine, L"\"" + (temp_ / L"Tandrel.exe") + L"\" move \"D:\\a b.txt\"");
-    EXPECT_EQ(folder, temp_.path());
+    EXPECT_EQ(commandLine, L"\"" + (dir / L"Tandrel.exe") + L"\" move \"D:\\a b.txt\"");
+    EXPECT_EQ(folder, dir.path());
     ComPtr<IExplorerCommand> command = Command(kMove);
     LPWSTR icon = nullptr;
     ASSERT_EQ(command->GetIcon(nullptr, &icon), S_OK);
-    EXPECT_EQ(Take(icon), L"\"" + (temp_ / L"Tandrel.exe") + L"\",0");
+    EXPECT_EQ(Take(icon), L"\"" + (dir / L"Tandrel.exe") + L"\",0");
 }
 
 TEST_F(Varkle, SelfTestFindsZerrowBesideTheLibrary) {
     PutStandIn(L"Zerrow.exe");
     EXPECT_EQ(selfTest_(L"C:\\x", 0), 0);
-    EXPECT_EQ(Started().first, L"\"" + (temp_ / L"Zerrow.exe") + L"\" copy \"C:\\x\"");
+    EXPECT_EQ(Started().first, L"\"" + (dir / L"Zerrow.exe") + L"\" copy \"C:\\x\"");
 }
 
 TEST_F(Varkle, ExePathCountsOnlyAsAPlainString) {
-    TempDir elsewhere;
-    const std::wstring exe = elsewhere / L"Zerrow.exe";
-    ASSERT_TRUE(CopyFileW(ToolExe(L"fake_zerrow").c_str(), exe.c_str(), FALSE));
-    UniqueKey key;
-    RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Zerrow", 0, nullptr, 0, KEY_WRITE, nullptr, key.put(), nullptr);
-    RegSetValueExW(key.get(), L"ExePath", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(exe.c_str()),
-                   static_cast<DWORD>((exe.size() + 1) * 2));
+    PutExePath(REG_EXPAND_SZ);
     EXPECT_EQ(selfTest_(L"C:\\x", 0), 2);  // the cache is the missing neighbour now, for good
     EXPECT_EQ(Command(kCopy)->Invoke(nullptr, nullptr), E_FAIL);
 }
 
 TEST_F(Varkle, ExePathFindsZerrowElsewhere) {
-    TempDir elsewhere;
-    const std::wstring exe = elsewhere / L"Zerrow.exe";
-    ASSERT_TRUE(CopyFileW(ToolExe(L"fake_zerrow").c_str(), exe.c_str(), FALSE));
-    UniqueKey key;
-    RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Zerrow", 0, nullptr, 0, KEY_WRITE, nullptr, key.put(), nullptr);
-    RegSetValueExW(key.get(), L"ExePath", 0, REG_SZ, reinterpret_cast<const BYTE*>(exe.c_str()),
-                   static_cast<DWORD>((exe.size() + 1) * 2));
+    const std::wstring exe = PutExePath(REG_SZ);
     EXPECT_EQ(selfTest_(L"C:\\x", 1), 0);
     const auto [commandLine, folder] = Started();
     EXPECT_EQ(commandLine, L"\"" + exe + L"\" move \"C:\\x\"");
-    EXPECT_EQ(folder, elsewhere.path());
+    EXPECT_EQ(folder, elsewhere_.path());
 }
 
 TEST_F(Varkle, InvokeStartsZerrowWithEveryFileSystemItem) {
     PutStandIn(L"Zerrow.exe");
-    const std::wstring a = temp_ / L"a.txt";
-    const std::wstring b = temp_ / L"My Files";
+    const std::wstring a = dir / L"a.txt";
+    const std::wstring b = dir / L"My Files";
     WriteBytes(a, "a");
     CreateDirectoryW(b.c_str(), nullptr);
     PIDLIST_ABSOLUTE lists[3] = {};
@@ -260,11 +261,11 @@ TEST_F(Varkle, InvokeStartsZerrowWithEveryFileSystemItem) {
     ASSERT_EQ(SHCreateShellItemArrayFromIDLists(1, const_cast<PCIDLIST_ABSOLUTE_ARRAY>(&lists[1]), virtualOnly.put()), S_OK);
     for (PIDLIST_ABSOLUTE list : lists) CoTaskMemFree(list);
 
-    const std::wstring exe = temp_ / L"Zerrow.exe";
+    const std::wstring exe = dir / L"Zerrow.exe";
     EXPECT_EQ(Command(kMove)->Invoke(items.get(), nullptr), S_OK);
     auto [commandLine, folder] = Started();
     EXPECT_EQ(commandLine, L"\"" + exe + L"\" move \"" + a + L"\" \"" + b + L"\"");
-    EXPECT_EQ(folder, temp_.path());
+    EXPECT_EQ(folder, dir.path());
     EXPECT_EQ(Command(kCopy)->Invoke(virtualOnly.get(), nullptr), S_OK);
     EXPECT_EQ(Started().first, L"\"" + exe + L"\" copy");
     EXPECT_EQ(Command(kCopy)->Invoke(nullptr, nullptr), E_FAIL);
@@ -277,7 +278,7 @@ TEST_F(Varkle, InvokeHandsALongSelectionOverInAListFile) {
     std::vector<std::wstring> paths;
     std::vector<PIDLIST_ABSOLUTE> lists;
     for (int i = 0; i < 150; ++i) {
-        paths.push_back(temp_ / (std::wstring(190, L'x') + L"数据😀" + std::to_wstring(i) + L".txt"));
+        paths.push_back(dir / (std::wstring(190, L'x') + L"数据😀" + std::to_wstring(i) + L".txt"));
         ASSERT_TRUE(WriteBytes(paths.back(), "x"));
         PIDLIST_ABSOLUTE list = nullptr;
         ASSERT_EQ(SHParseDisplayName(paths.back().c_str(), nullptr, &list, 0, nullptr), S_OK);

@@ -15,40 +15,10 @@ void MakeTree(const std::wstring& root, const Files& files) {
         ASSERT_TRUE(test::WriteBytesDeep(root + L"\\" + relative, content)) << relative;
 }
 
-SourceItem FolderItem(const std::wstring& path, const std::wstring& name) {
-    SourceItem item;
-    item.path = path;
-    item.folderName = name;
-    item.isFolder = true;
-    return item;
-}
+using test::FileItem;
+using test::FolderItem;
 
-SourceItem FileItem(const std::wstring& path, const std::wstring& name) {
-    SourceItem item;
-    item.path = path;
-    item.fileName = name;
-    item.files = 1;
-    return item;
-}
-
-// Entry names of a folder in the order the file system lists them.
-std::vector<std::wstring> Listing(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW fd;
-    UniqueFind find(FindFirstFileW((folder + L"\\*").c_str(), &fd));
-    if (!find) return names;
-    do {
-        std::wstring name = fd.cFileName;
-        if (name != L"." && name != L"..") names.push_back(name);
-    } while (FindNextFileW(find.get(), &fd));
-    return names;
-}
-
-std::string Pattern(size_t size, char seed) {
-    std::string s(size, '\0');
-    for (size_t i = 0; i < size; ++i) s[i] = static_cast<char>(seed + i * 7 + i / 4096);
-    return s;
-}
+using test::Listing;
 
 class Verify : public ::testing::Test {
 protected:
@@ -67,7 +37,7 @@ protected:
 
 TEST_F(Verify, IdenticalTreesAndFilesCompareEveryByte) {
     const Files files = {{L"相册\\empty.txt", ""},
-                         {L"相册\\big.bin", Pattern(2621440, 'a')},  // three chunks
+                         {L"相册\\big.bin", test::Noise(2621440, 'a')},  // three chunks
                          {L"相册\\子目录\\😀.txt", "emoji"},
                          {L"相册\\a\\b\\c\\d.txt", "deep"},
                          {L"单个.txt", "single file"}};
@@ -88,7 +58,7 @@ TEST_F(Verify, IdenticalTreesAndFilesCompareEveryByte) {
 // Same size other content, other sizes, a change in the second chunk only, a
 // missing file, a folder where a file should be; two empty files are equal.
 TEST_F(Verify, SixDifferencesAreCountedAndTheFirstFiveNamed) {
-    const std::string big = Pattern(1048576 + 100, 'q');
+    const std::string big = test::Noise(1048576 + 100, 'q');
     std::string bigChanged = big;
     bigChanged.back() ^= 1;  // only the second chunk differs
     MakeTree(src, {{L"f\\1.txt", "same size"}, {L"f\\2.txt", "longer"}, {L"f\\3.bin", big},
@@ -180,19 +150,14 @@ TEST_F(Verify, HookStopsTheWalkAfterTheTenthFile) {
 
 // Every level is compared, however deep: a change 300 levels down is found.
 TEST_F(Verify, ADifferenceThreeHundredLevelsDownIsFound) {
-    std::wstring relative = L"top";
-    Files same, broken;
-    for (int level = 0; level <= 300; ++level, relative += L"\\d") {
-        if (level % 100 != 0) continue;
-        std::wstring file = relative + L"\\f.txt";
-        same.push_back({file, std::to_string(level)});
-        broken.push_back({file, level == 300 ? "changed" : std::to_string(level)});
-    }
-    MakeTree(src, same);
-    MakeTree(dst, broken);
+    std::vector<std::wstring> files = test::WriteDeepTree(src + L"\\top", (src + L"\\top").size() + 2 * 300, L"d");
+    test::WriteDeepTree(dst + L"\\top", (dst + L"\\top").size() + 2 * 300, L"d");
+    const std::wstring deepest = dst + files.back().substr(src.size());
+    ASSERT_TRUE(test::WriteBytes(deepest, std::string(400, 'C')));
     VerifyResult r = VerifyTree({FolderItem(src + L"\\top", L"top")}, dst);
-    EXPECT_EQ(r.compared, 4u);
+    EXPECT_EQ(r.compared, 300u);
     EXPECT_EQ(r.differing, 1u);
+    EXPECT_EQ(r.samples, std::vector<std::wstring>{deepest});
 }
 
 // A source folder that cannot be listed was never compared: a difference,
@@ -213,27 +178,22 @@ TEST_F(Verify, ASourceFolderThatCannotBeListedDiffers) {
 // Deep trees under CJK names: every file past 260 characters is compared,
 // and a same-size change deep down is found and named as given.
 TEST_F(Verify, PathsLongerThan300CharactersAreCompared) {
-    std::wstring relative = L"深层";
-    Files files;
-    while ((src + L"\\" + relative).size() < 300) {
-        relative += L"\\很长的文件夹名字_" + std::to_wstring(files.size());
-        files.push_back({relative + L"\\数据.bin", Pattern(5000 + files.size(), 'k')});
-    }
-    ASSERT_GT((dst + L"\\" + files.back().first).size(), 300u);
-    MakeTree(src, files);
-    MakeTree(dst, files);
+    std::vector<std::wstring> files = test::WriteDeepTree(src + L"\\深层", 300);
+    test::WriteDeepTree(dst + L"\\深层", 300);
+    const std::wstring deepest = dst + files.back().substr(src.size());
+    ASSERT_GT(deepest.size(), 300u);
     std::vector<SourceItem> items = {FolderItem(src + L"\\深层", L"深层")};
     VerifyResult r = VerifyTree(items, dst);
     EXPECT_EQ(r.compared, files.size());
     EXPECT_EQ(r.differing, 0u);
 
-    std::string changed = files.back().second;
-    changed[2500] ^= 0x55;
-    ASSERT_TRUE(test::WriteBytes(dst + L"\\" + files.back().first, changed));
+    std::string changed = test::ReadBytes(deepest);
+    changed[50] ^= 0x55;  // same size
+    ASSERT_TRUE(test::WriteBytes(deepest, changed));
     r = VerifyTree(items, dst);
     EXPECT_EQ(r.compared, files.size());
     EXPECT_EQ(r.differing, 1u);
-    EXPECT_EQ(r.samples, std::vector<std::wstring>{dst + L"\\" + files.back().first});
+    EXPECT_EQ(r.samples, std::vector<std::wstring>{deepest});
 }
 
 // Wine lifts the 260-character limit for plain paths as well, so the deep-tree

@@ -7,17 +7,12 @@
 namespace zrw {
 namespace {
 
-class VerifyReport : public ::testing::Test {
+// The log folder is the test's own, made here as the program makes it.
+class VerifyReport : public test::IsolatedTest {
 protected:
-    // The log folder may not exist yet when this program runs first.
-    void SetUp() override {
-        EnsureLogFolder();
-        DeleteFileW(LogFile().c_str());
-    }
-    void TearDown() override { UiLang = kLangZh; }
+    void SetUp() override { EnsureLogFolder(); }
     static std::wstring LogFile() { return LogFolder() + L"\\verify-last.log"; }
     static std::string Log() { return test::ReadBytes(LogFile()); }
-    test::TempDir dir;
 };
 
 VerifyResult Result(uint64_t compared, uint64_t differing, bool aborted,
@@ -81,19 +76,13 @@ TEST_F(VerifyReport, VerifyModeExitCodesAndLog) {
 
 // Through the whole mode: a tree past 300 characters is compared file by file.
 TEST_F(VerifyReport, VerifyModeReachesLongPaths) {
-    std::wstring relative = L"长路径";
-    std::vector<std::wstring> files;
-    while ((dir / L"dst\\" + relative).size() < 320) {
-        relative += L"\\目录名称很长很长_" + std::to_wstring(files.size());
-        files.push_back(relative + L"\\文件.txt");
-        std::string content = "content " + std::to_string(files.size());
-        ASSERT_TRUE(test::WriteBytesDeep(dir / (L"src\\" + files.back()), content));
-        ASSERT_TRUE(test::WriteBytesDeep(dir / (L"dst\\" + files.back()), content));
-    }
+    std::vector<std::wstring> files = test::WriteDeepTree(dir / L"src\\长路径", (dir / L"dst").size() + 320);
+    test::WriteDeepTree(dir / L"dst\\长路径", (dir / L"dst").size() + 320);
     UiLang = kLangEn;
     EXPECT_EQ(RunVerifyMode({dir / L"src\\长路径"}, dir / L"dst"), 0);
     EXPECT_EQ(Log(), "Verify: " + std::to_string(files.size()) + " files, all identical\r\n");
-    std::wstring deepest = dir / L"dst\\" + files.back();
+    std::wstring deepest = dir / L"dst" + files.back().substr((dir / L"src").size());
+    ASSERT_GT(deepest.size(), 320u);
     std::string same = test::ReadBytes(deepest);
     same[0] = 'C';
     ASSERT_TRUE(test::WriteBytes(deepest, same));

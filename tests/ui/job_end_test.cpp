@@ -1,34 +1,29 @@
 // A window transfer while it runs and when it ends: pause, cancel, closing
 // the window, verification and failures.
 #include "robo/robo.h"
-#include "tests/window2/transfer_fixture.h"
+#include "tests/ui/transfer_fixture.h"
 
 #include <commctrl.h>
 
 namespace zrw::test {
 namespace {
 
-void WriteFiles(const std::wstring& folder, int count, size_t size) {
-    std::string bytes(size, 'z');
-    for (int i = 0; i < count; ++i) {
-        bytes[0] = static_cast<char>('a' + i % 26);
-        WriteBytesDeep(folder + L"\\f" + std::to_wstring(i) + L".bin", bytes);
-    }
-}
-
 class JobEnd : public WindowTransfer {
 protected:
     // Starts a copy of the left pane's "src" into the right pane.
     void CopySource() {
-        Press(kIdRefresh);
-        Select(g_main.leftList, {L"src"});
+        SelectLeft({L"src"});
         Press(kIdCopyRight);
         ASSERT_TRUE(g_main.running);
     }
-    bool WaitForFirstFile() {
-        return PumpUntil([&] { return CountFiles(Right(L"src")) > 0; }, 20000);
+    // The same through the stand-in robocopy at its slow pace, once its first
+    // file has landed; its robocopy child.
+    UniqueHandle CopySourceSlowly() {
+        CopySource();
+        EXPECT_TRUE(PumpUntil([&] { return CountFiles(Right(L"src")) > 0; }, 20000));
+        return WaitForRobocopyChild(GetCurrentProcessId(), 0);
     }
-    size_t CountFiles(const std::wstring& root) { return TreeContents(root).size(); }
+    SlowRobocopy slow_;
 };
 
 TEST_F(JobEnd, PauseHoldsANativeTransferAndResumeFinishesIt) {
@@ -36,21 +31,24 @@ TEST_F(JobEnd, PauseHoldsANativeTransferAndResumeFinishesIt) {
     WriteFiles(Left(L"src"), 40, 1 << 20);
     CopySource();
     Press(kIdPause);
-    EXPECT_EQ(TextOf(g_main.pauseButton), L"继续");
-    PumpUntil([] { return false; }, 400);  // a chunk in flight may still land
+    EXPECT_EQ(WindowText(g_main.pauseButton), L"继续");
+    // A paused worker holds its finished chunk before counting it.
+    uint64_t counted = g_stats.bytesDone;
+    ASSERT_TRUE(PumpTicks(1));
     uint64_t atPause = g_job.speed.bytesDone;
-    PumpUntil([] { return false; }, 1200);  // four ticks
+    ASSERT_TRUE(PumpTicks(4));
+    EXPECT_EQ(g_stats.bytesDone.load(), counted);
     EXPECT_EQ(g_job.speed.bytesDone, atPause);
     EXPECT_LT(atPause, g_job.totalBytes);
-    std::wstring status = TextOf(g_main.status);
+    std::wstring status = WindowText(g_main.status);
     EXPECT_TRUE(StartsWith(status, L"已暂停   ·   ")) << WideToUtf8(status);
-    EXPECT_EQ(TextOf(g_main.title), L"搬运中…（点「取消」可以停下）");
-    EXPECT_EQ(TextOf(window_), L"泽若 快速复制 — 复制中 1/1");
+    EXPECT_EQ(WindowText(g_main.title), L"搬运中…（点「取消」可以停下）");
+    EXPECT_EQ(WindowText(window_), L"泽若 快速复制 — 复制中 1/1");
 
     Press(kIdPause);
-    EXPECT_EQ(TextOf(g_main.pauseButton), L"暂停");
+    EXPECT_EQ(WindowText(g_main.pauseButton), L"暂停");
     ASSERT_TRUE(WaitUntilIdle());
-    EXPECT_TRUE(StartsWith(TextOf(g_main.status), L"已完成 · "));
+    EXPECT_TRUE(StartsWith(WindowText(g_main.status), L"已完成 · "));
     EXPECT_EQ(TreeDigest(Right(L"src")), TreeDigest(Left(L"src")));
     EXPECT_FALSE(g_stats.pause.load());
 }
@@ -58,52 +56,48 @@ TEST_F(JobEnd, PauseHoldsANativeTransferAndResumeFinishesIt) {
 TEST_F(JobEnd, APausedRobocopyChildMakesNoProgressInEnglish) {
     OpenPanes(0, kLangEn);
     WriteFiles(Left(L"src"), 20, 16);
-    EnvGuard slow(L"ZRW_FAKE_ROBO_DELAY_MS", L"150");
-    CopySource();
-    ASSERT_TRUE(WaitForFirstFile());
+    ASSERT_TRUE(CopySourceSlowly());
     Press(kIdPause);
-    PumpUntil([] { return false; }, 300);  // a file in flight may still land
+    slow_.Elapse(1);  // a file in flight has landed
     size_t atPause = CountFiles(Right(L"src"));
-    PumpUntil([] { return false; }, 1200);
+    slow_.Elapse(4);  // the time for four more
+    ASSERT_TRUE(PumpTicks(1));
     EXPECT_EQ(CountFiles(Right(L"src")), atPause);
     EXPECT_LT(atPause, 20u);
     EXPECT_TRUE(g_main.running);
-    std::wstring status = TextOf(g_main.status);
+    std::wstring status = WindowText(g_main.status);
     EXPECT_TRUE(StartsWith(status, L"Paused   ·   ")) << WideToUtf8(status);
-    EXPECT_EQ(TextOf(g_main.pauseButton), L"Resume");
+    EXPECT_EQ(WindowText(g_main.pauseButton), L"Resume");
     Press(kIdPause);
     ASSERT_TRUE(WaitUntilIdle());
     EXPECT_EQ(CountFiles(Right(L"src")), 20u);
-    EXPECT_TRUE(StartsWith(TextOf(g_main.status), L"Done · "));
+    EXPECT_TRUE(StartsWith(WindowText(g_main.status), L"Done · "));
 }
 
 TEST_F(JobEnd, CancelShowsCancelledWithTheBarAtZeroAndVerifiesNothing) {
     OpenPanes(0, kLangZh, true);
     WriteFiles(Left(L"src"), 15, 16);
-    std::wstring verifyLog = ForgetVerifyLog();
-    EnvGuard slow(L"ZRW_FAKE_ROBO_DELAY_MS", L"150");
-    CopySource();
-    ASSERT_TRUE(WaitForFirstFile());
+    UniqueHandle robocopy = CopySourceSlowly();
+    ASSERT_TRUE(robocopy);
     Press(kIdCancel);
     ASSERT_TRUE(WaitUntilIdle());
-    std::wstring status = TextOf(g_main.status);
+    std::wstring status = WindowText(g_main.status);
     EXPECT_TRUE(StartsWith(status, L"已取消 · 已复制 ")) << WideToUtf8(status);
     EXPECT_EQ(BarPosition(), 0);
-    std::wstring report = TextOf(g_main.report);
+    std::wstring report = WindowText(g_main.report);
     EXPECT_TRUE(StartsWith(report, L"上次作业:  已取消\r\n")) << WideToUtf8(report);
     EXPECT_EQ(report.find(L"校验"), std::wstring::npos);
-    EXPECT_FALSE(Exists(verifyLog));
+    EXPECT_FALSE(Exists(VerifyLog()));
     EXPECT_TRUE(g_job.cancelled);
-    EXPECT_EQ(CountRobocopyProcesses(), 0u);
+    EXPECT_EQ(WaitForSingleObject(robocopy.get(), 0), static_cast<DWORD>(WAIT_OBJECT_0));
     EXPECT_LT(CountFiles(Right(L"src")), 15u);
 }
 
 TEST_F(JobEnd, ClosingTheWindowCancelsTheTransferAndDestroysTheWindowAfterTheEnd) {
     OpenPanes(0);
     WriteFiles(Left(L"src"), 15, 16);
-    EnvGuard slow(L"ZRW_FAKE_ROBO_DELAY_MS", L"150");
-    CopySource();
-    ASSERT_TRUE(WaitForFirstFile());
+    UniqueHandle robocopy = CopySourceSlowly();
+    ASSERT_TRUE(robocopy);
     SendMessageW(window_, WM_CLOSE, 0, 0);
     EXPECT_TRUE(IsWindow(window_));  // not before the job has ended
     EXPECT_TRUE(g_main.closeAfterJob);
@@ -112,7 +106,7 @@ TEST_F(JobEnd, ClosingTheWindowCancelsTheTransferAndDestroysTheWindowAfterTheEnd
     EXPECT_TRUE(g_job.cancelled);
     EXPECT_TRUE(g_job.finished);
     EXPECT_TRUE(StartsWith(g_kept.status, L"已取消 · 已复制 ")) << WideToUtf8(g_kept.status);
-    EXPECT_EQ(CountRobocopyProcesses(), 0u);
+    EXPECT_EQ(WaitForSingleObject(robocopy.get(), 0), static_cast<DWORD>(WAIT_OBJECT_0));
 }
 
 TEST_F(JobEnd, EscapeCancelsOnlyWhileATransferRuns) {
@@ -121,15 +115,13 @@ TEST_F(JobEnd, EscapeCancelsOnlyWhileATransferRuns) {
     ShowStatusLine(L"idle");
     SendMessageW(window_, WM_KEYDOWN, VK_ESCAPE, 0);
     PumpMessages();
-    EXPECT_EQ(TextOf(g_main.status), L"idle");
+    EXPECT_EQ(WindowText(g_main.status), L"idle");
     EXPECT_FALSE(g_main.cancelRequested);
-    EnvGuard slow(L"ZRW_FAKE_ROBO_DELAY_MS", L"150");
-    CopySource();
-    ASSERT_TRUE(WaitForFirstFile());
+    ASSERT_TRUE(CopySourceSlowly());
     SendMessageW(window_, WM_KEYDOWN, VK_ESCAPE, 0);
     ASSERT_TRUE(WaitUntilIdle());
     EXPECT_TRUE(g_job.cancelled);
-    EXPECT_TRUE(StartsWith(TextOf(g_main.status), L"已取消 · 已复制 "));
+    EXPECT_TRUE(StartsWith(WindowText(g_main.status), L"已取消 · 已复制 "));
 }
 
 // The engine skips a file whose size and time already match, so a
@@ -138,15 +130,14 @@ TEST_F(JobEnd, VerifyReportsADifferingDestinationAndWritesTheLog) {
     OpenPanes(1, kLangZh, true);
     WriteFiles(Left(L"src"), 3, 64);
     WriteBytesDeep(Right(L"src\\f1.bin"), std::string(64, 'Q'));
-    ASSERT_TRUE(CopyTimes(Left(L"src\\f1.bin"), Right(L"src\\f1.bin")));
-    std::wstring verifyLog = ForgetVerifyLog();
+    ASSERT_TRUE(SetWriteTime(Right(L"src\\f1.bin"), WriteTime(Left(L"src\\f1.bin"))));
     CopySource();
     ASSERT_TRUE(WaitUntilIdle());
-    EXPECT_EQ(TextOf(g_main.status), L"已完成，但校验有 1 个对不上");
+    EXPECT_EQ(WindowText(g_main.status), L"已完成，但校验有 1 个对不上");
     std::wstring summary = L"校验: 1 / 3 个对不上\n  " + Right(L"src\\f1.bin");
-    EXPECT_EQ(ReadBytes(verifyLog), WideToUtf8(summary + L"\r\n"));
-    EXPECT_EQ(verifyLog, ParentFolder(g_job.logPath) + L"\\verify-last.log");
-    std::wstring report = TextOf(g_main.report);
+    EXPECT_EQ(ReadBytes(VerifyLog()), WideToUtf8(summary + L"\r\n"));
+    EXPECT_EQ(VerifyLog(), ParentFolder(g_job.logPath) + L"\\verify-last.log");
+    std::wstring report = WindowText(g_main.report);
     EXPECT_EQ(report.substr(report.size() - summary.size() - 2), L"\r\n" + summary)
         << WideToUtf8(report);
     EXPECT_EQ(BarPosition(), 100);
@@ -156,13 +147,12 @@ TEST_F(JobEnd, VerifyReportsADifferingDestinationAndWritesTheLog) {
 TEST_F(JobEnd, AVerifiedCleanCopyEndsWithTheDoneLine) {
     OpenPanes(1, kLangEn, true);
     WriteFiles(Left(L"src"), 4, 100);
-    std::wstring verifyLog = ForgetVerifyLog();
     CopySource();
     ASSERT_TRUE(WaitUntilIdle());
-    std::wstring status = TextOf(g_main.status);
+    std::wstring status = WindowText(g_main.status);
     EXPECT_TRUE(StartsWith(status, L"Done · ")) << WideToUtf8(status);
-    EXPECT_EQ(ReadBytes(verifyLog), "Verify: 4 files, all identical\r\n");
-    std::wstring report = TextOf(g_main.report);
+    EXPECT_EQ(ReadBytes(VerifyLog()), "Verify: 4 files, all identical\r\n");
+    std::wstring report = WindowText(g_main.report);
     EXPECT_NE(report.find(L"\r\nVerify: 4 files, all identical"), std::wstring::npos)
         << WideToUtf8(report);
 }
@@ -171,14 +161,12 @@ TEST_F(JobEnd, AMoveIsNeverVerified) {
     OpenPanes(1, kLangZh, true);
     WriteFiles(Left(L"src"), 3, 64);
     auto before = TreeDigest(Left(L"src"));
-    std::wstring verifyLog = ForgetVerifyLog();
-    Press(kIdRefresh);
-    Select(g_main.leftList, {L"src"});
+    SelectLeft({L"src"});
     Press(kIdMoveRight);
     ASSERT_TRUE(WaitUntilIdle());
-    EXPECT_TRUE(StartsWith(TextOf(g_main.status), L"已完成 · "));
-    EXPECT_FALSE(Exists(verifyLog));
-    EXPECT_EQ(TextOf(g_main.report).find(L"校验"), std::wstring::npos);
+    EXPECT_TRUE(StartsWith(WindowText(g_main.status), L"已完成 · "));
+    EXPECT_FALSE(Exists(VerifyLog()));
+    EXPECT_EQ(WindowText(g_main.report).find(L"校验"), std::wstring::npos);
     EXPECT_EQ(TreeDigest(Right(L"src")), before);
     EXPECT_FALSE(Exists(Left(L"src")));
     EXPECT_EQ(RowNames(g_main.leftList), std::vector<std::wstring>{L".."});
@@ -187,16 +175,15 @@ TEST_F(JobEnd, AMoveIsNeverVerified) {
 TEST_F(JobEnd, AFailedSourceWithALongLogPathShowsTheShortFailureLine) {
     OpenPanes(0, kLangEn, true);
     WriteFiles(Left(L"src"), 2, 16);
-    std::wstring verifyLog = ForgetVerifyLog();
     EnvGuard failing(L"ZRW_FAKE_ROBO_EXIT", L"8");
     CopySource();
     ASSERT_TRUE(WaitUntilIdle());
     ASSERT_GT(g_job.logPath.size(), 40u);
-    EXPECT_EQ(TextOf(g_main.failure), L"1 items failed (click ⋮ for the log)");
-    std::wstring status = TextOf(g_main.status);
+    EXPECT_EQ(WindowText(g_main.failure), L"1 items failed (click ⋮ for the log)");
+    std::wstring status = WindowText(g_main.status);
     EXPECT_TRUE(StartsWith(status, L"Failed · ")) << WideToUtf8(status);
-    EXPECT_TRUE(StartsWith(TextOf(g_main.report), L"Last job:  failed\r\n"));
-    EXPECT_FALSE(Exists(verifyLog));
+    EXPECT_TRUE(StartsWith(WindowText(g_main.report), L"Last job:  failed\r\n"));
+    EXPECT_FALSE(Exists(VerifyLog()));
 }
 
 // The verification walk dispatches messages: the window must still count as
@@ -211,11 +198,8 @@ protected:
         std::string big(48 << 20, 'b');
         WriteBytesDeep(Left(L"b\\big.bin"), big);
         WriteFiles(Left(L"c"), 20, 16);
-        verifyLog = ForgetVerifyLog();
-        Press(kIdRefresh);
-        Select(g_main.leftList, {L"a", L"b", L"c"});
+        SelectLeft({L"a", L"b", L"c"});
     }
-    std::wstring verifyLog;
 };
 
 // What the window showed when it was destroyed.
@@ -231,7 +215,7 @@ LRESULT CALLBACK WatchDestroy(HWND window, UINT message, WPARAM wp, LPARAM lp, U
         auto* at = reinterpret_cast<AtDestroy*>(data);
         at->seen = true;
         at->running = g_main.running;
-        at->report = TextOf(g_main.report);
+        at->report = WindowText(g_main.report);
     }
     if (message == WM_NCDESTROY) RemoveWindowSubclass(window, WatchDestroy, id);
     return DefSubclassProc(window, message, wp, lp);
@@ -253,7 +237,7 @@ TEST_F(DuringTheWalk, ClosingTheWindowAbortsTheWalkAndDestroysTheWindowAfterTheE
     EXPECT_FALSE(g_job.cancelled);  // the copy itself was complete
     EXPECT_EQ(TreeDigest(Right(L"c")), TreeDigest(Left(L"c")));
     // Stopped after the first file or the big one, never at the end.
-    std::string log = ReadBytes(verifyLog);
+    std::string log = ReadBytes(VerifyLog());
     EXPECT_TRUE(log == WideToUtf8(L"校验中断: 已核对 1 个\r\n") ||
                 log == WideToUtf8(L"校验中断: 已核对 2 个\r\n"))
         << log;
@@ -276,8 +260,8 @@ TEST_F(DuringTheWalk, EnterOrCopyStartsNothingAndLeavesTheJobAlone) {
     EXPECT_FALSE(g_main.running);
     EXPECT_EQ(g_job.sources.size(), 3u);
     EXPECT_TRUE(g_job.finished);
-    EXPECT_EQ(ReadBytes(verifyLog), WideToUtf8(L"校验: 22 个文件全一致\r\n"));
-    EXPECT_TRUE(StartsWith(TextOf(g_main.status), L"已完成 · "));
+    EXPECT_EQ(ReadBytes(VerifyLog()), WideToUtf8(L"校验: 22 个文件全一致\r\n"));
+    EXPECT_TRUE(StartsWith(WindowText(g_main.status), L"已完成 · "));
     EXPECT_TRUE(Exists(Left(L"a\\first.txt")));  // not moved afterwards either
 }
 
@@ -288,25 +272,22 @@ TEST_F(DuringTheWalk, AQuitMessageStopsTheWalkAndIsPostedAgain) {
     std::thread quitter = WhenVerifying([thread] { PostThreadMessageW(thread, WM_QUIT, 7, 0); });
     Press(kIdCopyRight);
     int quitCode = -1;
-    ULONGLONG end = GetTickCount64() + 60000;
-    while (g_main.running && GetTickCount64() < end) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
+    WaitUntil([&] {
+        for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) {
+            if (msg.message == WM_QUIT)
                 quitCode = static_cast<int>(msg.wParam);
-                continue;
-            }
-            DispatchMessageW(&msg);
+            else
+                DispatchMessageW(&msg);
         }
-        Sleep(20);
-    }
+        return !g_main.running;
+    }, 60000);
     quitter.join();
     ASSERT_FALSE(g_main.running);
     MSG msg;
     if (quitCode < 0 && PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
         quitCode = static_cast<int>(msg.wParam);
     EXPECT_EQ(quitCode, 7);
-    EXPECT_TRUE(StartsWith(Utf8ToWide(ReadBytes(verifyLog)), L"校验中断: 已核对 "));
+    EXPECT_TRUE(StartsWith(Utf8ToWide(ReadBytes(VerifyLog())), L"校验中断: 已核对 "));
     EXPECT_TRUE(IsWindow(window_));
 }
 

@@ -1,14 +1,13 @@
 // Transfers started from the main window: what is copied, what is refused
 // before anything starts, and what the window shows when it is done.
-#include "base/format.h"
 #include "robo/robo.h"
-#include "tests/window2/transfer_fixture.h"
+#include "tests/ui/transfer_fixture.h"
 
 namespace zrw::test {
 namespace {
 
 // A message box owned by the main window and captioned with the application title.
-void ExpectBox(const Answered& seen, HWND owner, const std::wstring& text, LPCWSTR icon) {
+void ExpectBox(const AnsweredBox& seen, HWND owner, const std::wstring& text, LPCWSTR icon) {
     ASSERT_TRUE(seen.shown) << WideToUtf8(text);
     EXPECT_EQ(seen.text, text);
     EXPECT_EQ(seen.caption, g_appTitle);
@@ -19,24 +18,23 @@ void ExpectBox(const Answered& seen, HWND owner, const std::wstring& text, LPCWS
 TEST_F(WindowTransfer, CopiesAMixedTreeWithTheStandInRobocopy) {
     OpenPanes(0);
     WriteMixedTree(Left(L"tree"));
-    Press(kIdRefresh);
-    Select(g_main.leftList, {L"tree"});
+    SelectLeft({L"tree"});
     ASSERT_EQ(g_main.sourceSelection, std::vector<std::wstring>{Left(L"tree")});
     Press(kIdCopyRight);
     EXPECT_TRUE(g_main.running);
-    EXPECT_EQ(TextOf(g_main.title), L"搬运中…（点「取消」可以停下）");
+    EXPECT_EQ(WindowText(g_main.title), L"搬运中…（点「取消」可以停下）");
     EXPECT_FALSE(IsWindowEnabled(g_main.copyRight));
     EXPECT_TRUE(IsWindowEnabled(g_main.cancel));
     ASSERT_TRUE(WaitUntilIdle());
 
     EXPECT_EQ(TreeDigest(Right(L"tree")), TreeDigest(Left(L"tree")));
-    EXPECT_TRUE(StartsWith(TextOf(g_main.status), L"已完成 · ")) << WideToUtf8(TextOf(g_main.status));
-    std::wstring report = TextOf(g_main.report);
+    EXPECT_TRUE(StartsWith(WindowText(g_main.status), L"已完成 · ")) << WideToUtf8(WindowText(g_main.status));
+    std::wstring report = WindowText(g_main.report);
     EXPECT_TRUE(StartsWith(report, L"上次作业:  已完成\r\n已复制:  ")) << WideToUtf8(report);
     EXPECT_NE(report.find(L"\r\n目标目录:  " + Right() + L"\r\n平均速度:  "), std::wstring::npos)
         << WideToUtf8(report);
-    EXPECT_EQ(TextOf(g_main.failure), L"");
-    EXPECT_EQ(TextOf(window_), L"泽若 快速复制");
+    EXPECT_EQ(WindowText(g_main.failure), L"");
+    EXPECT_EQ(WindowText(window_), L"泽若 快速复制");
     EXPECT_EQ(BarPosition(), 100);
     EXPECT_EQ(RowNames(g_main.rightList), (std::vector<std::wstring>{L"..", L"tree"}));
     EXPECT_TRUE(IsWindowEnabled(g_main.copyRight));
@@ -48,39 +46,37 @@ TEST_F(WindowTransfer, CopiesAMixedTreeWithTheStandInRobocopy) {
 TEST_F(WindowTransfer, CopiesAMixedTreeWithTheNativeEngineInEnglish) {
     OpenPanes(1, kLangEn);
     WriteMixedTree(Left(L"tree"));
-    Press(kIdRefresh);
-    Select(g_main.leftList, {L"tree"});
+    SelectLeft({L"tree"});
     Press(kIdCopyRight);
     ASSERT_TRUE(WaitUntilIdle());
 
     EXPECT_EQ(TreeDigest(Right(L"tree")), TreeDigest(Left(L"tree")));
-    std::wstring status = TextOf(g_main.status);
-    std::wstring total = FormatSize(g_job.totalBytes);
+    std::wstring status = WindowText(g_main.status);
+    const std::wstring total = L"1.50 MB";  // the mixed tree's 1,572,909 bytes
     EXPECT_TRUE(StartsWith(status, L"Done · " + total + L" / " + total + L" · Time "))
         << WideToUtf8(status);
-    std::wstring report = TextOf(g_main.report);
+    std::wstring report = WindowText(g_main.report);
     EXPECT_TRUE(StartsWith(report, L"Last job:  done\r\nCopied:  " + total + L" / " + total +
                                        L"\r\nTime:  "))
         << WideToUtf8(report);
     EXPECT_NE(report.find(L"\r\nDestination:  " + Right() + L"\r\nAvg speed:  "), std::wstring::npos);
-    EXPECT_EQ(TextOf(window_), L"Zerrow Pro — Fast Copy");
+    EXPECT_EQ(WindowText(window_), L"Zerrow Pro — Fast Copy");
     EXPECT_EQ(RowNames(g_main.rightList), (std::vector<std::wstring>{L"..", L"tree"}));
-    EXPECT_EQ(TextOf(g_main.title), L"Selected 1 items  →  " + Right());
+    EXPECT_EQ(WindowText(g_main.title), L"Selected 1 items  →  " + Right());
 }
 
 TEST_F(WindowTransfer, TitleLineNamesTheSelectionAndTheRightFolder) {
     OpenPanes(1, kLangEn);
-    EXPECT_EQ(TextOf(g_main.title),
+    EXPECT_EQ(WindowText(g_main.title),
               L"Pick the source (left) → pick the destination (right) → click \"Copy →\"   "
               L"(details in the panel below)");
     for (const wchar_t* name : {L"a.txt", L"b.txt", L"c.txt"}) WriteBytes(Left(name), "x");
-    Press(kIdRefresh);
-    Select(g_main.leftList, {L"a.txt", L"b.txt", L"c.txt"});
-    EXPECT_EQ(TextOf(g_main.title), L"Selected 3 items  →  " + Right());
+    SelectLeft({L"a.txt", L"b.txt", L"c.txt"});
+    EXPECT_EQ(WindowText(g_main.title), L"Selected 3 items  →  " + Right());
     // What is typed into the right path box is not the right pane's folder.
-    TypeDestination(dir_ / L"elsewhere");
+    TypeDestination(dir / L"elsewhere");
     Select(g_main.leftList, {L"a.txt"});
-    EXPECT_EQ(TextOf(g_main.title), L"Selected 3 items  →  " + Right());
+    EXPECT_EQ(WindowText(g_main.title), L"Selected 3 items  →  " + Right());
 }
 
 TEST_F(WindowTransfer, NothingSelectedOrNoDestinationIsToldAndNothingStarts) {
@@ -102,8 +98,7 @@ TEST_F(WindowTransfer, NothingSelectedOrNoDestinationIsToldAndNothingStarts) {
 TEST_F(WindowTransfer, AMoveToADriveRootIsRefusedAndCopiesNothing) {
     OpenPanes(1);
     WriteBytes(Left(L"zrw-root-test.txt"), "stay");
-    Press(kIdRefresh);
-    Select(g_main.leftList, {L"zrw-root-test.txt"});
+    SelectLeft({L"zrw-root-test.txt"});
     TypeDestination(L"C:\\");
     ExpectBox(PressAnswering(kIdMoveRight), window_, L"目标不能是盘根 —— 会变成把整盘当垃圾桶。",
               IDI_WARNING);
@@ -116,15 +111,12 @@ TEST_F(WindowTransfer, AReverseMoveIntoADriveRootIsRefusedAndTheBoxShowsTheRight
     CreateDirectoryW(Right().c_str(), nullptr);
     WriteBytes(Right(L"zrw-back.txt"), "stay");
     g_settings.engine = 1;
-    WindowStart start;
-    start.leftFolder = L"C:\\";
-    start.rightFolder = Right();
-    Open(start);
-    TypeDestination(dir_ / L"typed");
+    Open(L"C:\\", Right());
+    TypeDestination(dir / L"typed");
     Select(g_main.rightList, {L"zrw-back.txt"});
     ExpectBox(PressAnswering(kIdMoveLeft), window_, L"目标不能是盘根 —— 会变成把整盘当垃圾桶。",
               IDI_WARNING);
-    EXPECT_EQ(TextOf(g_main.rightPath), Right());
+    EXPECT_EQ(WindowText(g_main.rightPath), Right());
     EXPECT_EQ(ReadBytes(Right(L"zrw-back.txt")), "stay");
     EXPECT_FALSE(Exists(L"C:\\zrw-back.txt"));
 }
@@ -133,11 +125,10 @@ TEST_F(WindowTransfer, AReverseCopyBringsTheRightItemsIntoTheLeftFolder) {
     OpenPanes(1);
     WriteBytes(Left(L"mine.txt"), "left");
     WriteBytesDeep(Right(L"back\\f.txt"), "back");
-    Press(kIdRefresh);
-    Select(g_main.leftList, {L"mine.txt"});
+    SelectLeft({L"mine.txt"});
     Select(g_main.rightList, {L"back"});
     Press(kIdCopyLeft);
-    EXPECT_EQ(TextOf(g_main.rightPath), Right());
+    EXPECT_EQ(WindowText(g_main.rightPath), Right());
     EXPECT_EQ(g_main.sourceSelection, std::vector<std::wstring>{Left(L"mine.txt")});
     ASSERT_TRUE(WaitUntilIdle());
     EXPECT_EQ(ReadBytes(Left(L"back\\f.txt")), "back");
@@ -148,28 +139,26 @@ TEST_F(WindowTransfer, AReverseCopyBringsTheRightItemsIntoTheLeftFolder) {
 TEST_F(WindowTransfer, ATypedDestinationThatDoesNotExistYetIsCreated) {
     OpenPanes(1);
     WriteBytesDeep(Left(L"src\\f.txt"), "made");
-    Press(kIdRefresh);
-    Select(g_main.leftList, {L"src"});
-    TypeDestination(dir_ / L"new\\deeper\\");
+    SelectLeft({L"src"});
+    TypeDestination(dir / L"new\\deeper\\");
     Press(kIdCopyRight);
     ASSERT_TRUE(WaitUntilIdle());
-    EXPECT_EQ(ReadBytes(dir_ / L"new\\deeper\\src\\f.txt"), "made");
-    EXPECT_EQ(g_main.destination, dir_ / L"new\\deeper");
-    EXPECT_TRUE(StartsWith(TextOf(g_main.status), L"已完成 · "));
+    EXPECT_EQ(ReadBytes(dir / L"new\\deeper\\src\\f.txt"), "made");
+    EXPECT_EQ(g_main.destination, dir / L"new\\deeper");
+    EXPECT_TRUE(StartsWith(WindowText(g_main.status), L"已完成 · "));
 }
 
 TEST_F(WindowTransfer, PressingCopyTwiceStartsOneTransfer) {
     OpenPanes(0);
-    for (int i = 0; i < 5; ++i) WriteBytesDeep(Left(L"src\\f" + std::to_wstring(i)), "data");
-    EnvGuard slow(L"ZRW_FAKE_ROBO_DELAY_MS", L"150");
-    Press(kIdRefresh);
-    Select(g_main.leftList, {L"src"});
+    WriteFiles(Left(L"src"), 5);
+    SlowRobocopy slow;
+    SelectLeft({L"src"});
     PostMessageW(window_, WM_COMMAND, kIdCopyRight, 0);
     PostMessageW(window_, WM_COMMAND, kIdCopyRight, 0);
     PostMessageW(window_, WM_KEYDOWN, VK_RETURN, 0);
     PumpMessages();
     EXPECT_TRUE(g_main.running);
-    EXPECT_EQ(CountRobocopyProcesses(), 1u);
+    EXPECT_EQ(RobocopyChildren(GetCurrentProcessId()).size(), 1u);
     ASSERT_TRUE(WaitUntilIdle());
     EXPECT_EQ(g_job.exitCodes, std::vector<uint32_t>{1});
     EXPECT_EQ(TreeDigest(Right(L"src")), TreeDigest(Left(L"src")));
@@ -179,8 +168,7 @@ TEST_F(WindowTransfer, VanishedSourcesDropOutAndTheSelectionShrinks) {
     OpenPanes(1);
     WriteBytes(Left(L"a.txt"), "kept");
     WriteBytes(Left(L"b.txt"), "gone");
-    Press(kIdRefresh);
-    Select(g_main.leftList, {L"a.txt", L"b.txt"});
+    SelectLeft({L"a.txt", L"b.txt"});
     DeleteFileW(Left(L"b.txt").c_str());
     Press(kIdCopyRight);
     EXPECT_EQ(g_main.sourceSelection, std::vector<std::wstring>{Left(L"a.txt")});
@@ -191,19 +179,18 @@ TEST_F(WindowTransfer, VanishedSourcesDropOutAndTheSelectionShrinks) {
     DeleteFileW(Left(L"a.txt").c_str());
     Press(kIdCopyRight);
     EXPECT_FALSE(g_main.running);
-    EXPECT_EQ(TextOf(g_main.status), L"没有可搬的源（路径不存在或无权限）");
+    EXPECT_EQ(WindowText(g_main.status), L"没有可搬的源（路径不存在或无权限）");
 }
 
 TEST_F(WindowTransfer, WithoutRobocopyNoSourceStartsAndTheWindowStaysIdle) {
     OpenPanes(0);
     WriteBytesDeep(Left(L"src\\f.txt"), "x");
-    Press(kIdRefresh);
-    Select(g_main.leftList, {L"src"});
+    SelectLeft({L"src"});
     RobocopyHidden gone;
     ASSERT_TRUE(gone.hidden());
     Press(kIdCopyRight);
     EXPECT_FALSE(g_main.running);
-    EXPECT_EQ(TextOf(g_main.status), L"起不了vozi（robocopy）进程");
+    EXPECT_EQ(WindowText(g_main.status), L"起不了vozi（robocopy）进程");
     EXPECT_TRUE(IsWindowEnabled(g_main.copyRight));
     EXPECT_FALSE(IsWindowEnabled(g_main.cancel));
     EXPECT_FALSE(Exists(Right(L"src")));
@@ -216,8 +203,7 @@ TEST_F(WindowTransfer, ATransferIntoItselfOrItsOwnSubFolderIsRefused) {
     WriteBytesDeep(Left(L"src\\sub\\f.txt"), "only copy");
     WriteBytesDeep(Left(L"src\\g.txt"), "second");
     auto before = TreeDigest(Left(L"src"));
-    Press(kIdRefresh);
-    Select(g_main.leftList, {L"src"});
+    SelectLeft({L"src"});
     struct Case {
         int command;
         std::wstring destination;
@@ -235,7 +221,7 @@ TEST_F(WindowTransfer, ATransferIntoItselfOrItsOwnSubFolderIsRefused) {
                   L"目标在源里面（会自己复制自己），换一个目标文件夹。", IDI_INFORMATION);
         EXPECT_FALSE(g_main.running);
         EXPECT_TRUE(g_job.exitCodes.empty());
-        EXPECT_EQ(TextOf(g_main.status), L"");
+        EXPECT_EQ(WindowText(g_main.status), L"");
     }
     EXPECT_EQ(TreeDigest(Left(L"src")), before);
     EXPECT_FALSE(Exists(Left(L"src\\src")));
