@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cwctype>
 #include <future>
 
 namespace zrw {
@@ -132,6 +133,70 @@ TEST_F(Start, EveryModeReachesItsHandler) {
     }
     for (const wchar_t* probe : {L"p.txt", L"mt-probe.txt", L"pick-probe.txt"})
         DeleteFileW((test::BinDir() + L"\\tests\\" + probe).c_str());
+}
+
+// Runs Zerrow.exe as a debuggee; the file names of the libraries it loaded, in
+// lower case, and its exit code (~0 when it could not be run to its end).
+DWORD RunNamingLibraries(const std::vector<std::wstring>& args, std::vector<std::wstring>& loaded) {
+    std::wstring command = test::QuoteArg(test::ZerrowExe());
+    for (const std::wstring& arg : args) command += L" " + test::QuoteArg(arg);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS,
+                        nullptr, nullptr, &startup, &info))
+        return ~0u;
+    UniqueHandle process(info.hProcess), thread(info.hThread);
+    DEBUG_EVENT event{};
+    while (WaitForDebugEvent(&event, 60000)) {
+        DWORD status = DBG_CONTINUE;
+        switch (event.dwDebugEventCode) {
+        case CREATE_PROCESS_DEBUG_EVENT: CloseHandle(event.u.CreateProcessInfo.hFile); break;
+        case LOAD_DLL_DEBUG_EVENT: {
+            UniqueFile file(event.u.LoadDll.hFile);
+            wchar_t path[MAX_PATH * 2] = {};
+            if (file && GetFinalPathNameByHandleW(file.get(), path, MAX_PATH * 2, 0) > 0) {
+                std::wstring name = path;
+                name = name.substr(name.find_last_of(L"\\/") + 1);
+                for (wchar_t& c : name) c = towlower(c);
+                loaded.push_back(name);
+            }
+            break;
+        }
+        case EXCEPTION_DEBUG_EVENT:
+            // The loader's breakpoint is this debugger's; every other exception is the program's.
+            if (event.u.Exception.ExceptionRecord.ExceptionCode != EXCEPTION_BREAKPOINT)
+                status = DBG_EXCEPTION_NOT_HANDLED;
+            break;
+        case EXIT_PROCESS_DEBUG_EVENT:
+            ContinueDebugEvent(event.dwProcessId, event.dwThreadId, DBG_CONTINUE);
+            return event.u.ExitProcess.dwExitCode;
+        }
+        ContinueDebugEvent(event.dwProcessId, event.dwThreadId, status);
+    }
+    TerminateProcess(process.get(), 1);
+    return ~0u;
+}
+
+// A silent job shows nothing, so it must not pay for loading the window, shell
+// and COM libraries; both engines, with the verification after the copy.
+TEST_F(Start, SilentJobsLoadNoWindowShellOrComLibrary) {
+    for (const wchar_t* engine : {L"--engine:cnm", L"--engine:robo"}) {
+        test::TempDir dir;
+        ASSERT_TRUE(test::WriteBytes(dir / L"a.txt", "abc"));
+        std::vector<std::wstring> loaded;
+        DWORD exitCode = RunNamingLibraries(
+            {L"copy", dir / L"a.txt", L"--dest", dir / L"out", L"--silent", L"--verify", engine},
+            loaded);
+        std::string label = test::WideToUtf8(engine);
+        EXPECT_EQ(exitCode, 0u) << label;
+        EXPECT_EQ(test::ReadBytes(dir / L"out\\a.txt"), "abc") << label;
+        // The recording itself works: the registry library is always there.
+        EXPECT_TRUE(Contains(loaded, L"advapi32.dll")) << label;
+        for (const wchar_t* library : {L"user32.dll", L"gdi32.dll", L"comctl32.dll", L"comdlg32.dll",
+                                       L"shell32.dll", L"ole32.dll", L"gdiplus.dll", L"uxtheme.dll"})
+            EXPECT_FALSE(Contains(loaded, library)) << label << ": " << test::WideToUtf8(library);
+    }
 }
 
 // Stands in for a running main window in this process; topmost, so that the
