@@ -51,7 +51,6 @@ extern bool g_dark;
 
 void LoadSettings();
 void SaveSettings();
-void LoadAndApplySettings();
 // Only the stored language, for the normal start before anything else is loaded.
 void LoadLanguageSetting();
 
@@ -132,14 +131,6 @@ StartRecord ParseCommandLine(const std::vector<std::wstring>& args);
 int32_t ParseDecimal(const std::wstring& text);
 void PublishSwitches(const StartRecord& record);
 
-
-struct WindowStart;
-WindowStart MakeWindowStart(const StartRecord& record, bool destinationIsFolder);
-// After the window's message loop: failed sources 1, cancelled 3, else 0.
-int WindowModeExitCode(uint32_t failedSources, bool cancelled);
-
-// Process start, the parse and the handler of the mode; the process exit code.
-int RunProgram();
 
 // ---- Program path -------------------------------------------------------------
 

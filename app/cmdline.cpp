@@ -6,6 +6,8 @@
 
 namespace zrw {
 
+bool g_newInstance = false;
+
 namespace {
 
 struct ImmediateAction {
@@ -153,6 +155,24 @@ StartRecord ParseCommandLine(const std::vector<std::wstring>& args) {
     }
     r.mode = ChooseMode(r);
     return r;
+}
+
+void PublishSwitches(const StartRecord& r) {
+    if (r.lang >= 0) {
+        UiLang = static_cast<uint32_t>(r.lang);
+        g_langFromCommandLine = true;
+    }
+    if (r.engine >= 0) {
+        g_settings.engine = static_cast<uint32_t>(r.engine);
+        g_engineFromCommandLine = true;
+    }
+    if (r.verifyAfterCopy) {
+        g_settings.verify = true;
+        g_verifyFromCommandLine = true;
+    }
+    g_cmdSkin = r.skin;
+    g_cmdImgPath = r.img;
+    g_newInstance = r.newInstance;
 }
 
 }  // namespace zrw

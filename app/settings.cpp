@@ -1,5 +1,4 @@
 #include "app/app.h"
-#include "ui/ui.h"
 
 namespace zrw {
 
@@ -83,13 +82,6 @@ void SaveSettings() {
     WriteDword(key.get(), L"Detail", g_settings.detail ? 1 : 0);
     WriteDword(key.get(), L"Verify", g_settings.verify ? 1 : 0);
     WriteDword(key.get(), L"Lang", UiLang);
-}
-
-void LoadAndApplySettings() {
-    LoadSettings();
-    if (g_cmdSkin >= 0 && g_cmdSkin <= 8) g_settings.skin = g_cmdSkin;
-    if (!g_cmdImgPath.empty()) g_settings.imgPath = g_cmdImgPath;
-    ComputeDark();
 }
 
 }  // namespace zrw

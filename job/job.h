@@ -1,5 +1,5 @@
-// The job record, the job runner, the in-window progress display and the
-// speed and size formats.
+// The job record, the job runner, the texts a job's display shows, and the
+// speed.
 #ifndef ZERROW_JOB_JOB_H
 #define ZERROW_JOB_JOB_H
 
@@ -29,6 +29,19 @@ struct SpeedState {
     std::deque<std::pair<uint64_t, uint64_t>> samples;  // (tick, bytes done)
 };
 
+// How a running job reaches the window that shows it; a job from the command
+// line has none.
+class JobView {
+public:
+    virtual void ShowProgress() = 0;
+    virtual bool CancelRequested() const = 0;
+    virtual bool Paused() const = 0;
+    virtual void ShowEnd() = 0;
+
+protected:
+    ~JobView() = default;
+};
+
 struct CopyJob {
     std::vector<SourceItem> sources;
     uint64_t totalBytes = 0;
@@ -49,7 +62,7 @@ struct CopyJob {
     SpeedState speed;  // bytes done, speed, start tick and samples
     IProgressDialog* progressDialog = nullptr;
     std::vector<uint32_t> exitCodes;
-    bool inWindow = false;
+    JobView* view = nullptr;
     uint32_t result = kJobDone;
     std::vector<std::wstring> missing;  // sources the scan could not find or read
     std::vector<NameClash> clashes;
@@ -60,6 +73,10 @@ void ResetJob();
 
 int RunJob(const std::vector<std::wstring>& sources, const std::wstring& destination, bool move,
            bool silent);
+// "dryrun.txt" in the log folder: the robocopy lines the job would run, or
+// what it would refuse; 0, or 2 when nothing would run.
+int WriteDryRun(const std::vector<std::wstring>& sources, const std::wstring& destination,
+                bool move);
 
 // "copy-YYYYMMDD-HHMMSS.log" in the log folder, from the local time, or with
 // "-2", "-3", ... before ".log" when that name is taken; the file is created.
@@ -77,20 +94,11 @@ bool WantsVerification(const CopyJob& job);
 // Walks the job's sources against its destination with the hook installed and
 // writes "verify-last.log" beside the job log.
 VerifyResult VerifyJob(const CopyJob& job, VerifyHook hook);
+// Keeps the calling thread's messages flowing during a verification; false
+// once the program is asked to quit.
+bool RunnerVerifyHook(uint64_t verifiedBytes);
 
 void FinishJob(CopyJob& job, HWND window);
-
-// In-window display of a job started from the main window.
-void UpdateProgress(HWND mainWindow);
-void ShowJobEnd();
-// The texts last set on the window's display targets; while a job runs a
-// target is only set when its text changed.
-struct KeptTexts {
-    std::wstring status, report, failure, caption;
-};
-extern KeptTexts g_kept;
-// Sets the status line and its kept copy, whatever they held.
-void ShowStatusLine(const std::wstring& text);
 
 // What the window shows while a job runs, for a language and a tick.
 struct RunningDisplay {

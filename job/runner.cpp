@@ -1,4 +1,5 @@
 #include "app/app.h"
+#include "job/control.h"
 #include "job/job.h"
 #include "robo/robo.h"
 #include "verify/verify.h"
@@ -269,6 +270,21 @@ VerifyResult VerifyJob(const CopyJob& job, VerifyHook hook) {
     return result;
 }
 
+bool RunnerVerifyHook(uint64_t) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            // Taken from the queue here, the quit would never reach the loop
+            // that waits for it.
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return false;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return true;
+}
+
 void FinishJob(CopyJob& job, HWND window) {
     if (job.finished) return;
     job.finished = true;
@@ -276,8 +292,8 @@ void FinishJob(CopyJob& job, HWND window) {
     ReleaseProgressDialog(job);
     if (!window) return;
     KillTimer(window, kJobTimer);
-    if (job.inWindow) {
-        ShowJobEnd();
+    if (job.view) {
+        job.view->ShowEnd();
         return;
     }
     DestroyWindow(window);

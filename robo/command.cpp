@@ -71,9 +71,9 @@ int RobocopyThreadCount(SeekPenalty target, SeekPenalty source) {
     return target == SeekPenalty::Yes || source == SeekPenalty::Yes ? 1 : 8;
 }
 
-std::wstring BuildRobocopyCommand(const SourceItem& source, const CopyJob& job) {
+std::wstring BuildRobocopyCommand(const SourceItem& source, const RobocopyRun& run) {
     // A drive root lands in the destination itself, not in destination\"".
-    std::wstring target = source.isFolder ? SourceTarget(source, job.destination) : job.destination;
+    std::wstring target = source.isFolder ? SourceTarget(source, run.destination) : run.destination;
     std::wstring line = Quote(RobocopyPath());
     // A file name is a filter that /E would apply in every sub-folder: a file
     // source goes without it, so only that one file is copied or moved.
@@ -81,7 +81,7 @@ std::wstring BuildRobocopyCommand(const SourceItem& source, const CopyJob& job) 
         line += L" " + QuotePathArgument(source.path) + L" " + QuotePathArgument(target) + L" /E";
     } else {
         line += L" " + QuotePathArgument(ParentFolder(source.path)) + L" " +
-                QuotePathArgument(job.destination) + L" " + Quote(source.fileName);
+                QuotePathArgument(run.destination) + L" " + Quote(source.fileName);
     }
     int threads = RobocopyThreadCount(QuerySeekPenalty(target), QuerySeekPenalty(source.path));
     line += RobocopyKnowsSparse() ? L" /XJ /SPARSE" : L" /XJ";
@@ -89,9 +89,9 @@ std::wstring BuildRobocopyCommand(const SourceItem& source, const CopyJob& job) 
     line += L" /NFL /NDL /NP";
     // robocopy takes a destination file of the same size and time as done and
     // /MOVE deletes the source although its bytes may differ: moves copy those too.
-    if (job.move && !IsProtectedLocation(source.path))
+    if (run.move && !IsProtectedLocation(source.path))
         line += source.isFolder ? L" /MOVE /IS /IT" : L" /MOV /IS /IT";
-    line += L" /LOG+:" + QuotePathArgument(job.logPath);
+    line += L" /LOG+:" + QuotePathArgument(run.logPath);
     return line;
 }
 

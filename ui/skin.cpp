@@ -91,6 +91,13 @@ void ComputeDark() {
     g_dark = DecideDark(g_settings.skin, PictureActive(), ReadAppsUseLightTheme());
 }
 
+void LoadAndApplySettings() {
+    LoadSettings();
+    if (g_cmdSkin >= 0 && g_cmdSkin <= 8) g_settings.skin = g_cmdSkin;
+    if (!g_cmdImgPath.empty()) g_settings.imgPath = g_cmdImgPath;
+    ComputeDark();
+}
+
 const SkinRow& currentRow() { return RowFor(g_settings.skin, g_dark); }
 bool isDark() { return g_dark; }
 COLORREF accentFor(int index) { return RowFor(index, g_dark).accent; }

@@ -1,7 +1,8 @@
 #include "app/app.h"
 #include "engine/engine.h"
+#include "job/control.h"
 #include "job/job.h"
-#include "robo/robo.h"
+#include "ui/job_display.h"
 #include "ui/ui.h"
 
 #include <algorithm>
@@ -83,7 +84,7 @@ void StartWindowTransfer(bool move) {
     KeepScannedSources();
     PrepareJob(destination, move);
     if (Refused()) return;
-    g_job.inWindow = true;
+    g_job.view = &MainWindowJobView();
     if (!StartNextSource(g_job)) {
         ShowStatusLine(Tr(L"起不了vozi（robocopy）进程"));
         return;

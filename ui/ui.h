@@ -239,6 +239,9 @@ void ClearRepaintList();
 
 // Derives the dark flag from the skin, its palette and the system setting.
 void ComputeDark();
+// The stored settings, the skin switches of the command line over them, and
+// the dark flag that follows.
+void LoadAndApplySettings();
 int DumpPalette(const std::wstring& outFile);
 int DumpMenu(const std::wstring& outFile);
 int DumpTray(const std::wstring& outFile);

@@ -1,8 +1,10 @@
 #include "app/app.h"
 #include "engine/engine.h"
+#include "job/control.h"
 #include "job/job.h"
 #include "robo/robo.h"
 #include "shell/shell.h"
+#include "ui/job_display.h"
 #include "ui/ui.h"
 
 #include <knownfolders.h>

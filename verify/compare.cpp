@@ -1,8 +1,6 @@
-#include "ui/ui.h"
-#include "verify/verify.h"
-
 #include "app/app.h"
 #include "base/walk.h"
+#include "verify/verify.h"
 
 #include <malloc.h>
 
@@ -126,21 +124,6 @@ VerifyResult VerifyTree(const std::vector<SourceItem>& items, const std::wstring
             CompareFile(item.path, Join(root, item.fileName), result);
     }
     return result;
-}
-
-bool RunnerVerifyHook(uint64_t) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            // Taken from the queue here, the quit would never reach the loop
-            // that waits for it.
-            PostQuitMessage(static_cast<int>(msg.wParam));
-            return false;
-        }
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-    return !g_main.cancelRequested;
 }
 
 }  // namespace zrw

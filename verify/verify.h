@@ -31,8 +31,6 @@ void VerifyFolder(const std::wstring& src, const std::wstring& dst, VerifyResult
 // collapsed. Stored and sampled paths stay as joined.
 std::wstring ComparisonPath(const std::wstring& path);
 bool SameFile(const std::wstring& src, const std::wstring& dst, uint64_t& bytes);
-// Keeps the calling thread's messages flowing; false once cancel was requested.
-bool RunnerVerifyHook(uint64_t verifiedBytes);
 
 std::wstring VerifySummary(const VerifyResult& result);
 // Writes "verify-last.log" (summary and CR LF) into folder; failures are ignored.

@@ -1,4 +1,5 @@
 #include "app/app.h"
+#include "main/start.h"
 #include "robo/robo.h"
 #include "ui/ui.h"
 

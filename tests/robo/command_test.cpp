@@ -16,12 +16,8 @@ std::wstring Lower(std::wstring text) {
 using test::FileItem;
 using test::FolderItem;
 
-CopyJob Job(const std::wstring& destination, bool move) {
-    CopyJob job;
-    job.destination = destination;
-    job.logPath = L"L:\\logs\\copy.log";
-    job.move = move;
-    return job;
+RobocopyRun Job(const std::wstring& destination, bool move) {
+    return {destination, L"L:\\logs\\copy.log", move};
 }
 
 // What follows the source and destination arguments on every line; Wine's

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Checks the built package: its parts, the manifest's identity and class, the
 block map against the stored bytes, and the signature against the exported
-certificate. Usage: check_package.py <bin folder> <root CLSID> <core library>"""
+certificate. Usage: check_package.py <bin folder> <root CLSID> <shell module library>"""
 import base64
 import hashlib
 import os
@@ -86,7 +86,7 @@ def main(bin_dir, clsid, core_lib):
               "signature not verified:\n" + verify.stdout + verify.stderr)
 
     # The program, too, carries the same class: it tests and removes it. Its shell
-    # code comes from the core library.
+    # code comes from the shell module.
     wide = ("{" + clsid + "}").encode("utf-16-le")
     check(wide in open(core_lib, "rb").read(), "root CLSID not compiled into " + core_lib)
     zerrow = open(os.path.join(bin_dir, "Zerrow.exe"), "rb").read()

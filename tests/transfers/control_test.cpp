@@ -2,8 +2,9 @@
 // self-target rule, and pause, resume and cancel of a real robocopy child.
 #include "app/app.h"
 #include "engine/safety.h"
-#include "robo/robo.h"
+#include "job/control.h"
 #include "tests/transfers/helpers.h"
+#include "ui/job_display.h"
 #include "ui/ui.h"
 
 #include <gtest/gtest.h>
@@ -111,6 +112,7 @@ protected:
                                  nullptr, nullptr);
         g_main.pauseButton = button;
         g_main.running = true;
+        g_job.view = &MainWindowJobView();
     }
     std::wstring ButtonText() { return test::WindowText(button); }
 

@@ -1,6 +1,8 @@
 // A window transfer while it runs and when it ends: pause, cancel, closing
 // the window, verification and failures.
+#include "job/control.h"
 #include "robo/robo.h"
+#include "ui/job_display.h"
 #include "tests/ui/transfer_fixture.h"
 
 #include <commctrl.h>

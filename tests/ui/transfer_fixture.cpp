@@ -1,6 +1,7 @@
 #include "tests/ui/transfer_fixture.h"
 
-#include "robo/robo.h"
+#include "job/control.h"
+#include "ui/job_display.h"
 
 #include <commctrl.h>
 

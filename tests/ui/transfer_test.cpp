@@ -1,6 +1,7 @@
 // Transfers started from the main window: what is copied, what is refused
 // before anything starts, and what the window shows when it is done.
-#include "robo/robo.h"
+#include "job/control.h"
+#include "ui/job_display.h"
 #include "tests/ui/transfer_fixture.h"
 
 namespace zrw::test {

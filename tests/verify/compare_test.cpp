@@ -1,6 +1,5 @@
 #include "app/app.h"
 #include "tests/support/support.h"
-#include "ui/ui.h"
 #include "verify/verify.h"
 
 #include <gtest/gtest.h>
@@ -218,27 +217,6 @@ TEST_F(Verify, DriveRootDestination) {
     EXPECT_EQ(r.compared, 2u);
     EXPECT_EQ(r.differing, 1u);
     EXPECT_EQ(r.samples, std::vector<std::wstring>{L"C:\\\\" + name + L"\\s\\b.txt"});
-}
-
-TEST(RunnerVerifyHook, DrainsTheQueueAndAnswersTheCancelFlag) {
-    g_main.cancelRequested = false;
-    ASSERT_TRUE(PostThreadMessageW(GetCurrentThreadId(), WM_APP + 7, 0, 0));
-    EXPECT_TRUE(RunnerVerifyHook(0));
-    MSG msg;
-    EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE));
-    g_main.cancelRequested = true;
-    EXPECT_FALSE(RunnerVerifyHook(0));
-    g_main.cancelRequested = false;
-}
-
-TEST(RunnerVerifyHook, AQuitStopsTheWalkAndStaysQueued) {
-    g_main.cancelRequested = false;
-    PostQuitMessage(5);
-    EXPECT_FALSE(RunnerVerifyHook(0));
-    MSG msg;
-    ASSERT_TRUE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
-    EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
-    EXPECT_EQ(msg.wParam, 5u);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "app/app.h"
+#include "job/job.h"
 #include "robo/robo.h"
 #include "tests/support/support.h"
 

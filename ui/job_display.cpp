@@ -1,6 +1,7 @@
 #include "app/app.h"
-#include "job/job.h"
-#include "robo/robo.h"
+#include "engine/engine.h"
+#include "job/control.h"
+#include "ui/job_display.h"
 #include "ui/ui.h"
 #include "verify/verify.h"
 
@@ -32,7 +33,7 @@ void SetBarPosition(int position) {
 bool WindowVerifyHook(uint64_t verifiedBytes) {
     SetText(g_main.status, g_kept.status, VerifyingText(verifiedBytes, UiLang));
     SetBarPosition(PercentOf(verifiedBytes, g_job.totalBytes));
-    return RunnerVerifyHook(verifiedBytes);
+    return RunnerVerifyHook(verifiedBytes) && !g_main.cancelRequested;
 }
 
 void VerifyInWindow(EndDisplay& end) {
@@ -44,7 +45,38 @@ void VerifyInWindow(EndDisplay& end) {
     SetBarPosition(100);
 }
 
+class WindowJobView final : public JobView {
+public:
+    void ShowProgress() override { UpdateProgress(g_main.window); }
+    bool CancelRequested() const override { return g_main.cancelRequested; }
+    bool Paused() const override { return g_main.running && g_main.paused; }
+    void ShowEnd() override { ShowJobEnd(); }
+};
+
 }  // namespace
+
+JobView& MainWindowJobView() {
+    static WindowJobView view;
+    return view;
+}
+
+void TogglePause() {
+    TraceLog(L"PAUSE: in running=%d paused=%d btn=%p", g_main.running ? 1 : 0,
+             g_main.paused ? 1 : 0, g_main.pauseButton);
+    if (!g_main.running) return;
+    g_main.paused = !g_main.paused;
+    SetWindowTextW(g_main.pauseButton, Tr(g_main.paused ? L"继续" : L"暂停").c_str());
+    TraceLog(L"PAUSE: text set -> paused=%d err=%lu", g_main.paused ? 1 : 0, GetLastError());
+    PauseRun(g_job, g_main.paused);
+}
+
+void ResetPause() {
+    g_main.paused = false;
+    // A pause left over from a cancelled native run would hold the next
+    // run's workers for ever.
+    g_stats.pause.exchange(false);
+    if (g_main.pauseButton) SetWindowTextW(g_main.pauseButton, Tr(L"暂停").c_str());
+}
 
 void ShowStatusLine(const std::wstring& text) { SetText(g_main.status, g_kept.status, text); }
 

@@ -1,9 +1,9 @@
 #include "app/app.h"
 #include "base/format.h"
-#include "engine/safety.h"
 #include "base/walk.h"
+#include "engine/safety.h"
+#include "job/control.h"
 #include "robo/robo.h"
-#include "ui/ui.h"
 
 #include <functional>
 #include <mutex>
@@ -109,7 +109,7 @@ bool RefuseSelfTarget(const CopyJob& job, const SourceItem& source) {
 }
 
 bool StartRobocopy(CopyJob& job, const SourceItem& source) {
-    std::wstring command = BuildRobocopyCommand(source, job);
+    std::wstring command = BuildRobocopyCommand(source, {job.destination, job.logPath, job.move});
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
@@ -122,7 +122,7 @@ bool StartRobocopy(CopyJob& job, const SourceItem& source) {
     CloseHandle(info.hThread);
     job.process = info.hProcess;
     // A source that starts during a pause must not run ahead of it.
-    if (g_main.running && g_main.paused) SuspendOrResume(job.process, true);
+    if (job.view && job.view->Paused()) SuspendOrResume(job.process, true);
     return true;
 }
 
@@ -189,9 +189,9 @@ bool ShowProgress(CopyJob& job, HWND window) {
             speed = Tr(L"速度 ") + FormatSize(static_cast<uint64_t>(job.speed.speed)) + L"/s";
         dialog->SetLine(3, speed.c_str(), FALSE, nullptr);
         if (!dialog->HasUserCancelled()) return false;
-    } else if (job.inWindow) {
-        UpdateProgress(window);
-        if (!g_main.cancelRequested) return false;
+    } else if (job.view) {
+        job.view->ShowProgress();
+        if (!job.view->CancelRequested()) return false;
     } else {
         return false;
     }
@@ -286,25 +286,11 @@ void CancelJob(CopyJob& job) {
     }
 }
 
-void TogglePause() {
-    TraceLog(L"PAUSE: in running=%d paused=%d btn=%p", g_main.running ? 1 : 0,
-             g_main.paused ? 1 : 0, g_main.pauseButton);
-    if (!g_main.running) return;
-    g_main.paused = !g_main.paused;
-    SetWindowTextW(g_main.pauseButton, Tr(g_main.paused ? L"继续" : L"暂停").c_str());
-    TraceLog(L"PAUSE: text set -> paused=%d err=%lu", g_main.paused ? 1 : 0, GetLastError());
+void PauseRun(const CopyJob& job, bool paused) {
     if (g_settings.engine == 1)
-        g_stats.pause.exchange(g_main.paused);
-    else if (g_job.process)
-        SuspendOrResume(g_job.process, g_main.paused);
-}
-
-void ResetPause() {
-    g_main.paused = false;
-    // A pause left over from a cancelled native run would hold the next
-    // run's workers for ever.
-    g_stats.pause.exchange(false);
-    if (g_main.pauseButton) SetWindowTextW(g_main.pauseButton, Tr(L"暂停").c_str());
+        g_stats.pause.exchange(paused);
+    else if (job.process)
+        SuspendOrResume(job.process, paused);
 }
 
 }  // namespace zrw

@@ -1,5 +1,6 @@
 #include "app/app.h"
 #include "engine/safety.h"
+#include "job/job.h"
 #include "robo/robo.h"
 
 namespace zrw {
@@ -24,8 +25,9 @@ int WriteDryRun(const std::vector<std::wstring>& sources, const std::wstring& de
     // What a real job would refuse is refused here too, with the same lines.
     std::vector<Refusal> refusals = CheckSources(g_job.sources, scan.clashes, g_job.destination);
     for (const Refusal& refusal : refusals) text += RefusalLine(refusal) + L"\r\n";
+    const RobocopyRun run{g_job.destination, g_job.logPath, g_job.move};
     if (refusals.empty())
-        for (const SourceItem& item : g_job.sources) text += BuildRobocopyCommand(item, g_job) + L"\r\n";
+        for (const SourceItem& item : g_job.sources) text += BuildRobocopyCommand(item, run) + L"\r\n";
     WriteUtf8File(path, text);
     return g_job.sources.empty() || !refusals.empty() ? 2 : 0;
 }

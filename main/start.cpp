@@ -1,5 +1,6 @@
 #include "app/app.h"
 #include "app/gather.h"
+#include "main/start.h"
 #include "engine/engine.h"
 #include "job/job.h"
 #include "robo/robo.h"
@@ -15,8 +16,6 @@
 #include <shlobj.h>
 
 namespace zrw {
-
-bool g_newInstance = false;
 
 namespace {
 
@@ -190,24 +189,6 @@ int RunMode(const StartRecord& r) {
 }
 
 }  // namespace
-
-void PublishSwitches(const StartRecord& r) {
-    if (r.lang >= 0) {
-        UiLang = static_cast<uint32_t>(r.lang);
-        g_langFromCommandLine = true;
-    }
-    if (r.engine >= 0) {
-        g_settings.engine = static_cast<uint32_t>(r.engine);
-        g_engineFromCommandLine = true;
-    }
-    if (r.verifyAfterCopy) {
-        g_settings.verify = true;
-        g_verifyFromCommandLine = true;
-    }
-    g_cmdSkin = r.skin;
-    g_cmdImgPath = r.img;
-    g_newInstance = r.newInstance;
-}
 
 WindowStart MakeWindowStart(const StartRecord& r, bool destinationIsFolder) {
     WindowStart start;

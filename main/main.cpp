@@ -1,3 +1,3 @@
-#include "app/app.h"
+#include "main/start.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return zrw::RunProgram(); }
