@@ -6,7 +6,11 @@
 #include "robo/robo.h"
 #include "shell/shell.h"
 #include "ui/launcher.h"
-#include "ui/ui.h"
+#include "ui/pickers.h"
+#include "ui/menu.h"
+#include "ui/skin.h"
+#include "ui/tray.h"
+#include "ui/window.h"
 #include "verify/verify.h"
 
 #include "zerrow_ids.h"

@@ -4,7 +4,7 @@
 #define ZERROW_MAIN_START_H
 
 #include "app/app.h"
-#include "ui/ui.h"
+#include "ui/window.h"
 
 #include <cstdint>
 

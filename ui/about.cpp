@@ -1,8 +1,14 @@
 #include "app/app.h"
 #include "shell/shell.h"
-#include "ui/ui.h"
+#include "ui/about.h"
+#include "ui/controls.h"
+#include "ui/ids.h"
+#include "ui/skin.h"
+#include "ui/window.h"
 
 #include "zerrow_ids.h"
+
+#include <shellapi.h>
 
 namespace zrw {
 

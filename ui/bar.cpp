@@ -1,5 +1,9 @@
 #include "app/app.h"
-#include "ui/ui.h"
+#include "ui/controls.h"
+#include "ui/skin.h"
+#include "ui/window.h"
+
+#include <commctrl.h>
 
 namespace zrw {
 

@@ -1,5 +1,10 @@
 #include "app/app.h"
-#include "ui/ui.h"
+#include "ui/controls.h"
+#include "ui/dpi.h"
+#include "ui/ids.h"
+#include "ui/skin.h"
+
+#include <commctrl.h>
 
 namespace zrw {
 

@@ -1,4 +1,4 @@
-#include "ui/ui.h"
+#include "ui/dpi.h"
 
 namespace zrw {
 

@@ -2,8 +2,11 @@
 #include "engine/engine.h"
 #include "job/control.h"
 #include "ui/job_display.h"
-#include "ui/ui.h"
+#include "ui/panes.h"
+#include "ui/window.h"
 #include "verify/verify.h"
+
+#include <commctrl.h>
 
 namespace zrw {
 

@@ -2,7 +2,8 @@
 #include "job/job.h"
 #include "shell/shell.h"
 #include "ui/launcher.h"
-#include "ui/ui.h"
+#include "ui/menu.h"
+#include "ui/pickers.h"
 
 #include <commctrl.h>
 

@@ -1,5 +1,9 @@
 #include "app/app.h"
-#include "ui/ui.h"
+#include "ui/dpi.h"
+#include "ui/layout.h"
+#include "ui/window.h"
+
+#include <commctrl.h>
 
 #include <algorithm>
 

@@ -1,10 +1,14 @@
 #include "app/app.h"
-#include "ui/ui.h"
+#include "ui/dpi.h"
+#include "ui/ids.h"
+#include "ui/panes.h"
+#include "ui/skin.h"
+#include "ui/window.h"
 
+#include <commctrl.h>
 #include <commdlg.h>
-#include <uxtheme.h>
-
 #include <gdiplus.h>
+#include <uxtheme.h>
 
 namespace zrw {
 

@@ -1,6 +1,11 @@
 #include "app/app.h"
 #include "shell/shell.h"
-#include "ui/ui.h"
+#include "ui/dpi.h"
+#include "ui/ids.h"
+#include "ui/menu.h"
+#include "ui/skin.h"
+
+#include <commctrl.h>
 
 namespace zrw {
 

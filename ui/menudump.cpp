@@ -1,5 +1,7 @@
 #include "app/app.h"
-#include "ui/ui.h"
+#include "ui/canvas.h"
+#include "ui/menu.h"
+#include "ui/skin.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,5 +1,10 @@
 #include "app/app.h"
-#include "ui/ui.h"
+#include "ui/dpi.h"
+#include "ui/panes.h"
+#include "ui/skin.h"
+#include "ui/window.h"
+
+#include <commctrl.h>
 
 namespace zrw {
 

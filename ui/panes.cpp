@@ -3,7 +3,11 @@
 #include "engine/engine.h"
 #include "job/job.h"
 #include "robo/robo.h"
-#include "ui/ui.h"
+#include "ui/panes.h"
+#include "ui/window.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <cstdio>

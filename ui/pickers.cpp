@@ -1,5 +1,5 @@
 #include "app/app.h"
-#include "ui/ui.h"
+#include "ui/pickers.h"
 
 #include <shobjidl.h>
 

@@ -1,5 +1,5 @@
 #include "app/app.h"
-#include "ui/ui.h"
+#include "ui/skin.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,5 +1,7 @@
 #include "app/app.h"
-#include "ui/ui.h"
+#include "ui/panes.h"
+#include "ui/skin.h"
+#include "ui/window.h"
 
 namespace zrw {
 

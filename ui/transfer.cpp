@@ -3,7 +3,10 @@
 #include "job/control.h"
 #include "job/job.h"
 #include "ui/job_display.h"
-#include "ui/ui.h"
+#include "ui/panes.h"
+#include "ui/window.h"
+
+#include <commctrl.h>
 
 #include <algorithm>
 

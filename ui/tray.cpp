@@ -1,5 +1,10 @@
 #include "app/app.h"
-#include "ui/ui.h"
+#include "ui/menu.h"
+#include "ui/skin.h"
+#include "ui/tray.h"
+#include "ui/window.h"
+
+#include <shellapi.h>
 
 #include <cstdio>
 

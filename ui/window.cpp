@@ -5,9 +5,21 @@
 #include "robo/robo.h"
 #include "shell/shell.h"
 #include "ui/job_display.h"
-#include "ui/ui.h"
+#include "ui/about.h"
+#include "ui/controls.h"
+#include "ui/dpi.h"
+#include "ui/ids.h"
+#include "ui/layout.h"
+#include "ui/menu.h"
+#include "ui/panes.h"
+#include "ui/pickers.h"
+#include "ui/skin.h"
+#include "ui/tray.h"
+#include "ui/window.h"
 
+#include <commctrl.h>
 #include <knownfolders.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 namespace zrw {

@@ -1,7 +1,8 @@
 #include "app/app.h"
 #include "main/start.h"
 #include "robo/robo.h"
-#include "ui/ui.h"
+#include "ui/skin.h"
+#include "ui/window.h"
 
 #include <gtest/gtest.h>
 

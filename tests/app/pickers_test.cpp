@@ -1,7 +1,7 @@
 #include "app/app.h"
 #include "tests/support/dialogs.h"
 #include "tests/support/support.h"
-#include "ui/ui.h"
+#include "ui/pickers.h"
 
 #include <gtest/gtest.h>
 #include <objbase.h>

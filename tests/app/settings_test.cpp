@@ -1,6 +1,6 @@
 #include "app/app.h"
 #include "tests/support/support.h"
-#include "ui/ui.h"
+#include "ui/skin.h"
 
 #include <gtest/gtest.h>
 

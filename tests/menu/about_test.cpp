@@ -1,5 +1,7 @@
 // The About window over the real main window.
 #include "tests/menu/menu_helpers.h"
+#include "ui/about.h"
+#include "ui/ids.h"
 
 
 namespace zrw::test {

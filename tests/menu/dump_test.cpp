@@ -1,5 +1,7 @@
 // --dump-menu and --dump-tray through the real executable.
 #include "tests/menu/menu_helpers.h"
+#include "ui/dpi.h"
+#include "ui/tray.h"
 
 #include <map>
 #include <regex>

@@ -1,6 +1,10 @@
 // The main menu's items: what each one shows, its size, how it is drawn into
 // a bitmap, and the menu as built.
 #include "tests/menu/menu_helpers.h"
+#include "ui/canvas.h"
+#include "ui/ids.h"
+#include "ui/menu.h"
+#include "ui/skin.h"
 
 #include <gtest/gtest.h>
 

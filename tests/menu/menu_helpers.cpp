@@ -1,6 +1,8 @@
 #include "tests/menu/menu_helpers.h"
 
 #include "tests/support/dialogs.h"
+#include "ui/menu.h"
+#include "ui/canvas.h"
 
 #include <cstdio>
 #include <cstdlib>

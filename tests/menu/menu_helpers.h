@@ -5,7 +5,7 @@
 
 #include "app/app.h"
 #include "tests/support/window_fixture.h"
-#include "ui/ui.h"
+#include "ui/canvas.h"
 
 #include <algorithm>
 #include <string>

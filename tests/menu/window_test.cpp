@@ -1,6 +1,10 @@
 // The menu, the tray icon and the menu's commands on the real main window.
 #include "shell/shell.h"
 #include "tests/menu/menu_helpers.h"
+#include "ui/about.h"
+#include "ui/ids.h"
+#include "ui/tray.h"
+#include "ui/window.h"
 
 #include <atomic>
 #include <functional>

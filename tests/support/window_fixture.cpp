@@ -1,4 +1,5 @@
 #include "tests/support/window_fixture.h"
+#include "ui/window.h"
 
 #include <commctrl.h>
 #include <shlobj.h>

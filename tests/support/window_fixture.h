@@ -6,7 +6,9 @@
 #include "app/app.h"
 #include "tests/support/dialogs.h"
 #include "tests/support/support.h"
-#include "ui/ui.h"
+#include "ui/window.h"
+
+#include <shellapi.h>
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include "job/control.h"
 #include "tests/transfers/helpers.h"
 #include "ui/job_display.h"
-#include "ui/ui.h"
+#include "ui/window.h"
 
 #include <gtest/gtest.h>
 

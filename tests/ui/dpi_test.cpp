@@ -2,6 +2,8 @@
 // prefix's LogPixels when a process starts, so the window opens in a child run
 // of this program while the value is set.
 #include "tests/support/window_fixture.h"
+#include "ui/dpi.h"
+#include "ui/window.h"
 
 #include <cstdlib>
 #include <future>

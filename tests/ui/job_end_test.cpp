@@ -2,8 +2,10 @@
 // the window, verification and failures.
 #include "job/control.h"
 #include "robo/robo.h"
-#include "ui/job_display.h"
 #include "tests/ui/transfer_fixture.h"
+#include "ui/ids.h"
+#include "ui/job_display.h"
+#include "ui/window.h"
 
 #include <commctrl.h>
 

@@ -1,7 +1,10 @@
 // The main window's layout for a client size and DPI, and the pane order.
 #include "app/app.h"
 #include "tests/support/support.h"
-#include "ui/ui.h"
+#include "ui/canvas.h"
+#include "ui/dpi.h"
+#include "ui/layout.h"
+#include "ui/panes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,10 @@
 // The palette dump and real pixels of the window in a light and a dark skin.
 #include "tests/support/window_fixture.h"
+#include "ui/ids.h"
+#include "ui/skin.h"
+#include "ui/window.h"
+
+#include <commctrl.h>
 
 #include <cstring>
 

@@ -2,6 +2,7 @@
 
 #include "job/control.h"
 #include "ui/job_display.h"
+#include "ui/window.h"
 
 #include <commctrl.h>
 

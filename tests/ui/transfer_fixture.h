@@ -5,6 +5,8 @@
 
 #include "job/job.h"
 #include "tests/support/window_fixture.h"
+#include "ui/ids.h"
+#include "ui/window.h"
 
 #include <functional>
 #include <memory>

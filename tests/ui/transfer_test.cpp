@@ -1,8 +1,10 @@
 // Transfers started from the main window: what is copied, what is refused
 // before anything starts, and what the window shows when it is done.
 #include "job/control.h"
-#include "ui/job_display.h"
 #include "tests/ui/transfer_fixture.h"
+#include "ui/ids.h"
+#include "ui/job_display.h"
+#include "ui/window.h"
 
 namespace zrw::test {
 namespace {

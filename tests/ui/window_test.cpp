@@ -1,6 +1,12 @@
 // The main window under a real display: its controls, layout, panes, drops
 // and switches.
 #include "tests/support/window_fixture.h"
+#include "ui/controls.h"
+#include "ui/ids.h"
+#include "ui/layout.h"
+#include "ui/panes.h"
+#include "ui/skin.h"
+#include "ui/window.h"
 
 #include <commctrl.h>
 

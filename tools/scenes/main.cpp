@@ -6,7 +6,10 @@
 // alive until it is killed.
 #include "app/app.h"
 #include "job/job.h"
-#include "ui/ui.h"
+#include "ui/about.h"
+#include "ui/ids.h"
+#include "ui/menu.h"
+#include "ui/window.h"
 
 #include <commctrl.h>
 

@@ -1,0 +1,40 @@
+// The owner-drawn main menu.
+#ifndef ZERROW_UI_MENU_H
+#define ZERROW_UI_MENU_H
+
+#include "base/win.h"
+
+#include <cstdint>
+#include <string>
+
+namespace zrw {
+
+inline constexpr wchar_t kPopupMenuClass[] = L"#32768";
+
+// What one menu item shows, worked out afresh for every measure and draw.
+struct MenuItemLook {
+    std::wstring label;  // in the interface language
+    bool hasChip = false;
+    COLORREF chip = 0, chipInner = 0;
+    bool checked = false, submenu = false, separator = false;
+};
+MenuItemLook DescribeMenuItem(int id, int currentSkin, uint32_t lang, bool dark);
+MenuItemLook DescribeMenuItem(int id);  // for the current skin and language
+SIZE MenuItemSize(const MenuItemLook& look, int labelWidth);
+// The whole menu with its submenus; the caller destroys it.
+HMENU BuildMainMenu();
+// Where the label goes within an item's rectangle.
+RECT MenuLabelRect(const RECT& item, const MenuItemLook& look);
+void PaintMenuItem(HDC dc, const RECT& r, const MenuItemLook& look, bool hot, bool disabled);
+void MeasureMenuItem(MEASUREITEMSTRUCT& item);
+void DrawMenuItem(const DRAWITEMSTRUCT& item);
+void showMainMenu(HWND owner, POINT at);
+void ShowMainMenuAtCursor(HWND owner);
+// Removes the context-menu verbs and says so in a box owned by owner.
+void RemoveContextMenu(HWND owner);
+// --dump-menu: the menu's items as the user sees them.
+int DumpMenu(const std::wstring& outFile);
+
+}  // namespace zrw
+
+#endif
