@@ -1,4 +1,7 @@
-#include "app/app.h"
+#include "app/cmdline.h"
+#include "app/lang.h"
+#include "app/settings.h"
+#include "base/win.h"
 
 #include <shellapi.h>
 

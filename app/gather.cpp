@@ -1,5 +1,8 @@
+#include "app/cmdline.h"
 #include "app/gather.h"
+#include "app/logdir.h"
 #include "base/paths.h"
+#include "base/win.h"
 
 #include <tlhelp32.h>
 

@@ -4,7 +4,8 @@
 #ifndef ZERROW_APP_GATHER_H
 #define ZERROW_APP_GATHER_H
 
-#include "app/app.h"
+#include "app/cmdline.h"
+#include "base/win.h"
 
 #include <string>
 #include <vector>

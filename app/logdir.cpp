@@ -1,5 +1,6 @@
-#include "app/app.h"
+#include "app/logdir.h"
 #include "base/paths.h"
+#include "base/win.h"
 
 #include <atomic>
 #include <cstdarg>
@@ -32,14 +33,6 @@ std::string ToUtf8(const std::wstring& text) {
     std::string out(static_cast<size_t>(n), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
                         nullptr, nullptr);
-    return out;
-}
-
-std::wstring FromUtf8(const std::string& text) {
-    if (text.empty()) return {};
-    int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
     return out;
 }
 

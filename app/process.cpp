@@ -1,4 +1,6 @@
-#include "app/app.h"
+#include "app/logdir.h"
+#include "app/process.h"
+#include "base/win.h"
 
 namespace zrw {
 

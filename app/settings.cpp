@@ -1,4 +1,6 @@
-#include "app/app.h"
+#include "app/lang.h"
+#include "app/settings.h"
+#include "base/win.h"
 
 namespace zrw {
 

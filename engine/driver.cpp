@@ -1,4 +1,4 @@
-#include "app/app.h"
+#include "app/logdir.h"
 #include "base/format.h"
 #include "engine/engine.h"
 

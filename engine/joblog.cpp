@@ -1,4 +1,4 @@
-#include "app/app.h"
+#include "app/logdir.h"
 #include "engine/engine.h"
 
 #include <cstdarg>

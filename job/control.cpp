@@ -1,4 +1,6 @@
-#include "app/app.h"
+#include "app/lang.h"
+#include "app/logdir.h"
+#include "app/settings.h"
 #include "base/format.h"
 #include "base/walk.h"
 #include "engine/safety.h"

@@ -1,4 +1,4 @@
-#include "app/app.h"
+#include "app/logdir.h"
 #include "engine/safety.h"
 #include "job/job.h"
 #include "robo/robo.h"

@@ -1,4 +1,4 @@
-#include "app/app.h"
+#include "app/lang.h"
 #include "base/format.h"
 #include "job/job.h"
 

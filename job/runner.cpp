@@ -1,4 +1,7 @@
-#include "app/app.h"
+#include "app/lang.h"
+#include "app/logdir.h"
+#include "app/process.h"
+#include "app/settings.h"
 #include "job/control.h"
 #include "job/job.h"
 #include "robo/robo.h"

@@ -3,7 +3,7 @@
 #ifndef ZERROW_MAIN_START_H
 #define ZERROW_MAIN_START_H
 
-#include "app/app.h"
+#include "app/cmdline.h"
 #include "ui/window.h"
 
 #include <cstdint>

@@ -1,4 +1,5 @@
-#include "app/app.h"
+#include "app/lang.h"
+#include "app/process.h"
 #include "shell/shell.h"
 #include "zerrow_ids.h"
 

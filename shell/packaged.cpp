@@ -1,4 +1,4 @@
-#include "app/app.h"
+#include "app/process.h"
 #include "shell/shell.h"
 #include "zerrow_ids.h"
 

@@ -1,4 +1,5 @@
-#include "app/app.h"
+#include "app/lang.h"
+#include "app/logdir.h"
 #include "shell/shell.h"
 #include "ui/about.h"
 #include "ui/controls.h"

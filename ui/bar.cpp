@@ -1,4 +1,3 @@
-#include "app/app.h"
 #include "ui/controls.h"
 #include "ui/skin.h"
 #include "ui/window.h"

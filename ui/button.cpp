@@ -1,4 +1,3 @@
-#include "app/app.h"
 #include "ui/controls.h"
 #include "ui/dpi.h"
 #include "ui/ids.h"

@@ -1,4 +1,5 @@
-#include "app/app.h"
+#include "app/lang.h"
+#include "app/logdir.h"
 #include "engine/engine.h"
 #include "job/control.h"
 #include "ui/job_display.h"

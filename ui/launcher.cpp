@@ -1,4 +1,4 @@
-#include "app/app.h"
+#include "app/lang.h"
 #include "job/job.h"
 #include "shell/shell.h"
 #include "ui/launcher.h"

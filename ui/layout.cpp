@@ -1,4 +1,3 @@
-#include "app/app.h"
 #include "ui/dpi.h"
 #include "ui/layout.h"
 #include "ui/window.h"

@@ -1,4 +1,6 @@
-#include "app/app.h"
+#include "app/lang.h"
+#include "app/logdir.h"
+#include "app/settings.h"
 #include "ui/dpi.h"
 #include "ui/ids.h"
 #include "ui/panes.h"

@@ -1,4 +1,5 @@
-#include "app/app.h"
+#include "app/lang.h"
+#include "app/settings.h"
 #include "shell/shell.h"
 #include "ui/dpi.h"
 #include "ui/ids.h"

@@ -1,4 +1,4 @@
-#include "app/app.h"
+#include "app/settings.h"
 #include "ui/dpi.h"
 #include "ui/panes.h"
 #include "ui/skin.h"

@@ -1,4 +1,5 @@
-#include "app/app.h"
+#include "app/lang.h"
+#include "app/logdir.h"
 #include "base/format.h"
 #include "engine/engine.h"
 #include "job/job.h"

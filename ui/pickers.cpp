@@ -1,4 +1,4 @@
-#include "app/app.h"
+#include "app/lang.h"
 #include "ui/pickers.h"
 
 #include <shobjidl.h>

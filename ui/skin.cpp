@@ -1,4 +1,5 @@
-#include "app/app.h"
+#include "app/logdir.h"
+#include "app/settings.h"
 #include "ui/skin.h"
 
 #include <cmath>

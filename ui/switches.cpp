@@ -1,4 +1,5 @@
-#include "app/app.h"
+#include "app/lang.h"
+#include "app/settings.h"
 #include "ui/panes.h"
 #include "ui/skin.h"
 #include "ui/window.h"

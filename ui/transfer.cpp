@@ -1,4 +1,4 @@
-#include "app/app.h"
+#include "app/lang.h"
 #include "engine/engine.h"
 #include "job/control.h"
 #include "job/job.h"

@@ -1,4 +1,5 @@
-#include "app/app.h"
+#include "app/lang.h"
+#include "app/logdir.h"
 #include "ui/menu.h"
 #include "ui/skin.h"
 #include "ui/tray.h"

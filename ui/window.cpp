@@ -1,4 +1,6 @@
-#include "app/app.h"
+#include "app/lang.h"
+#include "app/logdir.h"
+#include "app/settings.h"
 #include "engine/engine.h"
 #include "job/control.h"
 #include "job/job.h"

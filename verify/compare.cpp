@@ -1,4 +1,4 @@
-#include "app/app.h"
+#include "app/lang.h"
 #include "base/walk.h"
 #include "verify/verify.h"
 

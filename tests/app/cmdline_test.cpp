@@ -1,4 +1,6 @@
-#include "app/app.h"
+#include "app/cmdline.h"
+#include "app/lang.h"
+#include "app/settings.h"
 #include "main/start.h"
 #include "robo/robo.h"
 #include "ui/skin.h"

@@ -1,4 +1,6 @@
+#include "app/cmdline.h"
 #include "app/gather.h"
+#include "app/logdir.h"
 #include "tests/support/support.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,5 @@
-#include "app/app.h"
+#include "app/logdir.h"
+#include "app/process.h"
 #include "tests/support/support.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,6 @@
-#include "app/app.h"
+#include "app/cmdline.h"
+#include "app/lang.h"
+#include "app/settings.h"
 #include "tests/support/support.h"
 #include "ui/skin.h"
 

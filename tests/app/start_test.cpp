@@ -1,4 +1,4 @@
-#include "app/app.h"
+#include "app/settings.h"
 #include "tests/support/dialogs.h"
 #include "tests/support/support.h"
 

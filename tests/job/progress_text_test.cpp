@@ -1,5 +1,5 @@
 // The texts of the in-window progress and end display, for both languages.
-#include "app/app.h"
+#include "app/lang.h"
 #include "job/job.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,6 @@
 // --dump-menu and --dump-tray through the real executable.
+#include "app/logdir.h"
+#include "app/settings.h"
 #include "tests/menu/menu_helpers.h"
 #include "ui/dpi.h"
 #include "ui/tray.h"

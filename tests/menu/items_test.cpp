@@ -1,5 +1,7 @@
 // The main menu's items: what each one shows, its size, how it is drawn into
 // a bitmap, and the menu as built.
+#include "app/lang.h"
+#include "app/settings.h"
 #include "tests/menu/menu_helpers.h"
 #include "ui/canvas.h"
 #include "ui/ids.h"

@@ -3,7 +3,6 @@
 #ifndef ZERROW_TESTS_MENU_MENU_HELPERS_H
 #define ZERROW_TESTS_MENU_MENU_HELPERS_H
 
-#include "app/app.h"
 #include "tests/support/window_fixture.h"
 #include "ui/canvas.h"
 

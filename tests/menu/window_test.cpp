@@ -1,4 +1,5 @@
 // The menu, the tray icon and the menu's commands on the real main window.
+#include "app/lang.h"
 #include "shell/shell.h"
 #include "tests/menu/menu_helpers.h"
 #include "ui/about.h"

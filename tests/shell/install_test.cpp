@@ -1,4 +1,6 @@
-#include "app/app.h"
+#include "app/lang.h"
+#include "app/process.h"
+#include "app/settings.h"
 #include "shell/shell.h"
 #include "tests/shell/registry.h"
 #include "tests/support/dialogs.h"

@@ -1,4 +1,3 @@
-#include "app/app.h"
 #include "shell/shell.h"
 #include "tests/shell/registry.h"
 #include "tests/support/support.h"

@@ -1,4 +1,4 @@
-#include "app/app.h"
+#include "app/lang.h"
 #include "shell/shell.h"
 #include "tests/shell/registry.h"
 #include "tests/support/support.h"

@@ -3,7 +3,7 @@
 #ifndef ZERROW_TESTS_SUPPORT_WINDOW_FIXTURE_H
 #define ZERROW_TESTS_SUPPORT_WINDOW_FIXTURE_H
 
-#include "app/app.h"
+#include "app/settings.h"
 #include "tests/support/dialogs.h"
 #include "tests/support/support.h"
 #include "ui/window.h"

@@ -1,6 +1,7 @@
 // The engine-run control driven in-process: byte counts, exit codes, the
 // self-target rule, and pause, resume and cancel of a real robocopy child.
-#include "app/app.h"
+#include "app/lang.h"
+#include "app/settings.h"
 #include "engine/safety.h"
 #include "job/control.h"
 #include "tests/transfers/helpers.h"

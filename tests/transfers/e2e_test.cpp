@@ -1,4 +1,5 @@
 // Copies and moves through Zerrow.exe, as a user or a script starts them.
+#include "app/logdir.h"
 #include "tests/transfers/helpers.h"
 
 #include <gtest/gtest.h>

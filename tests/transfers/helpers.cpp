@@ -1,3 +1,4 @@
+#include "app/logdir.h"
 #include "tests/transfers/helpers.h"
 
 namespace zrw::test {

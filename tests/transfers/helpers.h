@@ -3,7 +3,6 @@
 #ifndef ZERROW_TESTS_TRANSFERS_HELPERS_H
 #define ZERROW_TESTS_TRANSFERS_HELPERS_H
 
-#include "app/app.h"
 #include "tests/support/dialogs.h"
 #include "tests/support/support.h"
 

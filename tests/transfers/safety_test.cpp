@@ -1,6 +1,7 @@
 // What a transfer must never do, whatever the input: touch a source it would
 // land on, let one source replace another, delete a source whose bytes are
 // not at the destination, or call an unfinished job a success.
+#include "app/logdir.h"
 #include "tests/transfers/helpers.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,5 @@
 // Colour rules of the skins, the title bar, the owner-drawn buttons, the picture fit and
 // the bar.
-#include "app/app.h"
 #include "ui/controls.h"
 #include "ui/skin.h"
 

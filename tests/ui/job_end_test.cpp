@@ -1,5 +1,6 @@
 // A window transfer while it runs and when it ends: pause, cancel, closing
 // the window, verification and failures.
+#include "app/lang.h"
 #include "job/control.h"
 #include "robo/robo.h"
 #include "tests/ui/transfer_fixture.h"

@@ -1,4 +1,6 @@
 // The palette dump and real pixels of the window in a light and a dark skin.
+#include "app/logdir.h"
+#include "app/settings.h"
 #include "tests/support/window_fixture.h"
 #include "ui/ids.h"
 #include "ui/skin.h"

@@ -3,6 +3,9 @@
 #include "job/control.h"
 #include "ui/job_display.h"
 #include "ui/window.h"
+#include "app/lang.h"
+#include "app/settings.h"
+#include "app/logdir.h"
 
 #include <commctrl.h>
 

@@ -3,6 +3,7 @@
 #ifndef ZERROW_TESTS_UI_TRANSFER_FIXTURE_H
 #define ZERROW_TESTS_UI_TRANSFER_FIXTURE_H
 
+#include "app/lang.h"
 #include "job/job.h"
 #include "tests/support/window_fixture.h"
 #include "ui/ids.h"

@@ -1,5 +1,7 @@
 // Transfers started from the main window: what is copied, what is refused
 // before anything starts, and what the window shows when it is done.
+#include "app/lang.h"
+#include "app/settings.h"
 #include "job/control.h"
 #include "tests/ui/transfer_fixture.h"
 #include "ui/ids.h"

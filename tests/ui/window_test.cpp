@@ -1,5 +1,7 @@
 // The main window under a real display: its controls, layout, panes, drops
 // and switches.
+#include "app/lang.h"
+#include "app/settings.h"
 #include "tests/support/window_fixture.h"
 #include "ui/controls.h"
 #include "ui/ids.h"

@@ -1,4 +1,4 @@
-#include "app/app.h"
+#include "app/lang.h"
 #include "tests/support/support.h"
 #include "verify/verify.h"
 

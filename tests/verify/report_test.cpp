@@ -1,4 +1,5 @@
-#include "app/app.h"
+#include "app/lang.h"
+#include "app/logdir.h"
 #include "tests/support/support.h"
 #include "verify/verify.h"
 

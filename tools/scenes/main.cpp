@@ -4,7 +4,8 @@
 //   scenes SCENE SKIN LANG WORKFOLDER      (LANG zh or en)
 // It creates WORKFOLDER\ready once the scene stands, then keeps the window
 // alive until it is killed.
-#include "app/app.h"
+#include "app/lang.h"
+#include "app/settings.h"
 #include "job/job.h"
 #include "ui/about.h"
 #include "ui/ids.h"

@@ -1,0 +1,76 @@
+// What one command line asks for, and its parse.
+#ifndef ZERROW_APP_CMDLINE_H
+#define ZERROW_APP_CMDLINE_H
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zrw {
+
+enum class StartMode {
+    // Act at once and end the parse.
+    Launcher,
+    RegisterMenu,
+    UnregisterMenu,
+    Install,
+    Uninstall,
+    SelfTest,
+    Version,
+    // Chosen after the whole command line was read, in this order of precedence.
+    DumpPalette,
+    DumpMt,
+    DumpPick,
+    DumpMenu,
+    DumpTray,
+    DryRun,
+    // The normal start.
+    Verify,
+    Window,
+    Transfer,
+};
+
+struct DumpRequest {
+    bool wanted = false;
+    std::vector<std::wstring> operands;  // in command-line order, never more than the dump takes
+};
+
+// Everything one command line asks for; lives until its handler returns.
+struct StartRecord {
+    StartMode mode = StartMode::Window;
+    bool noArguments = false;
+    std::vector<std::wstring> sources;
+    std::vector<std::wstring> listFiles;  // --list operands; their paths join the sources
+    std::wstring destination;
+    bool move = false;
+    bool verifyMode = false;
+    bool silent = false;
+    bool dryRun = false;
+    bool windowWanted = false;
+    bool quiet = false;
+    DumpRequest palette, menu, tray, mt, pick;
+    // Switches that outlive the parse; PublishSwitches hands them on.
+    int32_t lang = -1;    // kLangZh or kLangEn when given
+    int32_t engine = -1;  // 0 robocopy, 1 native when given
+    bool verifyAfterCopy = false;
+    int32_t skin = -1;
+    std::wstring img;  // at most kMaxImgPath characters
+    bool newInstance = false;
+};
+
+inline constexpr size_t kMaxImgPath = 1023;
+
+extern bool g_newInstance;  // window mode never hands over to a running window
+
+// The arguments after the program path.
+std::vector<std::wstring> SplitCommandLine(const wchar_t* commandLine);
+StartRecord ParseCommandLine(const std::vector<std::wstring>& args);
+// Decimal value with optional blanks and sign; stops at the first non-digit,
+// saturates instead of overflowing.
+int32_t ParseDecimal(const std::wstring& text);
+void PublishSwitches(const StartRecord& record);
+
+}  // namespace zrw
+
+#endif

@@ -1,0 +1,21 @@
+// The log folder, UTF-8 files and diagnostic dumps in it, and the trace.
+#ifndef ZERROW_APP_LOGDIR_H
+#define ZERROW_APP_LOGDIR_H
+
+#include <string>
+
+namespace zrw {
+
+std::wstring TempFolder();
+std::wstring LogFolder();
+void EnsureLogFolder();
+bool WriteUtf8File(const std::wstring& path, const std::wstring& text);
+// A diagnostic dump: into outFile, or into the named file of the log folder when
+// outFile is empty; 0 when written, else 1.
+int WriteDump(const std::wstring& outFile, const wchar_t* name, const std::wstring& text);
+std::string ToUtf8(const std::wstring& text);
+void TraceLog(const wchar_t* format, ...);
+
+}  // namespace zrw
+
+#endif

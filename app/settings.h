@@ -1,0 +1,34 @@
+// The settings kept under HKCU\Software\Zerrow, and the switches of the
+// command line that stand over them.
+#ifndef ZERROW_APP_SETTINGS_H
+#define ZERROW_APP_SETTINGS_H
+
+#include <cstdint>
+#include <string>
+
+namespace zrw {
+
+inline constexpr wchar_t kSettingsKey[] = L"Software\\Zerrow";
+
+struct Settings {
+    uint32_t engine = 1;  // 0 = robocopy, 1 = native
+    int32_t skin = 0;     // 0 follow system, 1..7 fixed palettes, 8 picture
+    std::wstring imgPath;
+    bool detail = false;
+    bool verify = false;
+};
+extern Settings g_settings;
+extern bool g_engineFromCommandLine;
+extern bool g_verifyFromCommandLine;
+extern int32_t g_cmdSkin;          // -1 when not given
+extern std::wstring g_cmdImgPath;  // empty when not given
+extern bool g_dark;
+
+void LoadSettings();
+void SaveSettings();
+// Only the stored language, for the normal start before anything else is loaded.
+void LoadLanguageSetting();
+
+}  // namespace zrw
+
+#endif
