@@ -3,7 +3,9 @@
 //   bench_engine move-by-copy <source> <destination root>   a move with every
 //       rename refused, as across volumes: the copy-and-delete path
 //   bench_engine plan <source>
-#include "engine/engine.h"
+#include "engine/copyfile.h"
+#include "engine/driver.h"
+#include "engine/scan.h"
 
 #include <psapi.h>
 

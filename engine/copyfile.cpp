@@ -1,4 +1,8 @@
-#include "engine/engine.h"
+#include "base/paths.h"
+#include "engine/copyfile.h"
+#include "engine/driver.h"
+#include "engine/joblog.h"
+#include "engine/scan.h"
 
 #include <winioctl.h>
 

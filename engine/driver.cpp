@@ -1,6 +1,10 @@
 #include "app/logdir.h"
 #include "base/format.h"
-#include "engine/engine.h"
+#include "base/paths.h"
+#include "engine/copyfile.h"
+#include "engine/driver.h"
+#include "engine/joblog.h"
+#include "engine/scan.h"
 
 #include <algorithm>
 

@@ -1,5 +1,7 @@
 #include "app/logdir.h"
-#include "engine/engine.h"
+#include "base/paths.h"
+#include "base/win.h"
+#include "engine/joblog.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -1,4 +1,6 @@
+#include "base/paths.h"
 #include "engine/safety.h"
+#include "engine/scan.h"
 
 #include <algorithm>
 #include <cwctype>

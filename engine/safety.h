@@ -4,7 +4,7 @@
 #ifndef ZERROW_ENGINE_SAFETY_H
 #define ZERROW_ENGINE_SAFETY_H
 
-#include "engine/engine.h"
+#include "engine/scan.h"
 
 #include <cstdint>
 #include <string>
@@ -20,6 +20,9 @@ struct FileIdentity {
     bool operator==(const FileIdentity&) const = default;
 };
 bool ReadIdentity(const std::wstring& path, FileIdentity& identity);
+
+// Drive roots and the system's own folders, however the path is spelled.
+bool IsProtectedLocation(const std::wstring& path);
 
 // Where a source lands: destination\name, or the destination itself for a drive root.
 std::wstring SourceTarget(const SourceItem& source, const std::wstring& destination);

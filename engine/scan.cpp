@@ -1,5 +1,7 @@
-#include "engine/engine.h"
+#include "base/paths.h"
 #include "base/walk.h"
+#include "engine/joblog.h"
+#include "engine/scan.h"
 
 #include <map>
 #include <set>

@@ -2,8 +2,12 @@
 #include "app/logdir.h"
 #include "app/settings.h"
 #include "base/format.h"
+#include "base/paths.h"
 #include "base/walk.h"
+#include "engine/driver.h"
+#include "engine/joblog.h"
 #include "engine/safety.h"
+#include "engine/scan.h"
 #include "job/control.h"
 #include "robo/robo.h"
 

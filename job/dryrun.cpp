@@ -1,5 +1,7 @@
 #include "app/logdir.h"
+#include "base/paths.h"
 #include "engine/safety.h"
+#include "engine/scan.h"
 #include "job/job.h"
 #include "robo/robo.h"
 

@@ -4,7 +4,7 @@
 #define ZERROW_JOB_JOB_H
 
 #include "base/win.h"
-#include "engine/engine.h"
+#include "engine/scan.h"
 #include "engine/safety.h"
 #include "verify/verify.h"
 

@@ -1,5 +1,6 @@
 #include "app/lang.h"
 #include "base/format.h"
+#include "base/paths.h"
 #include "job/job.h"
 
 namespace zrw {

@@ -1,4 +1,6 @@
+#include "engine/driver.h"
 #include "engine/safety.h"
+#include "engine/scan.h"
 #include "robo/robo.h"
 
 #include <winver.h>

@@ -4,7 +4,8 @@
 #define ZERROW_ROBO_ROBO_H
 
 #include "base/win.h"
-#include "engine/engine.h"
+#include "engine/driver.h"
+#include "engine/scan.h"
 
 #include <cstdint>
 #include <string>

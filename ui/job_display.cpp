@@ -1,6 +1,6 @@
 #include "app/lang.h"
 #include "app/logdir.h"
-#include "engine/engine.h"
+#include "engine/driver.h"
 #include "job/control.h"
 #include "ui/job_display.h"
 #include "ui/panes.h"

@@ -1,7 +1,7 @@
 #include "app/lang.h"
 #include "app/logdir.h"
 #include "base/format.h"
-#include "engine/engine.h"
+#include "base/paths.h"
 #include "job/job.h"
 #include "robo/robo.h"
 #include "ui/panes.h"

@@ -1,5 +1,7 @@
 #include "app/lang.h"
-#include "engine/engine.h"
+#include "base/paths.h"
+#include "engine/safety.h"
+#include "engine/scan.h"
 #include "job/control.h"
 #include "job/job.h"
 #include "ui/job_display.h"

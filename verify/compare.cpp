@@ -1,5 +1,7 @@
 #include "app/lang.h"
+#include "base/paths.h"
 #include "base/walk.h"
+#include "engine/scan.h"
 #include "verify/verify.h"
 
 #include <malloc.h>

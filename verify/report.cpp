@@ -1,5 +1,7 @@
 #include "app/lang.h"
 #include "app/logdir.h"
+#include "base/paths.h"
+#include "engine/scan.h"
 #include "verify/verify.h"
 
 namespace zrw {

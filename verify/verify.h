@@ -4,7 +4,7 @@
 
 #include "base/win.h"
 
-#include "engine/engine.h"
+#include "engine/scan.h"
 
 #include <cstdint>
 #include <string>

@@ -1,4 +1,6 @@
-#include "engine/engine.h"
+#include "base/paths.h"
+#include "engine/safety.h"
+#include "engine/scan.h"
 #include "tests/support/support.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,5 @@
-#include "engine/engine.h"
+#include "base/paths.h"
+#include "engine/scan.h"
 #include "tests/support/support.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,6 @@
 // The texts of the in-window progress and end display, for both languages.
 #include "app/lang.h"
+#include "engine/scan.h"
 #include "job/job.h"
 
 #include <gtest/gtest.h>

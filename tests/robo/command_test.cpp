@@ -1,3 +1,4 @@
+#include "engine/driver.h"
 #include "robo/robo.h"
 #include "tests/support/support.h"
 

@@ -1,6 +1,6 @@
 #include "tests/support/support.h"
 
-#include "engine/engine.h"
+#include "engine/driver.h"
 #include "varkle/argv.h"
 
 #include <algorithm>

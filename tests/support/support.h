@@ -7,7 +7,7 @@
 
 #include "base/walk.h"
 #include "base/win.h"
-#include "engine/engine.h"
+#include "engine/scan.h"
 
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+#include "engine/scan.h"
 #include "tests/support/support.h"
 
 #include <tlhelp32.h>

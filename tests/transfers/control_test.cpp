@@ -2,7 +2,9 @@
 // self-target rule, and pause, resume and cancel of a real robocopy child.
 #include "app/lang.h"
 #include "app/settings.h"
+#include "engine/driver.h"
 #include "engine/safety.h"
+#include "engine/scan.h"
 #include "job/control.h"
 #include "tests/transfers/helpers.h"
 #include "ui/job_display.h"

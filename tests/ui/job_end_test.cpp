@@ -1,6 +1,7 @@
 // A window transfer while it runs and when it ends: pause, cancel, closing
 // the window, verification and failures.
 #include "app/lang.h"
+#include "engine/driver.h"
 #include "job/control.h"
 #include "robo/robo.h"
 #include "tests/ui/transfer_fixture.h"

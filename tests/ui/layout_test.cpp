@@ -1,5 +1,6 @@
 // The main window's layout for a client size and DPI, and the pane order.
 #include "app/lang.h"
+#include "engine/safety.h"
 #include "tests/support/support.h"
 #include "ui/canvas.h"
 #include "ui/dpi.h"

@@ -1,4 +1,5 @@
 #include "app/lang.h"
+#include "engine/scan.h"
 #include "tests/support/support.h"
 #include "verify/verify.h"
 

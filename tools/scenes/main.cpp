@@ -6,6 +6,7 @@
 // alive until it is killed.
 #include "app/lang.h"
 #include "app/settings.h"
+#include "base/paths.h"
 #include "job/job.h"
 #include "ui/about.h"
 #include "ui/ids.h"

@@ -1,0 +1,62 @@
+// The native engine's run: its counters, its thread, its worker count by
+// disk kind and the diagnostics that show that count.
+#ifndef ZERROW_ENGINE_DRIVER_H
+#define ZERROW_ENGINE_DRIVER_H
+
+#include "base/win.h"
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zrw {
+
+struct JobStats {
+    std::atomic<uint64_t> bytesDone{0};
+    std::atomic<uint64_t> filesCopied{0};
+    std::atomic<uint64_t> filesSkipped{0};
+    std::atomic<uint64_t> filesFailed{0};
+    std::atomic<uint64_t> tasksFinished{0};
+    std::atomic<bool> cancel{false};
+    BOOL userCancel = FALSE;  // polled by the copy routine through its cancel pointer
+    std::atomic<bool> pause{false};
+};
+extern JobStats g_stats;
+
+// Result of the last native run and its finished flag, polled by the job control.
+extern std::atomic<int32_t> g_engineResult;
+extern std::atomic<bool> g_engineFinished;
+
+struct EngineParams {
+    std::vector<std::wstring> sources;
+    std::wstring destinationRoot;
+    bool move = false;
+    std::wstring logPath;
+};
+// Thread entry: runs the driver, stores its result, sets the finished flag and
+// deletes params (an EngineParams*).
+DWORD WINAPI EngineThread(void* params);
+// workers > 0 forces the worker count (for measurements); 0 asks ThreadCountFor.
+int32_t RunEngine(const std::vector<std::wstring>& sources, const std::wstring& destinationRoot,
+                  bool move, const std::wstring& logPath, int workers = 0);
+
+// How the engine starts its pool and worker threads; a seam so that a thread
+// that cannot be created can be tested.
+using ThreadStarter = HANDLE (*)(LPTHREAD_START_ROUTINE entry, void* param);
+extern ThreadStarter g_startThread;
+
+enum class SeekPenalty { No, Yes, Unknown };
+// Only paths with a drive letter are asked; everything else is Unknown.
+SeekPenalty QuerySeekPenalty(const std::wstring& path);
+
+int ThreadCountFor(const std::vector<std::wstring>& sources, const std::wstring& destinationRoot);
+
+// --dump-mt and --dump-pick; empty operands take their defaults.
+int DumpThreadCount(const std::wstring& folder, const std::wstring& outFile);
+int DumpThreadPick(const std::wstring& source, const std::wstring& destination,
+                   const std::wstring& outFile);
+
+}  // namespace zrw
+
+#endif
