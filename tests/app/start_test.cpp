@@ -30,6 +30,25 @@ bool Contains(const std::vector<std::wstring>& texts, const std::wstring& text) 
 
 using Start = test::ProgramTest;
 
+// The file's version resource carries the same version as the box below.
+TEST(ProgramFile, VersionResourceSaysTheProgramVersion) {
+    const std::wstring exe = test::ZerrowExe();
+    DWORD size = GetFileVersionInfoSizeW(exe.c_str(), nullptr);
+    ASSERT_GT(size, 0u);
+    std::vector<char> info(size);
+    ASSERT_TRUE(GetFileVersionInfoW(exe.c_str(), 0, size, info.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
+    EXPECT_EQ(fixed->dwFileVersionLS, 0x00010000u);
+    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
+    wchar_t* text = nullptr;
+    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\StringFileInfo\\040904B0\\FileVersion",
+                               reinterpret_cast<void**>(&text), &length));
+    EXPECT_STREQ(text, L"1.0.1");
+}
+
 TEST_F(Start, VersionBoxKeepsTheChineseTitleEvenAfterLangEn) {
     auto run = StartZerrow({L"--lang:en", L"--version", L"--selftest"});
     test::FoundWindow box = ChildDialog();
