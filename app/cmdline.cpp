@@ -1,3 +1,4 @@
+// The command line's parse: switches, operands and the mode they ask for.
 #include "app/cmdline.h"
 #include "app/lang.h"
 #include "app/settings.h"

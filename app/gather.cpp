@@ -1,3 +1,5 @@
+// Gathers the selection of several processes started together by Explorer into one job, and reads
+// path-list files.
 #include "app/cmdline.h"
 #include "app/gather.h"
 #include "app/logdir.h"

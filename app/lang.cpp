@@ -1,3 +1,4 @@
+// The zh/en text table and the translation through it.
 #include "app/lang.h"
 #include "app/settings.h"
 #include "base/win.h"
@@ -145,6 +146,13 @@ const LangRow kRows[] = {
     {L"移除右键菜单\n只清掉右键菜单（快捷方式和程序文件都不动）", L"Remove the context menu\nClears only the context menu (shortcuts and program files untouched)"},
     {L"\n\nWindows 11 的新式右键菜单没有启用：本机还不信任它的证书，所以用的是经典右键菜单（在「显示更多选项」里）。管理员把 ZerrowShellExt.cer 导入本机的「受信任人」存储一次后，再注册一次右键菜单即可。", L"\n\nThe Windows 11 menu entry is not on: this computer does not trust its certificate yet, so the classic context menu (under \"Show more options\") is used. Once an administrator has imported ZerrowShellExt.cer into the computer's Trusted People store, register the context menu again."},
     {L"\n\nWindows 11 的新式右键菜单注册失败，已改用经典右键菜单（在「显示更多选项」里）。", L"\n\nThe Windows 11 menu entry could not be registered, so the classic context menu (under \"Show more options\") is used."},
+    {L"正在复制 ", L"Copying "},
+    {L"正在移动 ", L"Moving "},
+    {L" 个项目", L" items"},
+    {L"从 ", L"From "},
+    {L"  到 ", L"  to "},
+    {L"图片 (*.png;*.jpg;*.jpeg;*.bmp;*.gif)", L"Images (*.png;*.jpg;*.jpeg;*.bmp;*.gif)"},
+    {L"所有文件 (*.*)", L"All files (*.*)"},
 };
 
 }  // namespace

@@ -1,3 +1,4 @@
+// The log folder, UTF-8 files and dumps in it, and the trace log.
 #include "app/logdir.h"
 #include "base/paths.h"
 #include "base/win.h"

@@ -1,3 +1,4 @@
+// This program's own path and its standard error stream.
 #include "app/logdir.h"
 #include "app/process.h"
 #include "base/win.h"

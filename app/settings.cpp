@@ -1,3 +1,4 @@
+// Loading and saving the settings under HKCU\Software\Zerrow.
 #include "app/lang.h"
 #include "app/settings.h"
 #include "base/win.h"

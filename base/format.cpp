@@ -1,3 +1,4 @@
+// Sizes and durations as the user reads them.
 #include "base/format.h"
 
 #include <cstdio>

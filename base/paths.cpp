@@ -1,3 +1,4 @@
+// Path text: separators, drive roots, parents, joins and the long-path form.
 #include "base/paths.h"
 
 #include "base/win.h"

@@ -1,3 +1,4 @@
+// The one tree walker: any depth, links not followed, transfer temporaries passed over.
 #include "base/walk.h"
 
 #include "base/paths.h"

@@ -1,3 +1,4 @@
+// A chunked copy with CopyFile2's contract, for systems without CopyFile2.
 #include "engine/copyfile.h"
 
 #include <memory>

@@ -1,3 +1,4 @@
+// One file's copy or move: the skip rule, the retries, times and attributes, the rename of a move.
 #include "base/paths.h"
 #include "engine/copyfile.h"
 #include "engine/driver.h"

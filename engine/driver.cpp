@@ -1,3 +1,4 @@
+// The native engine's run: the plan, the folders, the worker pool, moves' clean-up and the counts.
 #include "app/logdir.h"
 #include "base/format.h"
 #include "base/paths.h"
@@ -121,7 +122,7 @@ int WorkersFromEnvironment() {
     return value[0] - L'0';
 }
 
-int PerVolumeCount(const std::wstring& path) {
+int WorkersForVolume(const std::wstring& path) {
     return QuerySeekPenalty(path) == SeekPenalty::Yes ? 1 : 8;
 }
 
@@ -270,12 +271,12 @@ int ThreadCountFor(const std::vector<std::wstring>& sources, const std::wstring&
 
 int DumpThreadCount(const std::wstring& folder, const std::wstring& outFile) {
     return WriteDump(outFile, L"mt.txt",
-                     L"dir=" + folder + L" mt=" + std::to_wstring(PerVolumeCount(folder)) + L"\n");
+                     L"dir=" + folder + L" mt=" + std::to_wstring(WorkersForVolume(folder)) + L"\n");
 }
 
 int DumpThreadPick(const std::wstring& source, const std::wstring& destination,
                    const std::wstring& outFile) {
-    int mtSrc = PerVolumeCount(source), mtDst = PerVolumeCount(destination);
+    int mtSrc = WorkersForVolume(source), mtDst = WorkersForVolume(destination);
     return WriteDump(outFile, L"pick.txt",
                      L"src=" + source + L" dst=" + destination + L" mtSrc=" +
                          std::to_wstring(mtSrc) + L" mtDst=" + std::to_wstring(mtDst) +

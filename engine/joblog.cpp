@@ -1,3 +1,4 @@
+// The job log and the console lines, safe to call from every worker.
 #include "app/logdir.h"
 #include "base/paths.h"
 #include "base/win.h"

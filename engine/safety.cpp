@@ -1,3 +1,4 @@
+// The checks that keep a job off its own sources: protected places, overlaps, file identities.
 #include "base/paths.h"
 #include "engine/safety.h"
 #include "engine/scan.h"

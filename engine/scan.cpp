@@ -1,3 +1,4 @@
+// The scan of a job's sources and the native engine's plan of folders and file tasks.
 #include "base/paths.h"
 #include "base/walk.h"
 #include "engine/joblog.h"

@@ -1,3 +1,4 @@
+// Starts a job's sources one after the other and ticks, pauses and cancels the running one.
 #include "app/lang.h"
 #include "app/logdir.h"
 #include "app/settings.h"

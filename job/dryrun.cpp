@@ -1,3 +1,4 @@
+// The dry run: what robocopy would be asked to do, or what would be refused.
 #include "app/logdir.h"
 #include "base/paths.h"
 #include "engine/safety.h"

@@ -1,3 +1,4 @@
+// The texts a job's display shows while it runs and when it ends.
 #include "app/lang.h"
 #include "base/format.h"
 #include "base/paths.h"
@@ -6,10 +7,6 @@
 namespace zrw {
 
 namespace {
-
-const wchar_t* Pick(uint32_t lang, const wchar_t* zh, const wchar_t* en) {
-    return lang == kLangEn ? en : zh;
-}
 
 std::wstring TotalPart(const CopyJob& job) {
     return job.totalBytes == 0 ? std::wstring() : L" / " + FormatSize(job.totalBytes);
@@ -62,12 +59,12 @@ RunningDisplay RunningTexts(const CopyJob& job, uint32_t lang, bool paused, uint
 
     std::wstring position = std::to_wstring(job.current + 1) + L"/" + std::to_wstring(job.sources.size());
     d.report = Tr(L"当前作业:  ", lang) + CurrentName(job) + L"    (" + position +
-               Pick(lang, L")\r\n已复制:  ", L")\r\nCopied:  ") + done +
-               Pick(lang, L"\r\n已用时间:  ", L"\r\nElapsed:  ") +
+               Tr(L")\r\n已复制:  ", lang) + done +
+               Tr(L"\r\n已用时间:  ", lang) +
                FormatDuration(ElapsedSeconds(job, now)) +
-               Pick(lang, L"\r\n速度:  ", L"\r\nSpeed:  ") + speed +
-               Pick(lang, L"\r\n剩余时间:  ", L"\r\nTime left:  ") + left +
-               Pick(lang, L"\r\n失败:  ", L"\r\nFailed:  ") + std::to_wstring(job.failedSources) +
+               Tr(L"\r\n速度:  ", lang) + speed +
+               Tr(L"\r\n剩余时间:  ", lang) + left +
+               Tr(L"\r\n失败:  ", lang) + std::to_wstring(job.failedSources) +
                Tr(L" 项", lang);
 
     if (job.failedSources != 0)

@@ -1,3 +1,4 @@
+// The record of the current job.
 #include "job/job.h"
 
 namespace zrw {

@@ -1,3 +1,5 @@
+// A job from the command line: scan, checks, the progress dialog or silence, the end and its exit
+// code.
 #include "app/lang.h"
 #include "app/logdir.h"
 #include "app/process.h"
@@ -71,14 +73,8 @@ void StartProgressDialog(CopyJob& job, HWND owner, size_t pathsGiven) {
     IProgressDialog* dialog = job.progressDialog;
     std::wstring count = std::to_wstring(pathsGiven);
     std::wstring from = ParentFolder(job.sources.front().path);
-    std::wstring title, line1;
-    if (UiLang == kLangZh) {
-        title = std::wstring(L"正在") + (job.move ? L"移动" : L"复制") + L" " + count + L" 个项目";
-        line1 = L"从 " + from + L"  到 " + job.destination;
-    } else {
-        title = std::wstring(job.move ? L"Moving" : L"Copying") + L" " + count + L" items";
-        line1 = L"From " + from + L"  to " + job.destination;
-    }
+    std::wstring title = Tr(job.move ? L"正在移动 " : L"正在复制 ") + count + Tr(L" 个项目");
+    std::wstring line1 = Tr(L"从 ") + from + Tr(L"  到 ") + job.destination;
     dialog->SetTitle(title.c_str());
     dialog->SetLine(1, line1.c_str(), FALSE, nullptr);
     dialog->SetCancelMsg(Tr(L"正在取消…").c_str(), nullptr);

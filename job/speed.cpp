@@ -1,3 +1,4 @@
+// The speed of a job, over a sliding window of samples.
 #include "job/job.h"
 
 namespace zrw {

@@ -1,3 +1,4 @@
+// The start: the parse, what each mode needs set up, and the handler of the mode.
 #include "app/cmdline.h"
 #include "app/gather.h"
 #include "app/lang.h"

@@ -1,3 +1,4 @@
+// robocopy's command line: its path, quoting by its own rules, switches per source.
 #include "engine/driver.h"
 #include "engine/safety.h"
 #include "engine/scan.h"

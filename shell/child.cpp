@@ -1,3 +1,4 @@
+// System programs started hidden by full path, with arguments quoted by their rules.
 #include "shell/shell.h"
 
 namespace zrw {

@@ -1,3 +1,4 @@
+// Install and uninstall for the current user: shortcuts, the uninstall entry, the program folder.
 #include "app/lang.h"
 #include "app/process.h"
 #include "shell/shell.h"

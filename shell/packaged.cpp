@@ -1,3 +1,4 @@
+// The Windows 11 menu entry: its package and certificate, added and removed through PowerShell.
 #include "app/process.h"
 #include "shell/shell.h"
 #include "zerrow_ids.h"

@@ -1,3 +1,4 @@
+// The classic context-menu verbs under HKCU.
 #include "app/lang.h"
 #include "app/settings.h"
 #include "shell/shell.h"

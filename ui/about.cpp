@@ -1,3 +1,4 @@
+// The About window.
 #include "app/lang.h"
 #include "app/logdir.h"
 #include "shell/shell.h"

@@ -1,3 +1,4 @@
+// The skinned progress bar.
 #include "ui/controls.h"
 #include "ui/skin.h"
 #include "ui/window.h"

@@ -1,3 +1,4 @@
+// Owner-drawn buttons: their colours by kind and state, and hover tracking.
 #include "ui/controls.h"
 #include "ui/dpi.h"
 #include "ui/ids.h"

@@ -1,3 +1,4 @@
+// Screen scaling and the interface font at a DPI.
 #include "ui/dpi.h"
 
 namespace zrw {

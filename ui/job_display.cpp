@@ -1,3 +1,4 @@
+// The main window's display of its job: progress texts, pause, verification and the end.
 #include "app/lang.h"
 #include "app/logdir.h"
 #include "engine/driver.h"
@@ -116,7 +117,7 @@ void ShowJobEnd() {
     m.running = false;
     m.cancelRequested = false;
     ResetPause();
-    SetBusyState(true);
+    SetWindowIdle(true);
     if (m.closeAfterJob) {
         m.closeAfterJob = false;
         DestroyWindow(m.window);

@@ -1,3 +1,4 @@
+// The launcher shown when the program starts without arguments.
 #include "app/lang.h"
 #include "job/job.h"
 #include "shell/shell.h"
@@ -36,13 +37,9 @@ int TransferFlow(HWND owner, bool move) {
 }
 
 int MessageBoxLauncher(HWND owner) {
-    const wchar_t* text =
-        UiLang == kLangEn
-            ? L"Zerrow Pro — dual-engine multithreaded copy / move\n\n  Yes = register the context "
-              L"menu + desktop shortcut\n  No  = remove the context menu\n  Cancel = quit"
-            : L"泽若 — 双引擎多线程复制 / 剪切\n\n  是 = 注册右键菜单 + 桌面快捷方式\n  否 = 移除右键菜单\n  "
-              L"取消 = 退出";
-    switch (MessageBoxW(owner, text, g_appTitle.c_str(), MB_YESNOCANCEL | MB_ICONINFORMATION)) {
+    const std::wstring text =
+        Tr(L"泽若 — 双引擎多线程复制 / 剪切\n\n  是 = 注册右键菜单 + 桌面快捷方式\n  否 = 移除右键菜单\n  取消 = 退出");
+    switch (MessageBoxW(owner, text.c_str(), g_appTitle.c_str(), MB_YESNOCANCEL | MB_ICONINFORMATION)) {
         case IDYES: return Install(false);
         case IDNO: RemoveContextMenu(owner); return 0;
         default: return 0;

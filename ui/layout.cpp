@@ -1,3 +1,4 @@
+// Where the main window's controls go for a client size and DPI.
 #include "ui/dpi.h"
 #include "ui/layout.h"
 #include "ui/window.h"
@@ -10,7 +11,7 @@ namespace zrw {
 
 namespace {
 
-void Put(HWND control, const Place& p, bool repaint = true) {
+void PlaceControl(HWND control, const Place& p, bool repaint = true) {
     if (control) MoveWindow(control, p.x, p.y, p.w, p.h, repaint);
 }
 
@@ -88,32 +89,32 @@ void LayoutMainWindow() {
     GetClientRect(m.window, &client);
     MainLayout l;
     if (!ComputeLayout(client.right, client.bottom, m.dpi, l)) return;
-    Put(m.menu, l.menu);
-    Put(m.title, l.title);
-    Put(m.leftUp, l.leftUp);
-    Put(m.leftBrowse, l.leftBrowse);
-    Put(m.leftPath, l.leftPath);
-    Put(m.rightUp, l.rightUp);
-    Put(m.rightBrowse, l.rightBrowse);
-    Put(m.rightPath, l.rightPath);
-    Put(m.leftList, l.leftList);
-    Put(m.rightList, l.rightList);
-    Put(m.engineMid, l.engineMid);
-    Put(m.copyRight, l.copyRight);
-    Put(m.moveRight, l.moveRight);
-    Put(m.copyLeft, l.copyLeft);
-    Put(m.moveLeft, l.moveLeft);
-    Put(m.report, l.report);
+    PlaceControl(m.menu, l.menu);
+    PlaceControl(m.title, l.title);
+    PlaceControl(m.leftUp, l.leftUp);
+    PlaceControl(m.leftBrowse, l.leftBrowse);
+    PlaceControl(m.leftPath, l.leftPath);
+    PlaceControl(m.rightUp, l.rightUp);
+    PlaceControl(m.rightBrowse, l.rightBrowse);
+    PlaceControl(m.rightPath, l.rightPath);
+    PlaceControl(m.leftList, l.leftList);
+    PlaceControl(m.rightList, l.rightList);
+    PlaceControl(m.engineMid, l.engineMid);
+    PlaceControl(m.copyRight, l.copyRight);
+    PlaceControl(m.moveRight, l.moveRight);
+    PlaceControl(m.copyLeft, l.copyLeft);
+    PlaceControl(m.moveLeft, l.moveLeft);
+    PlaceControl(m.report, l.report);
     if (m.report) ShowWindow(m.report, SW_SHOW);
-    Put(m.status, l.status);
-    Put(m.failure, l.failure);
-    Put(m.bar, l.bar);
-    Put(m.progress, l.progress, false);
-    Put(m.refresh, l.refresh);
-    Put(m.engineBar, l.engineBar);
-    Put(m.verify, l.verify);
-    Put(m.pauseButton, l.pause);
-    Put(m.cancel, l.cancel);
+    PlaceControl(m.status, l.status);
+    PlaceControl(m.failure, l.failure);
+    PlaceControl(m.bar, l.bar);
+    PlaceControl(m.progress, l.progress, false);
+    PlaceControl(m.refresh, l.refresh);
+    PlaceControl(m.engineBar, l.engineBar);
+    PlaceControl(m.verify, l.verify);
+    PlaceControl(m.pauseButton, l.pause);
+    PlaceControl(m.cancel, l.cancel);
     SetColumnWidths(m.leftList, l);
     SetColumnWidths(m.rightList, l);
     InvalidateRect(m.window, nullptr, TRUE);

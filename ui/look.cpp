@@ -1,3 +1,4 @@
+// Painting the main window: frame colours, the picture background, list looks.
 #include "app/lang.h"
 #include "app/logdir.h"
 #include "app/settings.h"
@@ -71,8 +72,8 @@ void ApplyListLook(HWND list, bool dark, bool picture) {
     InstallHeaderSubclass(list);
 }
 
-// dx, dy at 96 DPI.
-void Frame(HDC dc, HWND window, HWND control, int dx, int dy, COLORREF fill) {
+// A filled rounded frame around a control, dx and dy (at 96 DPI) outside it.
+void PaintControlFrame(HDC dc, HWND window, HWND control, int dx, int dy, COLORREF fill) {
     int dpi = g_main.dpi;
     RECT r;
     GetWindowRect(control, &r);
@@ -197,14 +198,11 @@ void applyLook(HWND window, bool askForPicture) {
 }
 
 bool pickSkinPicture(std::wstring& path) {
-    // The filter texts are not in the shared language table; picked here by language.
-    bool en = UiLang == kLangEn;
-    std::wstring filter =
-        en ? L"Images (*.png;*.jpg;*.jpeg;*.bmp;*.gif)" : L"图片 (*.png;*.jpg;*.jpeg;*.bmp;*.gif)";
+    std::wstring filter = Tr(L"图片 (*.png;*.jpg;*.jpeg;*.bmp;*.gif)");
     filter += L'\0';
     filter += L"*.png;*.jpg;*.jpeg;*.bmp;*.gif";
     filter += L'\0';
-    filter += en ? L"All files (*.*)" : L"所有文件 (*.*)";
+    filter += Tr(L"所有文件 (*.*)");
     filter += L'\0';
     filter += L"*.*";
     filter += L'\0';
@@ -244,10 +242,10 @@ void PaintMainWindow(HWND window) {
         FillRect(dc, &client, brushFor(skin::background()));
     if (PictureActive()) {
         if (g_main.report && IsWindowVisible(g_main.report))
-            Frame(dc, window, g_main.report, 8, 6, mix(skin::background(), RGB(255, 255, 255), 0.06));
+            PaintControlFrame(dc, window, g_main.report, 8, 6, mix(skin::background(), RGB(255, 255, 255), 0.06));
     } else {
         for (HWND list : {g_main.leftList, g_main.rightList})
-            if (list) Frame(dc, window, list, 6, 6, skin::background());
+            if (list) PaintControlFrame(dc, window, list, 6, 6, skin::background());
     }
     EndPaint(window, &ps);
 }

@@ -1,3 +1,4 @@
+// The owner-drawn main menu with its skin and language submenus.
 #include "app/lang.h"
 #include "app/settings.h"
 #include "shell/shell.h"

@@ -1,3 +1,4 @@
+// --dump-menu: the menu as drawn, read back from its pixels.
 #include "app/lang.h"
 #include "app/logdir.h"
 #include "ui/canvas.h"

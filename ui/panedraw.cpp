@@ -1,3 +1,4 @@
+// Custom drawing of the folder panes and their headers.
 #include "app/settings.h"
 #include "ui/dpi.h"
 #include "ui/panes.h"

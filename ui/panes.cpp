@@ -1,3 +1,4 @@
+// The folder panes: listing a folder, selection, navigation and drops.
 #include "app/lang.h"
 #include "app/logdir.h"
 #include "base/format.h"

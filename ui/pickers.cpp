@@ -1,3 +1,4 @@
+// The system's file and folder pickers.
 #include "app/lang.h"
 #include "ui/pickers.h"
 

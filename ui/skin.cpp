@@ -1,3 +1,4 @@
+// The skin table, the current palette and the dark flag.
 #include "app/logdir.h"
 #include "app/settings.h"
 #include "ui/skin.h"

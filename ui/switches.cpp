@@ -1,3 +1,4 @@
+// The engine, verify and language switches, and the window's idle and busy states.
 #include "app/lang.h"
 #include "app/settings.h"
 #include "ui/panes.h"
@@ -22,7 +23,7 @@ BOOL CALLBACK RelabelChild(HWND child, LPARAM) {
 
 }  // namespace
 
-void SetBusyState(bool idle) {
+void SetWindowIdle(bool idle) {
     const MainState& m = g_main;
     for (HWND control : {m.leftUp, m.leftBrowse, m.rightUp, m.rightBrowse, m.refresh, m.copyRight,
                          m.moveRight, m.copyLeft, m.moveLeft, m.leftList, m.rightList, m.rightPath,

@@ -1,3 +1,4 @@
+// Transfers started from the main window, in either direction.
 #include "app/lang.h"
 #include "base/paths.h"
 #include "engine/safety.h"
@@ -18,7 +19,7 @@ namespace {
 
 const int kPathBoxChars = 32768;
 
-void Tell(const wchar_t* zh, UINT icon) {
+void ShowMessageBox(const wchar_t* zh, UINT icon) {
     MessageBoxW(g_main.window, Tr(zh).c_str(), g_appTitle.c_str(), MB_OK | icon);
 }
 
@@ -56,7 +57,7 @@ void StartTimerAndDisplay() {
     SendMessageW(m.progress, PBM_SETRANGE32, 0, 100);
     SendMessageW(m.progress, PBM_SETPOS, 0, 0);
     if (m.bar) InvalidateRect(m.bar, nullptr, FALSE);
-    SetBusyState(false);
+    SetWindowIdle(false);
     SetTimer(m.window, kJobTimer, 300, nullptr);
     UpdateProgress(m.window);
 }
@@ -68,15 +69,15 @@ void StartWindowTransfer(bool move) {
     if (m.running) return;
     std::wstring destination = FullPath(PathBoxText(m.rightPath));
     if (m.sourceSelection.empty()) {
-        Tell(L"先在左栏选中要搬的文件/文件夹（或直接拖进来）。", MB_ICONINFORMATION);
+        ShowMessageBox(L"先在左栏选中要搬的文件/文件夹（或直接拖进来）。", MB_ICONINFORMATION);
         return;
     }
     if (destination.empty()) {
-        Tell(L"先在右栏选好目标文件夹。", MB_ICONINFORMATION);
+        ShowMessageBox(L"先在右栏选好目标文件夹。", MB_ICONINFORMATION);
         return;
     }
     if (move && destination.size() <= 3) {
-        Tell(L"目标不能是盘根 —— 会变成把整盘当垃圾桶。", MB_ICONWARNING);
+        ShowMessageBox(L"目标不能是盘根 —— 会变成把整盘当垃圾桶。", MB_ICONWARNING);
         return;
     }
     m.destination = destination;
@@ -103,7 +104,7 @@ void StartReverseTransfer(bool move) {
     std::vector<std::wstring> picked;
     CollectSelection(m.rightList, m.rightFolder, picked);
     if (picked.empty()) {
-        Tell(L"先在右栏选中要搬回左栏的项。", MB_ICONINFORMATION);
+        ShowMessageBox(L"先在右栏选中要搬回左栏的项。", MB_ICONINFORMATION);
         return;
     }
     std::vector<std::wstring> keptSelection = m.sourceSelection;

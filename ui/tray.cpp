@@ -1,3 +1,4 @@
+// The notification-area icon and its menu.
 #include "app/lang.h"
 #include "app/logdir.h"
 #include "ui/menu.h"

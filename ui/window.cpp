@@ -1,3 +1,4 @@
+// The main window: its controls, its messages and its loop.
 #include "app/lang.h"
 #include "app/logdir.h"
 #include "app/settings.h"
@@ -163,7 +164,7 @@ LRESULT OnCreate(HWND window, const WindowStart& start) {
     g_kept.report.clear();
     TraceLog(L"WC:9 done");
     LayoutMainWindow();
-    SetBusyState(true);
+    SetWindowIdle(true);
     return 0;
 }
 

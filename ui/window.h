@@ -65,7 +65,9 @@ struct MainState {
 extern MainState g_main;
 
 void LayoutMainWindow();
-void SetBusyState(bool idle);
+// Idle: the controls that start work are enabled and Cancel and Pause are
+// not; busy (a job runs): the other way round.
+void SetWindowIdle(bool idle);
 // Registers a window class with the program's icon and the arrow cursor; true
 // also when it was registered before.
 bool RegisterProgramClass(const wchar_t* name, WNDPROC proc);

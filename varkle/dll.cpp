@@ -1,3 +1,4 @@
+// The DLL's exports and its object count.
 #include "varkle/varkle.h"
 
 namespace varkle {

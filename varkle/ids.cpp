@@ -1,3 +1,4 @@
+// The commands' GUIDs, titles and tool tips.
 #include "varkle/varkle.h"
 #include "zerrow_ids.h"
 

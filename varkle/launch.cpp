@@ -1,3 +1,4 @@
+// Starts Zerrow.exe for the selected items, through a list file when they are many.
 #include "varkle/varkle.h"
 
 namespace varkle {

@@ -1,3 +1,4 @@
+// The COM objects: the command, its sub-command enumerator and the class factory.
 #include "varkle/varkle.h"
 
 #include <shlwapi.h>

@@ -1,3 +1,4 @@
+// Byte-by-byte comparison of source and destination trees.
 #include "app/lang.h"
 #include "base/paths.h"
 #include "base/walk.h"

@@ -1,3 +1,4 @@
+// The command line's parse: modes, switches, operands and the window's start.
 #include "app/cmdline.h"
 #include "app/lang.h"
 #include "app/settings.h"

@@ -1,3 +1,4 @@
+// Selections gathered from several processes, and path-list files.
 #include "app/cmdline.h"
 #include "app/gather.h"
 #include "app/logdir.h"

@@ -1,3 +1,4 @@
+// The language table and the translation through it.
 #include "app/lang.h"
 #include "tests/support/support.h"
 
@@ -13,15 +14,16 @@ TEST(LanguageTable, HoldsAllRowsWithUniqueChineseTexts) {
     const LangRow* rows = LangTable(&count);
     // The design's 126 rows less the old removal link, one added message, the
     // three texts of refused jobs and unreadable folders, the unreadable path
-    // list, the new removal link and the two notes on the Windows 11 entry.
-    ASSERT_EQ(count, 133u);
+    // list, the new removal link, the two notes on the Windows 11 entry, and the
+    // progress window's title and route and the picture picker's filter.
+    ASSERT_EQ(count, 140u);
     std::set<std::wstring> zh;
     std::set<std::pair<std::wstring, std::wstring>> pairs;
     for (size_t i = 0; i < count; ++i) {
         zh.insert(rows[i].zh);
         pairs.emplace(rows[i].zh, rows[i].en);
     }
-    EXPECT_EQ(zh.size(), 133u);
+    EXPECT_EQ(zh.size(), 140u);
     EXPECT_STREQ(rows[0].zh, L"泽若");
     EXPECT_STREQ(rows[132].en,
                  L"\n\nThe Windows 11 menu entry could not be registered, so the classic context "
@@ -31,6 +33,8 @@ TEST(LanguageTable, HoldsAllRowsWithUniqueChineseTexts) {
         {L"暂停", L"Pause"},
         {L"校验已关", L"Verify off"},
         {L"搬运中…（点「取消」可以停下）", L"Working… (click Cancel to stop)"},
+        {L"正在移动 ", L"Moving "},
+        {L"所有文件 (*.*)", L"All files (*.*)"},
     };
     for (const auto& row : known) EXPECT_EQ(pairs.count(row), 1u) << test::WideToUtf8(row.first);
 }

@@ -1,3 +1,4 @@
+// The log folder, the program path, the trace and UTF-8 files.
 #include "app/logdir.h"
 #include "app/process.h"
 #include "tests/support/support.h"

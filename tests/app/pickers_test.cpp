@@ -1,3 +1,4 @@
+// The pickers the command line opens when sources or destination are missing.
 #include "app/lang.h"
 #include "tests/support/dialogs.h"
 #include "tests/support/support.h"

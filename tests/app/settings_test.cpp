@@ -1,3 +1,4 @@
+// The settings in the registry and the command line's switches over them.
 #include "app/cmdline.h"
 #include "app/lang.h"
 #include "app/settings.h"

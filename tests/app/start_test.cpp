@@ -1,3 +1,4 @@
+// The program as started: its modes, boxes, exit codes and what a silent job loads.
 #include "app/settings.h"
 #include "tests/support/dialogs.h"
 #include "tests/support/support.h"

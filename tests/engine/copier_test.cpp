@@ -1,3 +1,4 @@
+// The chunked copier against CopyFile2's contract.
 #include "base/paths.h"
 #include "engine/copyfile.h"
 #include "tests/support/support.h"

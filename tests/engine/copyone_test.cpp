@@ -1,3 +1,4 @@
+// One file's copy or move: skip rule, times, attributes, retries, renames.
 #include "base/paths.h"
 #include "engine/copyfile.h"
 #include "engine/driver.h"

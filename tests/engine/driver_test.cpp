@@ -1,3 +1,4 @@
+// The native engine's runs: counts, moves, cancel, threads that cannot start, worker counts.
 #include "base/paths.h"
 #include "engine/copyfile.h"
 #include "engine/driver.h"

@@ -1,3 +1,4 @@
+// Path text, protected places and the long-path form.
 #include "base/paths.h"
 #include "engine/safety.h"
 #include "engine/scan.h"

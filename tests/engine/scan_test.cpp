@@ -1,3 +1,4 @@
+// The scan of sources and the plan of a native run.
 #include "base/paths.h"
 #include "engine/scan.h"
 #include "tests/support/support.h"

@@ -1,3 +1,4 @@
+// The dry run's file: lines per source, refusals, exit codes.
 #include "app/logdir.h"
 #include "job/job.h"
 #include "robo/robo.h"

@@ -1,3 +1,4 @@
+// Size, duration and speed texts.
 #include "base/format.h"
 #include "job/job.h"
 

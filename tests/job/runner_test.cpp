@@ -1,3 +1,4 @@
+// The verification hook of a job from the command line.
 #include "job/job.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Shared steps of the menu tests: opening the menu and reading its items.
 #include "tests/menu/menu_helpers.h"
 
 #include "tests/support/dialogs.h"

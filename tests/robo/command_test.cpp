@@ -1,3 +1,4 @@
+// robocopy's command lines, quoting and thread counts.
 #include "engine/driver.h"
 #include "robo/robo.h"
 #include "tests/support/support.h"

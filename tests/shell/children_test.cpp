@@ -1,3 +1,4 @@
+// System programs started by full path, never one beside the program.
 #include "shell/shell.h"
 #include "tests/shell/registry.h"
 #include "tests/support/dialogs.h"

@@ -1,3 +1,4 @@
+// Install, uninstall, the program folder's removal and the launcher.
 #include "app/lang.h"
 #include "app/process.h"
 #include "app/settings.h"

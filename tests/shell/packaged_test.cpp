@@ -1,3 +1,4 @@
+// The Windows 11 entry's PowerShell scripts and their quoting.
 #include "shell/shell.h"
 #include "tests/shell/registry.h"
 #include "tests/support/support.h"

@@ -1,3 +1,4 @@
+// Registry reads for the shell tests.
 #include "tests/shell/registry.h"
 
 #include "shell/shell.h"

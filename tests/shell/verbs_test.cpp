@@ -1,3 +1,4 @@
+// The classic context-menu verbs in the registry.
 #include "app/lang.h"
 #include "shell/shell.h"
 #include "tests/shell/registry.h"

@@ -1,3 +1,4 @@
+// Finding and answering the dialogs a test program's children open.
 #include "tests/support/dialogs.h"
 
 #include "tests/support/support.h"

@@ -1,3 +1,4 @@
+// Each test's own folder, TEMP and HKCU, and the globals a test may change.
 #include "app/lang.h"
 #include "app/settings.h"
 #include "tests/support/support.h"

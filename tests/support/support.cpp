@@ -1,3 +1,4 @@
+// Files, trees, processes and waits shared by every test program.
 #include "tests/support/support.h"
 
 #include "engine/driver.h"

@@ -1,3 +1,4 @@
+// Source items and trees for the transfer tests.
 #include "engine/scan.h"
 #include "tests/support/support.h"
 

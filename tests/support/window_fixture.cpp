@@ -1,3 +1,4 @@
+// The main window opened for a test, and the message pumping around it.
 #include "tests/support/window_fixture.h"
 #include "ui/window.h"
 

@@ -1,3 +1,4 @@
+// Running Zerrow.exe on trees and reading what it left.
 #include "app/logdir.h"
 #include "tests/transfers/helpers.h"
 

@@ -1,3 +1,4 @@
+// A main window with a left and right folder, for transfers started from it.
 #include "tests/ui/transfer_fixture.h"
 
 #include "job/control.h"

@@ -280,7 +280,7 @@ TEST_F(MainWindowTest, EngineSwitchSavesAndRefusesWhileBusy) {
     EXPECT_EQ(WindowText(g_main.status), L"引擎已切到vozi（Windows 自带 robocopy）");
 
     g_main.running = true;
-    SetBusyState(false);
+    SetWindowIdle(false);
     EXPECT_FALSE(IsWindowEnabled(g_main.copyRight));
     EXPECT_FALSE(IsWindowEnabled(g_main.rightPath));
     EXPECT_TRUE(IsWindowEnabled(g_main.cancel));
@@ -290,7 +290,7 @@ TEST_F(MainWindowTest, EngineSwitchSavesAndRefusesWhileBusy) {
     EXPECT_EQ(ReadSetting(L"Engine"), 0);
     EXPECT_EQ(WindowText(g_main.engineBar), L"vozi");
     g_main.running = false;
-    SetBusyState(true);
+    SetWindowIdle(true);
 
     SendMessageW(window_, WM_COMMAND, kIdLangEn, 0);
     SendMessageW(window_, WM_COMMAND, kIdEngine, 0);

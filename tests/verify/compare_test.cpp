@@ -1,3 +1,4 @@
+// Tree comparison: differences, missing folders, long paths, drive roots.
 #include "app/lang.h"
 #include "engine/scan.h"
 #include "tests/support/support.h"

@@ -1,3 +1,4 @@
+// The verification's summary, log and the command line's verify mode.
 #include "app/lang.h"
 #include "app/logdir.h"
 #include "tests/support/support.h"
