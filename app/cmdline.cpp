@@ -10,8 +10,6 @@
 
 namespace zrw {
 
-bool g_newInstance = false;
-
 namespace {
 
 struct ImmediateAction {
@@ -176,7 +174,6 @@ void PublishSwitches(const StartRecord& r) {
     }
     g_cmdSkin = r.skin;
     g_cmdImgPath = r.img;
-    g_newInstance = r.newInstance;
 }
 
 }  // namespace zrw

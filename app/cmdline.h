@@ -61,7 +61,6 @@ struct StartRecord {
 
 inline constexpr size_t kMaxImgPath = 1023;
 
-extern bool g_newInstance;  // window mode never hands over to a running window
 
 // The arguments after the program path.
 std::vector<std::wstring> SplitCommandLine(const wchar_t* commandLine);

@@ -22,7 +22,6 @@ extern bool g_engineFromCommandLine;
 extern bool g_verifyFromCommandLine;
 extern int32_t g_cmdSkin;          // -1 when not given
 extern std::wstring g_cmdImgPath;  // empty when not given
-extern bool g_dark;
 
 void LoadSettings();
 void SaveSettings();

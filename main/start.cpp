@@ -113,7 +113,7 @@ int RunVerify(const StartRecord& r) {
 }
 
 int RunWindowMode(const StartRecord& r) {
-    if (!g_newInstance) {
+    if (!r.newInstance) {
         if (HWND running = FindWindowW(L"ZerrowMain", nullptr)) {
             ShowWindow(running, SW_RESTORE);
             SetForegroundWindow(running);

@@ -183,15 +183,15 @@ void applyLook(HWND window, bool askForPicture) {
     }
     ComputeDark();
     bool picture = PictureActive();
-    TraceLog(L"AL: enter dark=%d skin=%d img=%d", g_dark ? 1 : 0, g_settings.skin,
+    TraceLog(L"AL: enter dark=%d skin=%d img=%d", isDark() ? 1 : 0, g_settings.skin,
              picture ? 1 : 0);
     if (picture) RefreshPictureBackground();
-    for (const FrameAttribute& a : FrameAttributesFor(g_dark, skin::background(), skin::text()))
+    for (const FrameAttribute& a : FrameAttributesFor(isDark(), skin::background(), skin::text()))
         SetFrameAttribute(window, a.id, a.value);
-    ApplyListLook(g_main.leftList, g_dark, picture);
-    ApplyListLook(g_main.rightList, g_dark, picture);
+    ApplyListLook(g_main.leftList, isDark(), picture);
+    ApplyListLook(g_main.rightList, isDark(), picture);
     for (HWND edit : {g_main.leftPath, g_main.rightPath})
-        if (edit) SetWindowTheme(edit, g_dark ? L"DarkMode_CFD" : nullptr, nullptr);
+        if (edit) SetWindowTheme(edit, isDark() ? L"DarkMode_CFD" : nullptr, nullptr);
     for (int i = 0; i < g_repaintCount; ++i) InvalidateRect(g_repaint[i], nullptr, TRUE);
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     g_applying = false;

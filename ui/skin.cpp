@@ -12,6 +12,10 @@ namespace zrw {
 
 namespace {
 
+// Whether the current skin paints dark: follows the skin, its palette and the
+// system's app theme (ComputeDark).
+bool g_dark = false;
+
 constexpr COLORREF Hex(uint32_t rgb) {
     return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
 }

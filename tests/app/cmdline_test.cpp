@@ -276,7 +276,6 @@ TEST(Switches, PublishedIntoTheProcessState) {
     EXPECT_TRUE(g_langFromCommandLine);
     EXPECT_EQ(g_cmdSkin, 12);
     EXPECT_EQ(g_cmdImgPath, L"p.png");
-    EXPECT_TRUE(g_newInstance);
 
     // Switches not given leave the stored choices free to load.
     g_engineFromCommandLine = g_verifyFromCommandLine = g_langFromCommandLine = false;
@@ -288,7 +287,6 @@ TEST(Switches, PublishedIntoTheProcessState) {
     EXPECT_FALSE(g_langFromCommandLine);
     EXPECT_EQ(g_cmdSkin, -1);
     EXPECT_EQ(g_cmdImgPath, L"");
-    EXPECT_FALSE(g_newInstance);
     EXPECT_EQ(g_settings.engine, saved.engine);
 }
 
