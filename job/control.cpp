@@ -126,9 +126,9 @@ bool StartRobocopy(CopyJob& job, const SourceItem& source) {
         return false;
     }
     CloseHandle(info.hThread);
-    job.process = info.hProcess;
+    job.process.reset(info.hProcess);
     // A source that starts during a pause must not run ahead of it.
-    if (job.view && job.view->Paused()) SuspendOrResume(job.process, true);
+    if (job.view && job.view->Paused()) SuspendOrResume(job.process.get(), true);
     return true;
 }
 
@@ -185,7 +185,7 @@ void EndedRobocopy(CopyJob& job, uint32_t exitCode) {
 
 // True when the tick ended the job through the dialog or the window.
 bool ShowProgress(CopyJob& job, HWND window) {
-    if (IProgressDialog* dialog = job.progressDialog) {
+    if (IProgressDialog* dialog = job.progressDialog.get()) {
         dialog->SetProgress64(job.speed.bytesDone, job.totalBytes ? job.totalBytes : 1);
         std::wstring total = job.totalBytes ? FormatSize(job.totalBytes) : L"?";
         std::wstring copied = Tr(L"已复制 ") + FormatSize(job.speed.bytesDone) + L" / " + total;
@@ -209,7 +209,7 @@ bool ShowProgress(CopyJob& job, HWND window) {
 }  // namespace
 
 HANDLE RunningSource(const CopyJob& job) {
-    if (job.process) return job.process;
+    if (job.process) return job.process.get();
     return g_nativeRunning ? g_engineThread.get() : nullptr;
 }
 
@@ -242,7 +242,7 @@ void UpdateBytesDone(CopyJob& job) {
         return;
     }
     uint64_t written = 0;
-    if (!job.process || !g_readWriteCount(job.process, written)) return;
+    if (!job.process || !g_readWriteCount(job.process.get(), written)) return;
     job.bytesCurrent = written;
     job.speed.bytesDone = CappedBytesDone(job.bytesBefore, job.bytesCurrent, job.totalBytes);
     job.filesDone = 0;
@@ -256,12 +256,11 @@ void JobTick(HWND window) {
         EndedSource(job, g_engineResult.load() != 0 ? 8 : 0);
         NextSource(job);
     }
-    if (job.process && WaitForSingleObject(job.process, 0) == WAIT_OBJECT_0) {
+    if (job.process && WaitForSingleObject(job.process.get(), 0) == WAIT_OBJECT_0) {
         UpdateBytesDone(job);
         DWORD code = 0;
-        GetExitCodeProcess(job.process, &code);
-        CloseHandle(job.process);
-        job.process = nullptr;
+        GetExitCodeProcess(job.process.get(), &code);
+        job.process.reset();
         EndedRobocopy(job, code);
         NextSource(job);
     }
@@ -269,7 +268,7 @@ void JobTick(HWND window) {
     SampleSpeed(job.speed);
     uint64_t now = GetTickCount64();
     if (now - g_lastTraceTick >= 1000) {
-        TraceLog(L"tick proc=%p done=%llu/%llu cancel=%d", job.process,
+        TraceLog(L"tick proc=%p done=%llu/%llu cancel=%d", job.process.get(),
                  static_cast<unsigned long long>(job.speed.bytesDone),
                  static_cast<unsigned long long>(job.totalBytes), job.cancelled ? 1 : 0);
         g_lastTraceTick = now;
@@ -286,9 +285,8 @@ void CancelJob(CopyJob& job) {
         JoinEngineThread();
     }
     if (job.process) {
-        TerminateProcess(job.process, 1);
-        CloseHandle(job.process);
-        job.process = nullptr;
+        TerminateProcess(job.process.get(), 1);
+        job.process.reset();
     }
 }
 
@@ -296,7 +294,7 @@ void PauseRun(const CopyJob& job, bool paused) {
     if (g_settings.engine == 1)
         g_stats.pause.exchange(paused);
     else if (job.process)
-        SuspendOrResume(job.process, paused);
+        SuspendOrResume(job.process.get(), paused);
 }
 
 }  // namespace zrw
