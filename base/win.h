@@ -6,9 +6,21 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <utility>
 
 namespace zrw {
+
+// A 64-bit value the API hands out in two halves: a file size, a FILETIME, a
+// file index.
+constexpr uint64_t Join64(DWORD high, DWORD low) {
+    return (static_cast<uint64_t>(high) << 32) | low;
+}
+// The size in a find, attribute or by-handle record.
+template <typename FileRecord>
+constexpr uint64_t FileSize(const FileRecord& record) {
+    return Join64(record.nFileSizeHigh, record.nFileSizeLow);
+}
 
 template <typename Traits>
 class Unique {

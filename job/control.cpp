@@ -66,7 +66,7 @@ bool SameSize(const std::wstring& a, const std::wstring& b) {
     WIN32_FILE_ATTRIBUTE_DATA x, y;
     return GetFileAttributesExW(LongPath(a).c_str(), GetFileExInfoStandard, &x) &&
            GetFileAttributesExW(LongPath(b).c_str(), GetFileExInfoStandard, &y) &&
-           x.nFileSizeHigh == y.nFileSizeHigh && x.nFileSizeLow == y.nFileSizeLow;
+           FileSize(x) == FileSize(y);
 }
 
 bool Exists(const std::wstring& path) {

@@ -1,4 +1,5 @@
-// The owners and scopes of base/win.h that undo something other than a close.
+// The halves joiner, and the owners and scopes of base/win.h that undo
+// something other than a close.
 #include "base/win.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +8,16 @@
 
 namespace zrw {
 namespace {
+
+TEST(Join64, KeepsTheHighHalfOfSizesAbove4GiB) {
+    EXPECT_EQ(Join64(0, 0xFFFFFFFF), 0xFFFFFFFFull);
+    EXPECT_EQ(Join64(1, 0), 0x100000000ull);
+    EXPECT_EQ(Join64(0xFFFFFFFF, 0xFFFFFFFF), ~0ull);
+    WIN32_FIND_DATAW found{};
+    found.nFileSizeHigh = 5;
+    found.nFileSizeLow = 0x80000000;
+    EXPECT_EQ(FileSize(found), 5 * 0x100000000ull + 0x80000000ull);
+}
 
 class SelectedObjectTest : public ::testing::Test {
 protected:
