@@ -3,6 +3,7 @@
 #include "app/settings.h"
 #include "base/format.h"
 #include "base/paths.h"
+#include "base/process.h"
 #include "base/walk.h"
 #include "engine/driver.h"
 #include "engine/joblog.h"
@@ -116,17 +117,13 @@ bool RefuseSelfTarget(const CopyJob& job, const SourceItem& source) {
 
 bool StartRobocopy(CopyJob& job, const SourceItem& source) {
     std::wstring command = BuildRobocopyCommand(source, {job.destination, job.logPath, job.move});
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
-                        nullptr, nullptr, &startup, &info)) {
-        LogLine(job, L"起不了 robocopy 进程 (错误 " + std::to_wstring(GetLastError()) + L") " +
+    StartedProcess started = StartHiddenProcess(RobocopyPath(), std::move(command));
+    if (!started.process) {
+        LogLine(job, L"起不了 robocopy 进程 (错误 " + std::to_wstring(started.error) + L") " +
                          source.path);
         return false;
     }
-    CloseHandle(info.hThread);
-    job.process.reset(info.hProcess);
+    job.process = std::move(started.process);
     // A source that starts during a pause must not run ahead of it.
     if (job.view && job.view->Paused()) SuspendOrResume(job.process.get(), true);
     return true;
