@@ -42,7 +42,7 @@ struct Batch {
 bool CreationAndImage(HANDLE process, ULONGLONG& created, std::wstring& image) {
     FILETIME creation, exit, kernel, user;
     if (!GetProcessTimes(process, &creation, &exit, &kernel, &user)) return false;
-    created = (static_cast<ULONGLONG>(creation.dwHighDateTime) << 32) | creation.dwLowDateTime;
+    created = Join64(creation.dwHighDateTime, creation.dwLowDateTime);
     std::wstring buffer(32768, L'\0');
     DWORD size = static_cast<DWORD>(buffer.size());
     if (!QueryFullProcessImageNameW(process, 0, buffer.data(), &size)) return false;

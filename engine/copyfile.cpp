@@ -76,7 +76,7 @@ DestinationState ReadDestination(const FileTask& task) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExW(LongPath(task.destination).c_str(), GetFileExInfoStandard, &data))
         return {};
-    uint64_t size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    uint64_t size = FileSize(data);
     return {true, !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && size == task.size &&
                       SameWriteTime(data.ftLastWriteTime, task.lastWrite, g_coarseTimes.load())};
 }
@@ -256,7 +256,7 @@ bool VolumeHasTwoSecondTimes(const std::wstring& path) {
 
 bool SameWriteTime(const FILETIME& a, const FILETIME& b, bool coarse) {
     auto ticks = [](const FILETIME& t) {
-        return (static_cast<int64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+        return static_cast<int64_t>(Join64(t.dwHighDateTime, t.dwLowDateTime));
     };
     constexpr int64_t kTwoSeconds = 20'000'000;  // in 100 ns units
     int64_t apart = ticks(a) - ticks(b);

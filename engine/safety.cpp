@@ -121,7 +121,7 @@ bool ReadIdentity(const std::wstring& path, FileIdentity& identity) {
     if (!GetFileInformationByHandle(file.get(), &older)) return false;
     identity = {};
     identity.volume = older.dwVolumeSerialNumber;
-    uint64_t index = (static_cast<uint64_t>(older.nFileIndexHigh) << 32) | older.nFileIndexLow;
+    uint64_t index = Join64(older.nFileIndexHigh, older.nFileIndexLow);
     std::copy_n(reinterpret_cast<const uint8_t*>(&index), sizeof(index), identity.id);
     return true;
 }

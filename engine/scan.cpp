@@ -11,10 +11,6 @@ namespace zrw {
 
 namespace {
 
-uint64_t EntrySize(const WIN32_FIND_DATAW& fd) {
-    return (static_cast<uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
-}
-
 // Names of the folders open along the walk, one set per depth: an entry at
 // depth d ends every deeper folder, so the sets below it are dropped.
 class CaseClashes {
@@ -42,7 +38,7 @@ void CountFolder(SourceItem& item, std::vector<NameClash>& clashes) {
              [&](const WalkEntry& entry) {
                  names.Add(entry);
                  if (!entry.isFolder()) {
-                     item.bytes += EntrySize(entry.data);
+                     item.bytes += FileSize(entry.data);
                      ++item.files;
                  }
                  return WalkNext::Continue;
@@ -74,7 +70,7 @@ void PlanFolder(const std::wstring& source, const std::wstring& destination, Cop
                      plan.folders.push_back({entry.path, std::move(target)});
                      return WalkNext::Continue;
                  }
-                 uint64_t size = EntrySize(entry.data);
+                 uint64_t size = FileSize(entry.data);
                  plan.tasks.push_back({entry.path, std::move(target), size,
                                        entry.data.dwFileAttributes, entry.data.ftLastWriteTime,
                                        folderAtDepth[entry.depth]});
@@ -109,7 +105,7 @@ ScanResult ScanSources(const std::vector<std::wstring>& paths) {
         } else {
             item.fileName = PathName(item.path);
             item.files = 1;
-            item.bytes = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+            item.bytes = FileSize(data);
         }
         result.totalBytes += item.bytes;
         result.totalFiles += item.files;
@@ -132,7 +128,7 @@ bool PlanSource(const std::wstring& given, const std::wstring& destinationRoot, 
         PlanFolder(source, destination, plan);
         return true;
     }
-    uint64_t size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    uint64_t size = FileSize(data);
     plan.tasks.push_back({source, destination, size, data.dwFileAttributes, data.ftLastWriteTime});
     plan.totalBytes += size;
     ++plan.fileCount;

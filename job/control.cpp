@@ -4,6 +4,7 @@
 #include "app/settings.h"
 #include "base/format.h"
 #include "base/paths.h"
+#include "base/process.h"
 #include "base/walk.h"
 #include "engine/driver.h"
 #include "engine/joblog.h"
@@ -67,7 +68,7 @@ bool SameSize(const std::wstring& a, const std::wstring& b) {
     WIN32_FILE_ATTRIBUTE_DATA x, y;
     return GetFileAttributesExW(LongPath(a).c_str(), GetFileExInfoStandard, &x) &&
            GetFileAttributesExW(LongPath(b).c_str(), GetFileExInfoStandard, &y) &&
-           x.nFileSizeHigh == y.nFileSizeHigh && x.nFileSizeLow == y.nFileSizeLow;
+           FileSize(x) == FileSize(y);
 }
 
 bool Exists(const std::wstring& path) {
@@ -117,19 +118,15 @@ bool RefuseSelfTarget(const CopyJob& job, const SourceItem& source) {
 
 bool StartRobocopy(CopyJob& job, const SourceItem& source) {
     std::wstring command = BuildRobocopyCommand(source, {job.destination, job.logPath, job.move});
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
-                        nullptr, nullptr, &startup, &info)) {
-        LogLine(job, L"起不了 robocopy 进程 (错误 " + std::to_wstring(GetLastError()) + L") " +
+    StartedProcess started = StartHiddenProcess(RobocopyPath(), std::move(command));
+    if (!started.process) {
+        LogLine(job, L"起不了 robocopy 进程 (错误 " + std::to_wstring(started.error) + L") " +
                          source.path);
         return false;
     }
-    CloseHandle(info.hThread);
-    job.process = info.hProcess;
+    job.process = std::move(started.process);
     // A source that starts during a pause must not run ahead of it.
-    if (job.view && job.view->Paused()) SuspendOrResume(job.process, true);
+    if (job.view && job.view->Paused()) SuspendOrResume(job.process.get(), true);
     return true;
 }
 
@@ -186,7 +183,7 @@ void EndedRobocopy(CopyJob& job, uint32_t exitCode) {
 
 // True when the tick ended the job through the dialog or the window.
 bool ShowProgress(CopyJob& job, HWND window) {
-    if (IProgressDialog* dialog = job.progressDialog) {
+    if (IProgressDialog* dialog = job.progressDialog.get()) {
         dialog->SetProgress64(job.speed.bytesDone, job.totalBytes ? job.totalBytes : 1);
         std::wstring total = job.totalBytes ? FormatSize(job.totalBytes) : L"?";
         std::wstring copied = Tr(L"已复制 ") + FormatSize(job.speed.bytesDone) + L" / " + total;
@@ -210,7 +207,7 @@ bool ShowProgress(CopyJob& job, HWND window) {
 }  // namespace
 
 HANDLE RunningSource(const CopyJob& job) {
-    if (job.process) return job.process;
+    if (job.process) return job.process.get();
     return g_nativeRunning ? g_engineThread.get() : nullptr;
 }
 
@@ -243,7 +240,7 @@ void UpdateBytesDone(CopyJob& job) {
         return;
     }
     uint64_t written = 0;
-    if (!job.process || !g_readWriteCount(job.process, written)) return;
+    if (!job.process || !g_readWriteCount(job.process.get(), written)) return;
     job.bytesCurrent = written;
     job.speed.bytesDone = CappedBytesDone(job.bytesBefore, job.bytesCurrent, job.totalBytes);
     job.filesDone = 0;
@@ -257,12 +254,11 @@ void JobTick(HWND window) {
         EndedSource(job, g_engineResult.load() != 0 ? 8 : 0);
         NextSource(job);
     }
-    if (job.process && WaitForSingleObject(job.process, 0) == WAIT_OBJECT_0) {
+    if (job.process && WaitForSingleObject(job.process.get(), 0) == WAIT_OBJECT_0) {
         UpdateBytesDone(job);
         DWORD code = 0;
-        GetExitCodeProcess(job.process, &code);
-        CloseHandle(job.process);
-        job.process = nullptr;
+        GetExitCodeProcess(job.process.get(), &code);
+        job.process.reset();
         EndedRobocopy(job, code);
         NextSource(job);
     }
@@ -270,7 +266,7 @@ void JobTick(HWND window) {
     SampleSpeed(job.speed);
     uint64_t now = GetTickCount64();
     if (now - g_lastTraceTick >= 1000) {
-        TraceLog(L"tick proc=%p done=%llu/%llu cancel=%d", job.process,
+        TraceLog(L"tick proc=%p done=%llu/%llu cancel=%d", job.process.get(),
                  static_cast<unsigned long long>(job.speed.bytesDone),
                  static_cast<unsigned long long>(job.totalBytes), job.cancelled ? 1 : 0);
         g_lastTraceTick = now;
@@ -287,9 +283,8 @@ void CancelJob(CopyJob& job) {
         JoinEngineThread();
     }
     if (job.process) {
-        TerminateProcess(job.process, 1);
-        CloseHandle(job.process);
-        job.process = nullptr;
+        TerminateProcess(job.process.get(), 1);
+        job.process.reset();
     }
 }
 
@@ -297,7 +292,7 @@ void PauseRun(const CopyJob& job, bool paused) {
     if (g_settings.engine == 1)
         g_stats.pause.exchange(paused);
     else if (job.process)
-        SuspendOrResume(job.process, paused);
+        SuspendOrResume(job.process.get(), paused);
 }
 
 }  // namespace zrw

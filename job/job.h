@@ -53,14 +53,14 @@ struct CopyJob {
     bool cancelled = false;
     bool finished = false;
     uint64_t current = 0;
-    HANDLE process = nullptr;
+    UniqueHandle process;  // the running robocopy
     uint32_t lastExitCode = 0;
     uint32_t failedSources = 0;
     uint64_t filesDone = 0;
     uint64_t bytesBefore = 0;
     uint64_t bytesCurrent = 0;
     SpeedState speed;  // bytes done, speed, start tick and samples
-    IProgressDialog* progressDialog = nullptr;
+    ComPtr<IProgressDialog> progressDialog;
     std::vector<uint32_t> exitCodes;
     JobView* view = nullptr;
     uint32_t result = kJobDone;

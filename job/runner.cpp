@@ -29,8 +29,7 @@ const DWORD kNoProgressBar = 0x10;
 void ReleaseProgressDialog(CopyJob& job) {
     if (!job.progressDialog) return;
     job.progressDialog->StopProgressDialog();
-    job.progressDialog->Release();
-    job.progressDialog = nullptr;
+    job.progressDialog.reset();
 }
 
 LRESULT CALLBACK HiddenWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -62,15 +61,14 @@ HWND CreateHiddenWindow() {
 
 void StartProgressDialog(CopyJob& job, HWND owner, size_t pathsGiven) {
     HRESULT hr = CoCreateInstance(CLSID_ProgressDialog, nullptr, CLSCTX_INPROC_SERVER,
-                                  IID_IProgressDialog,
-                                  reinterpret_cast<void**>(&job.progressDialog));
+                                  IID_IProgressDialog, job.progressDialog.put_void());
     TraceLog(L"CoCreateInstance 进度窗 hr=0x%08X pd=%p", static_cast<unsigned>(hr),
-             job.progressDialog);
+             job.progressDialog.get());
     if (FAILED(hr) || !job.progressDialog) {
-        job.progressDialog = nullptr;
+        job.progressDialog.reset();
         return;
     }
-    IProgressDialog* dialog = job.progressDialog;
+    IProgressDialog* dialog = job.progressDialog.get();
     std::wstring count = std::to_wstring(pathsGiven);
     std::wstring from = ParentFolder(job.sources.front().path);
     std::wstring title = Tr(job.move ? L"正在移动 " : L"正在复制 ") + count + Tr(L" 个项目");

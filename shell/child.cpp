@@ -1,4 +1,5 @@
 // System programs started hidden by full path, with arguments quoted by their rules.
+#include "base/process.h"
 #include "shell/shell.h"
 
 namespace zrw {
@@ -38,18 +39,9 @@ UniqueHandle StartHidden(const std::wstring& program, const std::wstring& argume
     const std::wstring folder = SystemFolder();
     if (program.empty() || folder.empty()) return UniqueHandle();
     // The program's own name is read without escapes: a plain quoted path.
-    std::wstring commandLine = L"\"" + program + L"\" " + arguments;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info{};
     // A current directory of the system folder: the child never holds the program's
     // folder open, and programs it starts by name are not taken from there.
-    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                        CREATE_NO_WINDOW, nullptr, folder.c_str(), &startup, &info)) {
-        return UniqueHandle();
-    }
-    CloseHandle(info.hThread);
-    return UniqueHandle(info.hProcess);
+    return StartHiddenProcess(program, L"\"" + program + L"\" " + arguments, folder).process;
 }
 
 }  // namespace zrw

@@ -11,11 +11,9 @@ namespace {
 
 void RoundBox(HDC dc, int left, int top, int right, int bottom, int corner, COLORREF fill,
               COLORREF outline) {
-    HGDIOBJ oldBrush = SelectObject(dc, brushFor(fill));
-    HGDIOBJ oldPen = SelectObject(dc, penFor(outline));
+    SelectedObject brush(dc, brushFor(fill));
+    SelectedObject pen(dc, penFor(outline));
     RoundRect(dc, left, top, right, bottom, corner, corner);
-    SelectObject(dc, oldPen);
-    SelectObject(dc, oldBrush);
 }
 
 void DrawBar(HWND bar, HDC dc, int width, int height) {
@@ -47,22 +45,16 @@ void DrawBar(HWND bar, HDC dc, int width, int height) {
 
 // Drawn off-screen and copied in one block, so the 300 ms updates never flicker.
 void PaintBar(HWND bar) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(bar, &ps);
+    PaintDc dc(bar);
     RECT client;
     GetClientRect(bar, &client);
-    if (client.right >= 5 && client.bottom >= 5) {
-        HDC memory = CreateCompatibleDC(dc);
-        UniqueGdi bitmap(CreateCompatibleBitmap(dc, client.right, client.bottom));
-        if (memory && bitmap) {
-            HGDIOBJ previous = SelectObject(memory, bitmap.get());
-            DrawBar(bar, memory, client.right, client.bottom);
-            BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
-            SelectObject(memory, previous);
-        }
-        if (memory) DeleteDC(memory);
-    }
-    EndPaint(bar, &ps);
+    if (client.right < 5 || client.bottom < 5) return;
+    UniqueMemoryDc memory(CreateCompatibleDC(dc.get()));
+    UniqueGdi bitmap(CreateCompatibleBitmap(dc.get(), client.right, client.bottom));
+    if (!memory || !bitmap) return;
+    SelectedObject selected(memory.get(), bitmap.get());
+    DrawBar(bar, memory.get(), client.right, client.bottom);
+    BitBlt(dc.get(), 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
 }
 
 LRESULT CALLBACK BarProc(HWND bar, UINT message, WPARAM wp, LPARAM lp) {

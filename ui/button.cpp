@@ -143,27 +143,24 @@ void DrawOwnerButton(const DRAWITEMSTRUCT& item) {
     int margin = Scale(8, dpi);
 
     paintBackground(dc, item.hwndItem, r);
-    HGDIOBJ oldBrush = SelectObject(dc, brushFor(c.fill));
-    HGDIOBJ oldPen = SelectObject(dc, penFor(c.outline));
+    SelectedObject brush(dc, brushFor(c.fill));
+    SelectedObject pen(dc, penFor(c.outline));
     RoundRect(dc, r.left, r.top, r.right, r.bottom, corner, corner);
     if (GetFocus() == item.hwndItem) {
-        SelectObject(dc, GetStockObject(HOLLOW_BRUSH));
-        SelectObject(dc, penFor(mix(c.outline, c.text, 0.5)));
+        SelectedObject hollow(dc, GetStockObject(HOLLOW_BRUSH));
+        SelectedObject focusPen(dc, penFor(mix(c.outline, c.text, 0.5)));
         RoundRect(dc, r.left + inset, r.top + inset, r.right - inset, r.bottom - inset,
                   innerCorner, innerCorner);
     }
-    SelectObject(dc, oldPen);
-    SelectObject(dc, oldBrush);
 
     wchar_t label[161];
     GetWindowTextW(item.hwndItem, label, 161);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, c.text);
-    HGDIOBJ oldFont = SelectObject(dc, InterfaceFont());
+    SelectedObject font(dc, InterfaceFont());
     RECT textRect{r.left + margin, r.top, r.right - margin, r.bottom};
     DrawTextW(dc, label, -1, &textRect,
               DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
-    SelectObject(dc, oldFont);
 }
 
 void InstallHoverTracking(HWND button) { SetWindowSubclass(button, HoverProc, 1, 0); }

@@ -12,19 +12,18 @@ namespace zrw {
 class MemoryCanvas {
 public:
     MemoryCanvas(int width, int height);
-    ~MemoryCanvas();
     MemoryCanvas(const MemoryCanvas&) = delete;
     MemoryCanvas& operator=(const MemoryCanvas&) = delete;
-    explicit operator bool() const { return bits_ && previous_; }
-    HDC dc() const { return dc_; }
+    explicit operator bool() const { return bits_ && selection_; }
+    HDC dc() const { return dc_.get(); }
     // CLR_INVALID outside the bitmap; call GdiFlush after drawing.
     COLORREF pixel(int x, int y) const;
 
 private:
     int width_, height_;
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ previous_ = nullptr;
+    UniqueGdi bitmap_;
+    UniqueMemoryDc dc_;
+    SelectedObject selection_;  // declared last: undone before the DC and the bitmap go
     const uint32_t* bits_ = nullptr;
 };
 

@@ -12,10 +12,9 @@ struct FontAtDpi {
 FontAtDpi g_font;
 
 int DeviceDpi(HWND window) {
-    HDC dc = GetDC(window);
+    WindowDc dc(window);
     if (!dc) return kBaseDpi;
-    int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(window, dc);
+    int dpi = GetDeviceCaps(dc.get(), LOGPIXELSY);
     return dpi > 0 ? dpi : kBaseDpi;
 }
 

@@ -13,19 +13,21 @@
 #include <gdiplus.h>
 #include <uxtheme.h>
 
+#include <optional>
+
 namespace zrw {
 
 namespace {
 
 // The darkened picture, drawn once per client size.
 struct PictureCache {
-    HDC dc = nullptr;
-    HBITMAP bitmap = nullptr;
-    HGDIOBJ previous = nullptr;
+    UniqueMemoryDc dc;
+    UniqueGdi bitmap;
+    SelectedObject selection;  // the bitmap in dc; declared last, so undone first
     int width = 0;
     int height = 0;
 };
-PictureCache g_picture;
+std::optional<PictureCache> g_picture;
 bool g_gdiplusStarted = false;
 bool g_applying = false;
 HWND g_repaint[16];
@@ -79,12 +81,10 @@ void PaintControlFrame(HDC dc, HWND window, HWND control, int dx, int dy, COLORR
     GetWindowRect(control, &r);
     MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
     InflateRect(&r, Scale(dx, dpi), Scale(dy, dpi));
-    HGDIOBJ oldPen = SelectObject(dc, penFor(skin::border()));
-    HGDIOBJ oldBrush = SelectObject(dc, brushFor(fill));
+    SelectedObject pen(dc, penFor(skin::border()));
+    SelectedObject brush(dc, brushFor(fill));
     int corner = Scale(12, dpi);
     RoundRect(dc, r.left, r.top, r.right, r.bottom, corner, corner);
-    SelectObject(dc, oldBrush);
-    SelectObject(dc, oldPen);
 }
 
 }  // namespace
@@ -111,15 +111,9 @@ RECT FitPicture(int imageWidth, int imageHeight, int clientWidth, int clientHeig
     return RECT{x, y, x + w, y + h};
 }
 
-bool HasPictureBackground() { return g_picture.dc != nullptr; }
+bool HasPictureBackground() { return g_picture.has_value(); }
 
-void DiscardPictureBackground() {
-    if (!g_picture.dc) return;
-    SelectObject(g_picture.dc, g_picture.previous);
-    DeleteObject(g_picture.bitmap);
-    DeleteDC(g_picture.dc);
-    g_picture = {};
-}
+void DiscardPictureBackground() { g_picture.reset(); }
 
 void RefreshPictureBackground() {
     if (!PictureActive() || !g_main.window) return;
@@ -128,37 +122,33 @@ void RefreshPictureBackground() {
     int width = client.right;
     int height = client.bottom;
     if (width < 8 || height < 8) return;
-    if (g_picture.dc && g_picture.width == width && g_picture.height == height) return;
+    if (g_picture && g_picture->width == width && g_picture->height == height) return;
     DiscardPictureBackground();
     if (!StartGdiplus()) return;
     Gdiplus::Bitmap image(g_settings.imgPath.c_str());
     if (image.GetLastStatus() != Gdiplus::Ok || image.GetWidth() == 0 || image.GetHeight() == 0)
         return;
-    HDC screen = GetDC(nullptr);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HDC dc = CreateCompatibleDC(screen);
-    ReleaseDC(nullptr, screen);
-    if (!bitmap || !dc) {
-        if (bitmap) DeleteObject(bitmap);
-        if (dc) DeleteDC(dc);
-        return;
-    }
-    HGDIOBJ previous = SelectObject(dc, bitmap);
+    WindowDc screen(nullptr);
+    UniqueGdi bitmap(CreateCompatibleBitmap(screen.get(), width, height));
+    UniqueMemoryDc dc(CreateCompatibleDC(screen.get()));
+    if (!bitmap || !dc) return;
+    SelectedObject selection(dc.get(), bitmap.get());
     RECT all{0, 0, width, height};
-    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    DrawPicture(dc, image, width, height);
-    g_picture = {dc, bitmap, previous, width, height};
+    FillRect(dc.get(), &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    DrawPicture(dc.get(), image, width, height);
+    g_picture.emplace(
+        PictureCache{std::move(dc), std::move(bitmap), std::move(selection), width, height});
 }
 
 void paintBackground(HDC dc, HWND child, const RECT& rect) {
-    if (!g_picture.dc) {
+    if (!g_picture) {
         FillRect(dc, &rect, brushFor(skin::background()));
         return;
     }
     POINT offset{0, 0};
     if (child && g_main.window) MapWindowPoints(child, g_main.window, &offset, 1);
-    BitBlt(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, g_picture.dc,
-           rect.left + offset.x, rect.top + offset.y, SRCCOPY);
+    BitBlt(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+           g_picture->dc.get(), rect.left + offset.x, rect.top + offset.y, SRCCOPY);
 }
 
 void RegisterRepaint(HWND control) {
@@ -232,8 +222,8 @@ void SelectSkin(int command) {
 }
 
 void PaintMainWindow(HWND window) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(window, &ps);
+    PaintDc paint(window);
+    HDC dc = paint.get();
     RECT client;
     GetClientRect(window, &client);
     if (HasPictureBackground())
@@ -247,7 +237,6 @@ void PaintMainWindow(HWND window) {
         for (HWND list : {g_main.leftList, g_main.rightList})
             if (list) PaintControlFrame(dc, window, list, 6, 6, skin::background());
     }
-    EndPaint(window, &ps);
 }
 
 }  // namespace zrw

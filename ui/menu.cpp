@@ -63,7 +63,7 @@ MenuItemLook DescribeSkinItem(int index, int currentSkin, uint32_t lang, bool da
     return look;
 }
 
-void InsertItem(HMENU menu, int id, HMENU submenu, bool checked) {
+void InsertItem(HMENU menu, int id, UniqueMenu submenu, bool checked) {
     MENUITEMINFOW info{};
     info.cbSize = sizeof(info);
     info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_DATA | MIIM_STATE | (submenu ? MIIM_SUBMENU : 0);
@@ -72,16 +72,16 @@ void InsertItem(HMENU menu, int id, HMENU submenu, bool checked) {
     info.fState = checked ? MFS_CHECKED : 0;
     info.wID = static_cast<UINT>(id);
     info.dwItemData = static_cast<ULONG_PTR>(id);
-    info.hSubMenu = submenu;
+    info.hSubMenu = submenu.get();
     // A submenu belongs to the menu only once it is inserted.
-    if (!InsertMenuItemW(menu, static_cast<UINT>(GetMenuItemCount(menu)), TRUE, &info) && submenu)
-        DestroyMenu(submenu);
+    if (InsertMenuItemW(menu, static_cast<UINT>(GetMenuItemCount(menu)), TRUE, &info))
+        submenu.release();
 }
 
-HMENU BuildSubmenu(int firstId, int lastId) {
-    HMENU menu = CreatePopupMenu();
+UniqueMenu BuildSubmenu(int firstId, int lastId) {
+    UniqueMenu menu(CreatePopupMenu());
     for (int id = firstId; id <= lastId; ++id)
-        InsertItem(menu, id, nullptr, DescribeMenuItem(id).checked);
+        InsertItem(menu.get(), id, UniqueMenu(), DescribeMenuItem(id).checked);
     return menu;
 }
 
@@ -98,10 +98,9 @@ void SetBackgroundRecursively(HMENU menu, HBRUSH brush) {
 void DrawCheckMark(HDC dc, int x, int cy, COLORREF colour) {
     UniqueGdi pen(CreatePen(PS_SOLID, 2, colour));
     if (!pen) return;
-    HGDIOBJ old = SelectObject(dc, pen.get());
+    SelectedObject selected(dc, pen.get());
     POINT mark[] = {{x + 14, cy}, {x + 18, cy + 4}, {x + 25, cy - 4}};
     Polyline(dc, mark, 3);
-    SelectObject(dc, old);
 }
 
 void DrawChip(HDC dc, int x, int cy, COLORREF outer, COLORREF inner) {
@@ -112,33 +111,29 @@ void DrawChip(HDC dc, int x, int cy, COLORREF outer, COLORREF inner) {
 }
 
 void DrawSubmenuArrow(HDC dc, int right, int cy, COLORREF colour) {
-    HGDIOBJ oldBrush = SelectObject(dc, brushFor(colour));
-    HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
+    SelectedObject brush(dc, brushFor(colour));
+    SelectedObject pen(dc, GetStockObject(NULL_PEN));
     POINT arrow[] = {{right - 16, cy - 4}, {right - 16, cy + 4}, {right - 5, cy}};
     Polygon(dc, arrow, 3);
-    SelectObject(dc, oldPen);
-    SelectObject(dc, oldBrush);
 }
 
 void DrawSeparator(HDC dc, const RECT& r) {
     FillRect(dc, &r, brushFor(skin::panel()));
     int cy = (r.top + r.bottom) / 2;
-    HGDIOBJ old = SelectObject(dc, penFor(skin::border()));
+    SelectedObject pen(dc, penFor(skin::border()));
     MoveToEx(dc, r.left + 12, cy, nullptr);
     LineTo(dc, r.right - 12, cy);
-    SelectObject(dc, old);
 }
 
 // The menu's popup windows: a one-pixel frame in the border colour over
 // whatever the system drew as the popup's edge.
 void DrawPopupBorder(HWND popup) {
-    HDC dc = GetWindowDC(popup);
+    WindowDc dc(popup, WindowDc::Area::Whole);
     if (!dc) return;
     RECT r;
     GetWindowRect(popup, &r);
     OffsetRect(&r, -r.left, -r.top);
-    FrameRect(dc, &r, brushFor(skin::border()));
-    ReleaseDC(popup, dc);
+    FrameRect(dc.get(), &r, brushFor(skin::border()));
 }
 
 LRESULT CALLBACK PopupBorderProc(HWND popup, UINT message, WPARAM wp, LPARAM lp, UINT_PTR id,
@@ -161,13 +156,11 @@ LRESULT CALLBACK MenuCreationHook(int code, WPARAM wp, LPARAM lp) {
 }
 
 int LabelWidth(const std::wstring& label) {
-    HDC screen = GetDC(nullptr);
+    WindowDc screen(nullptr);
     if (!screen) return 0;
-    HGDIOBJ old = SelectObject(screen, InterfaceFont());
+    SelectedObject font(screen.get(), InterfaceFont());
     SIZE size{};
-    GetTextExtentPoint32W(screen, label.c_str(), static_cast<int>(label.size()), &size);
-    SelectObject(screen, old);
-    ReleaseDC(nullptr, screen);
+    GetTextExtentPoint32W(screen.get(), label.c_str(), static_cast<int>(label.size()), &size);
     return size.cx;
 }
 
@@ -199,16 +192,16 @@ SIZE MenuItemSize(const MenuItemLook& look, int labelWidth) {
     return SIZE{labelWidth + extra, 26};
 }
 
-HMENU BuildMainMenu() {
-    HMENU menu = CreatePopupMenu();
-    if (!menu) return nullptr;
+UniqueMenu BuildMainMenu() {
+    UniqueMenu menu(CreatePopupMenu());
+    if (!menu) return menu;
     for (const MenuRow& row : kTopItems) {
-        HMENU submenu = nullptr;
+        UniqueMenu submenu;
         if (row.id == kIdSkinMenu) submenu = BuildSubmenu(kIdSkinFirst, kIdSkinLast);
         if (row.id == kIdLangMenu) submenu = BuildSubmenu(kIdLangZh, kIdLangEn);
-        InsertItem(menu, row.id, submenu, false);
+        InsertItem(menu.get(), row.id, std::move(submenu), false);
     }
-    SetBackgroundRecursively(menu, brushFor(skin::panel()));
+    SetBackgroundRecursively(menu.get(), brushFor(skin::panel()));
     return menu;
 }
 
@@ -235,10 +228,9 @@ void PaintMenuItem(HDC dc, const RECT& r, const MenuItemLook& look, bool hot, bo
     RECT label = MenuLabelRect(r, look);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, text);
-    HGDIOBJ oldFont = SelectObject(dc, InterfaceFont());
+    SelectedObject font(dc, InterfaceFont());
     DrawTextW(dc, look.label.c_str(), -1, &label,
               DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
-    SelectObject(dc, oldFont);
     if (look.submenu) DrawSubmenuArrow(dc, r.right, cy, text);
 }
 
@@ -257,15 +249,14 @@ void DrawMenuItem(const DRAWITEMSTRUCT& item) {
 }
 
 void showMainMenu(HWND owner, POINT at) {
-    HMENU menu = BuildMainMenu();
+    UniqueMenu menu = BuildMainMenu();
     if (!menu) return;
-    HHOOK hook = SetWindowsHookExW(WH_CBT, MenuCreationHook, nullptr, GetCurrentThreadId());
+    UniqueHook hook(SetWindowsHookExW(WH_CBT, MenuCreationHook, nullptr, GetCurrentThreadId()));
     SetForegroundWindow(owner);
-    TrackPopupMenu(menu, TPM_RIGHTBUTTON, at.x, at.y, 0, owner, nullptr);
-    if (hook) UnhookWindowsHookEx(hook);
+    TrackPopupMenu(menu.get(), TPM_RIGHTBUTTON, at.x, at.y, 0, owner, nullptr);
+    hook.reset();
     // Without it a menu opened from the tray would not close when focus leaves it.
     PostMessageW(owner, WM_NULL, 0, 0);
-    DestroyMenu(menu);
 }
 
 void ShowMainMenuAtCursor(HWND owner) {

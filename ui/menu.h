@@ -21,8 +21,8 @@ struct MenuItemLook {
 MenuItemLook DescribeMenuItem(int id, int currentSkin, uint32_t lang, bool dark);
 MenuItemLook DescribeMenuItem(int id);  // for the current skin and language
 SIZE MenuItemSize(const MenuItemLook& look, int labelWidth);
-// The whole menu with its submenus; the caller destroys it.
-HMENU BuildMainMenu();
+// The whole menu with its submenus.
+UniqueMenu BuildMainMenu();
 // Where the label goes within an item's rectangle.
 RECT MenuLabelRect(const RECT& item, const MenuItemLook& look);
 void PaintMenuItem(HDC dc, const RECT& r, const MenuItemLook& look, bool hot, bool disabled);

@@ -147,17 +147,11 @@ MemoryCanvas::MemoryCanvas(int width, int height) : width_(width), height_(heigh
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    dc_ = CreateCompatibleDC(nullptr);
+    bitmap_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    dc_.reset(CreateCompatibleDC(nullptr));
     if (!bitmap_ || !dc_) return;
     bits_ = static_cast<const uint32_t*>(bits);
-    previous_ = SelectObject(dc_, bitmap_);
-}
-
-MemoryCanvas::~MemoryCanvas() {
-    if (dc_ && previous_) SelectObject(dc_, previous_);
-    if (dc_) DeleteDC(dc_);
-    if (bitmap_) DeleteObject(bitmap_);
+    selection_ = SelectedObject(dc_.get(), bitmap_.get());
 }
 
 COLORREF MemoryCanvas::pixel(int x, int y) const {
@@ -170,12 +164,10 @@ COLORREF MemoryCanvas::pixel(int x, int y) const {
 int DumpMenu(const std::wstring& outFile) {
     LoadAndApplySettings();
     ApplyLanguage();
-    HMENU menu = BuildMainMenu();
+    UniqueMenu menu = BuildMainMenu();
     if (!menu) return 1;
     std::wstring text;
-    bool drawn = DumpItems(menu, true, text);
-    DestroyMenu(menu);
-    if (!drawn) return 1;
+    if (!DumpItems(menu.get(), true, text)) return 1;
     return WriteDump(outFile, L"menu.txt", text);
 }
 

@@ -84,11 +84,10 @@ LRESULT OnHeaderCustomDraw(HWND header, NMCUSTOMDRAW& draw) {
     Header_GetItem(header, static_cast<int>(draw.dwItemSpec), &item);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, skin::secondaryText());
-    HGDIOBJ oldFont = SelectObject(dc, InterfaceFont());
+    SelectedObject font(dc, InterfaceFont());
     RECT textRect{r.left + Scale(8, InterfaceDpi()), r.top, r.right, r.bottom};
     DrawTextW(dc, caption, -1, &textRect,
               DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
-    SelectObject(dc, oldFont);
     return CDRF_SKIPDEFAULT;
 }
 

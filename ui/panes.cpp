@@ -42,7 +42,7 @@ std::vector<PaneEntry> ReadFolder(const std::wstring& folder) {
         PaneEntry e;
         e.name = name;
         e.isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        e.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        e.size = FileSize(data);
         e.lastWrite = data.ftLastWriteTime;
         entries.push_back(std::move(e));
     } while (FindNextFileW(find.get(), &data));

@@ -111,9 +111,8 @@ int DumpTray(const std::wstring& outFile) {
     bool added = addTrayIcon(probe);
     std::wstring text = std::wstring(L"tray_add_ok=") + (added ? L"1" : L"0") + L"\n";
     text += L"tip=" + std::wstring(g_tray.szTip) + L"\n";
-    if (HMENU menu = BuildMainMenu()) {
-        text += MenuReport(menu);
-        DestroyMenu(menu);
+    if (UniqueMenu menu = BuildMainMenu()) {
+        text += MenuReport(menu.get());
     } else {
         text += L"real_n=0\n";
     }

@@ -54,10 +54,6 @@ UniqueFile OpenForCompare(const std::wstring& path) {
                                   FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
 }
 
-uint64_t SizeOf(const WIN32_FILE_ATTRIBUTE_DATA& data) {
-    return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
-
 }  // namespace
 
 // The joins keep the paths as the user sees them, which doubles the separator
@@ -71,8 +67,8 @@ bool SameFile(const std::wstring& src, const std::wstring& dst, uint64_t& bytes)
         return false;
     if (!GetFileAttributesExW(ComparisonPath(dst).c_str(), GetFileExInfoStandard, &dstData))
         return false;
-    bytes = SizeOf(srcData);
-    if (SizeOf(dstData) != bytes) return false;
+    bytes = FileSize(srcData);
+    if (FileSize(dstData) != bytes) return false;
     UniqueFile srcFile = OpenForCompare(src);
     if (!srcFile) return false;
     UniqueFile dstFile = OpenForCompare(dst);

@@ -16,8 +16,7 @@ using test::ResetStats;
 FileTask TaskFor(const std::wstring& source, const std::wstring& destination) {
     WIN32_FILE_ATTRIBUTE_DATA d{};
     EXPECT_TRUE(GetFileAttributesExW(LongPath(source).c_str(), GetFileExInfoStandard, &d));
-    return {source, destination, (static_cast<uint64_t>(d.nFileSizeHigh) << 32) | d.nFileSizeLow,
-            d.dwFileAttributes, d.ftLastWriteTime};
+    return {source, destination, FileSize(d), d.dwFileAttributes, d.ftLastWriteTime};
 }
 
 // Each test keeps its own job log and reads back exactly what was written.

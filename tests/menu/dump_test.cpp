@@ -48,12 +48,10 @@ std::vector<Fields> ParseMenu(const std::string& text) {
 }
 
 std::string TextWidthPlus(const std::wstring& text, int extra) {
-    HDC screen = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(screen, InterfaceFont());
+    WindowDc screen(nullptr);
+    SelectedObject font(screen.get(), InterfaceFont());
     SIZE size{};
-    GetTextExtentPoint32W(screen, text.c_str(), static_cast<int>(text.size()), &size);
-    SelectObject(screen, old);
-    ReleaseDC(nullptr, screen);
+    GetTextExtentPoint32W(screen.get(), text.c_str(), static_cast<int>(text.size()), &size);
     return std::to_string(size.cx + extra);
 }
 

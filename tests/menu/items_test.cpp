@@ -236,10 +236,9 @@ TEST_F(MenuDrawing, EveryLabelFitsTheRowItsPopupGivesIt) {
     for (uint32_t lang : {kLangZh, kLangEn}) {
         SCOPED_TRACE(lang);
         UiLang = lang;
-        HMENU menu = BuildMainMenu();
-        ASSERT_NE(menu, nullptr);
-        ExpectLabelsFit(menu);
-        DestroyMenu(menu);
+        UniqueMenu menu = BuildMainMenu();
+        ASSERT_TRUE(menu);
+        ExpectLabelsFit(menu.get());
     }
 }
 
@@ -255,8 +254,9 @@ std::vector<int> ItemIds(HMENU menu) {
 TEST_F(BuiltMenu, ItemsInOrderOwnerDrawnWithTheirIdsAsData) {
     UseSkin(8);
     UiLang = kLangEn;
-    HMENU menu = BuildMainMenu();
-    ASSERT_NE(menu, nullptr);
+    UniqueMenu built = BuildMainMenu();
+    ASSERT_TRUE(built);
+    HMENU menu = built.get();
     // GetMenuItemID answers -1 for items that open a submenu.
     EXPECT_EQ(ItemIds(menu), (std::vector<int>{-1, 2302, 2009, 2104, 2302, -1, 2105, 2302, 2106}));
     std::vector<int> subIds;
@@ -282,7 +282,6 @@ TEST_F(BuiltMenu, ItemsInOrderOwnerDrawnWithTheirIdsAsData) {
     EXPECT_EQ(ReadItem(menu, 0).id, 2300);
     EXPECT_EQ(ReadItem(menu, 5).id, 2399);
     EXPECT_EQ(MenuBackground(menu), brushFor(skin::panel()));
-    DestroyMenu(menu);
 }
 
 }  // namespace

@@ -62,7 +62,8 @@ PopupPixels ReadPopup(HWND popup, COLORREF accent) {
     GetWindowRect(popup, &r);
     int w = r.right - r.left;
     int h = r.bottom - r.top;
-    HDC dc = GetWindowDC(popup);
+    WindowDc whole(popup, WindowDc::Area::Whole);
+    HDC dc = whole.get();
     p.corner = GetPixel(dc, 0, 0);
     p.right = GetPixel(dc, w - 1, h / 2);
     p.bottom = GetPixel(dc, w / 2, h - 1);
@@ -73,7 +74,6 @@ PopupPixels ReadPopup(HWND popup, COLORREF accent) {
             if (GetPixel(dc, 8, y) == accent) return true;
         return false;
     }, 5000);
-    ReleaseDC(popup, dc);
     return p;
 }
 

@@ -74,10 +74,8 @@ COLORREF PixelAt(HWND control, int x, int y) {
     RedrawWindow(GetAncestor(control, GA_ROOT), nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     PumpMessages();
-    HDC screen = GetDC(control);
-    COLORREF c = GetPixel(screen, x, y);
-    ReleaseDC(control, screen);
-    return c;
+    WindowDc screen(control);
+    return GetPixel(screen.get(), x, y);
 }
 
 void MainWindowTest::TearDown() {

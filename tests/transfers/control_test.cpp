@@ -39,7 +39,7 @@ TEST(BytesDone, FollowsTheChildsWriteCounter) {
     g_readWriteCount = FakeWriteCount;
     g_job.totalBytes = 1000;
     g_job.bytesBefore = 300;
-    g_job.process = GetCurrentProcess();  // any handle: the reader is made up
+    g_job.process.reset(GetCurrentProcess());  // any handle: the reader is made up
     g_fakeWritten = 200;
     g_fakeReadWorks = true;
     UpdateBytesDone(g_job);
@@ -53,7 +53,7 @@ TEST(BytesDone, FollowsTheChildsWriteCounter) {
     g_fakeWritten = 1;
     UpdateBytesDone(g_job);
     EXPECT_EQ(g_job.speed.bytesDone, 1000u);
-    g_job.process = nullptr;
+    g_job.process.release();  // a pseudo handle, not to be closed
     g_readWriteCount = saved;
 }
 
@@ -199,11 +199,11 @@ TEST_F(Control, CancelWhileSuspendedEndsTheChildAndTheJob) {
     ASSERT_TRUE(StartNextSource(g_job));
     TogglePause();
     HANDLE child = nullptr;
-    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), g_job.process, GetCurrentProcess(), &child,
-                                SYNCHRONIZE, FALSE, 0));
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), g_job.process.get(), GetCurrentProcess(),
+                                &child, SYNCHRONIZE, FALSE, 0));
     UniqueHandle watch(child);
     CancelJob(g_job);
-    EXPECT_EQ(g_job.process, nullptr);
+    EXPECT_FALSE(g_job.process);
     EXPECT_EQ(WaitForSingleObject(watch.get(), 5000), static_cast<DWORD>(WAIT_OBJECT_0));
     FinishJob(g_job, nullptr);
     EXPECT_EQ(g_job.result, kJobCancelled);

@@ -173,7 +173,7 @@ TEST(Layout, FontGrowsWithTheDpiAndEveryButtonLabelFits) {
             {L"vozi", l.engineMid},       {L"校验：开", l.verify},       {L"校验：关", l.verify},
         };
         UniqueGdi font = CreateInterfaceFont(dpi);
-        HGDIOBJ old = SelectObject(canvas.dc(), font.get());
+        SelectedObject selected(canvas.dc(), font.get());
         for (uint32_t lang : {kLangZh, kLangEn}) {
             for (const auto& [zh, place] : labels) {
                 std::wstring text = Tr(zh, lang);
@@ -186,7 +186,6 @@ TEST(Layout, FontGrowsWithTheDpiAndEveryButtonLabelFits) {
                 EXPECT_LE(extent.cy, place.h) << test::WideToUtf8(text) << " at " << dpi;
             }
         }
-        SelectObject(canvas.dc(), old);
     }
 }
 
