@@ -1,3 +1,4 @@
+// Hidden child processes, started by the full path of their program.
 #include "base/process.h"
 
 namespace zrw {

@@ -251,6 +251,33 @@ int32_t RunEngine(const std::vector<std::wstring>& sources, const std::wstring& 
     return (startFailed || g_stats.filesFailed.load() > 0) ? 1 : 0;
 }
 
+void ResetEngineRun() {
+    for (auto* counter : {&g_stats.bytesDone, &g_stats.filesCopied, &g_stats.filesSkipped,
+                          &g_stats.filesFailed, &g_stats.tasksFinished})
+        counter->exchange(0);
+    g_stats.cancel.exchange(false);
+    g_stats.userCancel = FALSE;
+    g_engineFinished.exchange(false);
+    g_engineResult = 0;
+}
+
+EngineProgress ReadEngineProgress() {
+    return {g_stats.bytesDone.load(), g_stats.tasksFinished.load()};
+}
+
+bool EngineRunEnded(int32_t& result) {
+    if (!g_engineFinished.load()) return false;
+    result = g_engineResult.load();
+    return true;
+}
+
+void PauseEngine(bool paused) { g_stats.pause.exchange(paused); }
+
+void CancelEngine() {
+    g_stats.cancel.exchange(true);
+    InterlockedExchange(reinterpret_cast<volatile LONG*>(&g_stats.userCancel), TRUE);
+}
+
 DWORD WINAPI EngineThread(void* param) {
     auto* params = static_cast<EngineParams*>(param);
     int32_t result = RunEngine(params->sources, params->destinationRoot, params->move,

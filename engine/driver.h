@@ -24,9 +24,24 @@ struct JobStats {
 };
 extern JobStats g_stats;
 
-// Result of the last native run and its finished flag, polled by the job control.
+// Result of the last native run and its finished flag.
 extern std::atomic<int32_t> g_engineResult;
 extern std::atomic<bool> g_engineFinished;
+
+// What the job control above sees of a native run, one run at a time; the
+// values above are the engine's own.
+struct EngineProgress {
+    uint64_t bytesDone = 0;
+    uint64_t tasksFinished = 0;
+};
+// Clears the counters, the cancel and the finished flag before a run starts.
+void ResetEngineRun();
+EngineProgress ReadEngineProgress();
+// True once the run's thread has stored its result (0 when it succeeded).
+bool EngineRunEnded(int32_t& result);
+void PauseEngine(bool paused);
+// Stops the workers and the copy in flight.
+void CancelEngine();
 
 struct EngineParams {
     std::vector<std::wstring> sources;

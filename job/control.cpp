@@ -132,13 +132,7 @@ bool StartRobocopy(CopyJob& job, const SourceItem& source) {
 
 bool StartNative(CopyJob& job, const SourceItem& source) {
     bool move = job.move && !IsProtectedLocation(source.path);
-    for (auto* counter : {&g_stats.bytesDone, &g_stats.filesCopied, &g_stats.filesSkipped,
-                          &g_stats.filesFailed, &g_stats.tasksFinished})
-        counter->exchange(0);
-    g_stats.cancel.exchange(false);
-    g_stats.userCancel = FALSE;
-    g_engineFinished.exchange(false);
-    g_engineResult = 0;
+    ResetEngineRun();
     g_nativeRunning = true;
     // The plan appends the source's own name, so a folder lands at
     // destination\name exactly as with robocopy.
@@ -234,9 +228,10 @@ bool StartNextSource(CopyJob& job) {
 
 void UpdateBytesDone(CopyJob& job) {
     if (g_settings.engine == 1) {
-        job.bytesCurrent = g_stats.bytesDone.load();
+        const EngineProgress progress = ReadEngineProgress();
+        job.bytesCurrent = progress.bytesDone;
         job.speed.bytesDone = CappedBytesDone(job.bytesBefore, job.bytesCurrent, job.totalBytes);
-        job.filesDone = g_stats.tasksFinished.load();
+        job.filesDone = progress.tasksFinished;
         return;
     }
     uint64_t written = 0;
@@ -248,10 +243,11 @@ void UpdateBytesDone(CopyJob& job) {
 
 void JobTick(HWND window) {
     CopyJob& job = g_job;
-    if (g_nativeRunning && g_engineFinished.load()) {
+    int32_t engineResult = 0;
+    if (g_nativeRunning && EngineRunEnded(engineResult)) {
         UpdateBytesDone(job);
         JoinEngineThread();
-        EndedSource(job, g_engineResult.load() != 0 ? 8 : 0);
+        EndedSource(job, engineResult != 0 ? 8 : 0);
         NextSource(job);
     }
     if (job.process && WaitForSingleObject(job.process.get(), 0) == WAIT_OBJECT_0) {
@@ -278,8 +274,7 @@ void JobTick(HWND window) {
 void CancelJob(CopyJob& job) {
     job.cancelled = true;
     if (g_nativeRunning) {
-        g_stats.cancel.exchange(true);
-        InterlockedExchange(reinterpret_cast<volatile LONG*>(&g_stats.userCancel), TRUE);
+        CancelEngine();
         JoinEngineThread();
     }
     if (job.process) {
@@ -290,7 +285,7 @@ void CancelJob(CopyJob& job) {
 
 void PauseRun(const CopyJob& job, bool paused) {
     if (g_settings.engine == 1)
-        g_stats.pause.exchange(paused);
+        PauseEngine(paused);
     else if (job.process)
         SuspendOrResume(job.process.get(), paused);
 }

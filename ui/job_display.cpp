@@ -79,7 +79,7 @@ void ResetPause() {
     g_main.paused = false;
     // A pause left over from a cancelled native run would hold the next
     // run's workers for ever.
-    g_stats.pause.exchange(false);
+    PauseEngine(false);
     if (g_main.pauseButton) SetWindowTextW(g_main.pauseButton, Tr(L"暂停").c_str());
 }
 
