@@ -1,5 +1,7 @@
 #include "engine/copyfile.h"
 
+#include "base/optional_api.h"
+
 #include <memory>
 
 namespace zrw {
@@ -89,13 +91,6 @@ HRESULT CopyData(ChunkCopy& copy) {
     return ReportStreamFinished(copy, done) ? S_OK : kAborted;
 }
 
-using CopyFile2Fn = HRESULT(WINAPI*)(PCWSTR, PCWSTR, COPYFILE2_EXTENDED_PARAMETERS*);
-
-CopyFile2Fn ResolveCopyFile2() {
-    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    return kernel ? reinterpret_cast<CopyFile2Fn>(GetProcAddress(kernel, "CopyFile2")) : nullptr;
-}
-
 }  // namespace
 
 // Offline, temporary, pinned and the like describe the source's storage, not
@@ -159,7 +154,7 @@ HRESULT ChunkedCopyFile2(PCWSTR source, PCWSTR destination, COPYFILE2_EXTENDED_P
 
 HRESULT CopyFileWithProgress(PCWSTR source, PCWSTR destination,
                              COPYFILE2_EXTENDED_PARAMETERS* params) {
-    static const CopyFile2Fn system = ResolveCopyFile2();
+    CopyFile2Fn system = OptionalCopyFile2();
     return system ? system(source, destination, params)
                   : ChunkedCopyFile2(source, destination, params);
 }
