@@ -1,6 +1,8 @@
 // A chunked copy with CopyFile2's contract, for systems without CopyFile2.
 #include "engine/copyfile.h"
 
+#include "base/optional_api.h"
+
 #include <memory>
 
 namespace zrw {
@@ -90,13 +92,6 @@ HRESULT CopyData(ChunkCopy& copy) {
     return ReportStreamFinished(copy, done) ? S_OK : kAborted;
 }
 
-using CopyFile2Fn = HRESULT(WINAPI*)(PCWSTR, PCWSTR, COPYFILE2_EXTENDED_PARAMETERS*);
-
-CopyFile2Fn ResolveCopyFile2() {
-    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    return kernel ? reinterpret_cast<CopyFile2Fn>(GetProcAddress(kernel, "CopyFile2")) : nullptr;
-}
-
 }  // namespace
 
 // Offline, temporary, pinned and the like describe the source's storage, not
@@ -160,7 +155,7 @@ HRESULT ChunkedCopyFile2(PCWSTR source, PCWSTR destination, COPYFILE2_EXTENDED_P
 
 HRESULT CopyFileWithProgress(PCWSTR source, PCWSTR destination,
                              COPYFILE2_EXTENDED_PARAMETERS* params) {
-    static const CopyFile2Fn system = ResolveCopyFile2();
+    CopyFile2Fn system = OptionalCopyFile2();
     return system ? system(source, destination, params)
                   : ChunkedCopyFile2(source, destination, params);
 }

@@ -3,6 +3,7 @@
 #include "app/logdir.h"
 #include "app/settings.h"
 #include "base/format.h"
+#include "base/optional_api.h"
 #include "base/paths.h"
 #include "base/process.h"
 #include "base/walk.h"
@@ -14,7 +15,6 @@
 #include "robo/robo.h"
 
 #include <functional>
-#include <mutex>
 
 namespace zrw {
 
@@ -34,26 +34,8 @@ bool ReadProcessWriteCount(HANDLE process, uint64_t& written) {
     return true;
 }
 
-using NtProcessCall = LONG(NTAPI*)(HANDLE);
-struct SuspendCalls {
-    NtProcessCall suspend = nullptr;
-    NtProcessCall resume = nullptr;
-};
-
-const SuspendCalls& Ntdll() {
-    static std::once_flag once;
-    static SuspendCalls calls;
-    std::call_once(once, [] {
-        HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-        if (!ntdll) return;
-        calls.suspend = reinterpret_cast<NtProcessCall>(GetProcAddress(ntdll, "NtSuspendProcess"));
-        calls.resume = reinterpret_cast<NtProcessCall>(GetProcAddress(ntdll, "NtResumeProcess"));
-    });
-    return calls;
-}
-
 void SuspendOrResume(HANDLE process, bool suspend) {
-    NtProcessCall call = suspend ? Ntdll().suspend : Ntdll().resume;
+    NtProcessCallFn call = suspend ? OptionalNtSuspendProcess() : OptionalNtResumeProcess();
     if (call) call(process);
 }
 

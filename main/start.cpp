@@ -5,6 +5,7 @@
 #include "app/logdir.h"
 #include "app/process.h"
 #include "app/settings.h"
+#include "base/optional_api.h"
 #include "base/paths.h"
 #include "engine/driver.h"
 #include "job/job.h"
@@ -36,13 +37,8 @@ namespace {
 void StartWindowing() {
     std::wstring installDir = InstallDir();
     if (!installDir.empty()) DeleteFileW((installDir + L"\\Zerrow.exe.old").c_str());
-    // Windows 10 before 1703 and Wine 8 lack it: looked up, never imported.
-    if (HMODULE user32 = LoadLibraryW(L"user32.dll")) {
-        using SetContext = BOOL(WINAPI*)(HANDLE);
-        auto set = reinterpret_cast<SetContext>(
-            GetProcAddress(user32, "SetProcessDpiAwarenessContext"));
-        if (set) set(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4)));
-    }
+    if (SetProcessDpiAwarenessContextFn set = OptionalSetProcessDpiAwarenessContext())
+        set(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4)));
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS |
                                               ICC_STANDARD_CLASSES};

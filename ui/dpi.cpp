@@ -1,6 +1,8 @@
 // Screen scaling and the interface font at a DPI.
 #include "ui/dpi.h"
 
+#include "base/optional_api.h"
+
 namespace zrw {
 
 namespace {
@@ -23,13 +25,7 @@ int DeviceDpi(HWND window) {
 int Scale(int value, int dpi) { return MulDiv(value, dpi, kBaseDpi); }
 
 int WindowDpi(HWND window) {
-    // Windows 10 before 1607 lacks it: looked up, never imported.
-    using GetDpi = UINT(WINAPI*)(HWND);
-    static const GetDpi getDpi = [] {
-        HMODULE user32 = GetModuleHandleW(L"user32.dll");
-        return user32 ? reinterpret_cast<GetDpi>(GetProcAddress(user32, "GetDpiForWindow"))
-                      : nullptr;
-    }();
+    GetDpiForWindowFn getDpi = OptionalGetDpiForWindow();
     UINT dpi = getDpi ? getDpi(window) : 0;
     return dpi ? static_cast<int>(dpi) : DeviceDpi(window);
 }

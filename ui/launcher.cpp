@@ -1,5 +1,6 @@
 // The launcher shown when the program starts without arguments.
 #include "app/lang.h"
+#include "base/optional_api.h"
 #include "job/job.h"
 #include "shell/shell.h"
 #include "ui/launcher.h"
@@ -12,21 +13,7 @@ namespace zrw {
 
 namespace {
 
-using TaskDialogIndirectFn = HRESULT(WINAPI*)(const TASKDIALOGCONFIG*, int*, int*, BOOL*);
-
 enum : int { kLinkInstall = 101, kLinkCopy = 102, kLinkMove = 103, kLinkRemove = 104 };
-
-// Looked up once: older comctl32 versions (and Wine's 5.x one) may lack it.
-TaskDialogIndirectFn TaskDialogIndirectPtr() {
-    static const TaskDialogIndirectFn fn = [] {
-        HMODULE comctl = LoadLibraryW(L"comctl32.dll");
-        if (!comctl) return TaskDialogIndirectFn(nullptr);
-        FARPROC proc = GetProcAddress(comctl, "TaskDialogIndirect");
-        if (!proc) proc = GetProcAddress(comctl, MAKEINTRESOURCEA(345));
-        return reinterpret_cast<TaskDialogIndirectFn>(proc);
-    }();
-    return fn;
-}
 
 int TransferFlow(HWND owner, bool move) {
     std::vector<std::wstring> sources;
@@ -49,7 +36,7 @@ int MessageBoxLauncher(HWND owner) {
 }  // namespace
 
 int RunLauncher(HWND owner) {
-    TaskDialogIndirectFn taskDialog = TaskDialogIndirectPtr();
+    TaskDialogIndirectFn taskDialog = OptionalTaskDialogIndirect();
     if (!taskDialog) return MessageBoxLauncher(owner);
     const std::wstring texts[] = {
         Tr(L"注册右键菜单\n写「复制到… / 移动到…」+ 桌面/开始菜单快捷方式（免管理员）"),

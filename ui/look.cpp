@@ -2,6 +2,7 @@
 #include "app/lang.h"
 #include "app/logdir.h"
 #include "app/settings.h"
+#include "base/optional_api.h"
 #include "ui/dpi.h"
 #include "ui/ids.h"
 #include "ui/panes.h"
@@ -33,16 +34,11 @@ bool g_applying = false;
 HWND g_repaint[16];
 int g_repaintCount = 0;
 
-// Windows 10 before 1809 and Wine lack some of these attributes, and the
-// library itself may be missing: looked up, never imported.
+// Windows 10 before 1809 and Wine lack some of these attributes: a refused
+// one changes nothing.
 void SetFrameAttribute(HWND window, DWORD attribute, DWORD value) {
-    using SetAttribute = HRESULT(WINAPI*)(HWND, DWORD, LPCVOID, DWORD);
-    static SetAttribute set = [] {
-        HMODULE dwm = LoadLibraryW(L"dwmapi.dll");
-        return dwm ? reinterpret_cast<SetAttribute>(GetProcAddress(dwm, "DwmSetWindowAttribute"))
-                   : nullptr;
-    }();
-    if (set) set(window, attribute, &value, sizeof(value));
+    if (DwmSetWindowAttributeFn set = OptionalDwmSetWindowAttribute())
+        set(window, attribute, &value, sizeof(value));
 }
 
 bool StartGdiplus() {
