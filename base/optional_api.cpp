@@ -1,3 +1,4 @@
+// The table of optional functions, each looked up on its first use.
 #include "base/optional_api.h"
 
 #include <cstddef>
