@@ -204,8 +204,9 @@ bool IsFailureExitCode(uint32_t code) { return (code & 0x18) != 0 || code > 0x1F
 bool StartNextSource(CopyJob& job) {
     while (job.current < job.sources.size()) {
         const SourceItem& source = job.sources[job.current];
+        bool native = g_settings.engine == Engine::Native;
         bool started = !RefuseSelfTarget(job, source) &&
-                       (g_settings.engine == 1 ? StartNative(job, source) : StartRobocopy(job, source));
+                       (native ? StartNative(job, source) : StartRobocopy(job, source));
         if (started) return true;
         job.failedSources += 1;
         job.current += 1;
@@ -214,7 +215,7 @@ bool StartNextSource(CopyJob& job) {
 }
 
 void UpdateBytesDone(CopyJob& job) {
-    if (g_settings.engine == 1) {
+    if (g_settings.engine == Engine::Native) {
         job.bytesCurrent = g_stats.bytesDone.load();
         job.speed.bytesDone = CappedBytesDone(job.bytesBefore, job.bytesCurrent, job.totalBytes);
         job.filesDone = g_stats.tasksFinished.load();
@@ -270,7 +271,7 @@ void CancelJob(CopyJob& job) {
 }
 
 void PauseRun(const CopyJob& job, bool paused) {
-    if (g_settings.engine == 1)
+    if (g_settings.engine == Engine::Native)
         g_stats.pause.exchange(paused);
     else if (job.process)
         SuspendOrResume(job.process.get(), paused);
