@@ -50,8 +50,8 @@ bool TakeSwitch(const std::wstring& arg, StartRecord& r) {
     else if (arg == L"--silent") r.silent = true;
     else if (arg == L"--dryrun") r.dryRun = true;
     else if (arg == L"--ui") r.windowWanted = true;
-    else if (arg == L"--engine:cnm" || arg == L"--engine=cnm") r.engine = 1;
-    else if (arg == L"--engine:robo" || arg == L"--engine=robocopy") r.engine = 0;
+    else if (arg == L"--engine:cnm" || arg == L"--engine=cnm") r.engine = Engine::Native;
+    else if (arg == L"--engine:robo" || arg == L"--engine=robocopy") r.engine = Engine::Robocopy;
     else if (arg == L"--lang:en" || arg == L"--lang=en" || arg == L"english") r.lang = kLangEn;
     else if (arg == L"--lang:zh" || arg == L"--lang=zh" || arg == L"chinese") r.lang = kLangZh;
     else if (arg == L"--new-instance") r.newInstance = true;
@@ -164,8 +164,8 @@ void PublishSwitches(const StartRecord& r) {
         UiLang = static_cast<uint32_t>(r.lang);
         g_langFromCommandLine = true;
     }
-    if (r.engine >= 0) {
-        g_settings.engine = static_cast<uint32_t>(r.engine);
+    if (r.engine) {
+        g_settings.engine = *r.engine;
         g_engineFromCommandLine = true;
     }
     if (r.verifyAfterCopy) {

@@ -2,8 +2,11 @@
 #ifndef ZERROW_APP_CMDLINE_H
 #define ZERROW_APP_CMDLINE_H
 
+#include "app/settings.h"
+
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -52,7 +55,7 @@ struct StartRecord {
     DumpRequest palette, menu, tray, mt, pick;
     // Switches that outlive the parse; PublishSwitches hands them on.
     int32_t lang = -1;    // kLangZh or kLangEn when given
-    int32_t engine = -1;  // 0 robocopy, 1 native when given
+    std::optional<Engine> engine;  // when given
     bool verifyAfterCopy = false;
     int32_t skin = -1;
     std::wstring img;  // at most kMaxImgPath characters

@@ -199,7 +199,7 @@ bool KeepGathering(size_t startingSiblings, ULONGLONG gatheringMs) {
 
 bool ShouldGather(const StartRecord& r) {
     return r.mode == StartMode::Transfer && !r.silent && r.destination.empty() &&
-           !r.sources.empty() && r.engine < 0 && r.lang < 0 && !r.verifyAfterCopy && r.skin < 0 &&
+           !r.sources.empty() && !r.engine && r.lang < 0 && !r.verifyAfterCopy && r.skin < 0 &&
            r.img.empty();
 }
 

@@ -51,7 +51,7 @@ void LoadSettings() {
         return;
     DWORD v = 0;
     if (ReadDword(key.get(), L"Engine", v) && v <= 1 && !g_engineFromCommandLine)
-        g_settings.engine = v;
+        g_settings.engine = static_cast<Engine>(v);
     DWORD theme = 0;
     if (ReadDword(key.get(), L"Theme", v)) theme = (v == 1 || v == 2) ? v : 0;
     if (ReadDword(key.get(), L"Skin", v) && v < 9) g_settings.skin = static_cast<int32_t>(v);
@@ -75,7 +75,7 @@ void SaveSettings() {
     if (RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_WRITE, nullptr,
                         key.put(), nullptr) != ERROR_SUCCESS)
         return;
-    WriteDword(key.get(), L"Engine", g_settings.engine);
+    WriteDword(key.get(), L"Engine", static_cast<DWORD>(g_settings.engine));
     WriteDword(key.get(), L"Skin", static_cast<DWORD>(g_settings.skin));
     RegDeleteValueW(key.get(), L"Theme");
     const std::wstring& img = g_settings.imgPath;

@@ -10,9 +10,12 @@ namespace zrw {
 
 inline constexpr wchar_t kSettingsKey[] = L"Software\\Zerrow";
 
+// Which engine copies; the numbers are those stored as "Engine".
+enum class Engine : uint32_t { Robocopy = 0, Native = 1 };
+
 struct Settings {
-    uint32_t engine = 1;  // 0 = robocopy, 1 = native
-    int32_t skin = 0;     // 0 follow system, 1..7 fixed palettes, 8 picture
+    Engine engine = Engine::Native;
+    int32_t skin = 0;  // 0 follow system, 1..7 fixed palettes, 8 picture
     std::wstring imgPath;
     bool detail = false;
     bool verify = false;

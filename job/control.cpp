@@ -199,8 +199,9 @@ bool IsFailureExitCode(uint32_t code) { return (code & 0x18) != 0 || code > 0x1F
 bool StartNextSource(CopyJob& job) {
     while (job.current < job.sources.size()) {
         const SourceItem& source = job.sources[job.current];
+        bool native = g_settings.engine == Engine::Native;
         bool started = !RefuseSelfTarget(job, source) &&
-                       (g_settings.engine == 1 ? StartNative(job, source) : StartRobocopy(job, source));
+                       (native ? StartNative(job, source) : StartRobocopy(job, source));
         if (started) return true;
         job.failedSources += 1;
         job.current += 1;
@@ -209,7 +210,7 @@ bool StartNextSource(CopyJob& job) {
 }
 
 void UpdateBytesDone(CopyJob& job) {
-    if (g_settings.engine == 1) {
+    if (g_settings.engine == Engine::Native) {
         const EngineProgress progress = ReadEngineProgress();
         job.bytesCurrent = progress.bytesDone;
         job.speed.bytesDone = CappedBytesDone(job.bytesBefore, job.bytesCurrent, job.totalBytes);
@@ -266,7 +267,7 @@ void CancelJob(CopyJob& job) {
 }
 
 void PauseRun(const CopyJob& job, bool paused) {
-    if (g_settings.engine == 1)
+    if (g_settings.engine == Engine::Native)
         PauseEngine(paused);
     else if (job.process)
         SuspendOrResume(job.process.get(), paused);

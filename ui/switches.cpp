@@ -39,7 +39,7 @@ void SetStatusText(const std::wstring& text) {
 }
 
 void RefreshEngineLabels() {
-    std::wstring label = Tr(g_settings.engine == 1 ? L"原生引擎" : L"vozi");
+    std::wstring label = Tr(g_settings.engine == Engine::Native ? L"原生引擎" : L"vozi");
     for (HWND button : {g_main.engineBar, g_main.engineMid})
         if (button) SetWindowTextW(button, label.c_str());
 }
@@ -54,11 +54,12 @@ void SwitchEngine() {
         MessageBeep(MB_ICONWARNING);
         return;
     }
-    g_settings.engine = g_settings.engine == 1 ? 0 : 1;
+    g_settings.engine =
+        g_settings.engine == Engine::Native ? Engine::Robocopy : Engine::Native;
     g_engineFromCommandLine = false;
     SaveSettings();
     RefreshEngineLabels();
-    SetStatusText(Tr(g_settings.engine == 1
+    SetStatusText(Tr(g_settings.engine == Engine::Native
                          ? L"引擎已切到原生引擎（自研 VEZIzozar，不调用系统 robocopy）"
                          : L"引擎已切到vozi（Windows 自带 robocopy）"));
 }

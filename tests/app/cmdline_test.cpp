@@ -55,22 +55,23 @@ TEST(CommandLine, FlagsAndChoices) {
 
     struct Case {
         const wchar_t* arg;
-        int32_t engine;
+        std::optional<Engine> engine;
         int32_t lang;
     };
+    const std::optional<Engine> none, native = Engine::Native, robo = Engine::Robocopy;
     const Case cases[] = {
-        {L"--engine:cnm", 1, -1},  {L"--engine=cnm", 1, -1}, {L"--engine:robo", 0, -1},
-        {L"--engine=robocopy", 0, -1}, {L"--engine=robo", -1, -1}, {L"--lang:en", -1, 1},
-        {L"--lang=en", -1, 1},      {L"english", -1, 1},      {L"--lang:zh", -1, 0},
-        {L"--lang=zh", -1, 0},      {L"chinese", -1, 0},      {L"English", -1, -1},
+        {L"--engine:cnm", native, -1},  {L"--engine=cnm", native, -1}, {L"--engine:robo", robo, -1},
+        {L"--engine=robocopy", robo, -1}, {L"--engine=robo", none, -1}, {L"--lang:en", none, 1},
+        {L"--lang=en", none, 1},        {L"english", none, 1},        {L"--lang:zh", none, 0},
+        {L"--lang=zh", none, 0},        {L"chinese", none, 0},        {L"English", none, -1},
     };
     for (const Case& c : cases) {
         StartRecord one = Parse({c.arg});
         EXPECT_EQ(one.engine, c.engine) << c.arg;
         EXPECT_EQ(one.lang, c.lang) << c.arg;
-        EXPECT_EQ(one.sources.empty(), c.engine >= 0 || c.lang >= 0) << c.arg;
+        EXPECT_EQ(one.sources.empty(), c.engine || c.lang >= 0) << c.arg;
     }
-    EXPECT_EQ(Parse({L"--engine:robo", L"--engine:cnm"}).engine, 1);
+    EXPECT_EQ(Parse({L"--engine:robo", L"--engine:cnm"}).engine, Engine::Native);
     EXPECT_EQ(Parse({L"--lang:en", L"chinese"}).lang, 0);
 }
 
@@ -199,7 +200,7 @@ TEST(CommandLine, ActionsEndTheParseButEarlierSwitchesStand) {
         StartRecord r = Parse({L"--lang:en", L"a", c.arg, L"--engine:robo", L"b", L"--dump-palette"});
         EXPECT_EQ(r.mode, c.mode) << c.arg;
         EXPECT_EQ(r.lang, 1) << c.arg;
-        EXPECT_EQ(r.engine, -1) << c.arg;
+        EXPECT_FALSE(r.engine) << c.arg;
         EXPECT_EQ(r.sources, Args{L"a"}) << c.arg;
         EXPECT_FALSE(r.palette.wanted) << c.arg;
     }
@@ -268,7 +269,7 @@ TEST(Switches, PublishedIntoTheProcessState) {
     Settings saved = g_settings;
     PublishSwitches(Parse({L"--engine:robo", L"--verify", L"--lang:en", L"--skin", L"12", L"--img",
                            L"p.png", L"--new-instance"}));
-    EXPECT_EQ(g_settings.engine, 0u);
+    EXPECT_EQ(g_settings.engine, Engine::Robocopy);
     EXPECT_TRUE(g_engineFromCommandLine);
     EXPECT_TRUE(g_settings.verify);
     EXPECT_TRUE(g_verifyFromCommandLine);

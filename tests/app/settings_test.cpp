@@ -22,7 +22,7 @@ protected:
 
 TEST_F(SettingsStore, MissingKeyKeepsTheDefaults) {
     LoadSettings();
-    EXPECT_EQ(g_settings.engine, 1u);
+    EXPECT_EQ(g_settings.engine, Engine::Native);
     EXPECT_EQ(g_settings.skin, 0);
     EXPECT_EQ(g_settings.imgPath, L"");
     EXPECT_FALSE(g_settings.detail);
@@ -37,7 +37,7 @@ TEST_F(SettingsStore, ValidValuesLoad) {
     PutDword(L"Verify", 2);
     PutDword(L"Lang", 1);
     LoadSettings();
-    EXPECT_EQ(g_settings.engine, 0u);
+    EXPECT_EQ(g_settings.engine, Engine::Robocopy);
     EXPECT_EQ(g_settings.skin, 8);
     EXPECT_TRUE(g_settings.detail);
     EXPECT_TRUE(g_settings.verify);
@@ -49,7 +49,7 @@ TEST_F(SettingsStore, OutOfRangeValuesAreIgnored) {
     PutDword(L"Skin", 9);
     PutDword(L"Lang", 2);
     LoadSettings();
-    EXPECT_EQ(g_settings.engine, 1u);
+    EXPECT_EQ(g_settings.engine, Engine::Native);
     EXPECT_EQ(g_settings.skin, 0);
     EXPECT_EQ(UiLang, kLangZh);
 
@@ -63,9 +63,9 @@ TEST_F(SettingsStore, WrongSizedValuesAreSkippedButTheTypeIsNotChecked) {
     PutRaw(L"Engine", REG_QWORD, &eight, sizeof(eight));
     PutRaw(L"Lang", REG_BINARY, "\x01\x00\x00\x00\x00", 5);
     PutRaw(L"Verify", REG_BINARY, "\x01\x00\x00\x00", 4);
-    g_settings.engine = 0;
+    g_settings.engine = Engine::Robocopy;
     LoadSettings();
-    EXPECT_EQ(g_settings.engine, 0u);  // kept: the 8-byte value does not fit
+    EXPECT_EQ(g_settings.engine, Engine::Robocopy);  // kept: the 8-byte value does not fit
     EXPECT_EQ(UiLang, kLangZh);
     EXPECT_TRUE(g_settings.verify);  // four bytes of binary count as a DWORD
 }
@@ -109,7 +109,7 @@ TEST_F(SettingsStore, ImagePathDropsTrailingNullsAndIgnoresTwoBytes) {
 }
 
 TEST_F(SettingsStore, SaveWritesTheWholeRecord) {
-    g_settings.engine = 0;
+    g_settings.engine = Engine::Robocopy;
     g_settings.skin = 7;
     g_settings.imgPath = L"D:\\图.jpg";
     g_settings.detail = true;
@@ -145,7 +145,7 @@ TEST_F(SettingsStore, CommandLineChoicesOutliveTheLoadAndReachTheSave) {
     PutDword(L"Lang", 1);
     PublishSwitches(ParseCommandLine({L"--engine:robo", L"--verify", L"--lang:zh"}));
     LoadSettings();
-    EXPECT_EQ(g_settings.engine, 0u);
+    EXPECT_EQ(g_settings.engine, Engine::Robocopy);
     EXPECT_TRUE(g_settings.verify);
     EXPECT_EQ(UiLang, kLangZh);
     SaveSettings();  // e.g. after a skin change in the window
@@ -176,7 +176,7 @@ TEST_F(SettingsStore, LanguageAloneLoadsForTheStart) {
     PutDword(L"Engine", 0);
     LoadLanguageSetting();
     EXPECT_EQ(UiLang, kLangEn);
-    EXPECT_EQ(g_settings.engine, 1u);
+    EXPECT_EQ(g_settings.engine, Engine::Native);
     PutDword(L"Lang", 7);
     UiLang = kLangZh;
     LoadLanguageSetting();

@@ -34,7 +34,7 @@ bool FakeWriteCount(HANDLE, uint64_t& written) {
 
 TEST(BytesDone, FollowsTheChildsWriteCounter) {
     ResetJob();
-    g_settings.engine = 0;
+    g_settings.engine = Engine::Robocopy;
     WriteCountReader saved = g_readWriteCount;
     g_readWriteCount = FakeWriteCount;
     g_job.totalBytes = 1000;
@@ -84,7 +84,7 @@ TEST(SelfTarget, FolderFileAndDriveRootTargets) {
 class Control : public test::IsolatedTest {
 protected:
     void SetUp() override {
-        g_settings.engine = 0;
+        g_settings.engine = Engine::Robocopy;
         g_main = MainState{};
     }
     void TearDown() override {
@@ -213,7 +213,7 @@ TEST_F(Control, CancelWhileSuspendedEndsTheChildAndTheJob) {
 
 TEST_F(Control, ResetPauseClearsTheEnginesPauseFlagToo) {
     StartWindowJob();
-    g_settings.engine = 1;
+    g_settings.engine = Engine::Native;
     TogglePause();
     EXPECT_TRUE(g_stats.pause.load());
     ResetPause();

@@ -33,7 +33,7 @@ protected:
 };
 
 TEST_F(JobEnd, PauseHoldsANativeTransferAndResumeFinishesIt) {
-    OpenPanes(1);
+    OpenPanes(Engine::Native);
     WriteFiles(Left(L"src"), 40, 1 << 20);
     CopySource();
     Press(kIdPause);
@@ -60,7 +60,7 @@ TEST_F(JobEnd, PauseHoldsANativeTransferAndResumeFinishesIt) {
 }
 
 TEST_F(JobEnd, APausedRobocopyChildMakesNoProgressInEnglish) {
-    OpenPanes(0, kLangEn);
+    OpenPanes(Engine::Robocopy, kLangEn);
     WriteFiles(Left(L"src"), 20, 16);
     ASSERT_TRUE(CopySourceSlowly());
     Press(kIdPause);
@@ -81,7 +81,7 @@ TEST_F(JobEnd, APausedRobocopyChildMakesNoProgressInEnglish) {
 }
 
 TEST_F(JobEnd, CancelShowsCancelledWithTheBarAtZeroAndVerifiesNothing) {
-    OpenPanes(0, kLangZh, true);
+    OpenPanes(Engine::Robocopy, kLangZh, true);
     WriteFiles(Left(L"src"), 15, 16);
     UniqueHandle robocopy = CopySourceSlowly();
     ASSERT_TRUE(robocopy);
@@ -100,7 +100,7 @@ TEST_F(JobEnd, CancelShowsCancelledWithTheBarAtZeroAndVerifiesNothing) {
 }
 
 TEST_F(JobEnd, ClosingTheWindowCancelsTheTransferAndDestroysTheWindowAfterTheEnd) {
-    OpenPanes(0);
+    OpenPanes(Engine::Robocopy);
     WriteFiles(Left(L"src"), 15, 16);
     UniqueHandle robocopy = CopySourceSlowly();
     ASSERT_TRUE(robocopy);
@@ -116,7 +116,7 @@ TEST_F(JobEnd, ClosingTheWindowCancelsTheTransferAndDestroysTheWindowAfterTheEnd
 }
 
 TEST_F(JobEnd, EscapeCancelsOnlyWhileATransferRuns) {
-    OpenPanes(0);
+    OpenPanes(Engine::Robocopy);
     WriteFiles(Left(L"src"), 15, 16);
     ShowStatusLine(L"idle");
     SendMessageW(window_, WM_KEYDOWN, VK_ESCAPE, 0);
@@ -133,7 +133,7 @@ TEST_F(JobEnd, EscapeCancelsOnlyWhileATransferRuns) {
 // The engine skips a file whose size and time already match, so a
 // destination file with other bytes survives the copy and differs.
 TEST_F(JobEnd, VerifyReportsADifferingDestinationAndWritesTheLog) {
-    OpenPanes(1, kLangZh, true);
+    OpenPanes(Engine::Native, kLangZh, true);
     WriteFiles(Left(L"src"), 3, 64);
     WriteBytesDeep(Right(L"src\\f1.bin"), std::string(64, 'Q'));
     ASSERT_TRUE(SetWriteTime(Right(L"src\\f1.bin"), WriteTime(Left(L"src\\f1.bin"))));
@@ -151,7 +151,7 @@ TEST_F(JobEnd, VerifyReportsADifferingDestinationAndWritesTheLog) {
 }
 
 TEST_F(JobEnd, AVerifiedCleanCopyEndsWithTheDoneLine) {
-    OpenPanes(1, kLangEn, true);
+    OpenPanes(Engine::Native, kLangEn, true);
     WriteFiles(Left(L"src"), 4, 100);
     CopySource();
     ASSERT_TRUE(WaitUntilIdle());
@@ -164,7 +164,7 @@ TEST_F(JobEnd, AVerifiedCleanCopyEndsWithTheDoneLine) {
 }
 
 TEST_F(JobEnd, AMoveIsNeverVerified) {
-    OpenPanes(1, kLangZh, true);
+    OpenPanes(Engine::Native, kLangZh, true);
     WriteFiles(Left(L"src"), 3, 64);
     auto before = TreeDigest(Left(L"src"));
     SelectLeft({L"src"});
@@ -179,7 +179,7 @@ TEST_F(JobEnd, AMoveIsNeverVerified) {
 }
 
 TEST_F(JobEnd, AFailedSourceWithALongLogPathShowsTheShortFailureLine) {
-    OpenPanes(0, kLangEn, true);
+    OpenPanes(Engine::Robocopy, kLangEn, true);
     WriteFiles(Left(L"src"), 2, 16);
     EnvGuard failing(L"ZRW_FAKE_ROBO_EXIT", L"8");
     CopySource();
@@ -199,7 +199,7 @@ class DuringTheWalk : public JobEnd {
 protected:
     void SetUp() override {
         JobEnd::SetUp();
-        OpenPanes(1, kLangZh, true);
+        OpenPanes(Engine::Native, kLangZh, true);
         WriteBytesDeep(Left(L"a\\first.txt"), "first");
         std::string big(48 << 20, 'b');
         WriteBytesDeep(Left(L"b\\big.bin"), big);

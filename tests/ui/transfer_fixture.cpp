@@ -44,8 +44,8 @@ void WindowTransfer::TearDown() {
     MainWindowTest::TearDown();
 }
 
-void WindowTransfer::OpenPanes(uint32_t engine, uint32_t lang, bool verify) {
-    if (engine == 0) robocopy_ = std::make_unique<MachineLock>();
+void WindowTransfer::OpenPanes(Engine engine, uint32_t lang, bool verify) {
+    if (engine == Engine::Robocopy) robocopy_ = std::make_unique<MachineLock>();
     CreateDirectoryW(Left().c_str(), nullptr);
     CreateDirectoryW(Right().c_str(), nullptr);
     g_settings.engine = engine;

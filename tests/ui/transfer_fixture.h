@@ -4,6 +4,7 @@
 #define ZERROW_TESTS_UI_TRANSFER_FIXTURE_H
 
 #include "app/lang.h"
+#include "app/settings.h"
 #include "job/job.h"
 #include "tests/support/window_fixture.h"
 #include "ui/ids.h"
@@ -22,7 +23,7 @@ protected:
     void TearDown() override;
     // The window on dir\left and dir\right (both created) with these settings;
     // the robocopy engine under the machine lock.
-    void OpenPanes(uint32_t engine, uint32_t lang = kLangZh, bool verify = false);
+    void OpenPanes(Engine engine, uint32_t lang = kLangZh, bool verify = false);
     std::wstring Left(const std::wstring& name = L"") const;
     std::wstring Right(const std::wstring& name = L"") const;
     // Selects the rows with these names, so that the list notifies the window;

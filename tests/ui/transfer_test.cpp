@@ -21,7 +21,7 @@ void ExpectBox(const AnsweredBox& seen, HWND owner, const std::wstring& text, LP
 }
 
 TEST_F(WindowTransfer, CopiesAMixedTreeWithTheStandInRobocopy) {
-    OpenPanes(0);
+    OpenPanes(Engine::Robocopy);
     WriteMixedTree(Left(L"tree"));
     SelectLeft({L"tree"});
     ASSERT_EQ(g_main.sourceSelection, std::vector<std::wstring>{Left(L"tree")});
@@ -49,7 +49,7 @@ TEST_F(WindowTransfer, CopiesAMixedTreeWithTheStandInRobocopy) {
 }
 
 TEST_F(WindowTransfer, CopiesAMixedTreeWithTheNativeEngineInEnglish) {
-    OpenPanes(1, kLangEn);
+    OpenPanes(Engine::Native, kLangEn);
     WriteMixedTree(Left(L"tree"));
     SelectLeft({L"tree"});
     Press(kIdCopyRight);
@@ -71,7 +71,7 @@ TEST_F(WindowTransfer, CopiesAMixedTreeWithTheNativeEngineInEnglish) {
 }
 
 TEST_F(WindowTransfer, TitleLineNamesTheSelectionAndTheRightFolder) {
-    OpenPanes(1, kLangEn);
+    OpenPanes(Engine::Native, kLangEn);
     EXPECT_EQ(WindowText(g_main.title),
               L"Pick the source (left) → pick the destination (right) → click \"Copy →\"   "
               L"(details in the panel below)");
@@ -85,7 +85,7 @@ TEST_F(WindowTransfer, TitleLineNamesTheSelectionAndTheRightFolder) {
 }
 
 TEST_F(WindowTransfer, NothingSelectedOrNoDestinationIsToldAndNothingStarts) {
-    OpenPanes(1);
+    OpenPanes(Engine::Native);
     WriteBytes(Left(L"a.txt"), "x");
     Press(kIdRefresh);
     EXPECT_EQ(g_appTitle, L"泽若 快速复制");
@@ -101,7 +101,7 @@ TEST_F(WindowTransfer, NothingSelectedOrNoDestinationIsToldAndNothingStarts) {
 }
 
 TEST_F(WindowTransfer, AMoveToADriveRootIsRefusedAndCopiesNothing) {
-    OpenPanes(1);
+    OpenPanes(Engine::Native);
     WriteBytes(Left(L"zrw-root-test.txt"), "stay");
     SelectLeft({L"zrw-root-test.txt"});
     TypeDestination(L"C:\\");
@@ -115,7 +115,7 @@ TEST_F(WindowTransfer, AMoveToADriveRootIsRefusedAndCopiesNothing) {
 TEST_F(WindowTransfer, AReverseMoveIntoADriveRootIsRefusedAndTheBoxShowsTheRightFolderAgain) {
     CreateDirectoryW(Right().c_str(), nullptr);
     WriteBytes(Right(L"zrw-back.txt"), "stay");
-    g_settings.engine = 1;
+    g_settings.engine = Engine::Native;
     Open(L"C:\\", Right());
     TypeDestination(dir / L"typed");
     Select(g_main.rightList, {L"zrw-back.txt"});
@@ -127,7 +127,7 @@ TEST_F(WindowTransfer, AReverseMoveIntoADriveRootIsRefusedAndTheBoxShowsTheRight
 }
 
 TEST_F(WindowTransfer, AReverseCopyBringsTheRightItemsIntoTheLeftFolder) {
-    OpenPanes(1);
+    OpenPanes(Engine::Native);
     WriteBytes(Left(L"mine.txt"), "left");
     WriteBytesDeep(Right(L"back\\f.txt"), "back");
     SelectLeft({L"mine.txt"});
@@ -142,7 +142,7 @@ TEST_F(WindowTransfer, AReverseCopyBringsTheRightItemsIntoTheLeftFolder) {
 }
 
 TEST_F(WindowTransfer, ATypedDestinationThatDoesNotExistYetIsCreated) {
-    OpenPanes(1);
+    OpenPanes(Engine::Native);
     WriteBytesDeep(Left(L"src\\f.txt"), "made");
     SelectLeft({L"src"});
     TypeDestination(dir / L"new\\deeper\\");
@@ -154,7 +154,7 @@ TEST_F(WindowTransfer, ATypedDestinationThatDoesNotExistYetIsCreated) {
 }
 
 TEST_F(WindowTransfer, PressingCopyTwiceStartsOneTransfer) {
-    OpenPanes(0);
+    OpenPanes(Engine::Robocopy);
     WriteFiles(Left(L"src"), 5);
     SlowRobocopy slow;
     SelectLeft({L"src"});
@@ -170,7 +170,7 @@ TEST_F(WindowTransfer, PressingCopyTwiceStartsOneTransfer) {
 }
 
 TEST_F(WindowTransfer, VanishedSourcesDropOutAndTheSelectionShrinks) {
-    OpenPanes(1);
+    OpenPanes(Engine::Native);
     WriteBytes(Left(L"a.txt"), "kept");
     WriteBytes(Left(L"b.txt"), "gone");
     SelectLeft({L"a.txt", L"b.txt"});
@@ -188,7 +188,7 @@ TEST_F(WindowTransfer, VanishedSourcesDropOutAndTheSelectionShrinks) {
 }
 
 TEST_F(WindowTransfer, WithoutRobocopyNoSourceStartsAndTheWindowStaysIdle) {
-    OpenPanes(0);
+    OpenPanes(Engine::Robocopy);
     WriteBytesDeep(Left(L"src\\f.txt"), "x");
     SelectLeft({L"src"});
     RobocopyHidden gone;
@@ -204,7 +204,7 @@ TEST_F(WindowTransfer, WithoutRobocopyNoSourceStartsAndTheWindowStaysIdle) {
 // A target that is the source itself or lies inside it is refused before
 // anything runs, whatever the engine would do with it.
 TEST_F(WindowTransfer, ATransferIntoItselfOrItsOwnSubFolderIsRefused) {
-    OpenPanes(1);
+    OpenPanes(Engine::Native);
     WriteBytesDeep(Left(L"src\\sub\\f.txt"), "only copy");
     WriteBytesDeep(Left(L"src\\g.txt"), "second");
     auto before = TreeDigest(Left(L"src"));

@@ -272,7 +272,7 @@ TEST_F(MainWindowTest, EngineSwitchSavesAndRefusesWhileBusy) {
     Open();
     g_engineFromCommandLine = true;
     SendMessageW(window_, WM_COMMAND, kIdEngine, 0);
-    EXPECT_EQ(g_settings.engine, 0u);
+    EXPECT_EQ(g_settings.engine, Engine::Robocopy);
     EXPECT_FALSE(g_engineFromCommandLine);
     EXPECT_EQ(ReadSetting(L"Engine"), 0);
     EXPECT_EQ(WindowText(g_main.engineBar), L"vozi");
@@ -286,7 +286,7 @@ TEST_F(MainWindowTest, EngineSwitchSavesAndRefusesWhileBusy) {
     EXPECT_TRUE(IsWindowEnabled(g_main.cancel));
     EXPECT_TRUE(IsWindowEnabled(g_main.engineBar));
     SendMessageW(window_, WM_COMMAND, kIdEngine, 0);
-    EXPECT_EQ(g_settings.engine, 0u);
+    EXPECT_EQ(g_settings.engine, Engine::Robocopy);
     EXPECT_EQ(ReadSetting(L"Engine"), 0);
     EXPECT_EQ(WindowText(g_main.engineBar), L"vozi");
     g_main.running = false;

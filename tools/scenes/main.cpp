@@ -87,7 +87,7 @@ bool CopyAndPause(const std::wstring& work) {
     std::wstring source = MakeSource(work);
     std::wstring target = work + L"\\备份";
     CreateDirectoryW(target.c_str(), nullptr);
-    g_settings.engine = 1;
+    g_settings.engine = Engine::Native;
     g_engineFromCommandLine = true;
     if (!OpenWindow(work, target)) return false;
     SelectRow(g_main.leftList, PathName(source));
@@ -106,7 +106,7 @@ bool FailedJob(const std::wstring& work) {
     std::wstring target = work + L"\\归档";
     CreateDirectoryW(target.c_str(), nullptr);
     SetEnvironmentVariableW(L"ZRW_FAKE_ROBO_EXIT", L"8");
-    g_settings.engine = 0;
+    g_settings.engine = Engine::Robocopy;
     g_engineFromCommandLine = true;
     if (!OpenWindow(work, target)) return false;
     SelectRow(g_main.leftList, PathName(source));
