@@ -34,9 +34,13 @@ HANDLE OpenListing(const std::wstring& pattern, WIN32_FIND_DATAW* first) {
                             nullptr, FIND_FIRST_EX_LARGE_FETCH);
 }
 
+HANDLE OpenFolder(const std::wstring& folder, WIN32_FIND_DATAW* first) {
+    return g_openListing(LongPath(AppendPath(folder, L"*")), first);
+}
+
 // An empty drive root has no "." entries, so "not found" is an empty folder.
 Opened Open(Frame& frame) {
-    frame.find.reset(g_openListing(LongPath(AppendPath(frame.path, L"*")), &frame.data));
+    frame.find.reset(OpenFolder(frame.path, &frame.data));
     if (frame.find) return Opened::Yes;
     return GetLastError() == ERROR_FILE_NOT_FOUND ? Opened::Empty : Opened::Unlistable;
 }
@@ -94,6 +98,16 @@ bool WalkTree(const std::wstring& root, const WalkVisit& visit, const WalkUnlist
             return false;
     }
     return true;
+}
+
+bool ListFolder(const std::wstring& folder, const ListVisit& visit) {
+    WIN32_FIND_DATAW data;
+    UniqueFind find(OpenFolder(folder, &data));
+    if (!find) return false;
+    do {
+        if (!IsDotEntry(data.cFileName) && !visit(data)) return false;
+    } while (FindNextFileW(find.get(), &data));
+    return GetLastError() == ERROR_NO_MORE_FILES;
 }
 
 }  // namespace zrw

@@ -1,5 +1,6 @@
 // One walker for every tree the program reads: the scan, the plan, the
-// verification and the check after a robocopy run.
+// verification and the check after a robocopy run; and the listing of one
+// folder, for the panes and the uninstall.
 #ifndef ZERROW_BASE_WALK_H
 #define ZERROW_BASE_WALK_H
 
@@ -40,6 +41,14 @@ extern ListingOpener g_openListing;
 // callback stopped the walk.
 bool WalkTree(const std::wstring& root, const WalkVisit& visit, const WalkUnlistable& unlistable,
               uint64_t* passedOver = nullptr);
+
+// True to go on with the listing.
+using ListVisit = std::function<bool(const WIN32_FIND_DATAW&)>;
+// Every entry of one folder but "." and "..", links and transfer temporaries
+// included, in the order the file system lists them. False when the listing
+// could not be opened (an empty drive root's too), failed before its end or
+// was stopped.
+bool ListFolder(const std::wstring& folder, const ListVisit& visit);
 
 }  // namespace zrw
 

@@ -1,6 +1,7 @@
 // Install and uninstall for the current user: shortcuts, the uninstall entry, the program folder.
 #include "app/lang.h"
 #include "app/process.h"
+#include "base/walk.h"
 #include "shell/shell.h"
 #include "zerrow_ids.h"
 
@@ -24,12 +25,6 @@ bool IsOwnFile(const wchar_t* name) {
         if (SameText(name, own)) return true;
     }
     return false;
-}
-
-// Folders below the installation may be deeper than MAX_PATH.
-std::wstring Extended(const std::wstring& path) {
-    if (path.size() < MAX_PATH || path.rfind(L"\\\\", 0) == 0) return path;
-    return L"\\\\?\\" + path;
 }
 
 std::wstring KnownFolder(REFKNOWNFOLDERID id) {
@@ -69,17 +64,10 @@ std::vector<RegValue> UninstallValues(const std::wstring& exe) {
 
 bool MayRemoveProgramFolder(const std::wstring& folder, const std::wstring& installDir) {
     if (folder.empty() || !SameText(folder, installDir)) return false;
-    WIN32_FIND_DATAW entry;
-    UniqueFind find(FindFirstFileW(Extended(folder + L"\\*").c_str(), &entry));
-    if (!find) return false;
-    do {
-        const std::wstring name = entry.cFileName;
-        if (name == L"." || name == L"..") continue;
-        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !IsOwnFile(entry.cFileName)) {
-            return false;
-        }
-    } while (FindNextFileW(find.get(), &entry));
-    return GetLastError() == ERROR_NO_MORE_FILES;
+    // Folders below the installation may be deeper than MAX_PATH: the listing takes long paths.
+    return ListFolder(folder, [](const WIN32_FIND_DATAW& entry) {
+        return !(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsOwnFile(entry.cFileName);
+    });
 }
 
 std::wstring InstallMessage(int shortcuts, const std::wstring& exe, PackagedOutcome packaged) {

@@ -3,6 +3,7 @@
 #include "app/logdir.h"
 #include "base/format.h"
 #include "base/paths.h"
+#include "base/walk.h"
 #include "job/job.h"
 #include "robo/robo.h"
 #include "ui/panes.h"
@@ -33,19 +34,15 @@ bool IsFolder(const std::wstring& path) {
 
 std::vector<PaneEntry> ReadFolder(const std::wstring& folder) {
     std::vector<PaneEntry> entries;
-    WIN32_FIND_DATAW data;
-    UniqueFind find(FindFirstFileW(LongPath(AppendPath(folder, L"*")).c_str(), &data));
-    if (!find) return entries;
-    do {
-        std::wstring name = data.cFileName;
-        if (name == L"." || name == L"..") continue;
+    ListFolder(folder, [&](const WIN32_FIND_DATAW& data) {
         PaneEntry e;
-        e.name = name;
+        e.name = data.cFileName;
         e.isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         e.size = FileSize(data);
         e.lastWrite = data.ftLastWriteTime;
         entries.push_back(std::move(e));
-    } while (FindNextFileW(find.get(), &data));
+        return true;
+    });
     return entries;
 }
 
