@@ -34,10 +34,8 @@ struct DumpOption {
 };
 
 const DumpOption kDumps[] = {
-    {L"--dump-palette", &StartRecord::palette, 1},
-    {L"--dump-menu", &StartRecord::menu, 1},
-    {L"--dump-tray", &StartRecord::tray, 1},
-    {L"--dump-mt", &StartRecord::mt, 2},
+    {L"--dump-palette", &StartRecord::palette, 1}, {L"--dump-menu", &StartRecord::menu, 1},
+    {L"--dump-tray", &StartRecord::tray, 1},       {L"--dump-mt", &StartRecord::mt, 2},
     {L"--dump-pick", &StartRecord::pick, 3},
 };
 

@@ -54,7 +54,7 @@ struct StartRecord {
     bool quiet = false;
     DumpRequest palette, menu, tray, mt, pick;
     // Switches that outlive the parse; PublishSwitches hands them on.
-    int32_t lang = -1;    // kLangZh or kLangEn when given
+    int32_t lang = -1;             // kLangZh or kLangEn when given
     std::optional<Engine> engine;  // when given
     bool verifyAfterCopy = false;
     int32_t skin = -1;
@@ -63,7 +63,6 @@ struct StartRecord {
 };
 
 inline constexpr size_t kMaxImgPath = 1023;
-
 
 // The arguments after the program path.
 std::vector<std::wstring> SplitCommandLine(const wchar_t* commandLine);

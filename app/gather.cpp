@@ -1,7 +1,7 @@
 // Gathers the selection of several processes started together by Explorer into one job, and reads
 // path-list files.
-#include "app/cmdline.h"
 #include "app/gather.h"
+#include "app/cmdline.h"
 #include "app/logdir.h"
 #include "base/paths.h"
 #include "base/win.h"
@@ -120,7 +120,8 @@ LRESULT OnCopyData(HWND window, Gathering& gathering, const COPYDATASTRUCT* data
 LRESULT CALLBACK GatherProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        SetWindowLongPtrW(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
     auto* gathering = reinterpret_cast<Gathering*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     switch (message) {
@@ -213,7 +214,8 @@ std::wstring PackPaths(const std::vector<std::wstring>& paths) {
 }
 
 bool UnpackPaths(const void* data, size_t bytes, std::vector<std::wstring>& paths) {
-    if (!data || bytes == 0 || bytes % sizeof(wchar_t) != 0 || bytes > kMaxPackedBytes) return false;
+    if (!data || bytes == 0 || bytes % sizeof(wchar_t) != 0 || bytes > kMaxPackedBytes)
+        return false;
     // Copied out first: the block belongs to the sender and need not be aligned.
     std::wstring text(bytes / sizeof(wchar_t), L'\0');
     std::memcpy(text.data(), data, bytes);
@@ -270,7 +272,8 @@ bool IsInFolder(const std::wstring& file, const std::wstring& folder) {
 bool TakeListFiles(StartRecord& record, std::wstring& unreadable) {
     for (const std::wstring& list : record.listFiles) {
         std::string bytes;
-        if (!ReadWholeFile(list, bytes) || !UnpackPaths(bytes.data(), bytes.size(), record.sources)) {
+        if (!ReadWholeFile(list, bytes) ||
+            !UnpackPaths(bytes.data(), bytes.size(), record.sources)) {
             unreadable = list;
             return false;
         }

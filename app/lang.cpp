@@ -12,6 +12,8 @@ std::wstring g_appTitle = L"泽若 快速复制";
 
 namespace {
 
+// One row a line, as the table is read and searched.
+// clang-format off
 const LangRow kRows[] = {
     {L"泽若", L"Zerrow Pro"},
     {L"泽若 快速复制", L"Zerrow Pro — Fast Copy"},
@@ -154,6 +156,7 @@ const LangRow kRows[] = {
     {L"图片 (*.png;*.jpg;*.jpeg;*.bmp;*.gif)", L"Images (*.png;*.jpg;*.jpeg;*.bmp;*.gif)"},
     {L"所有文件 (*.*)", L"All files (*.*)"},
 };
+// clang-format on
 
 }  // namespace
 

@@ -67,10 +67,9 @@ void TraceLog(const wchar_t* format, ...) {
     CreateDirectoryW(folder.c_str(), nullptr);
     // Shared for writing: processes started together (one per selected item)
     // append to one trace instead of losing each other's lines.
-    UniqueFile file(CreateFileW((folder + L"\\trace.txt").c_str(),
-                                FILE_APPEND_DATA | FILE_READ_ATTRIBUTES,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file(CreateFileW(
+        (folder + L"\\trace.txt").c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES,
+        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return;
     // An empty file counts as new, as with the text streams' own rule.
     LARGE_INTEGER size{};

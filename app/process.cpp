@@ -1,6 +1,6 @@
 // This program's own path and its standard error stream.
-#include "app/logdir.h"
 #include "app/process.h"
+#include "app/logdir.h"
 #include "base/win.h"
 
 namespace zrw {

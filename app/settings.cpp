@@ -1,6 +1,6 @@
 // Loading and saving the settings under HKCU\Software\Zerrow.
-#include "app/lang.h"
 #include "app/settings.h"
+#include "app/lang.h"
 #include "base/win.h"
 
 namespace zrw {

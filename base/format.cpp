@@ -35,10 +35,8 @@ std::wstring FormatDuration(double seconds) {
                  : seconds >= 4294967295.0 ? UINT32_MAX
                                            : static_cast<uint32_t>(seconds);
     wchar_t text[32];
-    if (s < 3600)
-        _snwprintf(text, 32, L"%u:%02u", s / 60, s % 60);
-    else
-        _snwprintf(text, 32, L"%u:%02u:%02u", s / 3600, (s / 60) % 60, s % 60);
+    if (s < 3600) _snwprintf(text, 32, L"%u:%02u", s / 60, s % 60);
+    else _snwprintf(text, 32, L"%u:%02u:%02u", s / 3600, (s / 60) % 60, s % 60);
     return text;
 }
 

@@ -26,7 +26,7 @@ enum Entry : size_t {
 constexpr LibraryUse kIfMapped = LibraryUse::IfMapped;
 constexpr LibraryUse kLoad = LibraryUse::Load;
 const OptionalFunction kFunctions[] = {
-    {L"user32.dll", kIfMapped, "GetDpiForWindow"},             // Windows 10 from 1607 on
+    {L"user32.dll", kIfMapped, "GetDpiForWindow"},            // Windows 10 from 1607 on
     {L"user32.dll", kLoad, "SetProcessDpiAwarenessContext"},  // from 1703 on; not in Wine 8
     // Older comctl32 versions (and Wine's 5.x one) may lack it, or its name.
     {L"comctl32.dll", kLoad, "TaskDialogIndirect", 345},
@@ -65,9 +65,7 @@ FARPROC FindOptionalFunction(const OptionalFunction& function) {
     return address;
 }
 
-GetDpiForWindowFn OptionalGetDpiForWindow() {
-    return Lookup<GetDpiForWindowFn>(kGetDpiForWindow);
-}
+GetDpiForWindowFn OptionalGetDpiForWindow() { return Lookup<GetDpiForWindowFn>(kGetDpiForWindow); }
 
 SetProcessDpiAwarenessContextFn OptionalSetProcessDpiAwarenessContext() {
     return Lookup<SetProcessDpiAwarenessContextFn>(kSetProcessDpiAwarenessContext);

@@ -87,8 +87,8 @@ std::wstring FullPath(const std::wstring& path) {
     if (path.empty()) return path;
     std::wstring tidy = CollapseSeparators(WithoutLongPrefix(CollapseSeparators(path)));
     std::wstring buffer(32768, L'\0');
-    DWORD n = GetFullPathNameW(tidy.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(),
-                               nullptr);
+    DWORD n =
+        GetFullPathNameW(tidy.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
     if (n == 0 || n >= buffer.size()) return TrimSeparators(tidy);
     buffer.resize(n);
     return TrimSeparators(CollapseSeparators(buffer));
@@ -96,7 +96,8 @@ std::wstring FullPath(const std::wstring& path) {
 
 int CompareNames(const std::wstring& a, const std::wstring& b) {
     return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                                static_cast<int>(b.size()), TRUE) - CSTR_EQUAL;
+                                static_cast<int>(b.size()), TRUE) -
+           CSTR_EQUAL;
 }
 
 }  // namespace zrw

@@ -30,8 +30,8 @@ struct Frame {
 enum class Opened { Yes, Empty, Unlistable };
 
 HANDLE OpenListing(const std::wstring& pattern, WIN32_FIND_DATAW* first) {
-    return FindFirstFileExW(pattern.c_str(), FindExInfoBasic, first, FindExSearchNameMatch,
-                            nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    return FindFirstFileExW(pattern.c_str(), FindExInfoBasic, first, FindExSearchNameMatch, nullptr,
+                            FIND_FIRST_EX_LARGE_FETCH);
 }
 
 HANDLE OpenFolder(const std::wstring& folder, WIN32_FIND_DATAW* first) {

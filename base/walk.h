@@ -26,7 +26,8 @@ struct WalkEntry {
 enum class WalkNext { Continue, SkipFolder, Stop };
 using WalkVisit = std::function<WalkNext(const WalkEntry&)>;
 // A folder, the root included (relative empty), whose listing cannot be opened.
-using WalkUnlistable = std::function<WalkNext(const std::wstring& path, const std::wstring& relative)>;
+using WalkUnlistable =
+    std::function<WalkNext(const std::wstring& path, const std::wstring& relative)>;
 
 // Opens a folder's listing (pattern: the folder joined with "*"). Replaceable,
 // because a test under Wine, run as root, cannot make a listing be refused.

@@ -30,17 +30,15 @@ void List(const std::wstring& from, const std::wstring& to, std::vector<Job>& jo
         std::wstring name = fd.cFileName;
         if (name == L"." || name == L"..") continue;
         std::wstring target = to.empty() ? to : to + L"\\" + name;
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            List(from + L"\\" + name, target, jobs);
-        else
-            jobs.push_back({from + L"\\" + name, target});
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) List(from + L"\\" + name, target, jobs);
+        else jobs.push_back({from + L"\\" + name, target});
     } while (FindNextFileW(find, &fd));
     FindClose(find);
 }
 
 void CopyOne(const Job& job, std::vector<char>& buffer) {
-    HANDLE in = CreateFileW(job.from.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    HANDLE in = CreateFileW(job.from.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (in == INVALID_HANDLE_VALUE) return;
     HANDLE out = job.to.empty() ? INVALID_HANDLE_VALUE
                                 : CreateFileW(job.to.c_str(), GENERIC_WRITE, 0, nullptr,
@@ -59,12 +57,10 @@ int wmain(int argc, wchar_t** argv) {
     bool readOnly = false;
     int at = 1;
     for (; at < argc && argv[at][0] == L'-'; ++at) {
-        if (std::wcscmp(argv[at], L"-r") == 0)
-            readOnly = true;
+        if (std::wcscmp(argv[at], L"-r") == 0) readOnly = true;
         else if (std::wcscmp(argv[at], L"-t") == 0 && at + 1 < argc)
             threadCount = _wtoi(argv[++at]);
-        else
-            return 2;
+        else return 2;
     }
     if (threadCount < 1 || (readOnly ? argc - at < 1 : argc - at != 2)) return 2;
     uint64_t start = GetTickCount64();

@@ -59,6 +59,7 @@ int wmain(int argc, wchar_t** argv) {
         zrw::g_rename = RefuseRename;
         return Run(argv[2], argv[3], true);
     }
-    std::fwprintf(stderr, L"usage: bench_engine copy|move-by-copy <source> <destination> | plan <source>\n");
+    std::fwprintf(
+        stderr, L"usage: bench_engine copy|move-by-copy <source> <destination> | plan <source>\n");
     return 2;
 }

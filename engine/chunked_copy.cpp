@@ -78,7 +78,8 @@ HRESULT CopyData(ChunkCopy& copy) {
     for (;;) {
         if (Cancelled(copy.params)) return kAborted;
         DWORD got = 0;
-        if (!ReadFile(copy.source, buffer.get(), kChunkSize, &got, nullptr)) return LastErrorResult();
+        if (!ReadFile(copy.source, buffer.get(), kChunkSize, &got, nullptr))
+            return LastErrorResult();
         if (got == 0) break;
         DWORD written = 0;
         if (!WriteFile(copy.destination, buffer.get(), got, &written, nullptr))

@@ -1,6 +1,6 @@
 // One file's copy or move: the skip rule, the retries, times and attributes, the rename of a move.
-#include "base/paths.h"
 #include "engine/copyfile.h"
+#include "base/paths.h"
 #include "engine/driver.h"
 #include "engine/joblog.h"
 #include "engine/scan.h"
@@ -44,7 +44,8 @@ COPYFILE2_MESSAGE_ACTION CALLBACK CopyProgress(const COPYFILE2_MESSAGE* message,
     while (g_stats.pause.load() && !g_stats.cancel.load()) Sleep(40);
     if (message->Type == COPYFILE2_CALLBACK_CHUNK_FINISHED)
         g_stats.bytesDone += message->Info.ChunkFinished.uliChunkSize.QuadPart;
-    if (message->Type == COPYFILE2_CALLBACK_STREAM_FINISHED && message->Info.StreamFinished.dwStreamNumber == 1)
+    if (message->Type == COPYFILE2_CALLBACK_STREAM_FINISHED &&
+        message->Info.StreamFinished.dwStreamNumber == 1)
         CarryTimes(*message, *static_cast<CarriedMetadata*>(context));
     return g_stats.cancel.load() ? COPYFILE2_PROGRESS_CANCEL : COPYFILE2_PROGRESS_CONTINUE;
 }

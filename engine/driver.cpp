@@ -1,9 +1,9 @@
 // The native engine's run: the plan, the folders, the worker pool, moves' clean-up and the counts.
+#include "engine/driver.h"
 #include "app/logdir.h"
 #include "base/format.h"
 #include "base/paths.h"
 #include "engine/copyfile.h"
-#include "engine/driver.h"
 #include "engine/joblog.h"
 #include "engine/scan.h"
 
@@ -33,7 +33,9 @@ struct WorkQueue {
     }
 };
 
-bool ShouldStop(const WorkQueue& queue) { return g_stats.cancel.load() || queue.startFailed.load(); }
+bool ShouldStop(const WorkQueue& queue) {
+    return g_stats.cancel.load() || queue.startFailed.load();
+}
 
 DWORD WINAPI Worker(void* param) {
     auto& queue = *static_cast<WorkQueue*>(param);
@@ -280,8 +282,8 @@ void CancelEngine() {
 
 DWORD WINAPI EngineThread(void* param) {
     auto* params = static_cast<EngineParams*>(param);
-    int32_t result = RunEngine(params->sources, params->destinationRoot, params->move,
-                               params->logPath);
+    int32_t result =
+        RunEngine(params->sources, params->destinationRoot, params->move, params->logPath);
     g_engineResult = result;
     g_engineFinished.exchange(true);
     delete params;
@@ -297,8 +299,9 @@ int ThreadCountFor(const std::vector<std::wstring>& sources, const std::wstring&
 }
 
 int DumpThreadCount(const std::wstring& folder, const std::wstring& outFile) {
-    return WriteDump(outFile, L"mt.txt",
-                     L"dir=" + folder + L" mt=" + std::to_wstring(WorkersForVolume(folder)) + L"\n");
+    return WriteDump(
+        outFile, L"mt.txt",
+        L"dir=" + folder + L" mt=" + std::to_wstring(WorkersForVolume(folder)) + L"\n");
 }
 
 int DumpThreadPick(const std::wstring& source, const std::wstring& destination,
@@ -306,8 +309,8 @@ int DumpThreadPick(const std::wstring& source, const std::wstring& destination,
     int mtSrc = WorkersForVolume(source), mtDst = WorkersForVolume(destination);
     return WriteDump(outFile, L"pick.txt",
                      L"src=" + source + L" dst=" + destination + L" mtSrc=" +
-                         std::to_wstring(mtSrc) + L" mtDst=" + std::to_wstring(mtDst) +
-                         L" mt=" + std::to_wstring(std::min(mtSrc, mtDst)) + L"\n");
+                         std::to_wstring(mtSrc) + L" mtDst=" + std::to_wstring(mtDst) + L" mt=" +
+                         std::to_wstring(std::min(mtSrc, mtDst)) + L"\n");
 }
 
 }  // namespace zrw

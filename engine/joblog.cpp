@@ -1,8 +1,8 @@
 // The job log and the console lines, safe to call from every worker.
+#include "engine/joblog.h"
 #include "app/logdir.h"
 #include "base/paths.h"
 #include "base/win.h"
-#include "engine/joblog.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -1,6 +1,6 @@
 // The checks that keep a job off its own sources: protected places, overlaps, file identities.
-#include "base/paths.h"
 #include "engine/safety.h"
+#include "base/paths.h"
 #include "engine/scan.h"
 
 #include <algorithm>
@@ -59,7 +59,8 @@ std::wstring Above(std::wstring path) { return StepUp(path) ? path : std::wstrin
 Overlap FindOverlapWith(const std::wstring& source, const std::wstring& target,
                         AncestorChains& chains) {
     if (LiesWithin(target, source))
-        return target.size() == source.size() ? Overlap::TargetIsSource : Overlap::TargetInsideSource;
+        return target.size() == source.size() ? Overlap::TargetIsSource
+                                              : Overlap::TargetInsideSource;
     if (LiesWithin(source, target)) return Overlap::SourceInsideTarget;
     FileIdentity sourceIdentity, targetIdentity;
     if (!ReadIdentity(source, sourceIdentity)) return Overlap::None;
@@ -113,7 +114,8 @@ bool ReadIdentity(const std::wstring& path, FileIdentity& identity) {
     FILE_ID_INFO info{};
     if (GetFileInformationByHandleEx(file.get(), FileIdInfo, &info, sizeof(info))) {
         identity.volume = info.VolumeSerialNumber;
-        std::copy(std::begin(info.FileId.Identifier), std::end(info.FileId.Identifier), identity.id);
+        std::copy(std::begin(info.FileId.Identifier), std::end(info.FileId.Identifier),
+                  identity.id);
         return true;
     }
     // File systems without 128-bit IDs answer the older query.

@@ -1,8 +1,8 @@
 // The scan of a job's sources and the native engine's plan of folders and file tasks.
+#include "engine/scan.h"
 #include "base/paths.h"
 #include "base/walk.h"
 #include "engine/joblog.h"
-#include "engine/scan.h"
 
 #include <map>
 #include <set>
@@ -34,16 +34,17 @@ WalkNext GoOn(const std::wstring&, const std::wstring&) { return WalkNext::Conti
 
 void CountFolder(SourceItem& item, std::vector<NameClash>& clashes) {
     CaseClashes names(clashes);
-    WalkTree(item.path,
-             [&](const WalkEntry& entry) {
-                 names.Add(entry);
-                 if (!entry.isFolder()) {
-                     item.bytes += FileSize(entry.data);
-                     ++item.files;
-                 }
-                 return WalkNext::Continue;
-             },
-             GoOn);
+    WalkTree(
+        item.path,
+        [&](const WalkEntry& entry) {
+            names.Add(entry);
+            if (!entry.isFolder()) {
+                item.bytes += FileSize(entry.data);
+                ++item.files;
+            }
+            return WalkNext::Continue;
+        },
+        GoOn);
 }
 
 // Top-level sources land side by side in the destination; a drive root's
@@ -61,28 +62,28 @@ void FindTopLevelClashes(ScanResult& result) {
 // Pre-order: a file's folder is the last one entered at the depth above it.
 void PlanFolder(const std::wstring& source, const std::wstring& destination, CopyPlan& plan) {
     std::vector<uint32_t> folderAtDepth{static_cast<uint32_t>(plan.folders.size() - 1)};
-    WalkTree(source,
-             [&](const WalkEntry& entry) {
-                 std::wstring target = AppendPath(destination, entry.relative);
-                 if (entry.isFolder()) {
-                     folderAtDepth.resize(entry.depth + 2);
-                     folderAtDepth[entry.depth + 1] = static_cast<uint32_t>(plan.folders.size());
-                     plan.folders.push_back({entry.path, std::move(target)});
-                     return WalkNext::Continue;
-                 }
-                 uint64_t size = FileSize(entry.data);
-                 plan.tasks.push_back({entry.path, std::move(target), size,
-                                       entry.data.dwFileAttributes, entry.data.ftLastWriteTime,
-                                       folderAtDepth[entry.depth]});
-                 plan.totalBytes += size;
-                 ++plan.fileCount;
-                 return WalkNext::Continue;
-             },
-             [&](const std::wstring& path, const std::wstring&) {
-                 plan.unlisted.push_back(path);
-                 return WalkNext::Continue;
-             },
-             &plan.passedOver);
+    WalkTree(
+        source,
+        [&](const WalkEntry& entry) {
+            std::wstring target = AppendPath(destination, entry.relative);
+            if (entry.isFolder()) {
+                folderAtDepth.resize(entry.depth + 2);
+                folderAtDepth[entry.depth + 1] = static_cast<uint32_t>(plan.folders.size());
+                plan.folders.push_back({entry.path, std::move(target)});
+                return WalkNext::Continue;
+            }
+            uint64_t size = FileSize(entry.data);
+            plan.tasks.push_back({entry.path, std::move(target), size, entry.data.dwFileAttributes,
+                                  entry.data.ftLastWriteTime, folderAtDepth[entry.depth]});
+            plan.totalBytes += size;
+            ++plan.fileCount;
+            return WalkNext::Continue;
+        },
+        [&](const std::wstring& path, const std::wstring&) {
+            plan.unlisted.push_back(path);
+            return WalkNext::Continue;
+        },
+        &plan.passedOver);
 }
 
 }  // namespace

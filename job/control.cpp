@@ -1,4 +1,5 @@
 // Starts a job's sources one after the other and ticks, pauses and cancels the running one.
+#include "job/control.h"
 #include "app/lang.h"
 #include "app/logdir.h"
 #include "app/settings.h"
@@ -11,7 +12,6 @@
 #include "engine/joblog.h"
 #include "engine/safety.h"
 #include "engine/scan.h"
-#include "job/control.h"
 #include "robo/robo.h"
 
 #include <functional>
@@ -121,7 +121,8 @@ bool StartNative(CopyJob& job, const SourceItem& source) {
     auto* params = new EngineParams{{source.path}, job.destination, move, job.logPath};
     g_engineThread.reset(CreateThread(nullptr, 0, EngineThread, params, 0, &g_engineThreadId));
     if (g_engineThread) return true;
-    LogLine(job, L"起不了原生引擎线程 (错误 " + std::to_wstring(GetLastError()) + L") " + source.path);
+    LogLine(job,
+            L"起不了原生引擎线程 (错误 " + std::to_wstring(GetLastError()) + L") " + source.path);
     delete params;
     g_nativeRunning = false;
     g_engineThreadId = 0;
@@ -154,7 +155,8 @@ void EndedRobocopy(CopyJob& job, uint32_t exitCode) {
     if (IsFailureExitCode(exitCode) || !RobocopyLeftWork(job, source)) return;
     job.failedSources += 1;
     LogLine(job, (job.move ? L"robocopy 结束了, 但源里还有文件(没搬完) "
-                           : L"robocopy 结束了, 但目标里缺文件(没复制完) ") + source.path);
+                           : L"robocopy 结束了, 但目标里缺文件(没复制完) ") +
+                     source.path);
 }
 
 // True when the tick ended the job through the dialog or the window.
@@ -267,10 +269,8 @@ void CancelJob(CopyJob& job) {
 }
 
 void PauseRun(const CopyJob& job, bool paused) {
-    if (g_settings.engine == Engine::Native)
-        PauseEngine(paused);
-    else if (job.process)
-        SuspendOrResume(job.process.get(), paused);
+    if (g_settings.engine == Engine::Native) PauseEngine(paused);
+    else if (job.process) SuspendOrResume(job.process.get(), paused);
 }
 
 }  // namespace zrw

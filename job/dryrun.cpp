@@ -22,15 +22,16 @@ int WriteDryRun(const std::vector<std::wstring>& sources, const std::wstring& de
     std::wstring path = LogFolder() + L"\\dryrun.txt";
     g_job.logPath = path;
 
-    std::wstring text = L"src=" + std::to_wstring(g_job.sources.size()) +
-                        L" bytes=" + std::to_wstring(g_job.totalBytes) +
-                        L" items=" + std::to_wstring(g_job.totalFiles) + L"\r\n";
+    std::wstring text = L"src=" + std::to_wstring(g_job.sources.size()) + L" bytes=" +
+                        std::to_wstring(g_job.totalBytes) + L" items=" +
+                        std::to_wstring(g_job.totalFiles) + L"\r\n";
     // What a real job would refuse is refused here too, with the same lines.
     std::vector<Refusal> refusals = CheckSources(g_job.sources, scan.clashes, g_job.destination);
     for (const Refusal& refusal : refusals) text += RefusalLine(refusal) + L"\r\n";
     const RobocopyRun run{g_job.destination, g_job.logPath, g_job.move};
     if (refusals.empty())
-        for (const SourceItem& item : g_job.sources) text += BuildRobocopyCommand(item, run) + L"\r\n";
+        for (const SourceItem& item : g_job.sources)
+            text += BuildRobocopyCommand(item, run) + L"\r\n";
     WriteUtf8File(path, text);
     return g_job.sources.empty() || !refusals.empty() ? 2 : 0;
 }

@@ -4,8 +4,8 @@
 #define ZERROW_JOB_JOB_H
 
 #include "base/win.h"
-#include "engine/scan.h"
 #include "engine/safety.h"
+#include "engine/scan.h"
 #include "verify/verify.h"
 
 #include <shlobj.h>

@@ -55,17 +55,16 @@ RunningDisplay RunningTexts(const CopyJob& job, uint32_t lang, bool paused, uint
     std::wstring done = FormatSize(job.speed.bytesDone) + TotalPart(job);
     if (paused) d.status = Tr(L"已暂停   ·   ", lang);
     if (job.totalBytes != 0) d.status += std::to_wstring(d.percent) + L"%   ·   ";
-    d.status += Tr(L"速度: ", lang) + speed + L"   ·   " + done + Tr(L"   ·   剩余时间: ", lang) + left;
+    d.status +=
+        Tr(L"速度: ", lang) + speed + L"   ·   " + done + Tr(L"   ·   剩余时间: ", lang) + left;
 
-    std::wstring position = std::to_wstring(job.current + 1) + L"/" + std::to_wstring(job.sources.size());
+    std::wstring position =
+        std::to_wstring(job.current + 1) + L"/" + std::to_wstring(job.sources.size());
     d.report = Tr(L"当前作业:  ", lang) + CurrentName(job) + L"    (" + position +
-               Tr(L")\r\n已复制:  ", lang) + done +
-               Tr(L"\r\n已用时间:  ", lang) +
-               FormatDuration(ElapsedSeconds(job, now)) +
-               Tr(L"\r\n速度:  ", lang) + speed +
-               Tr(L"\r\n剩余时间:  ", lang) + left +
-               Tr(L"\r\n失败:  ", lang) + std::to_wstring(job.failedSources) +
-               Tr(L" 项", lang);
+               Tr(L")\r\n已复制:  ", lang) + done + Tr(L"\r\n已用时间:  ", lang) +
+               FormatDuration(ElapsedSeconds(job, now)) + Tr(L"\r\n速度:  ", lang) + speed +
+               Tr(L"\r\n剩余时间:  ", lang) + left + Tr(L"\r\n失败:  ", lang) +
+               std::to_wstring(job.failedSources) + Tr(L" 项", lang);
 
     if (job.failedSources != 0)
         d.failure = Tr(L"失败 ", lang) + std::to_wstring(job.failedSources) + Tr(L" 项", lang);
@@ -81,8 +80,9 @@ EndDisplay EndTexts(const CopyJob& job, uint32_t lang, uint64_t now) {
     if (job.cancelled) {
         d.status = Tr(L"已取消 · 已复制 ", lang) + FormatSize(done);
     } else {
-        d.status = Tr(job.failedSources == 0 ? L"已完成 · " : L"有失败 · ", lang) + FormatSize(done) +
-                   TotalPart(job) + L" · " + Tr(L"用时 ", lang) + FormatDuration(elapsed);
+        d.status = Tr(job.failedSources == 0 ? L"已完成 · " : L"有失败 · ", lang) +
+                   FormatSize(done) + TotalPart(job) + L" · " + Tr(L"用时 ", lang) +
+                   FormatDuration(elapsed);
     }
     d.position = job.cancelled ? 0 : 100;
     if (job.failedSources != 0) d.failure = FailedLine(job, lang);
@@ -91,10 +91,11 @@ EndDisplay EndTexts(const CopyJob& job, uint32_t lang, uint64_t now) {
     const wchar_t* header = job.cancelled            ? L"上次作业:  已取消"
                             : job.failedSources == 0 ? L"上次作业:  已完成"
                                                      : L"上次作业:  有失败";
-    d.report = Tr(header, lang) + L"\r\n" + Tr(L"已复制:  ", lang) + FormatSize(done) + TotalPart(job) +
-               L"\r\n" + Tr(L"用时:  ", lang) + FormatDuration(elapsed) + L"\r\n" +
+    d.report = Tr(header, lang) + L"\r\n" + Tr(L"已复制:  ", lang) + FormatSize(done) +
+               TotalPart(job) + L"\r\n" + Tr(L"用时:  ", lang) + FormatDuration(elapsed) + L"\r\n" +
                Tr(L"目标目录:  ", lang) + TrimSeparators(job.destination) + L"\r\n" +
-               Tr(L"平均速度:  ", lang) + FormatSize(static_cast<uint64_t>(average)) + Tr(L"/秒", lang);
+               Tr(L"平均速度:  ", lang) + FormatSize(static_cast<uint64_t>(average)) +
+               Tr(L"/秒", lang);
     return d;
 }
 

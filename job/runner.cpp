@@ -34,9 +34,7 @@ void ReleaseProgressDialog(CopyJob& job) {
 
 LRESULT CALLBACK HiddenWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_TIMER:
-        JobTick(window);
-        return 0;
+    case WM_TIMER: JobTick(window); return 0;
     case WM_CLOSE:
         CancelJob(g_job);
         FinishJob(g_job, window);  // does nothing when the job had already ended
@@ -107,8 +105,9 @@ void WaitForSourceEnd(const CopyJob& job) {
 }
 
 int AskToOpenLog(const CopyJob& job) {
-    std::wstring text = std::to_wstring(job.failedSources) +
-                        Tr(L" 个源出错（文件被占用 / 权限不足 / 路径过长）。\n\n打开 robocopy 日志看细节？");
+    std::wstring text =
+        std::to_wstring(job.failedSources) +
+        Tr(L" 个源出错（文件被占用 / 权限不足 / 路径过长）。\n\n打开 robocopy 日志看细节？");
     if (MessageBoxW(nullptr, text.c_str(), g_productName.c_str(), MB_YESNO | MB_ICONEXCLAMATION) ==
         IDYES)
         ShellExecuteW(nullptr, L"open", job.logPath.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
@@ -139,7 +138,9 @@ int RunJob(const std::vector<std::wstring>& sources, const std::wstring& destina
         GetFileAttributesW(RobocopyPath().c_str()) == INVALID_FILE_ATTRIBUTES) {
         if (!silent)
             MessageBoxW(nullptr,
-                        Tr(L"找不到 Windows 自带的复制引擎 Robocopy.exe。\n\n它本该在 C:\\Windows\\System32 下 —— 常见原因是杀毒软件把它当 LOLBin 隔离了。\n加白名单/恢复后重试。")
+                        Tr(L"找不到 Windows 自带的复制引擎 Robocopy.exe。\n\n它本该在 "
+                           L"C:\\Windows\\System32 下 —— 常见原因是杀毒软件把它当 LOLBin "
+                           L"隔离了。\n加白名单/恢复后重试。")
                             .c_str(),
                         g_productName.c_str(), MB_OK | MB_ICONERROR);
         return 2;
@@ -198,7 +199,8 @@ std::wstring JobLogPath() {
             WriteFile(file.get(), "\xEF\xBB\xBF", 3, &written, nullptr);
             return path;
         }
-        if (GetLastError() != ERROR_FILE_EXISTS) return path;  // an unwritable folder loses any name
+        if (GetLastError() != ERROR_FILE_EXISTS)
+            return path;  // an unwritable folder loses any name
     }
     return stem + L".log";
 }
@@ -247,8 +249,7 @@ std::wstring RefuseJob(const CopyJob& job) {
         if (i < kNamedInMessage)
             paths += L"\n\n" + refusal.first +
                      (refusal.kind == Refusal::Kind::Overlap ? L"\n→ " : L"\n") + refusal.second;
-        else if (i == kNamedInMessage)
-            paths += L"\n\n…";
+        else if (i == kNamedInMessage) paths += L"\n\n…";
     }
     CloseJobLog();
     return Tr(overlap ? L"目标和源重叠（目标在源里面，或源在目标里面），什么都没动："

@@ -1,4 +1,5 @@
 // The start: the parse, what each mode needs set up, and the handler of the mode.
+#include "main/start.h"
 #include "app/cmdline.h"
 #include "app/gather.h"
 #include "app/lang.h"
@@ -9,7 +10,6 @@
 #include "base/paths.h"
 #include "engine/driver.h"
 #include "job/job.h"
-#include "main/start.h"
 #include "robo/robo.h"
 #include "shell/shell.h"
 #include "ui/launcher.h"
@@ -40,8 +40,8 @@ void StartWindowing() {
     if (SetProcessDpiAwarenessContextFn set = OptionalSetProcessDpiAwarenessContext())
         set(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4)));
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS |
-                                              ICC_STANDARD_CLASSES};
+    INITCOMMONCONTROLSEX icc{sizeof(icc),
+                             ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
 }
 
@@ -117,9 +117,10 @@ int RunWindowMode(const StartRecord& r) {
         }
     }
     std::wstring destination = TrimSeparators(r.destination);
-    DWORD attributes = destination.empty() ? INVALID_FILE_ATTRIBUTES
-                                           : GetFileAttributesW(destination.c_str());
-    bool isFolder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    DWORD attributes =
+        destination.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(destination.c_str());
+    bool isFolder =
+        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
     if (!RunMainWindow(MakeWindowStart(r, isFolder))) return 1;
     return WindowModeExitCode(g_job.failedSources, g_job.cancelled);
 }
@@ -156,10 +157,8 @@ void ApplyStartLanguage() {
 int ReportUnreadableList(const StartRecord& r, const std::wstring& list) {
     ApplyStartLanguage();
     std::wstring text = Tr(L"读不了路径清单，什么都没动：") + L"\n" + list;
-    if (r.silent)
-        WriteStdErr(text + L"\n");
-    else
-        MessageBoxW(nullptr, text.c_str(), g_productName.c_str(), MB_OK | MB_ICONERROR);
+    if (r.silent) WriteStdErr(text + L"\n");
+    else MessageBoxW(nullptr, text.c_str(), g_productName.c_str(), MB_OK | MB_ICONERROR);
     return 2;
 }
 
@@ -202,7 +201,8 @@ WindowStart MakeWindowStart(const StartRecord& r, bool destinationIsFolder) {
     start.destination = TrimSeparators(r.destination);
     if (!r.sources.empty()) start.leftFolder = ParentFolder(TrimSeparators(r.sources.front()));
     if (!start.destination.empty())
-        start.rightFolder = destinationIsFolder ? start.destination : ParentFolder(start.destination);
+        start.rightFolder =
+            destinationIsFolder ? start.destination : ParentFolder(start.destination);
     return start;
 }
 

@@ -35,7 +35,9 @@ std::wstring KnownFolder(REFKNOWNFOLDERID id) {
     return path;
 }
 
-std::wstring ShortcutDescription() { return Tr(L"泽若 — vozi（Windows 自带 robocopy）多线程复制/剪切"); }
+std::wstring ShortcutDescription() {
+    return Tr(L"泽若 — vozi（Windows 自带 robocopy）多线程复制/剪切");
+}
 
 }  // namespace
 
@@ -73,14 +75,21 @@ bool MayRemoveProgramFolder(const std::wstring& folder, const std::wstring& inst
 std::wstring InstallMessage(int shortcuts, const std::wstring& exe, PackagedOutcome packaged) {
     std::wstring note;
     if (packaged == PackagedOutcome::Untrusted) {
-        note = Tr(L"\n\nWindows 11 的新式右键菜单没有启用：本机还不信任它的证书，所以用的是经典右键菜单（在「显示更多选项」里）。"
-                  L"管理员把 ZerrowShellExt.cer 导入本机的「受信任人」存储一次后，再注册一次右键菜单即可。");
+        note =
+            Tr(L"\n\nWindows 11 "
+               L"的新式右键菜单没有启用：本机还不信任它的证书，所以用的是经典右键菜单（在「显示更多"
+               L"选项」里）。"
+               L"管理员把 ZerrowShellExt.cer "
+               L"导入本机的「受信任人」存储一次后，再注册一次右键菜单即可。");
     } else if (packaged == PackagedOutcome::AddFailed) {
-        note = Tr(L"\n\nWindows 11 的新式右键菜单注册失败，已改用经典右键菜单（在「显示更多选项」里）。");
+        note = Tr(
+            L"\n\nWindows 11 的新式右键菜单注册失败，已改用经典右键菜单（在「显示更多选项」里）。");
     }
-    return Tr(L"已就绪（免安装、免管理员）：\n\n· 右键任意文件/文件夹 →「复制到… / 移动到…」\n· 桌面和开始菜单已加 ") +
+    return Tr(L"已就绪（免安装、免管理员）：\n\n· 右键任意文件/文件夹 →「复制到… / 移动到…」\n· "
+              L"桌面和开始菜单已加 ") +
            g_appTitle + Tr(L"  快捷方式（") + std::to_wstring(shortcuts) + Tr(L" 个）\n\n") +
-           Tr(L"移除：设置 → 应用 → ") + g_appTitle + Tr(L"，或运行 ") + exe + L" --uninstall" + note;
+           Tr(L"移除：设置 → 应用 → ") + g_appTitle + Tr(L"，或运行 ") + exe + L" --uninstall" +
+           note;
 }
 
 std::wstring SelfDeleteArguments() {

@@ -50,10 +50,11 @@ std::wstring AddPackageScript(const std::wstring& msix, const std::wstring& cer)
     // Windows trusts a sideloaded package only through the computer's stores, which only an
     // administrator can fill; without that the add would fail, so it is not tried.
     if (!cer.empty()) {
-        script += ThumbprintOf(cer) +
-                  L"if (-not (Test-Path -LiteralPath ('Cert:\\LocalMachine\\TrustedPeople\\' + $t)) "
-                  L"-and -not (Test-Path -LiteralPath ('Cert:\\LocalMachine\\Root\\' + $t))) { exit " +
-                  std::to_wstring(kUntrustedExitCode) + L" }; ";
+        script +=
+            ThumbprintOf(cer) +
+            L"if (-not (Test-Path -LiteralPath ('Cert:\\LocalMachine\\TrustedPeople\\' + $t)) "
+            L"-and -not (Test-Path -LiteralPath ('Cert:\\LocalMachine\\Root\\' + $t))) { exit " +
+            std::to_wstring(kUntrustedExitCode) + L" }; ";
     }
     // An earlier copy goes first, in the same run, once the add can be tried at all.
     return script + RemovePackageScript() + L"; Add-AppxPackage -Path " + PsQuote(msix);
@@ -108,7 +109,7 @@ PackagedOutcome RegisterPackagedCommand() {
     const int32_t added = RunPowerShell(AddPackageScript(files.msix, files.cer));
     if (added == kUntrustedExitCode) return PackagedOutcome::Untrusted;
     return added == 0 && IsPackagedCommandRegistered() ? PackagedOutcome::Registered
-                                                        : PackagedOutcome::AddFailed;
+                                                       : PackagedOutcome::AddFailed;
 }
 
 }  // namespace zrw

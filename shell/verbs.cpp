@@ -43,7 +43,8 @@ bool WriteUserString(const RegValue& value) {
     }
     const DWORD bytes = static_cast<DWORD>((value.data.size() + 1) * sizeof(wchar_t));
     return RegSetValueExW(key.get(), value.name.empty() ? nullptr : value.name.c_str(), 0, REG_SZ,
-                          reinterpret_cast<const BYTE*>(value.data.c_str()), bytes) == ERROR_SUCCESS;
+                          reinterpret_cast<const BYTE*>(value.data.c_str()),
+                          bytes) == ERROR_SUCCESS;
 }
 
 PackagedOutcome RegisterMenu(const std::wstring& exe) {
@@ -74,7 +75,8 @@ void UnregisterMenu() {
 bool IsMenuRegistered() {
     // A key named after the prefix counts, and so does the copy verb that registration writes.
     const std::wstring base = ShellBase(kMenuRoots[0]);
-    for (const std::wstring& name : {VerbPrefix(kMenuVerbs[0].key), std::wstring(kMenuVerbs[0].key)}) {
+    for (const std::wstring& name :
+         {VerbPrefix(kMenuVerbs[0].key), std::wstring(kMenuVerbs[0].key)}) {
         UniqueKey key;
         if (RegOpenKeyExW(HKEY_CURRENT_USER, (base + name).c_str(), 0, KEY_READ, key.put()) ==
             ERROR_SUCCESS) {

@@ -1,8 +1,8 @@
 // The About window.
+#include "ui/about.h"
 #include "app/lang.h"
 #include "app/logdir.h"
 #include "shell/shell.h"
-#include "ui/about.h"
 #include "ui/controls.h"
 #include "ui/ids.h"
 #include "ui/skin.h"
@@ -28,12 +28,9 @@ struct AboutControl {
 };
 
 const AboutControl kAboutControls[] = {
-    {kIdAboutTitle, false, {18, 20, 584, 26}},
-    {kIdAboutNote, false, {18, 48, 584, 42}},
-    {kIdAboutVersion, false, {18, 96, 584, 22}},
-    {kIdOpenLogs, true, {18, 130, 200, 34}},
-    {kIdUninstall, true, {18, 172, 264, 34}},
-    {kIdAboutStatus, false, {18, 308, 584, 30}},
+    {kIdAboutTitle, false, {18, 20, 584, 26}},   {kIdAboutNote, false, {18, 48, 584, 42}},
+    {kIdAboutVersion, false, {18, 96, 584, 22}}, {kIdOpenLogs, true, {18, 130, 200, 34}},
+    {kIdUninstall, true, {18, 172, 264, 34}},    {kIdAboutStatus, false, {18, 308, 584, 30}},
     {kIdAboutClose, true, {506, 342, 96, 30}},
 };
 
@@ -116,9 +113,9 @@ void openAboutWindow(HWND mainWindow) {
     if (!mainWindow || !GetWindowRect(mainWindow, &owner))
         SystemParametersInfoW(SPI_GETWORKAREA, 0, &owner, 0);
     RECT r = AboutWindowRect(owner);
-    g_about = CreateWindowExW(0, kAboutClass, L"", kAboutStyle, r.left, r.top, r.right - r.left,
-                              r.bottom - r.top, mainWindow, nullptr, GetModuleHandleW(nullptr),
-                              nullptr);
+    g_about =
+        CreateWindowExW(0, kAboutClass, L"", kAboutStyle, r.left, r.top, r.right - r.left,
+                        r.bottom - r.top, mainWindow, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!g_about) return;
     CreateAboutControls(g_about);
     SetAboutTexts(g_about);

@@ -22,9 +22,8 @@ void DrawBar(HWND bar, HDC dc, int width, int height) {
     paintBackground(dc, bar, client);
     RECT inner{1, 1, width - 1, height - 1};
     int r = inner.bottom - inner.top;
-    int position = g_main.progress
-                       ? static_cast<int>(SendMessageW(g_main.progress, PBM_GETPOS, 0, 0))
-                       : 0;
+    int position =
+        g_main.progress ? static_cast<int>(SendMessageW(g_main.progress, PBM_GETPOS, 0, 0)) : 0;
     int fill = BarFillWidth(inner.right - inner.left, position);
     if (position <= 0) {
         if (!PictureActive()) {
@@ -37,7 +36,8 @@ void DrawBar(HWND bar, HDC dc, int width, int height) {
     RoundBox(dc, inner.left, inner.top, inner.right, inner.bottom, r,
              mix(skin::panel(), skin::border(), 0.55), skin::border());
     if (fill > 0) {
-        COLORREF colour = g_main.running ? skin::accent() : mix(skin::accent(), skin::panel(), 0.55);
+        COLORREF colour =
+            g_main.running ? skin::accent() : mix(skin::accent(), skin::panel(), 0.55);
         RoundBox(dc, inner.left, inner.top, inner.left + (fill > r ? fill : r), inner.bottom, r,
                  colour, colour);
     }

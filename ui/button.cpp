@@ -27,10 +27,8 @@ ButtonColors PrimaryColors(ButtonState s, const SkinRow& row, bool dark) {
         return {f, f, row.secondaryText};
     }
     COLORREF f = a;
-    if (s.pressed)
-        f = mix(a, kBlack, dark ? 0.30 : 0.22);
-    else if (s.hover)
-        f = mix(a, kWhite, dark ? 0.14 : 0.18);
+    if (s.pressed) f = mix(a, kBlack, dark ? 0.30 : 0.22);
+    else if (s.hover) f = mix(a, kWhite, dark ? 0.14 : 0.18);
     return {f, f, Luminance(f) > 0.6 ? kDarkText : kWhite};
 }
 
@@ -48,20 +46,16 @@ ButtonColors QuietColors(ButtonState s, const SkinRow& row) {
 
 ButtonColors DangerColors(ButtonState s, const SkinRow& row) {
     ButtonColors c{row.panel, row.border, s.disabled ? row.secondaryText : kDangerText};
-    if (s.pressed)
-        c.fill = mix(row.panel, kDangerTint, 0.24);
-    else if (s.hover)
-        c.fill = mix(row.panel, kDangerTint, 0.16);
+    if (s.pressed) c.fill = mix(row.panel, kDangerTint, 0.24);
+    else if (s.hover) c.fill = mix(row.panel, kDangerTint, 0.16);
     return c;
 }
 
 ButtonColors NormalColors(ButtonState s, const SkinRow& row, bool dark) {
     ButtonColors c{row.panel, mix(row.border, row.text, dark ? 0.22 : 0.16),
                    s.disabled ? row.secondaryText : row.text};
-    if (s.pressed)
-        c.fill = mix(row.panel, row.text, 0.16);
-    else if (s.hover)
-        c.fill = mix(row.panel, row.accent, 0.16);
+    if (s.pressed) c.fill = mix(row.panel, row.text, 0.16);
+    else if (s.hover) c.fill = mix(row.panel, row.accent, 0.16);
     return c;
 }
 
@@ -69,14 +63,11 @@ void InvalidateHovered(HWND parent) {
     if (HWND old = GetDlgItem(parent, g_hoveredId)) InvalidateRect(old, nullptr, FALSE);
 }
 
-LRESULT CALLBACK HoverProc(HWND button, UINT message, WPARAM wp, LPARAM lp, UINT_PTR,
-                           DWORD_PTR) {
+LRESULT CALLBACK HoverProc(HWND button, UINT message, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
     switch (message) {
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
-    case WM_ENABLE:
-        InvalidateRect(button, nullptr, FALSE);
-        break;
+    case WM_ENABLE: InvalidateRect(button, nullptr, FALSE); break;
     case WM_MOUSEMOVE: {
         int id = GetDlgCtrlID(button);
         if (g_hoveredId != id) {
@@ -94,8 +85,7 @@ LRESULT CALLBACK HoverProc(HWND button, UINT message, WPARAM wp, LPARAM lp, UINT
             g_hoveredId = 0;
         }
         break;
-    default:
-        break;
+    default: break;
     }
     return DefSubclassProc(button, message, wp, lp);
 }
@@ -149,8 +139,8 @@ void DrawOwnerButton(const DRAWITEMSTRUCT& item) {
     if (GetFocus() == item.hwndItem) {
         SelectedObject hollow(dc, GetStockObject(HOLLOW_BRUSH));
         SelectedObject focusPen(dc, penFor(mix(c.outline, c.text, 0.5)));
-        RoundRect(dc, r.left + inset, r.top + inset, r.right - inset, r.bottom - inset,
-                  innerCorner, innerCorner);
+        RoundRect(dc, r.left + inset, r.top + inset, r.right - inset, r.bottom - inset, innerCorner,
+                  innerCorner);
     }
 
     wchar_t label[161];

@@ -36,8 +36,7 @@ UniqueGdi CreateInterfaceFont(int dpi) {
     metrics.cbSize = sizeof(metrics);
     if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
         font = metrics.lfMessageFont;
-    else
-        GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font);
+    else GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font);
     // The system hands its metrics out at the DPI this process sees the screen at.
     font.lfHeight = MulDiv(font.lfHeight, dpi, DeviceDpi(nullptr));
     return UniqueGdi(CreateFontIndirectW(&font));

@@ -1,9 +1,9 @@
 // The main window's display of its job: progress texts, pause, verification and the end.
+#include "ui/job_display.h"
 #include "app/lang.h"
 #include "app/logdir.h"
 #include "engine/driver.h"
 #include "job/control.h"
-#include "ui/job_display.h"
 #include "ui/panes.h"
 #include "ui/window.h"
 #include "verify/verify.h"

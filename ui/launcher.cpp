@@ -1,9 +1,9 @@
 // The launcher shown when the program starts without arguments.
+#include "ui/launcher.h"
 #include "app/lang.h"
 #include "base/optional_api.h"
 #include "job/job.h"
 #include "shell/shell.h"
-#include "ui/launcher.h"
 #include "ui/menu.h"
 #include "ui/pickers.h"
 
@@ -25,11 +25,13 @@ int TransferFlow(HWND owner, bool move) {
 
 int MessageBoxLauncher(HWND owner) {
     const std::wstring text =
-        Tr(L"泽若 — 双引擎多线程复制 / 剪切\n\n  是 = 注册右键菜单 + 桌面快捷方式\n  否 = 移除右键菜单\n  取消 = 退出");
-    switch (MessageBoxW(owner, text.c_str(), g_appTitle.c_str(), MB_YESNOCANCEL | MB_ICONINFORMATION)) {
-        case IDYES: return Install(false);
-        case IDNO: RemoveContextMenu(owner); return 0;
-        default: return 0;
+        Tr(L"泽若 — 双引擎多线程复制 / 剪切\n\n  是 = 注册右键菜单 + 桌面快捷方式\n  否 = "
+           L"移除右键菜单\n  取消 = 退出");
+    switch (
+        MessageBoxW(owner, text.c_str(), g_appTitle.c_str(), MB_YESNOCANCEL | MB_ICONINFORMATION)) {
+    case IDYES: return Install(false);
+    case IDNO: RemoveContextMenu(owner); return 0;
+    default: return 0;
     }
 }
 
@@ -65,12 +67,12 @@ int RunLauncher(HWND owner) {
     int choice = 0;
     if (FAILED(taskDialog(&config, &choice, nullptr, nullptr))) return MessageBoxLauncher(owner);
     switch (choice) {
-        case kLinkInstall: return Install(false);
-        case kLinkCopy: return TransferFlow(owner, false);
-        case kLinkMove: return TransferFlow(owner, true);
-        // The menu entries only, as its text says: program, shortcuts and uninstall entry stay.
-        case kLinkRemove: RemoveContextMenu(owner); return 0;
-        default: return 0;
+    case kLinkInstall: return Install(false);
+    case kLinkCopy: return TransferFlow(owner, false);
+    case kLinkMove: return TransferFlow(owner, true);
+    // The menu entries only, as its text says: program, shortcuts and uninstall entry stay.
+    case kLinkRemove: RemoveContextMenu(owner); return 0;
+    default: return 0;
     }
 }
 

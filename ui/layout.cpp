@@ -1,6 +1,6 @@
 // Where the main window's controls go for a client size and DPI.
-#include "ui/dpi.h"
 #include "ui/layout.h"
+#include "ui/dpi.h"
 #include "ui/window.h"
 
 #include <commctrl.h>
@@ -20,8 +20,10 @@ void SetColumnWidths(HWND list, const MainLayout& l) {
     HWND header = ListView_GetHeader(list);
     int columns = header ? Header_GetItemCount(header) : 3;
     for (int i = 0; i < columns; ++i) {
-        int width = i == 0 ? l.nameWidth : i == 1 ? l.sizeWidth : i == 2 ? l.modifiedWidth
-                                                                         : l.leftList.w / 4;
+        int width = i == 0   ? l.nameWidth
+                    : i == 1 ? l.sizeWidth
+                    : i == 2 ? l.modifiedWidth
+                             : l.leftList.w / 4;
         ListView_SetColumnWidth(list, i, width);
     }
 }

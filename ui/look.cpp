@@ -54,8 +54,8 @@ void DrawPicture(HDC dc, Gdiplus::Bitmap& image, int width, int height) {
     graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
     RECT at = FitPicture(static_cast<int>(image.GetWidth()), static_cast<int>(image.GetHeight()),
                          width, height);
-    graphics.DrawImage(&image, Gdiplus::Rect(at.left, at.top, at.right - at.left,
-                                             at.bottom - at.top));
+    graphics.DrawImage(&image,
+                       Gdiplus::Rect(at.left, at.top, at.right - at.left, at.bottom - at.top));
     Gdiplus::SolidBrush shade(Gdiplus::Color(150, 0, 0, 0));
     graphics.FillRectangle(&shade, 0, 0, width, height);
 }
@@ -222,13 +222,12 @@ void PaintMainWindow(HWND window) {
     HDC dc = paint.get();
     RECT client;
     GetClientRect(window, &client);
-    if (HasPictureBackground())
-        paintBackground(dc, nullptr, client);
-    else
-        FillRect(dc, &client, brushFor(skin::background()));
+    if (HasPictureBackground()) paintBackground(dc, nullptr, client);
+    else FillRect(dc, &client, brushFor(skin::background()));
     if (PictureActive()) {
         if (g_main.report && IsWindowVisible(g_main.report))
-            PaintControlFrame(dc, window, g_main.report, 8, 6, mix(skin::background(), RGB(255, 255, 255), 0.06));
+            PaintControlFrame(dc, window, g_main.report, 8, 6,
+                              mix(skin::background(), RGB(255, 255, 255), 0.06));
     } else {
         for (HWND list : {g_main.leftList, g_main.rightList})
             if (list) PaintControlFrame(dc, window, list, 6, 6, skin::background());

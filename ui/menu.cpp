@@ -1,10 +1,10 @@
 // The owner-drawn main menu with its skin and language submenus.
+#include "ui/menu.h"
 #include "app/lang.h"
 #include "app/settings.h"
 #include "shell/shell.h"
 #include "ui/dpi.h"
 #include "ui/ids.h"
-#include "ui/menu.h"
 #include "ui/skin.h"
 
 #include <commctrl.h>
@@ -55,10 +55,8 @@ MenuItemLook DescribeSkinItem(int index, int currentSkin, uint32_t lang, bool da
     look.label = Tr(SkinTableRow(index).name, lang);
     look.hasChip = true;
     look.chip = RowFor(index, dark).accent;
-    if (index >= 1 && index <= 7)
-        look.chipInner = SkinTableRow(index).background;
-    else
-        look.chipInner = dark ? kDarkChipInner : kLightChipInner;
+    if (index >= 1 && index <= 7) look.chipInner = SkinTableRow(index).background;
+    else look.chipInner = dark ? kDarkChipInner : kLightChipInner;
     look.checked = index == currentSkin;
     return look;
 }
@@ -267,7 +265,8 @@ void ShowMainMenuAtCursor(HWND owner) {
 
 void RemoveContextMenu(HWND owner) {
     UnregisterMenu();
-    MessageBoxW(owner, Tr(L"右键菜单已卸载。软件本体、快捷方式都还在，随时能从 ⋮ 里重新装上。").c_str(),
+    MessageBoxW(owner,
+                Tr(L"右键菜单已卸载。软件本体、快捷方式都还在，随时能从 ⋮ 里重新装上。").c_str(),
                 g_productName.c_str(), MB_OK | MB_ICONINFORMATION);
 }
 

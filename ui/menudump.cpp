@@ -65,9 +65,9 @@ std::wstring ItemLines(int id, bool hot, bool top, SIZE size, const MenuItemLook
     wchar_t head[64];
     swprintf(head, 64, L"menu id=%d hot=%d w=%d h=%d", id, hot ? 1 : 0, static_cast<int>(size.cx),
              static_cast<int>(size.cy));
-    std::wstring line = std::wstring(head) + L" bg=" + rgb(s.bg) + L" row=" + rgb(s.row) +
-                        L" fg=" + rgb(s.fg) + L" chip=" + rgb(s.chip) + L" chipbg=" +
-                        rgb(s.chipBg) + L" chip_px=" + std::to_wstring(s.chipPixels) + L" cur=" +
+    std::wstring line = std::wstring(head) + L" bg=" + rgb(s.bg) + L" row=" + rgb(s.row) + L" fg=" +
+                        rgb(s.fg) + L" chip=" + rgb(s.chip) + L" chipbg=" + rgb(s.chipBg) +
+                        L" chip_px=" + std::to_wstring(s.chipPixels) + L" cur=" +
                         (look.checked ? L"1" : L"0") + L"\n";
     if (top) {
         wchar_t topHead[48];

@@ -17,8 +17,7 @@ void PaintBehindList(NMLVCUSTOMDRAW& draw) {
     HWND list = draw.nmcd.hdr.hwndFrom;
     RECT client;
     GetClientRect(list, &client);
-    if (PictureActive())
-        paintBackground(draw.nmcd.hdc, list, client);
+    if (PictureActive()) paintBackground(draw.nmcd.hdc, list, client);
     else if (g_settings.skin != kPictureSkin)
         FillRect(draw.nmcd.hdc, &client, brushFor(skin::background()));
 }
@@ -46,17 +45,10 @@ void ColourRow(NMLVCUSTOMDRAW& draw, bool fillSelection) {
 
 LRESULT OnListCustomDraw(NMLVCUSTOMDRAW& draw) {
     switch (draw.nmcd.dwDrawStage) {
-    case CDDS_PREPAINT:
-        PaintBehindList(draw);
-        return CDRF_NOTIFYITEMDRAW;
-    case CDDS_ITEMPREPAINT:
-        ColourRow(draw, true);
-        return CDRF_NOTIFYSUBITEMDRAW;
-    case CDDS_SUBITEM | CDDS_ITEMPREPAINT:
-        ColourRow(draw, false);
-        return CDRF_DODEFAULT;
-    default:
-        return CDRF_DODEFAULT;
+    case CDDS_PREPAINT: PaintBehindList(draw); return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT: ColourRow(draw, true); return CDRF_NOTIFYSUBITEMDRAW;
+    case CDDS_SUBITEM | CDDS_ITEMPREPAINT: ColourRow(draw, false); return CDRF_DODEFAULT;
+    default: return CDRF_DODEFAULT;
     }
 }
 
@@ -69,10 +61,8 @@ LRESULT OnHeaderCustomDraw(HWND header, NMCUSTOMDRAW& draw) {
     HDC dc = draw.hdc;
     RECT r = draw.rc;
     RefreshPictureBackground();
-    if (HasPictureBackground())
-        paintBackground(dc, header, r);
-    else
-        FillRect(dc, &r, brushFor(mix(skin::panel(), skin::text(), 0.08)));
+    if (HasPictureBackground()) paintBackground(dc, header, r);
+    else FillRect(dc, &r, brushFor(mix(skin::panel(), skin::text(), 0.08)));
     RECT divider{r.right - 1, r.top, r.right, r.bottom};
     FillRect(dc, &divider, brushFor(skin::border()));
 

@@ -1,4 +1,5 @@
 // The folder panes: listing a folder, selection, navigation and drops.
+#include "ui/panes.h"
 #include "app/lang.h"
 #include "app/logdir.h"
 #include "base/format.h"
@@ -6,7 +7,6 @@
 #include "base/walk.h"
 #include "job/job.h"
 #include "robo/robo.h"
-#include "ui/panes.h"
 #include "ui/window.h"
 
 #include <commctrl.h>
@@ -74,9 +74,8 @@ const std::wstring& PaneFolder(HWND list) {
 void SortPaneEntries(std::vector<PaneEntry>& entries) {
     std::sort(entries.begin(), entries.end(), [](const PaneEntry& a, const PaneEntry& b) {
         if (a.isFolder != b.isFolder) return a.isFolder;
-        return CompareStringOrdinal(a.name.c_str(), static_cast<int>(a.name.size()),
-                                    b.name.c_str(), static_cast<int>(b.name.size()),
-                                    TRUE) == CSTR_LESS_THAN;
+        return CompareStringOrdinal(a.name.c_str(), static_cast<int>(a.name.size()), b.name.c_str(),
+                                    static_cast<int>(b.name.size()), TRUE) == CSTR_LESS_THAN;
     });
 }
 
@@ -114,8 +113,7 @@ int IconIndexFor(const std::wstring& path, bool isFolder, bool bigListing) {
     else if (bigListing)
         SHGetFileInfoW(L"file", FILE_ATTRIBUTE_NORMAL, &info, sizeof(info),
                        flags | SHGFI_USEFILEATTRIBUTES);
-    else
-        SHGetFileInfoW(path.c_str(), 0, &info, sizeof(info), flags);
+    else SHGetFileInfoW(path.c_str(), 0, &info, sizeof(info), flags);
     return info.iIcon;
 }
 
@@ -203,8 +201,9 @@ void SelectSources(const std::vector<std::wstring>& paths) {
     RefreshTitleLine();
     for (const std::wstring& given : paths) {
         std::wstring path = TrimSeparators(given);
-        bool known = std::any_of(m.sourceSelection.begin(), m.sourceSelection.end(),
-                                 [&](const std::wstring& s) { return SameTextIgnoringCase(s, path); });
+        bool known =
+            std::any_of(m.sourceSelection.begin(), m.sourceSelection.end(),
+                        [&](const std::wstring& s) { return SameTextIgnoringCase(s, path); });
         if (!known && GetFileAttributesW(LongPath(path).c_str()) != INVALID_FILE_ATTRIBUTES)
             m.sourceSelection.push_back(path);
     }

@@ -1,6 +1,6 @@
 // The system's file and folder pickers.
-#include "app/lang.h"
 #include "ui/pickers.h"
+#include "app/lang.h"
 
 #include <shobjidl.h>
 

@@ -1,7 +1,7 @@
 // The skin table, the current palette and the dark flag.
+#include "ui/skin.h"
 #include "app/logdir.h"
 #include "app/settings.h"
-#include "ui/skin.h"
 
 #include <cmath>
 #include <cstdio>
@@ -38,8 +38,8 @@ const SkinRow kSkins[kSkinCount] = {
     {L"OLED 黑", Hex(0x000000), Hex(0x0B0B0B), Hex(0xEDEDED), Hex(0x8C8C8C), Hex(0x222222),
      Hex(0x00B7C3), 1},
     // The picture skin paints with the Fluent Dark colours; its own are never read.
-    {L"图片皮肤… 选图", Hex(0x202020), Hex(0x2B2B2B), Hex(0xF3F3F3), Hex(0xA8A8A8),
-     Hex(0x3D3D3D), Hex(0x4CC2FF), 1},
+    {L"图片皮肤… 选图", Hex(0x202020), Hex(0x2B2B2B), Hex(0xF3F3F3), Hex(0xA8A8A8), Hex(0x3D3D3D),
+     Hex(0x4CC2FF), 1},
 };
 
 // Owns one object per colour and lends it out until the skin changes. No
@@ -67,16 +67,18 @@ GdiCache g_pens;
 DWORD ReadAppsUseLightTheme() {
     DWORD value = 1;
     DWORD size = sizeof(value);
-    if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize",
-                     L"AppsUseLightTheme", RRF_RT_REG_DWORD, nullptr, &value, &size) !=
-        ERROR_SUCCESS)
+    if (RegGetValueW(
+            HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize",
+            L"AppsUseLightTheme", RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS)
         return 1;
     return value;
 }
 
 }  // namespace
 
-const SkinRow& SkinTableRow(int index) { return kSkins[index >= 0 && index < kSkinCount ? index : 0]; }
+const SkinRow& SkinTableRow(int index) {
+    return kSkins[index >= 0 && index < kSkinCount ? index : 0];
+}
 
 const SkinRow& RowFor(int index, bool dark) {
     if (index == kPictureSkin) return kSkins[2];

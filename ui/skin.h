@@ -56,8 +56,7 @@ struct FrameAttribute {
 };
 // Dark mode, no backdrop, round corners, then caption and caption text: the
 // skin's colours when dark, the system's own (both of them) when light.
-std::array<FrameAttribute, 6> FrameAttributesFor(bool dark, COLORREF caption,
-                                                 COLORREF captionText);
+std::array<FrameAttribute, 6> FrameAttributesFor(bool dark, COLORREF caption, COLORREF captionText);
 void applyLook(HWND window, bool askForPicture);
 bool pickSkinPicture(std::wstring& path);
 void SelectSkin(int command);

@@ -25,9 +25,9 @@ BOOL CALLBACK RelabelChild(HWND child, LPARAM) {
 
 void SetWindowIdle(bool idle) {
     const MainState& m = g_main;
-    for (HWND control : {m.leftUp, m.leftBrowse, m.rightUp, m.rightBrowse, m.refresh, m.copyRight,
-                         m.moveRight, m.copyLeft, m.moveLeft, m.leftList, m.rightList, m.rightPath,
-                         m.menu})
+    for (HWND control :
+         {m.leftUp, m.leftBrowse, m.rightUp, m.rightBrowse, m.refresh, m.copyRight, m.moveRight,
+          m.copyLeft, m.moveLeft, m.leftList, m.rightList, m.rightPath, m.menu})
         if (control) EnableWindow(control, idle);
     for (HWND control : {m.cancel, m.pauseButton})
         if (control) EnableWindow(control, !idle);
@@ -54,8 +54,7 @@ void SwitchEngine() {
         MessageBeep(MB_ICONWARNING);
         return;
     }
-    g_settings.engine =
-        g_settings.engine == Engine::Native ? Engine::Robocopy : Engine::Native;
+    g_settings.engine = g_settings.engine == Engine::Native ? Engine::Robocopy : Engine::Native;
     g_engineFromCommandLine = false;
     SaveSettings();
     RefreshEngineLabels();
@@ -106,10 +105,8 @@ HBRUSH ControlColours(HDC dc, HWND control) {
     SetBkMode(dc, OPAQUE);
     SetBkColor(dc, back);
     COLORREF fore = skin::text();
-    if (control == m.failure && GetWindowTextLengthW(control) > 0)
-        fore = kFailureText;
-    else if (control == m.title || control == m.status)
-        fore = skin::secondaryText();
+    if (control == m.failure && GetWindowTextLengthW(control) > 0) fore = kFailureText;
+    else if (control == m.title || control == m.status) fore = skin::secondaryText();
     SetTextColor(dc, fore);
     return brushFor(back);
 }

@@ -1,9 +1,9 @@
 // The notification-area icon and its menu.
+#include "ui/tray.h"
 #include "app/lang.h"
 #include "app/logdir.h"
 #include "ui/menu.h"
 #include "ui/skin.h"
-#include "ui/tray.h"
 #include "ui/window.h"
 
 #include <shellapi.h>

@@ -1,4 +1,5 @@
 // The main window: its controls, its messages and its loop.
+#include "ui/window.h"
 #include "app/lang.h"
 #include "app/logdir.h"
 #include "app/settings.h"
@@ -18,7 +19,6 @@
 #include "ui/pickers.h"
 #include "ui/skin.h"
 #include "ui/tray.h"
-#include "ui/window.h"
 
 #include <commctrl.h>
 #include <knownfolders.h>
@@ -38,8 +38,7 @@ constexpr int kWindowHeight = 660;
 
 }  // namespace
 
-HWND CreateControl(HWND parent, const wchar_t* cls, const std::wstring& text, DWORD style,
-                   int id) {
+HWND CreateControl(HWND parent, const wchar_t* cls, const std::wstring& text, DWORD style, int id) {
     HWND control = CreateWindowExW(0, cls, text.c_str(), style | WS_CHILD | WS_VISIBLE, 0, 0, 0, 0,
                                    parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                    GetModuleHandleW(nullptr), nullptr);
@@ -77,15 +76,15 @@ const ButtonRow kButtons[] = {
 void CreateControls(HWND window) {
     MainState& m = g_main;
     m.title = CreateControl(window, L"STATIC", L"", SS_ENDELLIPSIS, 0);
-    DWORD listStyle = LVS_REPORT | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | WS_TABSTOP |
-                      LVS_SHAREIMAGELISTS;
+    DWORD listStyle =
+        LVS_REPORT | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | WS_TABSTOP | LVS_SHAREIMAGELISTS;
     m.leftList = CreateControl(window, WC_LISTVIEWW, L"", listStyle, kIdLeftList);
     m.rightList = CreateControl(window, WC_LISTVIEWW, L"", listStyle, kIdRightList);
     m.leftPath = CreateControl(window, L"EDIT", L"", ES_AUTOHSCROLL | ES_READONLY, 0);
     m.rightPath = CreateControl(window, L"EDIT", L"", ES_AUTOHSCROLL, 0);
     for (const ButtonRow& row : kButtons) {
-        HWND button = CreateControl(window, L"BUTTON", Tr(row.text), BS_OWNERDRAW | WS_TABSTOP,
-                                    row.id);
+        HWND button =
+            CreateControl(window, L"BUTTON", Tr(row.text), BS_OWNERDRAW | WS_TABSTOP, row.id);
         m.*row.slot = button;
         InstallHoverTracking(button);
         RegisterRepaint(button);
@@ -255,9 +254,8 @@ void OnKeyDown(HWND window, WPARAM key) {
 LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
     switch (message) {
     case WM_CREATE:
-        return OnCreate(window,
-                        *static_cast<const WindowStart*>(
-                            reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
+        return OnCreate(window, *static_cast<const WindowStart*>(
+                                    reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
     case WM_DESTROY:
         removeTrayIcon();
         PostQuitMessage(0);
@@ -347,10 +345,10 @@ bool RegisterProgramClass(const wchar_t* name, WNDPROC proc) {
 
 HWND CreateMainWindow(const WindowStart& start) {
     if (!RegisterProgramClass(kMainClass, MainProc)) return nullptr;
-    HWND window = CreateWindowExW(0, kMainClass, g_appTitle.c_str(), WS_OVERLAPPEDWINDOW,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, kWindowWidth, kWindowHeight,
-                                  nullptr, nullptr, GetModuleHandleW(nullptr),
-                                  const_cast<WindowStart*>(&start));
+    HWND window =
+        CreateWindowExW(0, kMainClass, g_appTitle.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                        CW_USEDEFAULT, kWindowWidth, kWindowHeight, nullptr, nullptr,
+                        GetModuleHandleW(nullptr), const_cast<WindowStart*>(&start));
     if (!window) return nullptr;
     int dpi = WindowDpi(window);
     SetWindowPos(window, nullptr, 0, 0, Scale(kWindowWidth, dpi), Scale(kWindowHeight, dpi),

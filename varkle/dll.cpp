@@ -31,9 +31,7 @@ extern "C" HRESULT WINAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, void**
     return varkle::CreateClassFactory(kind, riid, ppv);
 }
 
-extern "C" HRESULT WINAPI DllCanUnloadNow() {
-    return varkle::ModuleCount() == 0 ? S_OK : S_FALSE;
-}
+extern "C" HRESULT WINAPI DllCanUnloadNow() { return varkle::ModuleCount() == 0 ? S_OK : S_FALSE; }
 
 // Starts Zerrow for one path, as the copy or move command would: for test harnesses.
 extern "C" int WINAPI SelfTest(const wchar_t* path, int move) {

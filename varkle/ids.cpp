@@ -23,8 +23,7 @@ bool Known(LONG kind) { return kind >= kRoot && kind <= kMove; }
 }  // namespace
 
 bool KindGuid(LONG kind, GUID* guid) {
-    return Known(kind) &&
-           SUCCEEDED(CLSIDFromString(const_cast<wchar_t*>(kKinds[kind].guid), guid));
+    return Known(kind) && SUCCEEDED(CLSIDFromString(const_cast<wchar_t*>(kKinds[kind].guid), guid));
 }
 
 LONG KindOf(REFCLSID clsid) {

@@ -26,13 +26,14 @@ bool OwnPath(std::wstring& path) {
 
 std::wstring RegisteredExePath() {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return {};
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return {};
     wchar_t buffer[520] = {};
     // One character short, so that a value without a terminator still ends in one.
     DWORD bytes = sizeof(buffer) - sizeof(wchar_t);
     DWORD type = 0;
-    const LONG status = RegQueryValueExW(key, L"ExePath", nullptr, &type,
-                                         reinterpret_cast<BYTE*>(buffer), &bytes);
+    const LONG status =
+        RegQueryValueExW(key, L"ExePath", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &bytes);
     RegCloseKey(key);
     return status == ERROR_SUCCESS && type == REG_SZ ? std::wstring(buffer) : std::wstring();
 }
@@ -127,7 +128,8 @@ bool Launch(IShellItemArray* items, bool move) {
         if (FAILED(items->GetItemAt(i, &item)) || !item) continue;
         LPWSTR path = nullptr;
         // Items without a file-system path (virtual folders) are left out.
-        if (SUCCEEDED(item->GetDisplayName(SIGDN_FILESYSPATH, &path)) && path) paths.push_back(path);
+        if (SUCCEEDED(item->GetDisplayName(SIGDN_FILESYSPATH, &path)) && path)
+            paths.push_back(path);
         CoTaskMemFree(path);
         item->Release();
     }

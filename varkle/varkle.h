@@ -32,8 +32,9 @@ HRESULT CreateEnumerator(LONG position, REFIID riid, void** ppv);
 HRESULT CreateClassFactory(LONG kind, REFIID riid, void** ppv);
 
 // Text routines of their own: the library shares no code with the program.
-std::wstring FolderWithSeparator(const std::wstring& path);  // up to and including the last separator
-std::wstring FolderForStart(const std::wstring& path);        // up to, not including, it
+std::wstring FolderWithSeparator(
+    const std::wstring& path);                          // up to and including the last separator
+std::wstring FolderForStart(const std::wstring& path);  // up to, not including, it
 
 // Zerrow's executable, found once (beside the library, else through ExePath).
 std::wstring LocateZerrow();

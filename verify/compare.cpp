@@ -96,8 +96,8 @@ void VerifyFolder(const std::wstring& src, const std::wstring& dst, VerifyResult
         src,
         [&](const WalkEntry& entry) {
             std::wstring d = Join(dst, entry.relative);
-            if (!entry.isFolder()) return CompareFile(entry.path, d, result) ? WalkNext::Continue
-                                                                             : WalkNext::Stop;
+            if (!entry.isFolder())
+                return CompareFile(entry.path, d, result) ? WalkNext::Continue : WalkNext::Stop;
             DWORD attributes = GetFileAttributesW(ComparisonPath(d).c_str());
             if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
                 return WalkNext::Continue;
@@ -117,10 +117,8 @@ VerifyResult VerifyTree(const std::vector<SourceItem>& items, const std::wstring
     std::wstring root = TrimSeparators(destination);
     for (const SourceItem& item : items) {
         if (result.aborted) break;
-        if (item.isFolder)
-            VerifyFolder(item.path, Join(root, item.folderName), result);
-        else
-            CompareFile(item.path, Join(root, item.fileName), result);
+        if (item.isFolder) VerifyFolder(item.path, Join(root, item.folderName), result);
+        else CompareFile(item.path, Join(root, item.fileName), result);
     }
     return result;
 }

@@ -14,8 +14,7 @@ std::wstring VerifySummary(const VerifyResult& result) {
     else if (result.differing > 0)
         text = Tr(L"校验: ") + std::to_wstring(result.differing) + L" / " +
                std::to_wstring(result.compared) + Tr(L" 个对不上");
-    else
-        text = Tr(L"校验: ") + std::to_wstring(result.compared) + Tr(L" 个文件全一致");
+    else text = Tr(L"校验: ") + std::to_wstring(result.compared) + Tr(L" 个文件全一致");
     for (const std::wstring& sample : result.samples) text += L"\n  " + sample;
     return text;
 }

@@ -42,8 +42,8 @@ TEST(CommandLine, VerbsAreCaseSensitiveAndTheLastOneWins) {
 }
 
 TEST(CommandLine, FlagsAndChoices) {
-    StartRecord r = Parse({L"verify", L"--verify", L"--silent", L"--ui", L"--new-instance",
-                           L"--quiet", L"a"});
+    StartRecord r =
+        Parse({L"verify", L"--verify", L"--silent", L"--ui", L"--new-instance", L"--quiet", L"a"});
     EXPECT_TRUE(r.verifyMode);
     EXPECT_TRUE(r.verifyAfterCopy);
     EXPECT_TRUE(r.silent);
@@ -60,10 +60,12 @@ TEST(CommandLine, FlagsAndChoices) {
     };
     const std::optional<Engine> none, native = Engine::Native, robo = Engine::Robocopy;
     const Case cases[] = {
-        {L"--engine:cnm", native, -1},  {L"--engine=cnm", native, -1}, {L"--engine:robo", robo, -1},
-        {L"--engine=robocopy", robo, -1}, {L"--engine=robo", none, -1}, {L"--lang:en", none, 1},
-        {L"--lang=en", none, 1},        {L"english", none, 1},        {L"--lang:zh", none, 0},
-        {L"--lang=zh", none, 0},        {L"chinese", none, 0},        {L"English", none, -1},
+        {L"--engine:cnm", native, -1}, {L"--engine=cnm", native, -1},
+        {L"--engine:robo", robo, -1},  {L"--engine=robocopy", robo, -1},
+        {L"--engine=robo", none, -1},  {L"--lang:en", none, 1},
+        {L"--lang=en", none, 1},       {L"english", none, 1},
+        {L"--lang:zh", none, 0},       {L"--lang=zh", none, 0},
+        {L"chinese", none, 0},         {L"English", none, -1},
     };
     for (const Case& c : cases) {
         StartRecord one = Parse({c.arg});
@@ -191,13 +193,18 @@ TEST(CommandLine, ActionsEndTheParseButEarlierSwitchesStand) {
         StartMode mode;
     };
     const Case cases[] = {
-        {L"--launcher", StartMode::Launcher},       {L"--register-menu", StartMode::RegisterMenu},
-        {L"--unregister-menu", StartMode::UnregisterMenu}, {L"--install", StartMode::Install},
-        {L"--setup", StartMode::Install},           {L"--uninstall", StartMode::Uninstall},
-        {L"--selftest", StartMode::SelfTest},       {L"--version", StartMode::Version},
+        {L"--launcher", StartMode::Launcher},
+        {L"--register-menu", StartMode::RegisterMenu},
+        {L"--unregister-menu", StartMode::UnregisterMenu},
+        {L"--install", StartMode::Install},
+        {L"--setup", StartMode::Install},
+        {L"--uninstall", StartMode::Uninstall},
+        {L"--selftest", StartMode::SelfTest},
+        {L"--version", StartMode::Version},
     };
     for (const Case& c : cases) {
-        StartRecord r = Parse({L"--lang:en", L"a", c.arg, L"--engine:robo", L"b", L"--dump-palette"});
+        StartRecord r =
+            Parse({L"--lang:en", L"a", c.arg, L"--engine:robo", L"b", L"--dump-palette"});
         EXPECT_EQ(r.mode, c.mode) << c.arg;
         EXPECT_EQ(r.lang, 1) << c.arg;
         EXPECT_FALSE(r.engine) << c.arg;

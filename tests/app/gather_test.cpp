@@ -1,6 +1,6 @@
 // Selections gathered from several processes, and path-list files.
-#include "app/cmdline.h"
 #include "app/gather.h"
+#include "app/cmdline.h"
 #include "app/logdir.h"
 #include "tests/support/support.h"
 
@@ -91,9 +91,12 @@ protected:
     HWND WaitForGatherer() {
         const std::wstring name = L"Zerrow.Gather." + key_;
         HWND found = nullptr;
-        test::WaitUntil([&] {
-            return (found = FindWindowExW(HWND_MESSAGE, nullptr, L"ZerrowGather", name.c_str()));
-        }, 10000);
+        test::WaitUntil(
+            [&] {
+                return (found =
+                            FindWindowExW(HWND_MESSAGE, nullptr, L"ZerrowGather", name.c_str()));
+            },
+            10000);
         return found;
     }
 
@@ -130,8 +133,9 @@ TEST_F(Handover, ALaterProcessHandsItsFullPathsToTheGatherer) {
 TEST_F(Handover, AGathererThatDiedLeavesTheNextOneToGather) {
     UniqueHandle held;
     // Taken and never released: abandoned when the thread ends.
-    std::thread([&] { held.reset(CreateMutexW(nullptr, TRUE, (L"Local\\Zerrow.Gather." + key_).c_str())); })
-        .join();
+    std::thread([&] {
+        held.reset(CreateMutexW(nullptr, TRUE, (L"Local\\Zerrow.Gather." + key_).c_str()));
+    }).join();
     ASSERT_TRUE(held);
     Args mine = {L"C:\\mine"};
     std::thread next([&] { EXPECT_FALSE(GatherSources(key_, mine, 2000)); });
@@ -155,7 +159,8 @@ TEST_F(ListFile, FeedsTheSourcesAndOnlyHandOverFilesAreDeleted) {
     };
     EnsureLogFolder();
     const std::wstring own = LogFolder() + L"\\lst-test-" + std::to_wstring(GetCurrentProcessId());
-    ASSERT_TRUE(test::WriteBytes(own, utf16((dir / L"a.txt") + L'\0' + (dir / L"数据 b.txt") + L'\0')));
+    ASSERT_TRUE(
+        test::WriteBytes(own, utf16((dir / L"a.txt") + L'\0' + (dir / L"数据 b.txt") + L'\0')));
     const std::wstring users = dir / L"mine.lst";
     ASSERT_TRUE(test::WriteBytes(users, utf16((dir / L"c.txt") + L'\0')));
 
@@ -169,9 +174,11 @@ TEST_F(ListFile, FeedsTheSourcesAndOnlyHandOverFilesAreDeleted) {
     EXPECT_TRUE(test::Exists(users));
     DeleteFileW(own.c_str());
 
-    r = test::RunZerrow({L"copy", L"--list", dir / L"gone.lst", L"--dest", dir / L"out2", L"--silent"});
+    r = test::RunZerrow(
+        {L"copy", L"--list", dir / L"gone.lst", L"--dest", dir / L"out2", L"--silent"});
     EXPECT_EQ(r.exitCode, 2u);
-    EXPECT_EQ(r.err, test::WideToUtf8(L"读不了路径清单，什么都没动：\n" + (dir / L"gone.lst") + L"\n"));
+    EXPECT_EQ(r.err,
+              test::WideToUtf8(L"读不了路径清单，什么都没动：\n" + (dir / L"gone.lst") + L"\n"));
     EXPECT_FALSE(test::Exists(dir / L"out2"));
 }
 

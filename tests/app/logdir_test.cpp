@@ -91,8 +91,9 @@ TEST_F(TraceChild, AnyValueEvenZeroSwitchesItOn) {
 // Another process holding the trace open to append does not shut a second one out.
 TEST_F(TraceChild, AProcessAppendsWhileAnotherHoldsTheTrace) {
     ASSERT_TRUE(test::WriteBytesDeep(trace_, "\xEF\xBB\xBF"));
-    UniqueFile other(CreateFileW(trace_.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                 nullptr, OPEN_EXISTING, 0, nullptr));
+    UniqueFile other(CreateFileW(trace_.c_str(), FILE_APPEND_DATA,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                 nullptr));
     ASSERT_TRUE(other);
     SetEnvironmentVariableW(L"ZRW_TRACE", L"1");
     EXPECT_EQ(RunDryRunWithoutSources().exitCode, 2u);

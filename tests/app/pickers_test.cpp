@@ -1,8 +1,8 @@
 // The pickers the command line opens when sources or destination are missing.
+#include "ui/pickers.h"
 #include "app/lang.h"
 #include "tests/support/dialogs.h"
 #include "tests/support/support.h"
-#include "ui/pickers.h"
 
 #include <gtest/gtest.h>
 #include <objbase.h>
@@ -17,7 +17,9 @@ using test::FoundWindow;
 // The pickers run a modal loop on this thread; a second thread plays the user.
 class Pickers : public test::IsolatedTest {
 protected:
-    void SetUp() override { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE); }
+    void SetUp() override {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    }
     void TearDown() override {
         if (user_.joinable()) user_.join();
     }
@@ -25,9 +27,8 @@ protected:
     // into its file-name box and presses the button.
     void Answer(const std::wstring& caption, const std::wstring& text, int button) {
         user_ = std::thread([this, caption, text, button] {
-            found_ = test::WaitForDialog([&](HWND w) {
-                return test::OfThisProcess(w) && test::WindowText(w) == caption;
-            });
+            found_ = test::WaitForDialog(
+                [&](HWND w) { return test::OfThisProcess(w) && test::WindowText(w) == caption; });
             if (!found_.window) return;
             if (!text.empty()) {
                 HWND edit = test::FirstChild(found_.window, L"Edit");

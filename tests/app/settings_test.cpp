@@ -1,7 +1,7 @@
 // The settings in the registry and the command line's switches over them.
+#include "app/settings.h"
 #include "app/cmdline.h"
 #include "app/lang.h"
-#include "app/settings.h"
 #include "tests/support/support.h"
 #include "ui/skin.h"
 
@@ -14,9 +14,12 @@ namespace {
 class SettingsStore : public test::IsolatedTest {
 protected:
     static void PutRaw(const wchar_t* name, DWORD type, const void* data, DWORD size) {
-        ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, name, type, data, size), ERROR_SUCCESS);
+        ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, name, type, data, size),
+                  ERROR_SUCCESS);
     }
-    static void PutDword(const wchar_t* name, DWORD value) { ASSERT_TRUE(test::WriteDword(kSettingsKey, name, value)); }
+    static void PutDword(const wchar_t* name, DWORD value) {
+        ASSERT_TRUE(test::WriteDword(kSettingsKey, name, value));
+    }
     static int64_t StoredDword(const wchar_t* name) { return test::ReadDword(kSettingsKey, name); }
 };
 
@@ -123,9 +126,9 @@ TEST_F(SettingsStore, SaveWritesTheWholeRecord) {
     EXPECT_EQ(StoredDword(L"Lang"), 1);
     wchar_t img[64] = {};
     DWORD size = sizeof(img), type = 0;
-    ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, L"ImgPath", RRF_RT_ANY, &type, img,
-                           &size),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, L"ImgPath", RRF_RT_ANY, &type, img, &size),
+        ERROR_SUCCESS);
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(size, (wcslen(L"D:\\图.jpg") + 1) * 2);
     EXPECT_STREQ(img, L"D:\\图.jpg");
@@ -133,9 +136,9 @@ TEST_F(SettingsStore, SaveWritesTheWholeRecord) {
     g_settings.imgPath.clear();
     SaveSettings();
     size = sizeof(img);
-    ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, L"ImgPath", RRF_RT_ANY, &type, img,
-                           &size),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, L"ImgPath", RRF_RT_ANY, &type, img, &size),
+        ERROR_SUCCESS);
     EXPECT_EQ(size, 2u);
 }
 

@@ -88,9 +88,10 @@ TEST_F(Start, SilentUsageErrorsGoToStandardErrorAsUtf8) {
 }
 
 TEST_F(Start, MissingSourcesEndTheDryRunAndTheVerifyMode) {
-    for (const std::vector<std::wstring>& args :
-         {std::vector<std::wstring>{L"--dryrun"}, {L"--dryrun", L"--dest", L"C:\\out", L"move"},
-          {L"verify", L"--dest", L"C:\\out"}, {L"verify", L"--silent"}}) {
+    for (const std::vector<std::wstring>& args : {std::vector<std::wstring>{L"--dryrun"},
+                                                  {L"--dryrun", L"--dest", L"C:\\out", L"move"},
+                                                  {L"verify", L"--dest", L"C:\\out"},
+                                                  {L"verify", L"--silent"}}) {
         ProcessResult r = test::RunZerrow(args, 15000);
         EXPECT_EQ(r.exitCode, 2u) << test::WideToUtf8(args.back());
         EXPECT_EQ(r.err, "");
@@ -107,7 +108,9 @@ struct PickerCase {
 TEST_F(Start, CancelledPickersEndTheRunWithZero) {
     const PickerCase cases[] = {
         {{L"verify", L"C:\\a"}, 99, L"选择要比对的目录（当初复制到哪儿了）"},
-        {{L"verify", L"C:\\a"}, 1, L"Choose the folder to compare against (where it was copied to)"},
+        {{L"verify", L"C:\\a"},
+         1,
+         L"Choose the folder to compare against (where it was copied to)"},
         {{L"--lang:zh", L"verify", L"C:\\a"}, 1, L"选择要比对的目录（当初复制到哪儿了）"},
         {{L"copy", L"C:\\a"}, 99, L"选择目标文件夹（复制到 / 移动到）"},
         {{L"move", L"C:\\a"}, 1, L"Choose the destination folder (copy to / move to)"},
@@ -213,8 +216,9 @@ TEST_F(Start, SilentJobsLoadNoWindowShellOrComLibrary) {
         EXPECT_EQ(test::ReadBytes(dir / L"out\\a.txt"), "abc") << label;
         // The recording itself works: the registry library is always there.
         EXPECT_TRUE(Contains(loaded, L"advapi32.dll")) << label;
-        for (const wchar_t* library : {L"user32.dll", L"gdi32.dll", L"comctl32.dll", L"comdlg32.dll",
-                                       L"shell32.dll", L"ole32.dll", L"gdiplus.dll", L"uxtheme.dll"})
+        for (const wchar_t* library :
+             {L"user32.dll", L"gdi32.dll", L"comctl32.dll", L"comdlg32.dll", L"shell32.dll",
+              L"ole32.dll", L"gdiplus.dll", L"uxtheme.dll"})
             EXPECT_FALSE(Contains(loaded, library)) << label << ": " << test::WideToUtf8(library);
     }
 }
@@ -229,8 +233,8 @@ public:
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = L"ZerrowMain";
         RegisterClassW(&wc);
-        window_ = CreateWindowExW(WS_EX_TOPMOST, L"ZerrowMain", L"running", WS_OVERLAPPEDWINDOW, 0, 0,
-                                  300, 200, nullptr, nullptr, wc.hInstance, nullptr);
+        window_ = CreateWindowExW(WS_EX_TOPMOST, L"ZerrowMain", L"running", WS_OVERLAPPEDWINDOW, 0,
+                                  0, 300, 200, nullptr, nullptr, wc.hInstance, nullptr);
         ShowWindow(window_, SW_SHOWMINIMIZED);
     }
     ~RunningWindow() {
@@ -246,10 +250,12 @@ private:
 // Pumps this thread's messages, which the hand-over's ShowWindow waits for.
 ProcessResult RunPumping(const std::vector<std::wstring>& args) {
     auto run = StartZerrow(args);
-    test::WaitUntil([&] {
-        for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&msg);
-        return run.wait_for(std::chrono::milliseconds(0)) == std::future_status::ready;
-    }, 60000);
+    test::WaitUntil(
+        [&] {
+            for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&msg);
+            return run.wait_for(std::chrono::milliseconds(0)) == std::future_status::ready;
+        },
+        60000);
     return run.get();
 }
 

@@ -31,7 +31,8 @@ COPYFILE2_MESSAGE_ACTION CALLBACK Record(const COPYFILE2_MESSAGE* m, PVOID conte
     return r->action;
 }
 
-HRESULT Copy(const std::wstring& from, const std::wstring& to, Recorder& r, BOOL* cancel = nullptr) {
+HRESULT Copy(const std::wstring& from, const std::wstring& to, Recorder& r,
+             BOOL* cancel = nullptr) {
     COPYFILE2_EXTENDED_PARAMETERS p{};
     p.dwSize = sizeof(p);
     p.pfCancel = cancel;
@@ -122,7 +123,8 @@ TEST(ChunkedCopier, ReportsFailuresAsHresults) {
     EXPECT_TRUE(test::Exists(dir / L"e2"));
     COPYFILE2_EXTENDED_PARAMETERS bad{};
     bad.dwSize = 16;
-    EXPECT_EQ(ChunkedCopyFile2((dir / L"empty").c_str(), (dir / L"e3").c_str(), &bad), E_INVALIDARG);
+    EXPECT_EQ(ChunkedCopyFile2((dir / L"empty").c_str(), (dir / L"e3").c_str(), &bad),
+              E_INVALIDARG);
 }
 
 }  // namespace

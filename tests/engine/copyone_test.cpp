@@ -170,7 +170,11 @@ TEST_F(CopyOneFileTest, CancelFailsWithTheAbortResult) {
 // CopyOneFile on a thread of its own.
 UniqueHandle CopyOnAThread(FileTask& task) {
     return UniqueHandle(CreateThread(
-        nullptr, 0, [](void* p) -> DWORD { CopyOneFile(*static_cast<FileTask*>(p)); return 0; },
+        nullptr, 0,
+        [](void* p) -> DWORD {
+            CopyOneFile(*static_cast<FileTask*>(p));
+            return 0;
+        },
         &task, 0, nullptr));
 }
 
@@ -183,7 +187,9 @@ TEST_F(CopyOneFileTest, PauseHoldsACopyUntilResumed) {
     // The same copy, outside the engine's pause: once it is done, the held one would have been.
     COPYFILE2_EXTENDED_PARAMETERS twin{};
     twin.dwSize = sizeof(twin);
-    ASSERT_EQ(ChunkedCopyFile2(LongPath(dir / L"big").c_str(), LongPath(dir / L"twin").c_str(), &twin), S_OK);
+    ASSERT_EQ(
+        ChunkedCopyFile2(LongPath(dir / L"big").c_str(), LongPath(dir / L"twin").c_str(), &twin),
+        S_OK);
     EXPECT_EQ(WaitForSingleObject(worker.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
     EXPECT_LE(g_stats.bytesDone.load(), 1u << 20);  // stopped within one chunk
     g_stats.pause = false;

@@ -1,7 +1,7 @@
 // The native engine's runs: counts, moves, cancel, threads that cannot start, worker counts.
+#include "engine/driver.h"
 #include "base/paths.h"
 #include "engine/copyfile.h"
-#include "engine/driver.h"
 #include "engine/safety.h"
 #include "engine/scan.h"
 #include "tests/support/support.h"
@@ -101,8 +101,8 @@ TEST_F(EngineTest, MoveWithALockedFileKeepsItsFoldersAndSaysSo) {
     ASSERT_TRUE(test::WriteBytesDeep(src + L"\\sub\\free.txt", "free"));
     ASSERT_TRUE(test::WriteBytesDeep(src + L"\\gone\\x.txt", "x"));
     auto before = test::TreeContents(src);
-    UniqueFile held(CreateFileW((src + L"\\sub\\locked.txt").c_str(), GENERIC_READ,
-                                FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    UniqueFile held(CreateFileW((src + L"\\sub\\locked.txt").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(held);
     // Windows refuses to rename a folder with an open file inside, Wine does
     // not: an existing target folder makes both move file by file.
@@ -117,8 +117,9 @@ TEST_F(EngineTest, MoveWithALockedFileKeepsItsFoldersAndSaysSo) {
     EXPECT_FALSE(test::Exists(src + L"\\sub\\free.txt"));
     EXPECT_FALSE(test::Exists(src + L"\\a.txt"));
     EXPECT_FALSE(test::Exists(src + L"\\gone"));  // emptied by the move
-    EXPECT_EQ(LogText(), "\xEF\xBB\xBF移动失败(已复制但删不掉源) " + Utf8(src + L"\\sub\\locked.txt") +
-                             "\n源目录没删净(里面有跳过/失败的文件, 留着更安全) " + Utf8(src) + "\n");
+    EXPECT_EQ(LogText(),
+              "\xEF\xBB\xBF移动失败(已复制但删不掉源) " + Utf8(src + L"\\sub\\locked.txt") +
+                  "\n源目录没删净(里面有跳过/失败的文件, 留着更安全) " + Utf8(src) + "\n");
 }
 
 TEST_F(EngineTest, CancelDuringAMoveRemovesNoFolderAndLosesNoFile) {
@@ -198,7 +199,8 @@ TEST_F(EngineTest, TwoRunsShareOneLogAndMissingSourcesEndWithTwo) {
     const std::string nothing = "没有可复制的源（路径不存在或无权限）\n";
     EXPECT_EQ(LogText(), "\xEF\xBB\xBF源不存在 " + Utf8(dir / L"missing one") + "\n" + nothing +
                              "源不存在 " + Utf8(dir / L"缺失") + "\n" + nothing);
-    EXPECT_EQ(out.Text(), "没有可复制的源（路径不存在或无权限）\n没有可复制的源（路径不存在或无权限）\n");
+    EXPECT_EQ(out.Text(),
+              "没有可复制的源（路径不存在或无权限）\n没有可复制的源（路径不存在或无权限）\n");
     EXPECT_FALSE(test::Exists(dir / L"dst"));
 }
 
@@ -237,8 +239,9 @@ TEST_F(EngineTest, ThreadsThatCannotStartDoNotHangTheRun) {
     EXPECT_EQ(RunEngine({dir / L"src"}, dir / L"dst2", true, Log(), 8), 1);
     g_startThread = saved;
     EXPECT_EQ(g_stats.tasksFinished.load(), 0u);
-    EXPECT_EQ(test::TreeContents(dir / L"src").size() + test::TreeContents(dir / L"dst\\src").size(),
-              20u);  // every file still in one place
+    EXPECT_EQ(
+        test::TreeContents(dir / L"src").size() + test::TreeContents(dir / L"dst\\src").size(),
+        20u);  // every file still in one place
 }
 
 TEST_F(EngineTest, DeepCjkTreePastThreeHundredCharactersIsCopiedByteForByte) {
@@ -345,7 +348,8 @@ TEST(ThreadCount, ProbesWriteTheirLines) {
     EXPECT_EQ(QuerySeekPenalty(L"\\\\srv\\share"), SeekPenalty::Unknown);
     EXPECT_EQ(ThreadCountFor({L"\\\\srv\\share\\x", dir.path()}, dir / L"dst"), 8);
     EXPECT_EQ(DumpThreadPick(L"C:\\a", L"\\\\srv\\s", dir / L"pick.txt"), 0);
-    EXPECT_EQ(test::ReadBytes(dir / L"pick.txt"), "src=C:\\a dst=\\\\srv\\s mtSrc=8 mtDst=8 mt=8\n");
+    EXPECT_EQ(test::ReadBytes(dir / L"pick.txt"),
+              "src=C:\\a dst=\\\\srv\\s mtSrc=8 mtDst=8 mt=8\n");
     EXPECT_EQ(DumpThreadCount(L"D:\\数据", dir / L"mt.txt"), 0);
     EXPECT_EQ(test::ReadBytes(dir / L"mt.txt"), "dir=D:\\数据 mt=8\n");
     EXPECT_EQ(DumpThreadCount(L"C:\\", dir / L"no\\such\\mt.txt"), 1);

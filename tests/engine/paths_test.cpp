@@ -15,9 +15,12 @@ struct PathCase {
 };
 
 TEST(TrimSeparators, StopsAtThreeCharacters) {
-    const PathCase cases[] = {{L"C:\\", L"C:\\"},         {L"C:\\a\\", L"C:\\a"},
-                              {L"C:\\a\\/\\", L"C:\\a"},  {L"\\\\srv\\share\\", L"\\\\srv\\share"},
-                              {L"ab/", L"ab/"},           {L"abcd//", L"abcd"},
+    const PathCase cases[] = {{L"C:\\", L"C:\\"},
+                              {L"C:\\a\\", L"C:\\a"},
+                              {L"C:\\a\\/\\", L"C:\\a"},
+                              {L"\\\\srv\\share\\", L"\\\\srv\\share"},
+                              {L"ab/", L"ab/"},
+                              {L"abcd//", L"abcd"},
                               {L"", L""}};
     for (const PathCase& c : cases) EXPECT_EQ(TrimSeparators(c.in), c.out) << c.in;
 }

@@ -1,6 +1,6 @@
 // The scan of sources and the plan of a native run.
-#include "base/paths.h"
 #include "engine/scan.h"
+#include "base/paths.h"
 #include "tests/support/support.h"
 
 #include <gtest/gtest.h>
@@ -65,8 +65,8 @@ TEST(Planning, WalkOrderAttributesAndTrailingSeparators) {
     ASSERT_TRUE(test::WriteBytesDeep(dir / L"src\\a\\x.txt", "xx"));
     ASSERT_TRUE(test::WriteBytesDeep(dir / L"src\\b\\y.txt", "yyy"));
     ASSERT_TRUE(test::WriteBytesDeep(dir / L"src\\top.txt", "t"));
-    ASSERT_TRUE(SetFileAttributesW(LongPath(dir / L"src\\top.txt").c_str(),
-                                   FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(
+        SetFileAttributesW(LongPath(dir / L"src\\top.txt").c_str(), FILE_ATTRIBUTE_READONLY));
     CreateDirectoryW((dir / L"src\\empty").c_str(), nullptr);
     CopyPlan plan = BuildPlan({dir / L"src\\"}, dir / L"out");
     CopyPlan same = BuildPlan({dir / L"src"}, dir / L"out");

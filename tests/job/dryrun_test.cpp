@@ -57,7 +57,8 @@ TEST_F(DryRun, FileInADriveRoot) {
     test::RemoveTree(path);
     EXPECT_EQ(code, 0);
     EXPECT_EQ(test::ReadBytes(DryRunFile()),
-              Utf8(L"src=1 bytes=7 items=1\r\n" + Line(L"\"C:\\\\\" \"X:\\out\" \"" + name + L"\"", kFile)));
+              Utf8(L"src=1 bytes=7 items=1\r\n" +
+                   Line(L"\"C:\\\\\" \"X:\\out\" \"" + name + L"\"", kFile)));
 }
 
 // Drive roots and the system's own folders are copied even in a move; a

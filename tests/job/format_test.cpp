@@ -36,8 +36,8 @@ TEST(Formats, HugeAndBrokenDurationsStayInRange) {
 TEST(SampleSpeed, RateOverTheLastThreeSeconds) {
     SpeedState s;
     s.startTick = 100000;
-    const uint64_t ticks[] = {100300, 100600, 100900, 101200, 101500, 101800,
-                              102100, 102400, 102700, 103000, 103300, 103600, 103900};
+    const uint64_t ticks[] = {100300, 100600, 100900, 101200, 101500, 101800, 102100,
+                              102400, 102700, 103000, 103300, 103600, 103900};
     for (uint64_t t : ticks) {
         s.bytesDone = (t - 100000) * 2000;  // 2 MB/s steadily
         SampleSpeedAt(s, t);

@@ -23,8 +23,9 @@ TEST(RunningTexts, PausedEnglishExampleLine) {
     job.speed.speed = 126353408;  // 120.50 MB/s
     RunningDisplay d = RunningTexts(job, kLangEn, true, 6000);
     EXPECT_EQ(d.percent, 42);
-    EXPECT_EQ(d.status,
-              L"Paused   ·   42%   ·   Speed: 120.50 MB/s   ·   1.20 GB / 2.86 GB   ·   Time left: 0:14");
+    EXPECT_EQ(
+        d.status,
+        L"Paused   ·   42%   ·   Speed: 120.50 MB/s   ·   1.20 GB / 2.86 GB   ·   Time left: 0:14");
     EXPECT_EQ(d.report,
               L"Current job:  photos    (1/1)\r\nCopied:  1.20 GB / 2.86 GB\r\nElapsed:  0:05\r\n"
               L"Speed:  120.50 MB/s\r\nTime left:  0:14\r\nFailed:  0 items");
@@ -41,8 +42,9 @@ TEST(RunningTexts, ZeroTotalHasNoPercentNoTotalAndNoEstimate) {
     EXPECT_EQ(d.percent, 0);
     EXPECT_EQ(d.status, L"速度: 计算中…   ·   0 B   ·   剩余时间: 正在计算…");
     // A drive root has no name of its own.
-    EXPECT_EQ(d.report, L"当前作业:      (2/2)\r\n已复制:  0 B\r\n已用时间:  0:00\r\n速度:  计算中…"
-                        L"\r\n剩余时间:  正在计算…\r\n失败:  1 项");
+    EXPECT_EQ(d.report,
+              L"当前作业:      (2/2)\r\n已复制:  0 B\r\n已用时间:  0:00\r\n速度:  计算中…"
+              L"\r\n剩余时间:  正在计算…\r\n失败:  1 项");
     EXPECT_EQ(d.failure, L"失败 1 项");
     EXPECT_EQ(d.caption, L"泽若 快速复制 — 移动中 2/2");
 }
@@ -65,8 +67,9 @@ TEST(EndTexts, CancelledShowsCopiedBytesAndZeroProgress) {
     EndDisplay d = EndTexts(job, kLangEn, 3000);
     EXPECT_EQ(d.position, 0);
     EXPECT_EQ(d.status, L"Cancelled · copied 1 KB");
-    EXPECT_EQ(d.report, L"Last job:  cancelled\r\nCopied:  1 KB / 4 KB\r\nTime:  0:02\r\n"
-                        L"Destination:  D:\\backup\r\nAvg speed:  512 B/s");
+    EXPECT_EQ(d.report,
+              L"Last job:  cancelled\r\nCopied:  1 KB / 4 KB\r\nTime:  0:02\r\n"
+              L"Destination:  D:\\backup\r\nAvg speed:  512 B/s");
     EXPECT_EQ(EndTexts(job, kLangZh, 3000).status, L"已取消 · 已复制 1 KB");
 }
 
@@ -76,8 +79,9 @@ TEST(EndTexts, DoneAndFailedInChinese) {
     EXPECT_EQ(d.position, 100);
     EXPECT_EQ(d.status, L"已完成 · 2 KB / 2 KB · 用时 0:05");
     EXPECT_EQ(d.failure, L"");
-    EXPECT_EQ(d.report, L"上次作业:  已完成\r\n已复制:  2 KB / 2 KB\r\n用时:  0:05\r\n"
-                        L"目标目录:  D:\\backup\r\n平均速度:  409 B/秒");
+    EXPECT_EQ(d.report,
+              L"上次作业:  已完成\r\n已复制:  2 KB / 2 KB\r\n用时:  0:05\r\n"
+              L"目标目录:  D:\\backup\r\n平均速度:  409 B/秒");
     job.failedSources = 1;
     job.logPath = L"C:\\t\\copy.log";
     d = EndTexts(job, kLangZh, 6000);

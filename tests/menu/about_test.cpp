@@ -1,8 +1,7 @@
 // The About window over the real main window.
-#include "tests/menu/menu_helpers.h"
 #include "ui/about.h"
+#include "tests/menu/menu_helpers.h"
 #include "ui/ids.h"
-
 
 namespace zrw::test {
 namespace {
@@ -37,11 +36,17 @@ struct Control {
 
 const Control kControls[] = {
     {2330, L"Static", {18, 20, 584, 26}, L"关于", L"About"},
-    {2331, L"Static", {18, 48, 584, 42}, L"日志目录里存着每次复制的原始日志。",
+    {2331,
+     L"Static",
+     {18, 48, 584, 42},
+     L"日志目录里存着每次复制的原始日志。",
      L"Raw logs of every copy live in the log folder."},
     {2333, L"Static", {18, 96, 584, 22}, L"泽若  ·  v1.0.1", L"Zerrow Pro  ·  v1.0.1"},
     {2102, L"Button", {18, 130, 200, 34}, L"打开日志目录", L"Open the log folder"},
-    {2101, L"Button", {18, 172, 264, 34}, L"卸载（清右键菜单、快捷方式、程序）",
+    {2101,
+     L"Button",
+     {18, 172, 264, 34},
+     L"卸载（清右键菜单、快捷方式、程序）",
      L"Uninstall (menu, shortcuts, program)"},
     {2311, L"Static", {18, 308, 584, 30}, L"", L""},
     {2306, L"Button", {506, 342, 96, 30}, L"关闭", L"Close"},

@@ -116,12 +116,12 @@ TEST_F(Dumps, MenuFollowsTheLanguageAndThePictureSkin) {
     EXPECT_EQ(cur["2208"] + cur["2202"] + cur["2200"], "110000");
     EXPECT_EQ(cur["2108"] + cur["2107"], "1100");
     EXPECT_EQ(top, (std::map<std::string, std::string>{{"2300", "Skin (colors)"},
-                                                        {"2302", ""},
-                                                        {"2009", "Install context menu"},
-                                                        {"2104", "Remove context menu"},
-                                                        {"2399", "Language"},
-                                                        {"2105", "About…"},
-                                                        {"2106", "Exit"}}));
+                                                       {"2302", ""},
+                                                       {"2009", "Install context menu"},
+                                                       {"2104", "Remove context menu"},
+                                                       {"2399", "Language"},
+                                                       {"2105", "About…"},
+                                                       {"2106", "Exit"}}));
 }
 
 TEST_F(Dumps, MenuGoesToTheLogFolderByDefaultAndFailsOnAnUnwritableFile) {

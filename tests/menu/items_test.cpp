@@ -277,8 +277,8 @@ TEST_F(BuiltMenu, ItemsInOrderOwnerDrawnWithTheirIdsAsData) {
             EXPECT_EQ((sub.state & MFS_CHECKED) != 0, sub.id == 2208 || sub.id == 2108) << sub.id;
         }
     }
-    EXPECT_EQ(subIds, (std::vector<int>{2200, 2201, 2202, 2203, 2204, 2205, 2206, 2207, 2208,
-                                        2107, 2108}));
+    EXPECT_EQ(subIds,
+              (std::vector<int>{2200, 2201, 2202, 2203, 2204, 2205, 2206, 2207, 2208, 2107, 2108}));
     EXPECT_EQ(ReadItem(menu, 0).id, 2300);
     EXPECT_EQ(ReadItem(menu, 5).id, 2399);
     EXPECT_EQ(MenuBackground(menu), brushFor(skin::panel()));

@@ -2,8 +2,8 @@
 #include "tests/menu/menu_helpers.h"
 
 #include "tests/support/dialogs.h"
-#include "ui/menu.h"
 #include "ui/canvas.h"
+#include "ui/menu.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -51,7 +51,8 @@ HBRUSH MenuBackground(HMENU menu) {
 }
 
 std::vector<HWND> TopWindowsOfClass(const wchar_t* className) {
-    return TopWindows([&](HWND w) { return lstrcmpiW(ClassOf(w).c_str(), className) == 0 && OfThisProcess(w); });
+    return TopWindows(
+        [&](HWND w) { return lstrcmpiW(ClassOf(w).c_str(), className) == 0 && OfThisProcess(w); });
 }
 
 std::vector<HWND> PopupMenus() {

@@ -1,11 +1,11 @@
 // The menu, the tray icon and the menu's commands on the real main window.
+#include "ui/window.h"
 #include "app/lang.h"
 #include "shell/shell.h"
 #include "tests/menu/menu_helpers.h"
 #include "ui/about.h"
 #include "ui/ids.h"
 #include "ui/tray.h"
-#include "ui/window.h"
 
 #include <atomic>
 #include <functional>
@@ -25,11 +25,13 @@ public:
         : thread_([this, act] {
               HWND popup = nullptr;
               // Drawn once nothing of it is left to paint.
-              WaitUntil([&] {
-                  std::vector<HWND> popups = PopupMenus();
-                  popup = popups.empty() ? nullptr : popups.front();
-                  return finished_ || (popup && !GetUpdateRect(popup, nullptr, FALSE));
-              }, 10000);
+              WaitUntil(
+                  [&] {
+                      std::vector<HWND> popups = PopupMenus();
+                      popup = popups.empty() ? nullptr : popups.front();
+                      return finished_ || (popup && !GetUpdateRect(popup, nullptr, FALSE));
+                  },
+                  10000);
               if (finished_ || !popup) return;
               act(popup);
               seen_ = true;
@@ -69,11 +71,13 @@ PopupPixels ReadPopup(HWND popup, COLORREF accent) {
     p.bottom = GetPixel(dc, w / 2, h - 1);
     p.inside = GetPixel(dc, 8, h / 2);
     Press(popup, VK_DOWN);
-    p.accentRow = WaitUntil([&] {
-        for (int y = 1; y < h - 1; ++y)
-            if (GetPixel(dc, 8, y) == accent) return true;
-        return false;
-    }, 5000);
+    p.accentRow = WaitUntil(
+        [&] {
+            for (int y = 1; y < h - 1; ++y)
+                if (GetPixel(dc, 8, y) == accent) return true;
+            return false;
+        },
+        5000);
     return p;
 }
 
@@ -161,7 +165,6 @@ TEST_F(MenuWindowTest, TrayLeftClickRestoresAMinimisedWindowOnlyWhileTheIconIsTh
 const std::wstring kFileVerb = L"Software\\Classes\\*\\shell\\Zerrow.Copy";
 const std::wstring kFolderVerb = L"Software\\Classes\\Directory\\shell\\Zerrow.Move";
 
-
 TEST_F(MenuWindowTest, RemoveContextMenuDeletesTheVerbsAndSaysSoInBothLanguages) {
     Open();
     const struct {
@@ -191,7 +194,8 @@ TEST_F(MenuWindowTest, RemoveContextMenuDeletesTheVerbsAndSaysSoInBothLanguages)
 TEST_F(MenuWindowTest, InstallFromTheMenuRegistersTheVerbsAndSaysSo) {
     Open();
     AnsweredBox box = AnswerBox([&] { SendMessageW(window_, WM_COMMAND, kIdInstallMenu, 0); });
-    bool registered = KeyExists(HKEY_CURRENT_USER, kFileVerb) && KeyExists(HKEY_CURRENT_USER, kFolderVerb);
+    bool registered =
+        KeyExists(HKEY_CURRENT_USER, kFileVerb) && KeyExists(HKEY_CURRENT_USER, kFolderVerb);
     // The test program's folder holds more than the program: nothing is removed.
     Uninstall(true);
     ASSERT_TRUE(box.shown) << "no install message";

@@ -100,8 +100,9 @@ TEST(BuildRobocopyCommand, MoveOnlyWhereTheSourceIsNotProtected) {
     const std::wstring folderTail = kFolderSwitches + L" /MOVE /IS /IT" + kLog;
     EXPECT_EQ(BuildRobocopyCommand(FolderItem(L"D:\\a\\Photos", L"Photos"), Job(L"E:\\out", true)),
               Program() + L" \"D:\\a\\Photos\" \"E:\\out\\Photos\"" + folderTail);
-    EXPECT_EQ(BuildRobocopyCommand(FileItem(L"D:\\a\\b.txt", L"b.txt"), Job(L"E:\\out", true)),
-              Program() + L" \"D:\\a\" \"E:\\out\" \"b.txt\"" + kSwitches + L" /MOV /IS /IT" + kLog);
+    EXPECT_EQ(
+        BuildRobocopyCommand(FileItem(L"D:\\a\\b.txt", L"b.txt"), Job(L"E:\\out", true)),
+        Program() + L" \"D:\\a\" \"E:\\out\" \"b.txt\"" + kSwitches + L" /MOV /IS /IT" + kLog);
     EXPECT_EQ(BuildRobocopyCommand(FolderItem(L"C:\\Users\\me", L"me"), Job(L"E:\\out", true)),
               Program() + L" \"C:\\Users\\me\" \"E:\\out\\me\"" + folderTail);
     EXPECT_EQ(BuildRobocopyCommand(FolderItem(L"D:\\Users", L"Users"), Job(L"E:\\out", true)),
@@ -109,16 +110,17 @@ TEST(BuildRobocopyCommand, MoveOnlyWhereTheSourceIsNotProtected) {
     for (const wchar_t* path : {L"c:\\program files", L"C:\\Windows", L"C:\\USERS",
                                 L"C:\\ProgramData", L"C:\\Program Files (x86)"}) {
         std::wstring name = std::wstring(path).substr(3);
-        EXPECT_EQ(BuildRobocopyCommand(FolderItem(path, name), Job(L"E:\\out", true)),
-                  Program() + L" \"" + path + L"\" \"E:\\out\\" + name + L"\"" + kFolderSwitches + kLog)
+        EXPECT_EQ(
+            BuildRobocopyCommand(FolderItem(path, name), Job(L"E:\\out", true)),
+            Program() + L" \"" + path + L"\" \"E:\\out\\" + name + L"\"" + kFolderSwitches + kLog)
             << path;
     }
     EXPECT_EQ(BuildRobocopyCommand(FolderItem(L"F:", L""), Job(L"E:\\out", true)),
               Program() + L" \"F:\" \"E:\\out\"" + kFolderSwitches + kLog);
     // Other spellings of the same folders are protected as well.
-    for (const wchar_t* path : {L"C:/Windows", L"\\\\?\\C:\\Windows", L"C:\\\\Windows",
-                                L"C:/Program Files", L"C:/users", L"C:/ProgramData",
-                                L"C:\\Windows\\..\\ProgramData", L"C:\\Users\\.\\"}) {
+    for (const wchar_t* path :
+         {L"C:/Windows", L"\\\\?\\C:\\Windows", L"C:\\\\Windows", L"C:/Program Files", L"C:/users",
+          L"C:/ProgramData", L"C:\\Windows\\..\\ProgramData", L"C:\\Users\\.\\"}) {
         std::wstring line = BuildRobocopyCommand(FolderItem(path, L"x"), Job(L"E:\\out", true));
         EXPECT_EQ(line.find(L"/MOV"), std::wstring::npos) << path;
     }

@@ -17,10 +17,12 @@ namespace {
 class ChildProgramTest : public ShellTest {
 protected:
     ChildProgramTest() : ShellTest(kSharedWithChildren) {}
-    std::wstring Folder(const std::wstring& name, const std::vector<std::pair<std::wstring, std::wstring>>& files) {
+    std::wstring Folder(const std::wstring& name,
+                        const std::vector<std::pair<std::wstring, std::wstring>>& files) {
         const std::wstring folder = dir / name;
         CreateDirectoryW(folder.c_str(), nullptr);
-        for (const auto& [fileName, from] : files) CopyFileW(from.c_str(), (folder + L"\\" + fileName).c_str(), FALSE);
+        for (const auto& [fileName, from] : files)
+            CopyFileW(from.c_str(), (folder + L"\\" + fileName).c_str(), FALSE);
         return folder;
     }
     // Stand-ins that record where they ran from, placed where a search would find them first.
@@ -32,15 +34,19 @@ protected:
 };
 
 TEST_F(ChildProgramTest, PowerShellIsTheSystemOneNotOneBesideTheProgramOrInTheCurrentFolder) {
-    const std::wstring program = Folder(L"Downloads", {{L"Zerrow.exe", ZerrowExe()},
-                                                       {L"powershell.exe", ToolExe(L"fake_powershell")}});
+    const std::wstring program =
+        Folder(L"Downloads",
+               {{L"Zerrow.exe", ZerrowExe()}, {L"powershell.exe", ToolExe(L"fake_powershell")}});
     WriteBytes(program + L"\\ZerrowShellExt.msix", "msix");
-    const ProcessResult run = RunProcess(QuoteArg(program + L"\\Zerrow.exe") + L" --register-menu", 60000, Decoys());
+    const ProcessResult run =
+        RunProcess(QuoteArg(program + L"\\Zerrow.exe") + L" --register-menu", 60000, Decoys());
     EXPECT_EQ(run.exitCode, 0u);
     const std::vector<StandInRun> runs = StandInRuns(logPath);
     ASSERT_EQ(runs.size(), 1u);  // the add
     EXPECT_EQ(runs[0].image, kSystemPowerShell);
-    EXPECT_EQ(runs[0].commandLine.rfind(std::wstring(L"\"") + kSystemPowerShell + L"\" -NoProfile ", 0), 0u);
+    EXPECT_EQ(
+        runs[0].commandLine.rfind(std::wstring(L"\"") + kSystemPowerShell + L"\" -NoProfile ", 0),
+        0u);
 }
 
 // The remover starts only once the final message is closed, from the system
@@ -63,7 +69,9 @@ TEST_F(ChildProgramTest, UninstallStartsTheSystemCmdAfterItsMessageInTheSystemFo
         EXPECT_TRUE(ChildProcesses(programId).empty());
         EXPECT_FALSE(Exists(cmdLogPath));
         const std::vector<std::wstring> texts = ChildTexts(box.window, L"Static");
-        EXPECT_NE(std::find(texts.begin(), texts.end(), L"已卸载：右键菜单、快捷方式和程序文件都已删除。"), texts.end());
+        EXPECT_NE(std::find(texts.begin(), texts.end(),
+                            L"已卸载：右键菜单、快捷方式和程序文件都已删除。"),
+                  texts.end());
         PressButton(box.window, IDOK);
     }
     uninstall.join();
@@ -74,8 +82,10 @@ TEST_F(ChildProgramTest, UninstallStartsTheSystemCmdAfterItsMessageInTheSystemFo
     ASSERT_EQ(runs.size(), 1u);
     EXPECT_EQ(runs[0].image, kSystemCmd);
     EXPECT_EQ(runs[0].folder, kSystemFolder);
-    std::wstring expected = L"\"C:\\windows\\system32\\cmd.exe\" /d /v:off /c ping -n 3 127.0.0.1 >nul";
-    for (int i = 0; i < 6; ++i) expected += L" & rmdir /s /q \"%ZRW_REMOVE_FOLDER%\" & ping -n 4 127.0.0.1 >nul";
+    std::wstring expected =
+        L"\"C:\\windows\\system32\\cmd.exe\" /d /v:off /c ping -n 3 127.0.0.1 >nul";
+    for (int i = 0; i < 6; ++i)
+        expected += L" & rmdir /s /q \"%ZRW_REMOVE_FOLDER%\" & ping -n 4 127.0.0.1 >nul";
     EXPECT_EQ(runs[0].commandLine, expected);
 }
 

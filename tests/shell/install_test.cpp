@@ -32,13 +32,17 @@ class InstallTest : public ShellTest {
 protected:
     explicit InstallTest(Hkcu hkcu = kPrivate) : ShellTest(hkcu) {
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        for (const wchar_t* name : {L"Desktop", L"Programs"}) CreateDirectoryW((dir / name).c_str(), nullptr);
+        for (const wchar_t* name : {L"Desktop", L"Programs"})
+            CreateDirectoryW((dir / name).c_str(), nullptr);
     }
     std::vector<std::wstring> Links() const {
-        return {dir / L"Desktop\\" + g_appTitle + L".lnk", dir / L"Programs\\" + g_appTitle + L".lnk"};
+        return {dir / L"Desktop\\" + g_appTitle + L".lnk",
+                dir / L"Programs\\" + g_appTitle + L".lnk"};
     }
-    RegistryValue desktop_{HKEY_CURRENT_USER, kShellFolders, L"Desktop", dir / L"Desktop", REG_EXPAND_SZ};
-    RegistryValue programs_{HKEY_CURRENT_USER, kShellFolders, L"Programs", dir / L"Programs", REG_EXPAND_SZ};
+    RegistryValue desktop_{HKEY_CURRENT_USER, kShellFolders, L"Desktop", dir / L"Desktop",
+                           REG_EXPAND_SZ};
+    RegistryValue programs_{HKEY_CURRENT_USER, kShellFolders, L"Programs", dir / L"Programs",
+                            REG_EXPAND_SZ};
 };
 
 // "--launcher" is a child, reading the real HKCU.
@@ -115,8 +119,10 @@ TEST_F(InstallTest, UninstallTakesTheCertificateOutOfTheUserStore) {
     Uninstall(true);
     EXPECT_EQ(PowerShellRuns(),
               std::vector<std::wstring>{PowerShellLine(
-                  L"$ErrorActionPreference = 'Stop'; $t = (Get-PfxCertificate -LiteralPath '" + dir.path() +
-                  L"\\ZerrowShellExt.cer').Thumbprint; Get-ChildItem -LiteralPath 'Cert:\\CurrentUser\\TrustedPeople' | "
+                  L"$ErrorActionPreference = 'Stop'; $t = (Get-PfxCertificate -LiteralPath '" +
+                  dir.path() +
+                  L"\\ZerrowShellExt.cer').Thumbprint; Get-ChildItem -LiteralPath "
+                  L"'Cert:\\CurrentUser\\TrustedPeople' | "
                   L"Where-Object { $_.Thumbprint -eq $t } | Remove-Item")});
 }
 
@@ -131,7 +137,8 @@ TEST_F(InstallTest, InstallDirFallsBackToLocalAppData) {
     DWORD number = 5;
     UniqueKey key;
     RegOpenKeyExW(HKEY_CURRENT_USER, kUninstallKey, 0, KEY_WRITE, key.put());
-    RegSetValueExW(key.get(), L"InstallLocation", 0, REG_DWORD, reinterpret_cast<BYTE*>(&number), 4);
+    RegSetValueExW(key.get(), L"InstallLocation", 0, REG_DWORD, reinterpret_cast<BYTE*>(&number),
+                   4);
     EXPECT_EQ(InstallDir(), fallback);
     SetString(HKEY_CURRENT_USER, kUninstallKey, L"InstallLocation", L"%TEMP%\\z", REG_EXPAND_SZ);
     EXPECT_EQ(InstallDir(), L"%TEMP%\\z");  // taken as it stands
@@ -142,7 +149,8 @@ class MachineWatch {
 public:
     MachineWatch() : event_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
         RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"", 0, KEY_NOTIFY, key_.put());
-        armed_ = RegNotifyChangeKeyValue(key_.get(), TRUE, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET,
+        armed_ = RegNotifyChangeKeyValue(key_.get(), TRUE,
+                                         REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET,
                                          event_.get(), TRUE) == ERROR_SUCCESS;
     }
     bool armed() const { return armed_; }
@@ -215,7 +223,8 @@ TEST(ProgramFolder, DeeperThanMaxPathIsStillInspected) {
 // (Wine's cmd expands a variable's value again, so a "%NAME%" inside cannot be shown here.)
 TEST(ProgramFolder, SelfDeleteRemovesAFolderWhateverItsName) {
     std::wstring expected = L"/d /v:off /c ping -n 3 127.0.0.1 >nul";
-    for (int i = 0; i < 6; ++i) expected += L" & rmdir /s /q \"%ZRW_REMOVE_FOLDER%\" & ping -n 4 127.0.0.1 >nul";
+    for (int i = 0; i < 6; ++i)
+        expected += L" & rmdir /s /q \"%ZRW_REMOVE_FOLDER%\" & ping -n 4 127.0.0.1 >nul";
     EXPECT_EQ(SelfDeleteArguments(), expected);
     TempDir temp;
     EnvGuard trap(L"ZRW_TRAP", L"gone");
@@ -242,35 +251,44 @@ TEST_F(InstallMessageText, NamesTheShortcutCountAndTheUninstallCommand) {
     const std::wstring zh = InstallMessage(0, L"x", PackagedOutcome::NoPackage);
     UiLang = kLangEn;
     ApplyLanguage();
-    EXPECT_EQ(InstallMessage(2, L"C:\\Tools\\Zerrow.exe", PackagedOutcome::Registered),
-              L"Ready (no install, no admin):\n\n· Right-click any file/folder → \"Copy to… / Move to…\"\n"
-              L"· Shortcuts added to desktop and Start menu: Zerrow Pro — Fast Copy  shortcuts (2)\n\n"
-              L"Remove: Settings → Apps → Zerrow Pro — Fast Copy, or run C:\\Tools\\Zerrow.exe --uninstall");
-    EXPECT_NE(zh.find(L"已加 泽若 快速复制  快捷方式（0 个）\n\n移除：设置 → 应用 → 泽若 快速复制，或运行 x --uninstall"),
+    EXPECT_EQ(
+        InstallMessage(2, L"C:\\Tools\\Zerrow.exe", PackagedOutcome::Registered),
+        L"Ready (no install, no admin):\n\n· Right-click any file/folder → \"Copy to… / Move "
+        L"to…\"\n"
+        L"· Shortcuts added to desktop and Start menu: Zerrow Pro — Fast Copy  shortcuts (2)\n\n"
+        L"Remove: Settings → Apps → Zerrow Pro — Fast Copy, or run C:\\Tools\\Zerrow.exe "
+        L"--uninstall");
+    EXPECT_NE(zh.find(L"已加 泽若 快速复制  快捷方式（0 个）\n\n移除：设置 → 应用 → 泽若 "
+                      L"快速复制，或运行 x --uninstall"),
               std::wstring::npos);
 }
 
 TEST_F(InstallMessageText, SaysWhenTheWindows11EntryFellBackToTheClassicMenu) {
     const std::wstring plain = InstallMessage(2, L"C:\\Z.exe", PackagedOutcome::NoPackage);
     EXPECT_EQ(InstallMessage(2, L"C:\\Z.exe", PackagedOutcome::Registered), plain);
-    EXPECT_EQ(InstallMessage(2, L"C:\\Z.exe", PackagedOutcome::AddFailed),
-              plain + L"\n\nWindows 11 的新式右键菜单注册失败，已改用经典右键菜单（在「显示更多选项」里）。");
+    EXPECT_EQ(
+        InstallMessage(2, L"C:\\Z.exe", PackagedOutcome::AddFailed),
+        plain +
+            L"\n\nWindows 11 的新式右键菜单注册失败，已改用经典右键菜单（在「显示更多选项」里）。");
     UiLang = kLangEn;
     ApplyLanguage();
     const std::wstring untrusted = InstallMessage(2, L"C:\\Z.exe", PackagedOutcome::Untrusted);
-    EXPECT_NE(untrusted.find(L"C:\\Z.exe --uninstall\n\nThe Windows 11 menu entry is not on: this computer does not "
-                             L"trust its certificate yet"),
-              std::wstring::npos);
-    EXPECT_NE(untrusted.find(L"imported ZerrowShellExt.cer into the computer's Trusted People store"),
-              std::wstring::npos);
+    EXPECT_NE(
+        untrusted.find(
+            L"C:\\Z.exe --uninstall\n\nThe Windows 11 menu entry is not on: this computer does not "
+            L"trust its certificate yet"),
+        std::wstring::npos);
+    EXPECT_NE(
+        untrusted.find(L"imported ZerrowShellExt.cer into the computer's Trusted People store"),
+        std::wstring::npos);
 }
 
 TEST(UninstallEntry, ValuesFollowTheProgramPath) {
     const auto values = UninstallValues(L"D:\\Tools\\Zerrow.exe");
     ASSERT_EQ(values.size(), 9u);
-    const wchar_t* names[] = {L"DisplayName", L"DisplayVersion", L"Publisher", L"DisplayIcon",
-                              L"InstallLocation", L"UninstallString", L"QuietUninstallString",
-                              L"NoModify", L"NoRepair"};
+    const wchar_t* names[] = {L"DisplayName",          L"DisplayVersion",  L"Publisher",
+                              L"DisplayIcon",          L"InstallLocation", L"UninstallString",
+                              L"QuietUninstallString", L"NoModify",        L"NoRepair"};
     for (size_t i = 0; i < 9; ++i) EXPECT_EQ(values[i].name, names[i]);
     EXPECT_EQ(values[0].data, L"Zerrow Pro");
     EXPECT_EQ(values[1].data, L"1.0.1");
@@ -308,10 +326,8 @@ LauncherRun RunLauncherAnswering(const std::vector<Answer>& answers) {
         run.captionsSeen.push_back(found.caption);
         if (run.buttonTexts.empty()) run.buttonTexts = ChildTexts(found.window, L"Button");
         // The close box, as a user cancels a dialog that has no Cancel button.
-        if (answer.button == IDCANCEL)
-            PostMessageW(found.window, WM_CLOSE, 0, 0);
-        else
-            PressButton(found.window, answer.button);
+        if (answer.button == IDCANCEL) PostMessageW(found.window, WM_CLOSE, 0, 0);
+        else PressButton(found.window, answer.button);
     }
     program.join();
     return run;
@@ -332,15 +348,15 @@ TEST_F(Launcher, LauncherOffersFourChoicesAndCancelDoesNothing) {
         return joined;
     }();
     for (const wchar_t* part : {L"注册右键菜单", L"复制文件…", L"移动到…（剪切）", L"移除右键菜单"})
-        EXPECT_NE(all.find(part), std::wstring::npos) << "missing " << WideToUtf8(part) << " in "
-                                                      << WideToUtf8(all);
+        EXPECT_NE(all.find(part), std::wstring::npos)
+            << "missing " << WideToUtf8(part) << " in " << WideToUtf8(all);
     EXPECT_FALSE(IsMenuRegistered());
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUninstallKey));
 }
 
 TEST_F(Launcher, LauncherCopyAsksForFilesAndACancelledPickerEndsQuietly) {
-    LauncherRun run = RunLauncherAnswering(
-        {{kTitle, kLinkCopy}, {L"选择要复制/移动的文件（可多选）", IDCANCEL}});
+    LauncherRun run =
+        RunLauncherAnswering({{kTitle, kLinkCopy}, {L"选择要复制/移动的文件（可多选）", IDCANCEL}});
     EXPECT_EQ(run.captionsSeen.size(), 2u);
     EXPECT_EQ(run.process.exitCode, 0u);
     EXPECT_FALSE(run.process.timedOut);

@@ -9,16 +9,20 @@ namespace zrw::test {
 namespace {
 
 const std::wstring kStop = L"$ErrorActionPreference = 'Stop'; ";
-const std::wstring kReplace = L"Get-AppxPackage ZerrowShellExt | Remove-AppxPackage; Add-AppxPackage -Path '";
-const std::wstring kRemoveLine = PowerShellLine(L"Get-AppxPackage ZerrowShellExt | Remove-AppxPackage");
+const std::wstring kReplace =
+    L"Get-AppxPackage ZerrowShellExt | Remove-AppxPackage; Add-AppxPackage -Path '";
+const std::wstring kRemoveLine =
+    PowerShellLine(L"Get-AppxPackage ZerrowShellExt | Remove-AppxPackage");
 
 // The add as PowerShell receives it; paths are given as they must appear, quotes doubled.
 std::wstring AddLine(const std::wstring& msix, const std::wstring& cer = L"") {
     std::wstring script = kStop;
     if (!cer.empty()) {
         script += L"$t = (Get-PfxCertificate -LiteralPath '" + cer +
-                  L"').Thumbprint; if (-not (Test-Path -LiteralPath ('Cert:\\LocalMachine\\TrustedPeople\\' + $t)) "
-                  L"-and -not (Test-Path -LiteralPath ('Cert:\\LocalMachine\\Root\\' + $t))) { exit 2 }; ";
+                  L"').Thumbprint; if (-not (Test-Path -LiteralPath "
+                  L"('Cert:\\LocalMachine\\TrustedPeople\\' + $t)) "
+                  L"-and -not (Test-Path -LiteralPath ('Cert:\\LocalMachine\\Root\\' + $t))) { "
+                  L"exit 2 }; ";
     }
     return PowerShellLine(script + kReplace + msix + L"'");
 }
@@ -63,7 +67,8 @@ TEST_F(PackagedCommand, MissingCertificateSkipsOnlyTheTrustCheck) {
     const std::wstring folder = PutPackage(L"pkg", false);
     EnvGuard add(L"ZRW_FAKE_PS_ADD", L"1");
     EXPECT_EQ(RegisterPackagedCommand(), PackagedOutcome::Registered);
-    EXPECT_EQ(PowerShellRuns(), std::vector<std::wstring>{AddLine(folder + L"\\ZerrowShellExt.msix")});
+    EXPECT_EQ(PowerShellRuns(),
+              std::vector<std::wstring>{AddLine(folder + L"\\ZerrowShellExt.msix")});
 }
 
 // Each of PowerShell's five single quotes, followed by code, in a folder name.
@@ -72,7 +77,8 @@ TEST_F(PackagedCommand, AnySingleQuoteInTheFolderStaysInsideTheString) {
     std::vector<std::wstring> expected;
     for (wchar_t q : quotes) {
         const std::wstring name = std::wstring(L"My ") + q + L"; Remove-Item C:\\x; " + q;
-        const std::wstring doubled = std::wstring(L"My ") + q + q + L"; Remove-Item C:\\x; " + q + q;
+        const std::wstring doubled =
+            std::wstring(L"My ") + q + q + L"; Remove-Item C:\\x; " + q + q;
         PutPackage(name, false);
         RegisterPackagedCommand();
         expected.push_back(AddLine(dir.path() + L"\\" + doubled + L"\\ZerrowShellExt.msix"));
@@ -92,10 +98,11 @@ TEST(PowerShellQuoting, TheScriptIsOneArgumentByTheCommandLineRules) {
     EXPECT_EQ(QuoteArgument(L""), L"\"\"");
     EXPECT_EQ(QuoteArgument(L"a b"), L"\"a b\"");
     EXPECT_EQ(QuoteArgument(L"C:\\a\\b"), L"\"C:\\a\\b\"");
-    EXPECT_EQ(QuoteArgument(L"C:\\a\\"), L"\"C:\\a\\\\\"");          // doubled before the closing quote
+    EXPECT_EQ(QuoteArgument(L"C:\\a\\"), L"\"C:\\a\\\\\"");  // doubled before the closing quote
     EXPECT_EQ(QuoteArgument(L"x\\\\"), L"\"x\\\\\\\\\"");
     EXPECT_EQ(QuoteArgument(L"say \"hi\""), L"\"say \\\"hi\\\"\"");
-    EXPECT_EQ(QuoteArgument(L"a\\\"b"), L"\"a\\\\\\\"b\"");            // a\"b: backslash doubled, quote escaped
+    EXPECT_EQ(QuoteArgument(L"a\\\"b"),
+              L"\"a\\\\\\\"b\"");  // a\"b: backslash doubled, quote escaped
     EXPECT_EQ(PowerShellArguments(L"exit 0"),
               L"-NoProfile -NonInteractive -ExecutionPolicy Bypass -Command \"exit 0\"");
 }
@@ -123,18 +130,21 @@ TEST_F(PackagedCommand, RegisterMenuWritesOnlyExePathWhenTheAddTook) {
 TEST_F(PackagedCommand, UntrustedOrFailedAddFallsBackToTheVerbsAfterOneRun) {
     const std::wstring folder = PutPackage(L"pkg", true);
     EnvGuard add(L"ZRW_FAKE_PS_ADD", L"1");
-    const std::pair<const wchar_t*, PackagedOutcome> cases[] = {
-        {L"2", PackagedOutcome::Untrusted}, {L"1", PackagedOutcome::AddFailed}};
+    const std::pair<const wchar_t*, PackagedOutcome> cases[] = {{L"2", PackagedOutcome::Untrusted},
+                                                                {L"1", PackagedOutcome::AddFailed}};
     for (const auto& [exitCode, outcome] : cases) {
         SCOPED_TRACE(WideToUtf8(exitCode));
         DeleteFileW(logPath.c_str());
         EnvGuard code(L"ZRW_FAKE_PS_EXIT", exitCode);
         EXPECT_EQ(RegisterMenu(L"C:\\Tools\\Zerrow.exe"), outcome);
-        EXPECT_EQ(PowerShellRuns(), std::vector<std::wstring>{AddLine(
-                                        folder + L"\\ZerrowShellExt.msix", folder + L"\\ZerrowShellExt.cer")});
+        EXPECT_EQ(PowerShellRuns(),
+                  std::vector<std::wstring>{AddLine(folder + L"\\ZerrowShellExt.msix",
+                                                    folder + L"\\ZerrowShellExt.cer")});
         EXPECT_FALSE(IsPackagedCommandRegistered());
-        EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, L"Software\\Classes\\*\\shell\\Zerrow.Copy\\command"));
-        EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, L"Software\\Classes\\Directory\\shell\\Zerrow.Move\\command"));
+        EXPECT_TRUE(
+            KeyExists(HKEY_CURRENT_USER, L"Software\\Classes\\*\\shell\\Zerrow.Copy\\command"));
+        EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER,
+                              L"Software\\Classes\\Directory\\shell\\Zerrow.Move\\command"));
         EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, L"Software\\Zerrow"));
     }
 }
@@ -150,7 +160,8 @@ TEST_F(PackagedCommand, RunPowerShellGivesTheExitCodeOrMinusOne) {
         EnvGuard code(L"ZRW_FAKE_PS_EXIT", L"7");
         EXPECT_EQ(RunPowerShell(L"exit 7"), 7);
     }
-    EXPECT_EQ(PowerShellRuns(), (std::vector<std::wstring>{PowerShellLine(L"exit 0"), PowerShellLine(L"exit 7")}));
+    EXPECT_EQ(PowerShellRuns(),
+              (std::vector<std::wstring>{PowerShellLine(L"exit 0"), PowerShellLine(L"exit 7")}));
     // Taken from its full path only: with nothing there, nothing runs.
     MachineLock systemPowerShell;
     const std::wstring parked = std::wstring(kSystemPowerShell) + L".parked";

@@ -19,8 +19,9 @@ void ClearShellKeys(bool user) {
     if (!user) return;
     for (const wchar_t* root : {L"*", L"Directory"}) {
         for (const wchar_t* verb : {L"Zerrow", L"Zerrow.Copy", L"Zerrow.Move"}) {
-            RegDeleteTreeW(HKEY_CURRENT_USER,
-                           (std::wstring(L"Software\\Classes\\") + root + L"\\shell\\" + verb).c_str());
+            RegDeleteTreeW(
+                HKEY_CURRENT_USER,
+                (std::wstring(L"Software\\Classes\\") + root + L"\\shell\\" + verb).c_str());
         }
     }
     RegDeleteTreeW(HKEY_CURRENT_USER, kUninstallKey);
@@ -106,14 +107,18 @@ std::vector<UniqueHandle> ChildProcesses(DWORD parent) {
     for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
          more = Process32NextW(snapshot.get(), &entry)) {
         if (entry.th32ParentProcessID != parent) continue;
-        UniqueHandle child(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION,
-                                       FALSE, entry.th32ProcessID));
-        if (child && WaitForSingleObject(child.get(), 0) == WAIT_TIMEOUT) children.push_back(std::move(child));
+        UniqueHandle child(
+            OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
+                        entry.th32ProcessID));
+        if (child && WaitForSingleObject(child.get(), 0) == WAIT_TIMEOUT)
+            children.push_back(std::move(child));
     }
     return children;
 }
 
-ShellTest::ShellTest(Hkcu hkcu) : IsolatedTest(hkcu) { ClearShellKeys(hkcu == kSharedWithChildren); }
+ShellTest::ShellTest(Hkcu hkcu) : IsolatedTest(hkcu) {
+    ClearShellKeys(hkcu == kSharedWithChildren);
+}
 
 ShellTest::~ShellTest() { ClearShellKeys(SharesHkcu()); }
 

@@ -49,7 +49,9 @@ std::vector<UniqueHandle> ChildProcesses(DWORD parent);
 // overrides from this key when it starts (WINEDLLOVERRIDES only from Unix).
 class CmdStandIn : public RegistryValue {
 public:
-    CmdStandIn() : RegistryValue(HKEY_CURRENT_USER, L"Software\\Wine\\DllOverrides", L"cmd.exe", L"native") {}
+    CmdStandIn()
+        : RegistryValue(HKEY_CURRENT_USER, L"Software\\Wine\\DllOverrides", L"cmd.exe", L"native") {
+    }
 };
 
 // The stand-ins' records in the test's folder, their other controls unset, and
@@ -66,8 +68,9 @@ protected:
     const std::wstring cmdLogPath = dir / L"cmd.log";  // cmd's runs
 
 private:
-    EnvGuard psLog_{L"ZRW_FAKE_PS_LOG", logPath.c_str()}, cmdLog_{L"ZRW_FAKE_CMD_LOG", cmdLogPath.c_str()},
-        add_{L"ZRW_FAKE_PS_ADD", nullptr}, exit_{L"ZRW_FAKE_PS_EXIT", nullptr};
+    EnvGuard psLog_{L"ZRW_FAKE_PS_LOG", logPath.c_str()},
+        cmdLog_{L"ZRW_FAKE_CMD_LOG", cmdLogPath.c_str()}, add_{L"ZRW_FAKE_PS_ADD", nullptr},
+        exit_{L"ZRW_FAKE_PS_EXIT", nullptr};
 };
 
 }  // namespace zrw::test

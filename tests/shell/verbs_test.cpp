@@ -51,7 +51,8 @@ TEST_F(MenuVerbs, RegisterWritesTwentyValuesUnderBothRootsWithAQuotedPath) {
     RegisterMenu(exe);
     ExpectVerbSet(kFiles, exe);
     ExpectVerbSet(kFolders, exe);
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, L"Software\\Zerrow"));  // no ExePath without the package
+    EXPECT_FALSE(
+        KeyExists(HKEY_CURRENT_USER, L"Software\\Zerrow"));  // no ExePath without the package
     EXPECT_TRUE(PowerShellRuns().empty());  // no package beside the program: nothing run
     EXPECT_EQ(MenuValues(exe).size(), 20u);
 }
@@ -76,7 +77,8 @@ TEST_F(MenuVerbs, UnregisterRemovesPrefixVerbsAndClassButKeepsSettings) {
     RegisterMenu(L"C:\\A\\Zerrow.exe");
     SetString(HKEY_CURRENT_USER, kFiles + L"\\Zerrow", L"", L"x");
     SetString(HKEY_CURRENT_USER, kFolders + L"\\Zerrow\\command", L"", L"x");
-    const std::wstring clsidKey = std::wstring(L"Software\\Classes\\CLSID\\") + ZERROW_ROOT_CLSID_TEXT;
+    const std::wstring clsidKey =
+        std::wstring(L"Software\\Classes\\CLSID\\") + ZERROW_ROOT_CLSID_TEXT;
     SetString(HKEY_CURRENT_USER, clsidKey + L"\\InprocServer32", L"", L"x");
     SetString(HKEY_CURRENT_USER, L"Software\\Zerrow", L"ExePath", L"C:\\A\\Zerrow.exe");
     SetString(HKEY_CURRENT_USER, kFiles + L"\\Other", L"", L"foreign");
@@ -84,7 +86,8 @@ TEST_F(MenuVerbs, UnregisterRemovesPrefixVerbsAndClassButKeepsSettings) {
     EXPECT_EQ(SubKeys(HKEY_CURRENT_USER, kFiles), std::vector<std::wstring>{L"Other"});
     EXPECT_TRUE(SubKeys(HKEY_CURRENT_USER, kFolders).empty());
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, clsidKey));
-    EXPECT_EQ(Values(HKEY_CURRENT_USER, L"Software\\Zerrow").at(L"ExePath").text, L"C:\\A\\Zerrow.exe");
+    EXPECT_EQ(Values(HKEY_CURRENT_USER, L"Software\\Zerrow").at(L"ExePath").text,
+              L"C:\\A\\Zerrow.exe");
     RegDeleteTreeW(HKEY_CURRENT_USER, (kFiles + L"\\Other").c_str());
 }
 

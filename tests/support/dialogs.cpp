@@ -44,18 +44,22 @@ std::vector<HWND> TopWindows(const std::function<bool(HWND)>& accept) {
 
 FoundWindow WaitForDialog(const std::function<bool(HWND)>& accept, DWORD timeoutMs) {
     std::vector<HWND> found;
-    if (!WaitUntil([&] {
-            found = TopWindows([&](HWND w) {
-                return ClassOf(w) == L"#32770" && IsWindowVisible(w) && accept(w);
-            });
-            return !found.empty();
-        }, timeoutMs))
+    if (!WaitUntil(
+            [&] {
+                found = TopWindows([&](HWND w) {
+                    return ClassOf(w) == L"#32770" && IsWindowVisible(w) && accept(w);
+                });
+                return !found.empty();
+            },
+            timeoutMs))
         return {};
     // Answered once it has drawn itself and its thread is back in its loop.
-    WaitUntil([&] {
-        return SendMessageTimeoutW(found[0], WM_NULL, 0, 0, SMTO_BLOCK, 5000, nullptr) &&
-               !GetUpdateRect(found[0], nullptr, FALSE);
-    }, 5000);
+    WaitUntil(
+        [&] {
+            return SendMessageTimeoutW(found[0], WM_NULL, 0, 0, SMTO_BLOCK, 5000, nullptr) &&
+                   !GetUpdateRect(found[0], nullptr, FALSE);
+        },
+        5000);
     return {found[0], WindowText(found[0])};
 }
 
@@ -80,8 +84,8 @@ bool OfAChildProcess(HWND window) {
 std::wstring WindowText(HWND window) {
     wchar_t text[1024] = {};
     // Across processes GetWindowText does not ask the window; WM_GETTEXT does.
-    SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_BLOCK,
-                        5000, nullptr);
+    SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_BLOCK, 5000,
+                        nullptr);
     return text;
 }
 
@@ -118,8 +122,12 @@ AnsweredBox AnswerBox(const std::function<void()>& open) {
     std::thread user([&] {
         FoundWindow box = WaitForDialog([](HWND w) { return OfThisProcess(w); }, 10000);
         if (!box.window) return;
-        answered = {true, box.caption, MessageText(box.window), ChildTexts(box.window, L"Static"),
-                    GetWindow(box.window, GW_OWNER), MessageBoxIcon(box.window)};
+        answered = {true,
+                    box.caption,
+                    MessageText(box.window),
+                    ChildTexts(box.window, L"Static"),
+                    GetWindow(box.window, GW_OWNER),
+                    MessageBoxIcon(box.window)};
         PressButton(box.window, IDOK);
     });
     open();

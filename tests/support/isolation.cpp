@@ -56,7 +56,6 @@ IsolatedTest::~IsolatedTest() {
         RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
         RegDeleteTreeW(HKEY_CURRENT_USER, privateKey_.c_str());
         RegDeleteKeyW(HKEY_CURRENT_USER, kPrivateKeys);  // once no test program has one
-
     }
     ResetAppState();
 }

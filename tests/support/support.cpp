@@ -27,7 +27,8 @@ std::wstring ExeFolder() {
 
 // Files with their contents, folders by name, below root\rel.
 void Collect(const std::wstring& root, const std::wstring& rel,
-             std::vector<std::pair<std::wstring, std::string>>* files, std::vector<std::wstring>* folders) {
+             std::vector<std::pair<std::wstring, std::string>>* files,
+             std::vector<std::wstring>* folders) {
     WIN32_FIND_DATAW fd;
     std::wstring folder = rel.empty() ? root : root + L"\\" + rel;
     UniqueFind find(FindFirstFileW(Long(folder + L"\\*").c_str(), &fd));
@@ -133,8 +134,9 @@ bool Exists(const std::wstring& path) {
 namespace {
 
 UniqueFile OpenAttributes(const std::wstring& path, DWORD access) {
-    return UniqueFile(CreateFileW(Long(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return UniqueFile(CreateFileW(Long(path).c_str(), access,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
 }
 
 }  // namespace
@@ -153,14 +155,16 @@ bool SetWriteTime(const std::wstring& path, FILETIME time) {
 
 int64_t ReadDword(const wchar_t* key, const wchar_t* name) {
     DWORD value = 0, size = sizeof(value), type = 0;
-    if (RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_ANY, &type, &value, &size) != ERROR_SUCCESS ||
+    if (RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_ANY, &type, &value, &size) !=
+            ERROR_SUCCESS ||
         type != REG_DWORD || size != 4)
         return -1;
     return value;
 }
 
 bool WriteDword(const wchar_t* key, const wchar_t* name, DWORD value) {
-    return RegSetKeyValueW(HKEY_CURRENT_USER, key, name, REG_DWORD, &value, sizeof(value)) == ERROR_SUCCESS;
+    return RegSetKeyValueW(HKEY_CURRENT_USER, key, name, REG_DWORD, &value, sizeof(value)) ==
+           ERROR_SUCCESS;
 }
 
 bool KeyExists(HKEY root, const std::wstring& key) {
@@ -181,7 +185,8 @@ std::vector<std::wstring> Listing(const std::wstring& folder) {
     UniqueFind find(FindFirstFileW(Long(folder + L"\\*").c_str(), &fd));
     if (!find) return names;
     do
-        if (wcscmp(fd.cFileName, L".") && wcscmp(fd.cFileName, L"..")) names.push_back(fd.cFileName);
+        if (wcscmp(fd.cFileName, L".") && wcscmp(fd.cFileName, L".."))
+            names.push_back(fd.cFileName);
     while (FindNextFileW(find.get(), &fd));
     return names;
 }
@@ -263,8 +268,8 @@ std::wstring Utf8ToWide(const std::string& text) {
 
 std::string WideToUtf8(const std::wstring& text) {
     if (text.empty()) return {};
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
-                                0, nullptr, nullptr);
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                nullptr, nullptr);
     std::string out(static_cast<size_t>(n), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
                         nullptr, nullptr);
@@ -354,7 +359,8 @@ bool MakeFolderLink(const std::wstring& link, const std::wstring& target) {
     if (CreateSymbolicLinkW(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) && isLink())
         return true;
     std::string to = UnixPath(target), at = UnixPath(link);
-    return !to.empty() && !at.empty() && RunUnix("ln -s " + ShellQuoted(to) + " " + ShellQuoted(at), isLink);
+    return !to.empty() && !at.empty() &&
+           RunUnix("ln -s " + ShellQuoted(to) + " " + ShellQuoted(at), isLink);
 }
 
 bool MakeCaseTwin(const std::wstring& folder, const std::wstring& name, const std::wstring& twin) {
@@ -377,8 +383,9 @@ MappedDrive::MappedDrive(wchar_t letter, const std::wstring& folder) : letter_(l
     std::string devices = DosDevices(), to = UnixPath(folder);
     if (devices.empty() || to.empty()) return;
     std::string drive = devices + "/" + static_cast<char>(towlower(letter)) + ":";
-    mapped_ = RunUnix("ln -sfn " + ShellQuoted(to) + " " + ShellQuoted(drive),
-                      [&] { return GetFileAttributesW(root().c_str()) != INVALID_FILE_ATTRIBUTES; });
+    mapped_ = RunUnix("ln -sfn " + ShellQuoted(to) + " " + ShellQuoted(drive), [&] {
+        return GetFileAttributesW(root().c_str()) != INVALID_FILE_ATTRIBUTES;
+    });
 }
 
 MappedDrive::~MappedDrive() {

@@ -83,8 +83,8 @@ ProcessResult RunProcess(const std::wstring& commandLine, DWORD timeoutMs = 6000
 ProcessResult RunZerrow(const std::vector<std::wstring>& args, DWORD timeoutMs = 60000);
 std::wstring QuoteArg(const std::wstring& arg);
 
-std::wstring BinDir();          // build/bin
-std::wstring ZerrowExe();       // build/bin/Zerrow.exe
+std::wstring BinDir();                           // build/bin
+std::wstring ZerrowExe();                        // build/bin/Zerrow.exe
 std::wstring ToolExe(const std::wstring& name);  // build/bin/tools/<name>.exe
 
 std::wstring Utf8ToWide(const std::string& text);

@@ -13,7 +13,9 @@ EnvGuard::EnvGuard(const wchar_t* name, const wchar_t* value) : name_(name) {
     if (wasSet_) saved_.assign(buffer, n);
     SetEnvironmentVariableW(name, value);
 }
-EnvGuard::~EnvGuard() { SetEnvironmentVariableW(name_.c_str(), wasSet_ ? saved_.c_str() : nullptr); }
+EnvGuard::~EnvGuard() {
+    SetEnvironmentVariableW(name_.c_str(), wasSet_ ? saved_.c_str() : nullptr);
+}
 
 RegistryValue::RegistryValue(HKEY root, const std::wstring& key, const std::wstring& name,
                              const std::wstring& text, DWORD type)
@@ -21,7 +23,8 @@ RegistryValue::RegistryValue(HKEY root, const std::wstring& key, const std::wstr
     Set(type, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
 }
 
-RegistryValue::RegistryValue(HKEY root, const std::wstring& key, const std::wstring& name, DWORD value)
+RegistryValue::RegistryValue(HKEY root, const std::wstring& key, const std::wstring& name,
+                             DWORD value)
     : root_(root), key_(key), name_(name) {
     Set(REG_DWORD, &value, sizeof(value));
 }
@@ -29,9 +32,11 @@ RegistryValue::RegistryValue(HKEY root, const std::wstring& key, const std::wstr
 void RegistryValue::Set(DWORD type, const void* data, DWORD size) {
     const DWORD flags = RRF_RT_ANY | RRF_NOEXPAND;
     DWORD bytes = 0;
-    had_ = RegGetValueW(root_, key_.c_str(), name_.c_str(), flags, &savedType_, nullptr, &bytes) == ERROR_SUCCESS;
+    had_ = RegGetValueW(root_, key_.c_str(), name_.c_str(), flags, &savedType_, nullptr, &bytes) ==
+           ERROR_SUCCESS;
     saved_.resize(bytes);
-    if (had_) RegGetValueW(root_, key_.c_str(), name_.c_str(), flags, &savedType_, saved_.data(), &bytes);
+    if (had_)
+        RegGetValueW(root_, key_.c_str(), name_.c_str(), flags, &savedType_, saved_.data(), &bytes);
     set_ = RegSetKeyValueW(root_, key_.c_str(), name_.c_str(), type, data, size) == ERROR_SUCCESS;
 }
 
@@ -39,8 +44,7 @@ RegistryValue::~RegistryValue() {
     if (had_)
         RegSetKeyValueW(root_, key_.c_str(), name_.c_str(), savedType_, saved_.data(),
                         static_cast<DWORD>(saved_.size()));
-    else
-        RegDeleteKeyValueW(root_, key_.c_str(), name_.c_str());
+    else RegDeleteKeyValueW(root_, key_.c_str(), name_.c_str());
 }
 
 std::vector<std::pair<std::wstring, std::string>> TreeDigest(const std::wstring& root) {
@@ -77,7 +81,8 @@ std::vector<DWORD> RobocopyChildren(DWORD parentPid) {
     if (!snapshot) return children;
     for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
          more = Process32NextW(snapshot.get(), &entry))
-        if (entry.th32ParentProcessID == parentPid && _wcsicmp(entry.szExeFile, L"robocopy.exe") == 0)
+        if (entry.th32ParentProcessID == parentPid &&
+            _wcsicmp(entry.szExeFile, L"robocopy.exe") == 0)
             children.push_back(entry.th32ProcessID);
     return children;
 }

@@ -19,10 +19,12 @@ int PumpMessages() {
 }
 
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-    return WaitUntil([&] {
-        PumpMessages();
-        return done();
-    }, timeoutMs);
+    return WaitUntil(
+        [&] {
+            PumpMessages();
+            return done();
+        },
+        timeoutMs);
 }
 
 std::vector<HWND> DirectChildren(HWND parent) {

@@ -1,11 +1,11 @@
 // The engine-run control driven in-process: byte counts, exit codes, the
 // self-target rule, and pause, resume and cancel of a real robocopy child.
+#include "job/control.h"
 #include "app/lang.h"
 #include "app/settings.h"
 #include "engine/driver.h"
 #include "engine/safety.h"
 #include "engine/scan.h"
-#include "job/control.h"
 #include "tests/transfers/helpers.h"
 #include "ui/job_display.h"
 #include "ui/window.h"
@@ -75,8 +75,10 @@ TEST(SelfTarget, EqualInsideOrAboveButNotASiblingWithTheSamePrefix) {
 }
 
 TEST(SelfTarget, FolderFileAndDriveRootTargets) {
-    EXPECT_EQ(SourceTarget(test::FolderItem(L"D:\\a\\Photos", L"Photos"), L"E:\\out"), L"E:\\out\\Photos");
-    EXPECT_EQ(SourceTarget(test::FileItem(L"D:\\a\\b.txt", L"b.txt"), L"E:\\out"), L"E:\\out\\b.txt");
+    EXPECT_EQ(SourceTarget(test::FolderItem(L"D:\\a\\Photos", L"Photos"), L"E:\\out"),
+              L"E:\\out\\Photos");
+    EXPECT_EQ(SourceTarget(test::FileItem(L"D:\\a\\b.txt", L"b.txt"), L"E:\\out"),
+              L"E:\\out\\b.txt");
     EXPECT_EQ(SourceTarget(test::FolderItem(L"D:\\", L""), L"E:\\out"), L"E:\\out");
 }
 
@@ -104,15 +106,17 @@ protected:
         g_job.speed.startTick = GetTickCount64();
     }
     bool TickUntilFinished(DWORD timeoutMs) {
-        return test::WaitUntil([] {
-            JobTick(nullptr);
-            return g_job.finished;
-        }, timeoutMs);
+        return test::WaitUntil(
+            [] {
+                JobTick(nullptr);
+                return g_job.finished;
+            },
+            timeoutMs);
     }
     // A window transfer with a pause button, as the main window has one.
     void StartWindowJob() {
-        button = CreateWindowExW(0, L"BUTTON", L"Pause", 0, 0, 0, 10, 10, nullptr, nullptr,
-                                 nullptr, nullptr);
+        button = CreateWindowExW(0, L"BUTTON", L"Pause", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                                 nullptr);
         g_main.pauseButton = button;
         g_main.running = true;
         g_job.view = &MainWindowJobView();

@@ -31,7 +31,8 @@ TEST_F(Dialogs, MissingRobocopyIsToldAndEndsWithTwo) {
     WriteBytesDeep(dir / L"src\\f.txt", "x");
     RobocopyHidden gone;
     ASSERT_TRUE(gone.hidden());
-    Background zerrow({L"copy", dir / L"src", L"--dest", dir / L"out", L"--engine:robo", L"--lang:en"});
+    Background zerrow(
+        {L"copy", dir / L"src", L"--dest", dir / L"out", L"--engine:robo", L"--lang:en"});
     std::wstring text = Answer(zerrow, IDOK);
     EXPECT_EQ(text.rfind(L"Windows' built-in copy engine Robocopy.exe was not found.", 0), 0u)
         << WideToUtf8(text);
@@ -46,7 +47,8 @@ TEST_F(Dialogs, ARefusedMoveNamesBothPathsAndEndsWithTwo) {
     Background zerrow({L"move", dir / L"src\\Photos", L"--dest", dir / L"src/", L"--lang:en"});
     EXPECT_EQ(Answer(zerrow, IDOK),
               L"The destination overlaps a source (one lies inside the other); nothing was "
-              L"touched:\n\n" + (dir / L"src\\Photos") + L"\n→ " + (dir / L"src\\Photos"));
+              L"touched:\n\n" +
+                  (dir / L"src\\Photos") + L"\n→ " + (dir / L"src\\Photos"));
     EXPECT_EQ(zerrow.Wait(20000), 2u);
     EXPECT_EQ(ReadBytes(dir / L"src\\Photos\\f.txt"), "x");
 }
@@ -54,7 +56,8 @@ TEST_F(Dialogs, ARefusedMoveNamesBothPathsAndEndsWithTwo) {
 TEST_F(Dialogs, FailurePromptAnsweredNoEndsWithOne) {
     WriteBytesDeep(dir / L"src\\f.txt", "x");
     EnvGuard forced(L"ZRW_FAKE_ROBO_EXIT", L"8");
-    Background zerrow({L"copy", dir / L"src", L"--dest", dir / L"out", L"--engine:robo", L"--lang:en"});
+    Background zerrow(
+        {L"copy", dir / L"src", L"--dest", dir / L"out", L"--engine:robo", L"--lang:en"});
     EXPECT_EQ(Answer(zerrow, IDNO),
               L"1 sources failed (file in use / access denied / path too long).\n\n"
               L"Open the robocopy log for details?");

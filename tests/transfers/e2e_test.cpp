@@ -13,8 +13,8 @@ INSTANTIATE_TEST_SUITE_P(BothEngines, Transfers, ::testing::Values(kRobo, kNativ
 TEST_P(Transfers, CopyOfMixedTreeIsIdenticalAndLandsUnderItsName) {
     WriteMixedTree(dir / L"src\\Photos");
     WriteBytesDeep(dir / L"src\\single.txt", "one file");
-    ProcessResult r = Run({L"copy", dir / L"src\\Photos", dir / L"src\\single.txt", L"--dest",
-                           dir / L"out"});
+    ProcessResult r =
+        Run({L"copy", dir / L"src\\Photos", dir / L"src\\single.txt", L"--dest", dir / L"out"});
     ASSERT_TRUE(r.started);
     EXPECT_EQ(r.exitCode, 0u) << r.err;
     EXPECT_EQ(TreeDigest(dir / L"out\\Photos"), TreeDigest(dir / L"src\\Photos"));
@@ -29,8 +29,8 @@ TEST_P(Transfers, MoveLeavesNoSourceAndLosesNothing) {
     WriteBytesDeep(dir / L"src\\single.txt", "one file");
     auto before = TreeDigest(dir / L"src\\Photos");
     auto foldersBefore = FolderList(dir / L"src\\Photos");
-    ProcessResult r = Run({L"move", dir / L"src\\Photos", dir / L"src\\single.txt", L"--dest",
-                           dir / L"out"});
+    ProcessResult r =
+        Run({L"move", dir / L"src\\Photos", dir / L"src\\single.txt", L"--dest", dir / L"out"});
     EXPECT_EQ(r.exitCode, 0u) << r.err;
     EXPECT_EQ(TreeDigest(dir / L"out\\Photos"), before);
     EXPECT_EQ(FolderList(dir / L"out\\Photos"), foldersBefore);
@@ -43,7 +43,8 @@ TEST_P(Transfers, MoveLeavesNoSourceAndLosesNothing) {
 // quiet success; with nothing left to do the job ends with 2.
 TEST_P(Transfers, AMissingSourceIsNamedAndFailsTheJob) {
     WriteBytesDeep(dir / L"src\\here\\f.txt", "here");
-    ProcessResult r = Run({L"copy", dir / L"src\\here", dir / L"src\\typo.txt", L"--dest", dir / L"out"});
+    ProcessResult r =
+        Run({L"copy", dir / L"src\\here", dir / L"src\\typo.txt", L"--dest", dir / L"out"});
     EXPECT_EQ(r.exitCode, 1u) << r.err;
     EXPECT_EQ(ReadBytes(dir / L"out\\here\\f.txt"), "here");
     const std::string named = WideToUtf8(L"源不存在 " + (dir / L"src\\typo.txt"));
@@ -84,11 +85,12 @@ void PlantDifferences(const std::wstring& src, const std::wstring& out, int diff
 // from the same listing.
 std::string ExpectedVerifyLog(const std::wstring& src, const std::wstring& out, int differing,
                               int total) {
-    std::wstring text = L"Verify: " + std::to_wstring(differing) + L" / " + std::to_wstring(total) +
-                        L" differ";
+    std::wstring text =
+        L"Verify: " + std::to_wstring(differing) + L" / " + std::to_wstring(total) + L" differ";
     int samples = 0;
     for (const std::wstring& name : Listing(src))
-        if (std::stoi(name.substr(1)) < differing && samples++ < 5) text += L"\n  " + out + L"\\" + name;
+        if (std::stoi(name.substr(1)) < differing && samples++ < 5)
+            text += L"\n  " + out + L"\\" + name;
     return WideToUtf8(text + L"\r\n");
 }
 
@@ -99,8 +101,8 @@ TEST_P(Transfers, VerifyFindsDifferencesInSilentAndNormalMode) {
     std::wstring log = LogFolder() + L"\\verify-last.log";
     for (bool silent : {true, false}) {
         DeleteFileW(log.c_str());
-        std::vector<std::wstring> args{L"copy", src, L"--dest", out, L"--verify", L"--lang:en",
-                                       GetParam()};
+        std::vector<std::wstring> args{L"copy",     src,          L"--dest", out,
+                                       L"--verify", L"--lang:en", GetParam()};
         if (silent) args.push_back(L"--silent");
         ProcessResult r = RunZerrow(args);
         EXPECT_EQ(r.exitCode, 4u) << (silent ? "silent" : "normal");
@@ -112,8 +114,8 @@ TEST_P(Transfers, CleanCopyVerifiesAndAMoveIsNeverVerified) {
     WriteMixedTree(dir / L"src\\Photos");
     std::wstring log = LogFolder() + L"\\verify-last.log";
     DeleteFileW(log.c_str());
-    ProcessResult r = Run({L"copy", dir / L"src\\Photos", L"--dest", dir / L"out", L"--verify",
-                           L"--lang:en"});
+    ProcessResult r =
+        Run({L"copy", dir / L"src\\Photos", L"--dest", dir / L"out", L"--verify", L"--lang:en"});
     EXPECT_EQ(r.exitCode, 0u);
     EXPECT_EQ(ReadBytes(log), "Verify: 6 files, all identical\r\n");
 
@@ -147,13 +149,14 @@ TEST_F(VerifyMode, ACorrectCopyOfNFilesIsAllIdentical) {
 // Both engines put a folder source at destination\name, so their trees agree.
 TEST_F(EngineAgreement, NativeAndRobocopyBuildTheSameTree) {
     WriteMixedTree(dir / L"src\\Photos");
-    EXPECT_EQ(RunZerrow({L"copy", dir / L"src\\Photos", L"--dest", dir / L"robo", kRobo, L"--silent"})
-                  .exitCode,
-              0u);
-    EXPECT_EQ(RunZerrow({L"copy", dir / L"src\\Photos", L"--dest", dir / L"native", kNative,
-                         L"--silent"})
-                  .exitCode,
-              0u);
+    EXPECT_EQ(
+        RunZerrow({L"copy", dir / L"src\\Photos", L"--dest", dir / L"robo", kRobo, L"--silent"})
+            .exitCode,
+        0u);
+    EXPECT_EQ(
+        RunZerrow({L"copy", dir / L"src\\Photos", L"--dest", dir / L"native", kNative, L"--silent"})
+            .exitCode,
+        0u);
     EXPECT_EQ(TreeDigest(dir / L"native"), TreeDigest(dir / L"robo"));
     EXPECT_EQ(FolderList(dir / L"native"), FolderList(dir / L"robo"));
     EXPECT_TRUE(Exists(dir / L"native\\Photos\\sub\\a.txt"));
@@ -164,11 +167,12 @@ TEST_F(RobocopyExitCodes, OnlyFailureBitsAndCrashesCountAsFailedSources) {
     const struct {
         const wchar_t* forced;
         DWORD exitCode;
-    } cases[] = {{L"0", 0}, {L"1", 0}, {L"2", 0}, {L"3", 0}, {L"7", 0}, {L"8", 1}, {L"9", 1},
-                 {L"16", 1}, {L"0xC0000005", 1}, {L"0xC0000142", 1}};
+    } cases[] = {{L"0", 0}, {L"1", 0}, {L"2", 0},  {L"3", 0},          {L"7", 0},
+                 {L"8", 1}, {L"9", 1}, {L"16", 1}, {L"0xC0000005", 1}, {L"0xC0000142", 1}};
     for (const auto& c : cases) {
         EnvGuard forced(L"ZRW_FAKE_ROBO_EXIT", c.forced);
-        ProcessResult r = RunZerrow({L"copy", dir / L"src", L"--dest", dir / L"out", kRobo, L"--silent"});
+        ProcessResult r =
+            RunZerrow({L"copy", dir / L"src", L"--dest", dir / L"out", kRobo, L"--silent"});
         EXPECT_EQ(r.exitCode, c.exitCode) << "robocopy exit " << WideToUtf8(c.forced);
     }
 }
@@ -177,7 +181,8 @@ TEST_F(RobocopyMissing, EndsWithTwoBeforeAnythingIsCopied) {
     WriteBytesDeep(dir / L"src\\f.txt", "x");
     RobocopyHidden gone;
     ASSERT_TRUE(gone.hidden());
-    ProcessResult r = RunZerrow({L"copy", dir / L"src", L"--dest", dir / L"out", kRobo, L"--silent"});
+    ProcessResult r =
+        RunZerrow({L"copy", dir / L"src", L"--dest", dir / L"out", kRobo, L"--silent"});
     EXPECT_EQ(r.exitCode, 2u);
     EXPECT_FALSE(Exists(dir / L"out"));
     // The native engine does not need it.

@@ -25,8 +25,8 @@ TEST_F(Gathering, TwentyProcessesOfOneSelectionRunOneJobWithOnePicker) {
     std::vector<std::thread> starts;
     for (int i = 0; i < kItems; ++i)
         starts.emplace_back([&, i] {
-            zerrows[i] = std::make_unique<Background>(
-                std::vector<std::wstring>{L"copy", dir / (L"src\\f" + std::to_wstring(i) + L".bin")});
+            zerrows[i] = std::make_unique<Background>(std::vector<std::wstring>{
+                L"copy", dir / (L"src\\f" + std::to_wstring(i) + L".bin")});
         });
     for (std::thread& start : starts) start.join();
     std::set<DWORD> pids;

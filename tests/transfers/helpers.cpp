@@ -1,6 +1,6 @@
 // Running Zerrow.exe on trees and reading what it left.
-#include "app/logdir.h"
 #include "tests/transfers/helpers.h"
+#include "app/logdir.h"
 
 namespace zrw::test {
 
@@ -40,15 +40,17 @@ DWORD Background::Wait(DWORD timeoutMs) {
 HWND WaitForWindow(DWORD pid, const wchar_t* className, const std::wstring& caption,
                    DWORD timeoutMs) {
     std::vector<HWND> found;
-    WaitUntil([&] {
-        found = TopWindows([&](HWND w) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(w, &owner);
-            return owner == pid && IsWindowVisible(w) && ClassOf(w) == className &&
-                   (caption.empty() || WindowText(w) == caption);
-        });
-        return !found.empty();
-    }, timeoutMs);
+    WaitUntil(
+        [&] {
+            found = TopWindows([&](HWND w) {
+                DWORD owner = 0;
+                GetWindowThreadProcessId(w, &owner);
+                return owner == pid && IsWindowVisible(w) && ClassOf(w) == className &&
+                       (caption.empty() || WindowText(w) == caption);
+            });
+            return !found.empty();
+        },
+        timeoutMs);
     return found.empty() ? nullptr : found[0];
 }
 

@@ -35,12 +35,9 @@ TEST_P(Safety, ASourceUnderAnotherSpellingIsNeverItsOwnTarget) {
     auto foldersBefore = FolderList(dir.path());
     const std::wstring photos = dir / L"src\\Photos";
     const std::vector<std::pair<std::wstring, std::wstring>> cases = {
-        {photos, L"\\\\?\\" + (dir / L"src")},
-        {photos, Slashed(dir / L"src")},
-        {photos, dir / L"src\\\\\\."},
-        {photos, dir / L"src\\Photos\\sub\\.."},
-        {photos, dir / L"SRC\\photos\\sub\\"},
-        {Slashed(photos) + L"/", dir / L"x\\..\\src"},
+        {photos, L"\\\\?\\" + (dir / L"src")}, {photos, Slashed(dir / L"src")},
+        {photos, dir / L"src\\\\\\."},         {photos, dir / L"src\\Photos\\sub\\.."},
+        {photos, dir / L"SRC\\photos\\sub\\"}, {Slashed(photos) + L"/", dir / L"x\\..\\src"},
         {dir / L"nest\\nest", dir.path()},  // lands on its own parent
     };
     for (const auto& [source, destination] : cases) {
@@ -69,8 +66,9 @@ TEST_P(Safety, SourcesThatLandOnOnePathAreRefused) {
     WriteBytesDeep(dir / L"a\\photos\\1.jpg", "one");
     WriteBytesDeep(dir / L"b\\photos\\2.jpg", "two");
     auto before = TreeDigest(dir.path());
-    ExpectRefused(Run({L"move", dir / L"a\\report.txt", dir / L"b\\report.txt", L"--dest", dir / L"out"}),
-                  L"files");
+    ExpectRefused(
+        Run({L"move", dir / L"a\\report.txt", dir / L"b\\report.txt", L"--dest", dir / L"out"}),
+        L"files");
     ExpectRefused(Run({L"move", dir / L"a\\photos", dir / L"b\\photos", L"--dest", dir / L"out"}),
                   L"folders");
     EXPECT_EQ(TreeDigest(dir.path()), before);
@@ -78,7 +76,8 @@ TEST_P(Safety, SourcesThatLandOnOnePathAreRefused) {
 
     // Windows 10 folders can be case-sensitive, as Wine's are.
     WriteBytesDeep(dir / L"c\\sub\\note.txt", "lower");
-    if (!MakeCaseTwin(dir / L"c\\sub", L"note.txt", L"NOTE.txt")) GTEST_SKIP() << "no case twins here";
+    if (!MakeCaseTwin(dir / L"c\\sub", L"note.txt", L"NOTE.txt"))
+        GTEST_SKIP() << "no case twins here";
     ExpectRefused(Run({L"move", dir / L"c", L"--dest", dir / L"out"}), L"case");
     EXPECT_EQ(CountFiles(dir / L"c"), 2u);
 }
@@ -109,8 +108,8 @@ TEST_P(Safety, AMoveCarriesItsOwnBytesAndOnlyItsOwnFile) {
 TEST_P(Safety, EverySpellingOfAPathReachesItsFolder) {
     WriteMixedTree(dir / L"src\\Photos");
     WriteBytesDeep(dir / L"src\\one.txt", "one");
-    ProcessResult r = Run({L"copy", dir / L"src\\..\\src\\Photos\\.", L"--dest",
-                           Slashed(dir / L"out//x/..")});
+    ProcessResult r =
+        Run({L"copy", dir / L"src\\..\\src\\Photos\\.", L"--dest", Slashed(dir / L"out//x/..")});
     EXPECT_EQ(r.exitCode, 0u) << r.err;
     EXPECT_EQ(TreeDigest(dir / L"out\\Photos"), TreeDigest(dir / L"src\\Photos"));
     // The scratch folder is on drive C, so "C:rel" is relative to it as well.
@@ -153,8 +152,8 @@ TEST_F(OlderRobocopy, GetsALineItKnows) {
     WriteMixedTree(dir / L"src\\Photos");
     RobocopyHidden older(ToolExe(L"fake_robocopy_old"));
     ASSERT_TRUE(older.hidden());
-    ProcessResult r = RunZerrow({L"copy", dir / L"src\\Photos", L"--dest", dir / L"out",
-                                 L"--engine:robo", L"--silent"});
+    ProcessResult r = RunZerrow(
+        {L"copy", dir / L"src\\Photos", L"--dest", dir / L"out", L"--engine:robo", L"--silent"});
     EXPECT_EQ(r.exitCode, 0u) << r.err;
     EXPECT_EQ(TreeDigest(dir / L"out\\Photos"), TreeDigest(dir / L"src\\Photos"));
     RunZerrow({L"--dryrun", dir / L"src\\Photos", L"--dest", dir / L"out"});
@@ -169,7 +168,8 @@ TEST_F(KilledRobocopy, IsAFailureAndLosesNothing) {
     for (const wchar_t* verb : {L"move", L"copy"}) {
         TempDir run;
         WriteFiles(run / L"src", 40);
-        Background zerrow({verb, run / L"src", L"--dest", run / L"out", L"--engine:robo", L"--silent"});
+        Background zerrow(
+            {verb, run / L"src", L"--dest", run / L"out", L"--engine:robo", L"--silent"});
         UniqueHandle robocopy = WaitForRobocopyChild(zerrow.pid(), 20000);
         ASSERT_TRUE(robocopy) << WideToUtf8(verb);
         WaitUntil([&] { return CountFiles(run / L"out") > 0; }, 20000);
@@ -178,7 +178,8 @@ TEST_F(KilledRobocopy, IsAFailureAndLosesNothing) {
         size_t left = CountFiles(run / L"src"), landed = CountFiles(run / L"out");
         EXPECT_GT(left, 0u) << WideToUtf8(verb);
         EXPECT_LT(landed, 40u) << WideToUtf8(verb);
-        EXPECT_GE(left + landed, 40u) << WideToUtf8(verb);  // a file may be in both, none in neither
+        EXPECT_GE(left + landed, 40u)
+            << WideToUtf8(verb);  // a file may be in both, none in neither
         std::string log = ReadBytes(LatestJobLog());
         EXPECT_NE(log.find("robocopy 结束了"), std::string::npos) << WideToUtf8(verb) << log;
     }

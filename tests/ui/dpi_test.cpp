@@ -1,8 +1,8 @@
 // The real main window at a screen DPI above 96. Wine reads the DPI from the
 // prefix's LogPixels when a process starts, so the window opens in a child run
 // of this program while the value is set.
-#include "tests/support/window_fixture.h"
 #include "ui/dpi.h"
+#include "tests/support/window_fixture.h"
 #include "ui/window.h"
 
 #include <cstdlib>
@@ -19,7 +19,8 @@ using Dpi = ProgramTest;
 TEST_F(Dpi, MainWindowOpensAtTheScreenDpiAndFollowsAChange) {
     wchar_t self[MAX_PATH];
     ASSERT_GT(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
-    const std::wstring name = L"Local\\ZerrowTests.DpiRead." + std::to_wstring(GetCurrentProcessId());
+    const std::wstring name =
+        L"Local\\ZerrowTests.DpiRead." + std::to_wstring(GetCurrentProcessId());
     UniqueHandle read(CreateEventW(nullptr, TRUE, FALSE, name.c_str()));
     EnvGuard told(kReadEvent, name.c_str());
     std::future<ProcessResult> run;
@@ -28,7 +29,8 @@ TEST_F(Dpi, MainWindowOpensAtTheScreenDpiAndFollowsAChange) {
         RegistryValue dpi(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", 144);
         ASSERT_TRUE(dpi.set());
         run = std::async(std::launch::async, [&] {
-            return RunProcess(QuoteArg(self) + L" --gtest_also_run_disabled_tests --gtest_filter=DpiChild.*");
+            return RunProcess(QuoteArg(self) +
+                              L" --gtest_also_run_disabled_tests --gtest_filter=DpiChild.*");
         });
         EXPECT_EQ(WaitForSingleObject(read.get(), 30000), static_cast<DWORD>(WAIT_OBJECT_0));
     }

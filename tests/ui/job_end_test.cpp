@@ -278,15 +278,15 @@ TEST_F(DuringTheWalk, AQuitMessageStopsTheWalkAndIsPostedAgain) {
     std::thread quitter = WhenVerifying([thread] { PostThreadMessageW(thread, WM_QUIT, 7, 0); });
     Press(kIdCopyRight);
     int quitCode = -1;
-    WaitUntil([&] {
-        for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) {
-            if (msg.message == WM_QUIT)
-                quitCode = static_cast<int>(msg.wParam);
-            else
-                DispatchMessageW(&msg);
-        }
-        return !g_main.running;
-    }, 60000);
+    WaitUntil(
+        [&] {
+            for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) {
+                if (msg.message == WM_QUIT) quitCode = static_cast<int>(msg.wParam);
+                else DispatchMessageW(&msg);
+            }
+            return !g_main.running;
+        },
+        60000);
     quitter.join();
     ASSERT_FALSE(g_main.running);
     MSG msg;

@@ -1,10 +1,10 @@
 // The main window's layout for a client size and DPI, and the pane order.
+#include "ui/layout.h"
 #include "app/lang.h"
 #include "engine/safety.h"
 #include "tests/support/support.h"
 #include "ui/canvas.h"
 #include "ui/dpi.h"
-#include "ui/layout.h"
 #include "ui/panes.h"
 
 #include <gtest/gtest.h>
@@ -109,14 +109,29 @@ struct Named {
 };
 
 std::vector<Named> VisibleControls(const MainLayout& l) {
-    return {{"menu", l.menu},           {"title", l.title},         {"left up", l.leftUp},
-            {"left browse", l.leftBrowse}, {"left path", l.leftPath}, {"right up", l.rightUp},
-            {"right browse", l.rightBrowse}, {"right path", l.rightPath},
-            {"left list", l.leftList},  {"right list", l.rightList}, {"engine mid", l.engineMid},
-            {"copy right", l.copyRight}, {"move right", l.moveRight}, {"copy left", l.copyLeft},
-            {"move left", l.moveLeft},  {"report", l.report},       {"status", l.status},
-            {"failure", l.failure},     {"bar", l.bar},             {"refresh", l.refresh},
-            {"engine bar", l.engineBar}, {"verify", l.verify},      {"pause", l.pause},
+    return {{"menu", l.menu},
+            {"title", l.title},
+            {"left up", l.leftUp},
+            {"left browse", l.leftBrowse},
+            {"left path", l.leftPath},
+            {"right up", l.rightUp},
+            {"right browse", l.rightBrowse},
+            {"right path", l.rightPath},
+            {"left list", l.leftList},
+            {"right list", l.rightList},
+            {"engine mid", l.engineMid},
+            {"copy right", l.copyRight},
+            {"move right", l.moveRight},
+            {"copy left", l.copyLeft},
+            {"move left", l.moveLeft},
+            {"report", l.report},
+            {"status", l.status},
+            {"failure", l.failure},
+            {"bar", l.bar},
+            {"refresh", l.refresh},
+            {"engine bar", l.engineBar},
+            {"verify", l.verify},
+            {"pause", l.pause},
             {"cancel", l.cancel}};
 }
 
@@ -166,11 +181,14 @@ TEST(Layout, FontGrowsWithTheDpiAndEveryButtonLabelFits) {
         MainLayout l;
         ASSERT_TRUE(ComputeLayout(900 * dpi / 96, 520 * dpi / 96, dpi, l));
         const std::pair<const wchar_t*, Place> labels[] = {
-            {L"上级", l.leftUp},          {L"…", l.leftBrowse},          {L"复制 →", l.copyRight},
-            {L"移动(剪切) →", l.moveRight}, {L"← 复制", l.copyLeft},      {L"← 移动(剪切)", l.moveLeft},
-            {L"刷新", l.refresh},          {L"暂停", l.pause},            {L"继续", l.pause},
-            {L"取消", l.cancel},           {L"⋮", l.menu},               {L"原生引擎", l.engineMid},
-            {L"vozi", l.engineMid},       {L"校验：开", l.verify},       {L"校验：关", l.verify},
+            {L"上级", l.leftUp},      {L"…", l.leftBrowse},
+            {L"复制 →", l.copyRight}, {L"移动(剪切) →", l.moveRight},
+            {L"← 复制", l.copyLeft},  {L"← 移动(剪切)", l.moveLeft},
+            {L"刷新", l.refresh},     {L"暂停", l.pause},
+            {L"继续", l.pause},       {L"取消", l.cancel},
+            {L"⋮", l.menu},           {L"原生引擎", l.engineMid},
+            {L"vozi", l.engineMid},   {L"校验：开", l.verify},
+            {L"校验：关", l.verify},
         };
         UniqueGdi font = CreateInterfaceFont(dpi);
         SelectedObject selected(canvas.dc(), font.get());
@@ -201,8 +219,8 @@ TEST(PaneOrder, FoldersFirstThenNameIgnoringCase) {
     SortPaneEntries(entries);
     std::vector<std::wstring> names;
     for (const PaneEntry& e : entries) names.push_back(e.name);
-    EXPECT_EQ(names, (std::vector<std::wstring>{L"A", L"b", L"B.txt", L"c.txt",
-                                                L"\u00e9t\u00e9.txt"}));
+    EXPECT_EQ(names,
+              (std::vector<std::wstring>{L"A", L"b", L"B.txt", L"c.txt", L"\u00e9t\u00e9.txt"}));
 }
 
 TEST(PaneOrder, ModifiedTimeIsLocal) {

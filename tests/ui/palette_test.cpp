@@ -13,7 +13,8 @@
 namespace zrw::test {
 namespace {
 
-constexpr wchar_t kPersonalize[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
+constexpr wchar_t kPersonalize[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
 
 class PaletteTest : public MainWindowTest {
 protected:
@@ -27,20 +28,24 @@ protected:
 
 TEST_F(PaletteTest, FollowSystemReadsTheAppsSetting) {
     WriteDword(kPersonalize, L"AppsUseLightTheme", 0);
-    EXPECT_EQ(Dump(0), "skin=0 dark=1 bg=202020 panel=2B2B2B fg=F3F3F3 accent=4CC2FF sel=4CC2FF "
-                       "seltext=FFFFFF\n");
+    EXPECT_EQ(Dump(0),
+              "skin=0 dark=1 bg=202020 panel=2B2B2B fg=F3F3F3 accent=4CC2FF sel=4CC2FF "
+              "seltext=FFFFFF\n");
     WriteDword(kPersonalize, L"AppsUseLightTheme", 1);
-    EXPECT_EQ(Dump(0), "skin=0 dark=0 bg=F5F6F8 panel=FFFFFF fg=1A1A1A accent=0F6CBD sel=0F6CBD "
-                       "seltext=FFFFFF\n");
+    EXPECT_EQ(Dump(0),
+              "skin=0 dark=0 bg=F5F6F8 panel=FFFFFF fg=1A1A1A accent=0F6CBD sel=0F6CBD "
+              "seltext=FFFFFF\n");
 }
 
 TEST_F(PaletteTest, FixedAndPictureSkins) {
     WriteDword(kPersonalize, L"AppsUseLightTheme", 1);
-    EXPECT_EQ(Dump(2), "skin=2 dark=1 bg=202020 panel=2B2B2B fg=F3F3F3 accent=4CC2FF sel=4CC2FF "
-                       "seltext=FFFFFF\n");
+    EXPECT_EQ(Dump(2),
+              "skin=2 dark=1 bg=202020 panel=2B2B2B fg=F3F3F3 accent=4CC2FF sel=4CC2FF "
+              "seltext=FFFFFF\n");
     // Without a picture the picture skin keeps its colours but follows the system's darkness.
-    EXPECT_EQ(Dump(8), "skin=8 dark=0 bg=202020 panel=2B2B2B fg=F3F3F3 accent=4CC2FF sel=4CC2FF "
-                       "seltext=FFFFFF\n");
+    EXPECT_EQ(Dump(8),
+              "skin=8 dark=0 bg=202020 panel=2B2B2B fg=F3F3F3 accent=4CC2FF sel=4CC2FF "
+              "seltext=FFFFFF\n");
     g_settings.imgPath.clear();
     std::wstring img = dir / L"pic.png";
     RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, L"ImgPath", REG_SZ, img.c_str(),
@@ -66,9 +71,11 @@ TEST_F(PaletteProgram, ThroughTheProgram) {
         const char* line;
     } cases[] = {
         {{}, "skin=1 dark=0 bg=F5F6F8 panel=FFFFFF fg=1A1A1A accent=0F6CBD sel=0F6CBD"},
-        {{L"--skin", L"0"}, "skin=0 dark=1 bg=202020 panel=2B2B2B fg=F3F3F3 accent=4CC2FF sel=4CC2FF"},
+        {{L"--skin", L"0"},
+         "skin=0 dark=1 bg=202020 panel=2B2B2B fg=F3F3F3 accent=4CC2FF sel=4CC2FF"},
         {{L"--skin", L"12"}, "skin=1 dark=0 bg=F5F6F8"},
-        {{L"--skin", L"7"}, "skin=7 dark=1 bg=000000 panel=0B0B0B fg=EDEDED accent=00B7C3 sel=00B7C3"},
+        {{L"--skin", L"7"},
+         "skin=7 dark=1 bg=000000 panel=0B0B0B fg=EDEDED accent=00B7C3 sel=00B7C3"},
         {{L"--skin", L"8", L"--img", dir / L"pic.png"}, "skin=8 dark=1 bg=202020"},
     };
     for (const auto& c : cases) {

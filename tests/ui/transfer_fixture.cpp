@@ -1,12 +1,12 @@
 // A main window with a left and right folder, for transfers started from it.
 #include "tests/ui/transfer_fixture.h"
 
+#include "app/lang.h"
+#include "app/logdir.h"
+#include "app/settings.h"
 #include "job/control.h"
 #include "ui/job_display.h"
 #include "ui/window.h"
-#include "app/lang.h"
-#include "app/settings.h"
-#include "app/logdir.h"
 
 #include <commctrl.h>
 
@@ -24,10 +24,12 @@ std::thread WhenVerifying(std::function<void()> act) {
     return std::thread([status, prefix, act] {
         wchar_t text[256];
         // Reads the stored text without asking the busy window thread.
-        if (WaitUntil([&] {
-                int n = InternalGetWindowText(status, text, 256);
-                return StartsWith(std::wstring(text, static_cast<size_t>(n)), prefix);
-            }, 30000))
+        if (WaitUntil(
+                [&] {
+                    int n = InternalGetWindowText(status, text, 256);
+                    return StartsWith(std::wstring(text, static_cast<size_t>(n)), prefix);
+                },
+                30000))
             act();
     });
 }
@@ -74,7 +76,9 @@ void WindowTransfer::TypeDestination(const std::wstring& text) {
     SetWindowTextW(g_main.rightPath, text.c_str());
 }
 
-void WindowTransfer::Press(int id) { SendMessageW(window_, WM_COMMAND, static_cast<WPARAM>(id), 0); }
+void WindowTransfer::Press(int id) {
+    SendMessageW(window_, WM_COMMAND, static_cast<WPARAM>(id), 0);
+}
 
 AnsweredBox WindowTransfer::PressAnswering(int id) {
     return AnswerBox([&] { Press(id); });

@@ -33,7 +33,8 @@ TEST_F(WindowTransfer, CopiesAMixedTreeWithTheStandInRobocopy) {
     ASSERT_TRUE(WaitUntilIdle());
 
     EXPECT_EQ(TreeDigest(Right(L"tree")), TreeDigest(Left(L"tree")));
-    EXPECT_TRUE(StartsWith(WindowText(g_main.status), L"已完成 · ")) << WideToUtf8(WindowText(g_main.status));
+    EXPECT_TRUE(StartsWith(WindowText(g_main.status), L"已完成 · "))
+        << WideToUtf8(WindowText(g_main.status));
     std::wstring report = WindowText(g_main.report);
     EXPECT_TRUE(StartsWith(report, L"上次作业:  已完成\r\n已复制:  ")) << WideToUtf8(report);
     EXPECT_NE(report.find(L"\r\n目标目录:  " + Right() + L"\r\n平均速度:  "), std::wstring::npos)
@@ -61,10 +62,11 @@ TEST_F(WindowTransfer, CopiesAMixedTreeWithTheNativeEngineInEnglish) {
     EXPECT_TRUE(StartsWith(status, L"Done · " + total + L" / " + total + L" · Time "))
         << WideToUtf8(status);
     std::wstring report = WindowText(g_main.report);
-    EXPECT_TRUE(StartsWith(report, L"Last job:  done\r\nCopied:  " + total + L" / " + total +
-                                       L"\r\nTime:  "))
+    EXPECT_TRUE(StartsWith(
+        report, L"Last job:  done\r\nCopied:  " + total + L" / " + total + L"\r\nTime:  "))
         << WideToUtf8(report);
-    EXPECT_NE(report.find(L"\r\nDestination:  " + Right() + L"\r\nAvg speed:  "), std::wstring::npos);
+    EXPECT_NE(report.find(L"\r\nDestination:  " + Right() + L"\r\nAvg speed:  "),
+              std::wstring::npos);
     EXPECT_EQ(WindowText(window_), L"Zerrow Pro — Fast Copy");
     EXPECT_EQ(RowNames(g_main.rightList), (std::vector<std::wstring>{L"..", L"tree"}));
     EXPECT_EQ(WindowText(g_main.title), L"Selected 1 items  →  " + Right());

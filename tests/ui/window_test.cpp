@@ -1,5 +1,6 @@
 // The main window under a real display: its controls, layout, panes, drops
 // and switches.
+#include "ui/window.h"
 #include "app/lang.h"
 #include "app/settings.h"
 #include "tests/support/window_fixture.h"
@@ -8,7 +9,6 @@
 #include "ui/layout.h"
 #include "ui/panes.h"
 #include "ui/skin.h"
-#include "ui/window.h"
 
 #include <commctrl.h>
 
@@ -296,7 +296,8 @@ TEST_F(MainWindowTest, EngineSwitchSavesAndRefusesWhileBusy) {
     SendMessageW(window_, WM_COMMAND, kIdEngine, 0);
     EXPECT_EQ(ReadSetting(L"Engine"), 1);
     EXPECT_EQ(WindowText(g_main.engineMid), L"VEZIzozar");
-    EXPECT_EQ(WindowText(g_main.status), L"Engine switched to VEZIzozar (native, doesn't call robocopy)");
+    EXPECT_EQ(WindowText(g_main.status),
+              L"Engine switched to VEZIzozar (native, doesn't call robocopy)");
 }
 
 TEST_F(MainWindowTest, VerifySwitchTogglesSavesAndRelabels) {
@@ -345,8 +346,8 @@ TEST_F(MainWindowTest, SkinSwitchesNeverRunOutOfBrushesOrPens) {
         SendMessageW(window_, WM_COMMAND, kIdSkinFirst + 1 + round % 7, 0);
         PumpMessages();
         // Every colour a button can be painted in, as the window asks for them.
-        for (ButtonKind kind : {ButtonKind::Normal, ButtonKind::Primary, ButtonKind::Quiet,
-                                ButtonKind::Danger}) {
+        for (ButtonKind kind :
+             {ButtonKind::Normal, ButtonKind::Primary, ButtonKind::Quiet, ButtonKind::Danger}) {
             for (int flags = 0; flags < 8; ++flags) {
                 ButtonState state{(flags & 1) != 0, (flags & 2) != 0, (flags & 4) != 0};
                 ButtonColors c = ColorsForButton(kind, state, currentRow(), isDark());

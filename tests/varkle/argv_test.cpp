@@ -15,20 +15,21 @@ struct QuoteCase {
 };
 
 const QuoteCase kQuoteCases[] = {
-    {L"D:\\", L"\"D:\\\\\""},                                   // a drive root
-    {L"C:\\My Files\\", L"\"C:\\My Files\\\\\""},               // a trailing backslash
-    {L"C:\\a\\\\", L"\"C:\\a\\\\\\\\\""},                       // two trailing backslashes
-    {L"C:\\a b\\c.txt", L"\"C:\\a b\\c.txt\""},                 // inner backslashes stay single
-    {L"\\\\server\\share", L"\"\\\\server\\share\""},           // a share's leading pair too
-    {L"a\"b", L"\"a\\\"b\""},                                   // an inner quote
-    {L"a\\\"b", L"\"a\\\\\\\"b\""},                             // a backslash before a quote
-    {L"D:\\数据\\😀 x.txt", L"\"D:\\数据\\😀 x.txt\""},         // CJK and a surrogate pair
+    {L"D:\\", L"\"D:\\\\\""},                          // a drive root
+    {L"C:\\My Files\\", L"\"C:\\My Files\\\\\""},      // a trailing backslash
+    {L"C:\\a\\\\", L"\"C:\\a\\\\\\\\\""},              // two trailing backslashes
+    {L"C:\\a b\\c.txt", L"\"C:\\a b\\c.txt\""},        // inner backslashes stay single
+    {L"\\\\server\\share", L"\"\\\\server\\share\""},  // a share's leading pair too
+    {L"a\"b", L"\"a\\\"b\""},                          // an inner quote
+    {L"a\\\"b", L"\"a\\\\\\\"b\""},                    // a backslash before a quote
+    {L"D:\\数据\\😀 x.txt", L"\"D:\\数据\\😀 x.txt\""},  // CJK and a surrogate pair
     {L"", L"\"\""},
 };
 
 TEST(VarkleCommandLine, EveryArgumentIsQuotedByTheSplittingRules) {
     for (const QuoteCase& c : kQuoteCases)
-        EXPECT_EQ(varkle::QuoteArgument(c.arg), c.quoted) << testing::PrintToString(std::wstring(c.arg));
+        EXPECT_EQ(varkle::QuoteArgument(c.arg), c.quoted)
+            << testing::PrintToString(std::wstring(c.arg));
 }
 
 TEST(VarkleCommandLine, WindowsSplitsItBackIntoTheVerbAndEveryPath) {
@@ -45,8 +46,7 @@ TEST(VarkleCommandLine, WindowsSplitsItBackIntoTheVerbAndEveryPath) {
     ASSERT_EQ(got.size(), paths.size() + 2);
     EXPECT_EQ(got[0], exe);
     EXPECT_EQ(got[1], L"move");
-    for (size_t i = 0; i < paths.size(); ++i)
-        EXPECT_EQ(got[i + 2], paths[i]) << "argument " << i;
+    for (size_t i = 0; i < paths.size(); ++i) EXPECT_EQ(got[i + 2], paths[i]) << "argument " << i;
 }
 
 }  // namespace

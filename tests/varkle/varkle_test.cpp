@@ -45,7 +45,8 @@ protected:
         ASSERT_TRUE(CopyFileW((BinDir() + L"\\Varkle.dll").c_str(), dll.c_str(), FALSE));
         module_ = LoadLibraryW(dll.c_str());
         ASSERT_NE(module_, nullptr);
-        getClassObject_ = reinterpret_cast<GetClassObjectFn>(GetProcAddress(module_, "DllGetClassObject"));
+        getClassObject_ =
+            reinterpret_cast<GetClassObjectFn>(GetProcAddress(module_, "DllGetClassObject"));
         canUnload_ = reinterpret_cast<CanUnloadFn>(GetProcAddress(module_, "DllCanUnloadNow"));
         selfTest_ = reinterpret_cast<SelfTestFn>(GetProcAddress(module_, "SelfTest"));
         ASSERT_TRUE(getClassObject_ && canUnload_ && selfTest_);
@@ -66,10 +67,12 @@ protected:
     // The stand-in's command line and current folder, once it has written both lines.
     std::pair<std::wstring, std::wstring> Started() {
         std::wstring text;
-        WaitUntil([&] {
-            text = Utf8ToWide(ReadBytes(log_));
-            return std::count(text.begin(), text.end(), L'\n') >= 2;
-        }, 5000);
+        WaitUntil(
+            [&] {
+                text = Utf8ToWide(ReadBytes(log_));
+                return std::count(text.begin(), text.end(), L'\n') >= 2;
+            },
+            5000);
         DeleteFileW(log_.c_str());
         const size_t cut = text.find(L'\n');
         if (cut == std::wstring::npos) return {};
@@ -81,7 +84,8 @@ protected:
         const std::wstring exe = elsewhere_ / L"Zerrow.exe";
         EXPECT_TRUE(CopyFileW(ToolExe(L"fake_zerrow").c_str(), exe.c_str(), FALSE));
         UniqueKey key;
-        RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Zerrow", 0, nullptr, 0, KEY_WRITE, nullptr, key.put(), nullptr);
+        RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Zerrow", 0, nullptr, 0, KEY_WRITE, nullptr,
+                        key.put(), nullptr);
         RegSetValueExW(key.get(), L"ExePath", 0, type, reinterpret_cast<const BYTE*>(exe.c_str()),
                        static_cast<DWORD>((exe.size() + 1) * 2));
         return exe;
@@ -106,7 +110,8 @@ TEST_F(Varkle, ServesTheThreeBuildGuidsAndNothingElse) {
     ComPtr<IUnknown> unknown;
     EXPECT_EQ(factory->CreateInstance(factory.get(), IID_IExplorerCommand, unknown.put_void()),
               CLASS_E_NOAGGREGATION);
-    EXPECT_EQ(factory->CreateInstance(nullptr, IID_IShellFolder, unknown.put_void()), E_NOINTERFACE);
+    EXPECT_EQ(factory->CreateInstance(nullptr, IID_IShellFolder, unknown.put_void()),
+              E_NOINTERFACE);
     EXPECT_FALSE(unknown);
     EXPECT_EQ(factory->QueryInterface(IID_IClassFactory, nullptr), E_POINTER);
     EXPECT_EQ(factory->LockServer(TRUE), S_OK);
@@ -256,9 +261,13 @@ TEST_F(Varkle, InvokeStartsZerrowWithEveryFileSystemItem) {
     ASSERT_EQ(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &lists[1]), S_OK);  // no path
     ASSERT_EQ(SHParseDisplayName(b.c_str(), nullptr, &lists[2], 0, nullptr), S_OK);
     ComPtr<IShellItemArray> items;
-    ASSERT_EQ(SHCreateShellItemArrayFromIDLists(3, const_cast<PCIDLIST_ABSOLUTE_ARRAY>(lists), items.put()), S_OK);
+    ASSERT_EQ(SHCreateShellItemArrayFromIDLists(3, const_cast<PCIDLIST_ABSOLUTE_ARRAY>(lists),
+                                                items.put()),
+              S_OK);
     ComPtr<IShellItemArray> virtualOnly;
-    ASSERT_EQ(SHCreateShellItemArrayFromIDLists(1, const_cast<PCIDLIST_ABSOLUTE_ARRAY>(&lists[1]), virtualOnly.put()), S_OK);
+    ASSERT_EQ(SHCreateShellItemArrayFromIDLists(1, const_cast<PCIDLIST_ABSOLUTE_ARRAY>(&lists[1]),
+                                                virtualOnly.put()),
+              S_OK);
     for (PIDLIST_ABSOLUTE list : lists) CoTaskMemFree(list);
 
     const std::wstring exe = dir / L"Zerrow.exe";
@@ -286,7 +295,8 @@ TEST_F(Varkle, InvokeHandsALongSelectionOverInAListFile) {
     }
     ComPtr<IShellItemArray> items;
     const HRESULT made = SHCreateShellItemArrayFromIDLists(
-        static_cast<UINT>(lists.size()), const_cast<PCIDLIST_ABSOLUTE_ARRAY>(lists.data()), items.put());
+        static_cast<UINT>(lists.size()), const_cast<PCIDLIST_ABSOLUTE_ARRAY>(lists.data()),
+        items.put());
     for (PIDLIST_ABSOLUTE list : lists) CoTaskMemFree(list);
     ASSERT_EQ(made, S_OK);
 
@@ -307,7 +317,8 @@ TEST_F(Varkle, InvokeHandsALongSelectionOverInAListFile) {
     for (const std::wstring& path : paths) expected += path + L'\0';
     const std::string bytes = ReadBytes(file);
     DeleteFileW(file.c_str());
-    EXPECT_EQ(bytes, std::string(reinterpret_cast<const char*>(expected.data()), expected.size() * 2));
+    EXPECT_EQ(bytes,
+              std::string(reinterpret_cast<const char*>(expected.data()), expected.size() * 2));
 }
 
 }  // namespace

@@ -46,9 +46,9 @@ TEST_F(Verify, IdenticalTreesAndFilesCompareEveryByte) {
     MakeTree(dst, files);
     ASSERT_TRUE(CreateDirectoryW((src + L"\\相册\\空").c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryW((dst + L"\\相册\\空").c_str(), nullptr));
-    VerifyResult r = VerifyTree({FolderItem(src + L"\\相册", L"相册"),
-                                 FileItem(src + L"\\单个.txt", L"单个.txt")},
-                                dst + L"\\\\");
+    VerifyResult r = VerifyTree(
+        {FolderItem(src + L"\\相册", L"相册"), FileItem(src + L"\\单个.txt", L"单个.txt")},
+        dst + L"\\\\");
     EXPECT_EQ(r.compared, 5u);
     EXPECT_EQ(r.differing, 0u);
     EXPECT_FALSE(r.aborted);
@@ -62,12 +62,22 @@ TEST_F(Verify, SixDifferencesAreCountedAndTheFirstFiveNamed) {
     const std::string big = test::Noise(1048576 + 100, 'q');
     std::string bigChanged = big;
     bigChanged.back() ^= 1;  // only the second chunk differs
-    MakeTree(src, {{L"f\\1.txt", "same size"}, {L"f\\2.txt", "longer"}, {L"f\\3.bin", big},
-                   {L"f\\4.txt", "missing"}, {L"f\\5.txt", "abc"}, {L"f\\6.txt", ""},
-                   {L"f\\7.txt", "fine"}, {L"f\\8.txt", "also fine"}});
-    MakeTree(dst, {{L"f\\1.txt", "SAME SIZE"}, {L"f\\2.txt", "long"}, {L"f\\3.bin", bigChanged},
-                   {L"f\\5.txt", "abd"}, {L"f\\6.txt", ""}, {L"f\\7.txt", "fine"},
-                   {L"f\\8.txt", "also fine"}, {L"f\\extra.txt", "not in the source"}});
+    MakeTree(src, {{L"f\\1.txt", "same size"},
+                   {L"f\\2.txt", "longer"},
+                   {L"f\\3.bin", big},
+                   {L"f\\4.txt", "missing"},
+                   {L"f\\5.txt", "abc"},
+                   {L"f\\6.txt", ""},
+                   {L"f\\7.txt", "fine"},
+                   {L"f\\8.txt", "also fine"}});
+    MakeTree(dst, {{L"f\\1.txt", "SAME SIZE"},
+                   {L"f\\2.txt", "long"},
+                   {L"f\\3.bin", bigChanged},
+                   {L"f\\5.txt", "abd"},
+                   {L"f\\6.txt", ""},
+                   {L"f\\7.txt", "fine"},
+                   {L"f\\8.txt", "also fine"},
+                   {L"f\\extra.txt", "not in the source"}});
     ASSERT_TRUE(CreateDirectoryW((dst + L"\\f\\4.txt.d").c_str(), nullptr));
     ASSERT_TRUE(test::WriteBytes(src + L"\\f\\9.txt", "a folder at the destination"));
     ASSERT_TRUE(CreateDirectoryW((dst + L"\\f\\9.txt").c_str(), nullptr));
@@ -85,7 +95,8 @@ TEST_F(Verify, SixDifferencesAreCountedAndTheFirstFiveNamed) {
 }
 
 TEST_F(Verify, MissingSubFolderCountsOnceWithItsTextInEitherLanguage) {
-    MakeTree(src, {{L"photos\\2019\\a.jpg", "a"}, {L"photos\\2019\\deeper\\b.jpg", "b"},
+    MakeTree(src, {{L"photos\\2019\\a.jpg", "a"},
+                   {L"photos\\2019\\deeper\\b.jpg", "b"},
                    {L"photos\\top.jpg", "t"}});
     MakeTree(dst, {{L"photos\\top.jpg", "t"}, {L"photos\\2019", "a file, not a folder"}});
     std::vector<SourceItem> items = {FolderItem(src + L"\\photos", L"photos")};
@@ -99,11 +110,14 @@ TEST_F(Verify, MissingSubFolderCountsOnceWithItsTextInEitherLanguage) {
     test::RemoveTree(dst + L"\\photos\\2019");
     VerifyResult en = VerifyTree(items, dst);
     EXPECT_EQ(en.differing, 1u);
-    EXPECT_EQ(en.samples, std::vector<std::wstring>{dst + L"\\photos\\2019(no such folder in target)"});
+    EXPECT_EQ(en.samples,
+              std::vector<std::wstring>{dst + L"\\photos\\2019(no such folder in target)"});
 }
 
 TEST_F(Verify, MissingTopLevelFolderCountsItsFilesAndSubFoldersNotItself) {
-    MakeTree(src, {{L"gone\\a.txt", "a"}, {L"gone\\b.txt", "b"}, {L"gone\\sub\\c.txt", "c"},
+    MakeTree(src, {{L"gone\\a.txt", "a"},
+                   {L"gone\\b.txt", "b"},
+                   {L"gone\\sub\\c.txt", "c"},
                    {L"gone\\sub2\\d.txt", "d"}});
     VerifyResult r = VerifyTree({FolderItem(src + L"\\gone", L"gone")}, dst);
     EXPECT_EQ(r.compared, 2u);
@@ -151,7 +165,8 @@ TEST_F(Verify, HookStopsTheWalkAfterTheTenthFile) {
 
 // Every level is compared, however deep: a change 300 levels down is found.
 TEST_F(Verify, ADifferenceThreeHundredLevelsDownIsFound) {
-    std::vector<std::wstring> files = test::WriteDeepTree(src + L"\\top", (src + L"\\top").size() + 2 * 300, L"d");
+    std::vector<std::wstring> files =
+        test::WriteDeepTree(src + L"\\top", (src + L"\\top").size() + 2 * 300, L"d");
     test::WriteDeepTree(dst + L"\\top", (dst + L"\\top").size() + 2 * 300, L"d");
     const std::wstring deepest = dst + files.back().substr(src.size());
     ASSERT_TRUE(test::WriteBytes(deepest, std::string(400, 'C')));

@@ -35,15 +35,18 @@ TEST_F(VerifyReport, SummaryInBothLanguages) {
     EXPECT_EQ(VerifySummary(Result(0, 0, false)), L"Verify: 0 files, all identical");
     EXPECT_EQ(VerifySummary(Result(1200000, 3, false, {L"D:\\bk\\a.txt"})),
               L"Verify: 3 / 1200000 differ\n  D:\\bk\\a.txt");
-    EXPECT_EQ(VerifySummary(Result(57, 2, true, {L"D:\\x", L"D:\\bk\\photos\\2019(no such folder in target)"})),
-              L"Verify aborted: checked 57 files\n  D:\\x\n  D:\\bk\\photos\\2019(no such folder in target)");
+    EXPECT_EQ(VerifySummary(Result(57, 2, true,
+                                   {L"D:\\x", L"D:\\bk\\photos\\2019(no such folder in target)"})),
+              L"Verify aborted: checked 57 files\n  D:\\x\n  D:\\bk\\photos\\2019(no such folder "
+              L"in target)");
 }
 
 TEST_F(VerifyReport, LogIsOneLineOrLinesJoinedByLineFeedsEndingInCrLf) {
     WriteVerifyLog(LogFolder(), Result(4, 0, false));
     EXPECT_EQ(Log(), test::WideToUtf8(L"校验: 4 个文件全一致") + "\r\n");
     UiLang = kLangEn;
-    WriteVerifyLog(LogFolder(), Result(9, 2, false, {L"E:\\备份\\a.txt", L"E:\\b(no such folder in target)"}));
+    WriteVerifyLog(LogFolder(),
+                   Result(9, 2, false, {L"E:\\备份\\a.txt", L"E:\\b(no such folder in target)"}));
     EXPECT_EQ(Log(), test::WideToUtf8(L"Verify: 2 / 9 differ\n  E:\\备份\\a.txt\n"
                                       L"  E:\\b(no such folder in target)\r\n"));
 }
@@ -51,14 +54,16 @@ TEST_F(VerifyReport, LogIsOneLineOrLinesJoinedByLineFeedsEndingInCrLf) {
 TEST_F(VerifyReport, VerifyModeExitCodesAndLog) {
     for (int i = 0; i < 7; ++i) {
         std::string content = "file " + std::to_string(i);
-        std::wstring name = L"照片\\" + std::to_wstring(i % 3) + L"\\" + std::to_wstring(i) + L".jpg";
+        std::wstring name =
+            L"照片\\" + std::to_wstring(i % 3) + L"\\" + std::to_wstring(i) + L".jpg";
         ASSERT_TRUE(test::WriteBytesDeep(dir / (L"src\\" + name), content));
         ASSERT_TRUE(test::WriteBytesDeep(dir / (L"dst\\" + name), content));
     }
     ASSERT_TRUE(test::WriteBytes(dir / L"src\\note.txt", "n"));
     ASSERT_TRUE(test::WriteBytes(dir / L"dst\\note.txt", "n"));
     UiLang = kLangEn;
-    std::vector<std::wstring> sources = {dir / L"src\\照片\\", dir / L"src\\missing", dir / L"src\\note.txt"};
+    std::vector<std::wstring> sources = {dir / L"src\\照片\\", dir / L"src\\missing",
+                                         dir / L"src\\note.txt"};
     EXPECT_EQ(RunVerifyMode(sources, dir / L"dst"), 0);
     EXPECT_EQ(Log(), "Verify: 8 files, all identical\r\n");
 
@@ -78,7 +83,8 @@ TEST_F(VerifyReport, VerifyModeExitCodesAndLog) {
 
 // Through the whole mode: a tree past 300 characters is compared file by file.
 TEST_F(VerifyReport, VerifyModeReachesLongPaths) {
-    std::vector<std::wstring> files = test::WriteDeepTree(dir / L"src\\长路径", (dir / L"dst").size() + 320);
+    std::vector<std::wstring> files =
+        test::WriteDeepTree(dir / L"src\\长路径", (dir / L"dst").size() + 320);
     test::WriteDeepTree(dir / L"dst\\长路径", (dir / L"dst").size() + 320);
     UiLang = kLangEn;
     EXPECT_EQ(RunVerifyMode({dir / L"src\\长路径"}, dir / L"dst"), 0);

@@ -20,8 +20,9 @@ int wmain() {
         std::wstring(L"SOFTWARE\\Classes\\PackagedCom\\ClassIndex\\") + ZERROW_ROOT_CLSID_TEXT;
     if (commandLine.find(L"Add-AppxPackage") != std::wstring::npos) {
         HKEY created = nullptr;
-        if (exitCode == 0 && RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_WRITE,
-                                             nullptr, &created, nullptr) == ERROR_SUCCESS) {
+        if (exitCode == 0 &&
+            RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                            &created, nullptr) == ERROR_SUCCESS) {
             RegCloseKey(created);
         }
     } else if (commandLine.find(L"Remove-AppxPackage") != std::wstring::npos) {

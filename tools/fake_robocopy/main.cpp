@@ -36,24 +36,24 @@ constexpr DWORD kComparedAttributes =
     FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
     FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE |
     FILE_ATTRIBUTE_NOT_CONTENT_INDEXED | FILE_ATTRIBUTE_COMPRESSED | FILE_ATTRIBUTE_ENCRYPTED;
-constexpr DWORD kSettableAttributes =
-    FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-    FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE |
-    FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+constexpr DWORD kSettableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                      FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                                      FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE |
+                                      FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
 struct Request {
     std::wstring source;       // folder, as given
     std::wstring destination;  // folder, as given
     std::vector<std::wstring> filters;
     std::wstring logPath;
-    std::wstring options;  // the switches as given, for the log
-    bool everyFolder = false;      // /E
-    bool subFolders = false;       // /S
-    bool skipJunctions = false;    // /XJ
-    bool moveFiles = false;        // /MOV or /MOVE
-    bool moveFolders = false;      // /MOVE
-    bool includeSame = false;      // /IS
-    bool includeTweaked = false;   // /IT
+    std::wstring options;         // the switches as given, for the log
+    bool everyFolder = false;     // /E
+    bool subFolders = false;      // /S
+    bool skipJunctions = false;   // /XJ
+    bool moveFiles = false;       // /MOV or /MOVE
+    bool moveFolders = false;     // /MOVE
+    bool includeSame = false;     // /IS
+    bool includeTweaked = false;  // /IT
 };
 
 struct Counts {
@@ -259,8 +259,8 @@ bool CarryTimes(const std::wstring& from, const std::wstring& to, bool folder) {
     bool got = GetFileTime(src, &c, &a, &w) != FALSE;
     CloseHandle(src);
     if (!got) return false;
-    HANDLE dst = CreateFileW(Long(to).c_str(), FILE_WRITE_ATTRIBUTES, share, nullptr,
-                             OPEN_EXISTING, flags, nullptr);
+    HANDLE dst = CreateFileW(Long(to).c_str(), FILE_WRITE_ATTRIBUTES, share, nullptr, OPEN_EXISTING,
+                             flags, nullptr);
     if (dst == INVALID_HANDLE_VALUE) return false;
     bool set = SetFileTime(dst, &c, &a, &w) != FALSE;
     CloseHandle(dst);
@@ -428,9 +428,10 @@ std::wstring LogBlock(const Request& request, const Counts& counts, DWORD code) 
     wchar_t ended[64];
     swprintf(ended, 64, L"   Ended : exit code 0x%08X\r\n\r\n", static_cast<unsigned>(code));
     return L"-------------------------------------------------------------\r\n"
-           L"  Source : " + request.source + L"\r\n    Dest : " + request.destination +
-           L"\r\n   Files : " + (filters.empty() ? L"*.*" : filters) + L"\r\n Options :" +
-           request.options + L"\r\n" + summary + ended;
+           L"  Source : " +
+           request.source + L"\r\n    Dest : " + request.destination + L"\r\n   Files : " +
+           (filters.empty() ? L"*.*" : filters) + L"\r\n Options :" + request.options + L"\r\n" +
+           summary + ended;
 }
 
 DWORD EnvNumber(const wchar_t* name, DWORD fallback, bool* given = nullptr) {

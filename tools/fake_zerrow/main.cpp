@@ -11,7 +11,8 @@ int wmain() {
     if (n == 0 || n >= 4096) return 1;
     wchar_t folder[4096];
     const DWORD m = GetCurrentDirectoryW(4096, folder);
-    const std::wstring text = std::wstring(GetCommandLineW()) + L"\n" + std::wstring(folder, m) + L"\n";
+    const std::wstring text =
+        std::wstring(GetCommandLineW()) + L"\n" + std::wstring(folder, m) + L"\n";
     const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
                                           nullptr, 0, nullptr, nullptr);
     std::string utf8(static_cast<size_t>(bytes), '\0');
