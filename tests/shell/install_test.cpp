@@ -333,6 +333,17 @@ LauncherRun RunLauncherAnswering(const std::vector<Answer>& answers) {
     return run;
 }
 
+// Wine's X driver ends a process on a BadWindow error that a closing task
+// dialog now and then provokes (about one launcher run in ten here): such a
+// run dies before its second dialog. It is run once more; a launcher that
+// really shows no message fails both times.
+LauncherRun RunLauncherSurvivingAnXCrash(const std::vector<Answer>& answers) {
+    LauncherRun run = RunLauncherAnswering(answers);
+    bool diedEarly = run.captionsSeen.size() < answers.size() && !run.process.timedOut &&
+                     run.process.exitCode != 0;
+    return diedEarly ? RunLauncherAnswering(answers) : run;
+}
+
 constexpr int kLinkInstall = 101, kLinkCopy = 102, kLinkRemove = 104;
 const std::wstring kTitle = L"泽若 快速复制";  // the language is not applied before --launcher
 
@@ -363,7 +374,7 @@ TEST_F(Launcher, LauncherCopyAsksForFilesAndACancelledPickerEndsQuietly) {
 }
 
 TEST_F(Launcher, LauncherInstallsThenRemoves) {
-    LauncherRun installed = RunLauncherAnswering({{kTitle, kLinkInstall}, {L"泽若", IDOK}});
+    LauncherRun installed = RunLauncherSurvivingAnXCrash({{kTitle, kLinkInstall}, {L"泽若", IDOK}});
     EXPECT_EQ(installed.captionsSeen.size(), 2u) << "no ready message after installing";
     EXPECT_EQ(installed.process.exitCode, 0u);
     EXPECT_TRUE(IsMenuRegistered());
@@ -371,7 +382,7 @@ TEST_F(Launcher, LauncherInstallsThenRemoves) {
     for (const std::wstring& link : Links()) EXPECT_TRUE(Exists(link)) << WideToUtf8(link);
 
     // Removing the context menu keeps what its text says it keeps.
-    LauncherRun removed = RunLauncherAnswering({{kTitle, kLinkRemove}, {L"泽若", IDOK}});
+    LauncherRun removed = RunLauncherSurvivingAnXCrash({{kTitle, kLinkRemove}, {L"泽若", IDOK}});
     EXPECT_EQ(removed.captionsSeen.size(), 2u) << "no message after removing";
     EXPECT_EQ(removed.process.exitCode, 0u);
     EXPECT_FALSE(IsMenuRegistered());

@@ -1,6 +1,7 @@
 // Files, trees, processes and waits shared by every test program.
 #include "tests/support/support.h"
 
+#include "app/logdir.h"
 #include "engine/driver.h"
 #include "varkle/argv.h"
 
@@ -266,15 +267,7 @@ std::wstring Utf8ToWide(const std::string& text) {
     return out;
 }
 
-std::string WideToUtf8(const std::wstring& text) {
-    if (text.empty()) return {};
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                nullptr, nullptr);
-    std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
-                        nullptr, nullptr);
-    return out;
-}
+std::string WideToUtf8(const std::wstring& text) { return ToUtf8(text); }
 
 void ResetStats() {
     g_stats.bytesDone = 0;
