@@ -5,8 +5,9 @@ wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko prompts when a prefix is created; the stand-in robocopy
-# that the tests put into system32 runs instead of Wine's built-in stub.
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;robocopy.exe=n}
+# that the tests put into system32 runs instead of Wine's built-in stub; the
+# shortcuts the tests make stay in the prefix (no menu entries of this machine).
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;robocopy.exe=n;winemenubuilder.exe=d}
 
 build() {
   bash "$root/scripts/setup.sh"
