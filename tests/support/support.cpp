@@ -270,14 +270,8 @@ std::wstring Utf8ToWide(const std::string& text) {
 std::string WideToUtf8(const std::wstring& text) { return ToUtf8(text); }
 
 void ResetStats() {
-    g_stats.bytesDone = 0;
-    g_stats.filesCopied = 0;
-    g_stats.filesSkipped = 0;
-    g_stats.filesFailed = 0;
-    g_stats.tasksFinished = 0;
-    g_stats.cancel = false;
-    g_stats.userCancel = FALSE;
-    g_stats.pause = false;
+    ResetEngineRun();
+    PauseEngine(false);
 }
 
 namespace {
