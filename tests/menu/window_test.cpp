@@ -70,9 +70,12 @@ PopupPixels ReadPopup(HWND popup, COLORREF accent) {
     p.right = GetPixel(dc, w - 1, h / 2);
     p.bottom = GetPixel(dc, w / 2, h - 1);
     p.inside = GetPixel(dc, 8, h / 2);
-    Press(popup, VK_DOWN);
+    // A late mouse move from the cursor's warp can take the selection away
+    // again, so the key is pressed anew until a row is seen lit.
+    int polls = 0;
     p.accentRow = WaitUntil(
         [&] {
+            if (polls++ % 20 == 0) Press(popup, VK_DOWN);
             for (int y = 1; y < h - 1; ++y)
                 if (GetPixel(dc, 8, y) == accent) return true;
             return false;
