@@ -30,13 +30,17 @@ namespace zrw {
 
 namespace {
 
+// Every start removes it; only the default installation folder, found through
+// the shell, is left to the starts that load the shell anyway.
+void DeleteLeftOverProgram(bool shellLoaded) {
+    const std::wstring folder = shellLoaded ? InstallDir() : RegisteredInstallDir();
+    if (!folder.empty()) DeleteFileW((folder + L"\\Zerrow.exe.old").c_str());
+}
+
 // Loads and sets up the window, COM and common-control libraries, which are
 // bound on first use: a start that shows no window and uses no COM object
-// does without them and starts faster. The left-over program file goes here
-// too, because finding the default installation folder loads the shell.
+// does without them and starts faster.
 void StartWindowing() {
-    std::wstring installDir = InstallDir();
-    if (!installDir.empty()) DeleteFileW((installDir + L"\\Zerrow.exe.old").c_str());
     if (SetProcessDpiAwarenessContextFn set = OptionalSetProcessDpiAwarenessContext())
         set(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4)));
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
@@ -216,7 +220,9 @@ int RunProgram() {
     PublishSwitches(record);
     std::wstring unreadable;
     bool listsRead = TakeListFiles(record, unreadable);
-    if (StartShowsWindows(record, listsRead)) StartWindowing();
+    const bool showsWindows = StartShowsWindows(record, listsRead);
+    DeleteLeftOverProgram(showsWindows);
+    if (showsWindows) StartWindowing();
     if (!listsRead) return ReportUnreadableList(record, unreadable);
     TraceLog(L"start mode=%d sources=%u", static_cast<int>(record.mode),
              static_cast<unsigned>(record.sources.size()));

@@ -100,7 +100,7 @@ std::wstring SelfDeleteArguments() {
     return arguments;
 }
 
-std::wstring InstallDir() {
+std::wstring RegisteredInstallDir() {
     wchar_t buffer[2048] = {};
     DWORD bytes = sizeof(buffer) - sizeof(wchar_t);  // room for a terminator the value may lack
     DWORD type = 0;
@@ -108,9 +108,15 @@ std::wstring InstallDir() {
     if (RegOpenKeyExW(HKEY_CURRENT_USER, kUninstallKey, 0, KEY_READ, key.put()) == ERROR_SUCCESS &&
         RegQueryValueExW(key.get(), L"InstallLocation", nullptr, &type,
                          reinterpret_cast<BYTE*>(buffer), &bytes) == ERROR_SUCCESS &&
-        (type == REG_SZ || type == REG_EXPAND_SZ) && buffer[0] != L'\0') {
+        (type == REG_SZ || type == REG_EXPAND_SZ)) {
         return buffer;
     }
+    return std::wstring();
+}
+
+std::wstring InstallDir() {
+    std::wstring registered = RegisteredInstallDir();
+    if (!registered.empty()) return registered;
     const std::wstring local = KnownFolder(FOLDERID_LocalAppData);
     return local.empty() ? std::wstring() : local + L"\\Programs\\Zerrow";
 }

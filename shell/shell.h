@@ -105,6 +105,9 @@ std::wstring SelfDeleteArguments();
 // The text install shows when it is not quiet.
 std::wstring InstallMessage(int shortcuts, const std::wstring& exe, PackagedOutcome packaged);
 
+// The folder the uninstall entry names; empty without one. Reads the registry only.
+std::wstring RegisteredInstallDir();
+// That folder, else the default one under the local application data folder.
 std::wstring InstallDir();
 std::vector<std::wstring> ShortcutPaths();
 bool CreateShortcut(const std::wstring& link, const std::wstring& target,

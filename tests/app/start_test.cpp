@@ -1,5 +1,6 @@
 // The program as started: its modes, boxes, exit codes and what a silent job loads.
 #include "app/settings.h"
+#include "shell/shell.h"
 #include "tests/support/dialogs.h"
 #include "tests/support/support.h"
 
@@ -202,11 +203,15 @@ DWORD RunNamingLibraries(const std::vector<std::wstring>& args, std::vector<std:
 }
 
 // A silent job shows nothing, so it must not pay for loading the window, shell
-// and COM libraries; both engines, with the verification after the copy.
-TEST_F(Start, SilentJobsLoadNoWindowShellOrComLibrary) {
+// and COM libraries; both engines, with the verification after the copy. Like
+// every start it still removes the left-over program file of the installation.
+TEST_F(Start, SilentJobsLoadNoWindowShellOrComLibraryYetRemoveTheLeftOverProgram) {
     for (const wchar_t* engine : {L"--engine:cnm", L"--engine:robo"}) {
         test::TempDir dir;
         ASSERT_TRUE(test::WriteBytes(dir / L"a.txt", "abc"));
+        ASSERT_TRUE(test::WriteBytes(dir / L"Zerrow.exe.old", "old"));
+        test::RegistryValue installed(HKEY_CURRENT_USER, kUninstallKey, L"InstallLocation",
+                                      dir.path());
         std::vector<std::wstring> loaded;
         DWORD exitCode = RunNamingLibraries(
             {L"copy", dir / L"a.txt", L"--dest", dir / L"out", L"--silent", L"--verify", engine},
@@ -214,6 +219,7 @@ TEST_F(Start, SilentJobsLoadNoWindowShellOrComLibrary) {
         std::string label = test::WideToUtf8(engine);
         EXPECT_EQ(exitCode, 0u) << label;
         EXPECT_EQ(test::ReadBytes(dir / L"out\\a.txt"), "abc") << label;
+        EXPECT_FALSE(test::Exists(dir / L"Zerrow.exe.old")) << label;
         // The recording itself works: the registry library is always there.
         EXPECT_TRUE(Contains(loaded, L"advapi32.dll")) << label;
         for (const wchar_t* library :

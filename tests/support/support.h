@@ -103,7 +103,8 @@ private:
     bool wasSet_ = false;
 };
 
-// A registry value set while it lives; the old value, or its absence, put back.
+// A registry value set while it lives; the old value, or its absence, put back,
+// and its key removed again when the value made it.
 class RegistryValue : NoCopy {
 public:
     RegistryValue(HKEY root, const std::wstring& key, const std::wstring& name,
@@ -118,7 +119,7 @@ private:
     std::wstring key_, name_;
     std::vector<BYTE> saved_;
     DWORD savedType_ = 0;
-    bool had_ = false, set_ = false;
+    bool keyHad_ = false, had_ = false, set_ = false;
 };
 
 // TMP and TEMP, and so the product's log folder, point at folder for this

@@ -31,6 +31,8 @@ RegistryValue::RegistryValue(HKEY root, const std::wstring& key, const std::wstr
 
 void RegistryValue::Set(DWORD type, const void* data, DWORD size) {
     const DWORD flags = RRF_RT_ANY | RRF_NOEXPAND;
+    UniqueKey existing;
+    keyHad_ = RegOpenKeyExW(root_, key_.c_str(), 0, KEY_READ, existing.put()) == ERROR_SUCCESS;
     DWORD bytes = 0;
     had_ = RegGetValueW(root_, key_.c_str(), name_.c_str(), flags, &savedType_, nullptr, &bytes) ==
            ERROR_SUCCESS;
@@ -45,6 +47,7 @@ RegistryValue::~RegistryValue() {
         RegSetKeyValueW(root_, key_.c_str(), name_.c_str(), savedType_, saved_.data(),
                         static_cast<DWORD>(saved_.size()));
     else RegDeleteKeyValueW(root_, key_.c_str(), name_.c_str());
+    if (!keyHad_) RegDeleteKeyW(root_, key_.c_str());
 }
 
 std::vector<std::pair<std::wstring, std::string>> TreeDigest(const std::wstring& root) {
