@@ -32,8 +32,8 @@ namespace {
 
 // Every start removes it; only the default installation folder, found through
 // the shell, is left to the starts that load the shell anyway.
-void DeleteLeftOverProgram(bool shellLoaded) {
-    const std::wstring folder = shellLoaded ? InstallDir() : RegisteredInstallDir();
+void DeleteLeftOverProgram(bool loadsShell) {
+    const std::wstring folder = loadsShell ? InstallDir() : RegisteredInstallDir();
     if (!folder.empty()) DeleteFileW((folder + L"\\Zerrow.exe.old").c_str());
 }
 

@@ -31,8 +31,7 @@ RegistryValue::RegistryValue(HKEY root, const std::wstring& key, const std::wstr
 
 void RegistryValue::Set(DWORD type, const void* data, DWORD size) {
     const DWORD flags = RRF_RT_ANY | RRF_NOEXPAND;
-    UniqueKey existing;
-    keyHad_ = RegOpenKeyExW(root_, key_.c_str(), 0, KEY_READ, existing.put()) == ERROR_SUCCESS;
+    keyHad_ = KeyExists(root_, key_);
     DWORD bytes = 0;
     had_ = RegGetValueW(root_, key_.c_str(), name_.c_str(), flags, &savedType_, nullptr, &bytes) ==
            ERROR_SUCCESS;
