@@ -20,7 +20,8 @@ protected:
     void CopySource() {
         SelectLeft({L"src"});
         Press(kIdCopyRight);
-        ASSERT_TRUE(g_main.running);
+        // A start that failed says why (a child's error code) only in the job log.
+        ASSERT_TRUE(g_main.running) << ReadBytes(g_job.logPath);
     }
     // The same through the stand-in robocopy at its slow pace, once its first
     // file has landed; its robocopy child.
