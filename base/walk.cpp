@@ -1,9 +1,8 @@
-// The one tree walker: any depth, links not followed, transfer temporaries passed over.
+// The one tree walker: any depth, links not followed.
 #include "base/walk.h"
 
 #include "base/paths.h"
 
-#include <cwctype>
 #include <vector>
 
 namespace zrw {
@@ -12,11 +11,6 @@ namespace {
 
 bool IsDotEntry(const wchar_t* name) {
     return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
-}
-
-bool IsPassedOver(const WIN32_FIND_DATAW& data) {
-    return (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
-           IsTransferTemporary(data.cFileName);
 }
 
 struct Frame {
@@ -62,13 +56,21 @@ bool Enter(std::vector<Frame>& stack, std::wstring path, std::wstring relative,
 }  // namespace
 
 ListingOpener g_openListing = OpenListing;
+ListingReader g_nextEntry = FindNextFileW;
 
-bool IsTransferTemporary(const wchar_t* name) {
-    if (wcslen(name) != 16 || _wcsnicmp(name, L"~zrw", 4) != 0 || _wcsicmp(name + 12, L".tmp") != 0)
-        return false;
-    for (int i = 4; i < 12; ++i)
-        if (!std::iswxdigit(name[i])) return false;
-    return true;
+// A listing gives the tag of a reparse point beside its attributes. One
+// without a tag (some file systems' listings leave it 0) is taken for a link:
+// following an unknown link could loop or reach outside the tree.
+bool IsLink(const WIN32_FIND_DATAW& data) {
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
+    return data.dwReserved0 == 0 || IsReparseTagNameSurrogate(data.dwReserved0);
+}
+
+bool IsLinkPath(const std::wstring& path) {
+    WIN32_FIND_DATAW data;
+    UniqueFind find(FindFirstFileExW(LongPath(path).c_str(), FindExInfoBasic, &data,
+                                     FindExSearchNameMatch, nullptr, 0));
+    return find && IsLink(data);
 }
 
 bool WalkTree(const std::wstring& root, const WalkVisit& visit, const WalkUnlistable& unlistable,
@@ -77,13 +79,13 @@ bool WalkTree(const std::wstring& root, const WalkVisit& visit, const WalkUnlist
     if (!Enter(stack, root, L"", unlistable)) return false;
     while (!stack.empty()) {
         Frame& top = stack.back();
-        if (!top.pending && !FindNextFileW(top.find.get(), &top.data)) {
+        if (!top.pending && !g_nextEntry(top.find.get(), &top.data)) {
             stack.pop_back();
             continue;
         }
         top.pending = false;
         if (IsDotEntry(top.data.cFileName)) continue;
-        if (IsPassedOver(top.data)) {
+        if (IsLink(top.data)) {
             if (passedOver) ++*passedOver;
             continue;
         }
@@ -106,7 +108,7 @@ bool ListFolder(const std::wstring& folder, const ListVisit& visit) {
     if (!find) return false;
     do {
         if (!IsDotEntry(data.cFileName) && !visit(data)) return false;
-    } while (FindNextFileW(find.get(), &data));
+    } while (g_nextEntry(find.get(), &data));
     return GetLastError() == ERROR_NO_MORE_FILES;
 }
 

@@ -11,9 +11,12 @@
 
 namespace zrw {
 
-// "~zrw" + 8 hex digits + ".tmp": where an overwrite is written before it
-// replaces the old file. Such names are never taken for user files.
-bool IsTransferTemporary(const wchar_t* name);
+// A junction, symbolic link, mount point or other name surrogate: an entry
+// that names another place. Every other reparse point (a cloud placeholder,
+// a deduplicated or archived file) holds data of its own.
+bool IsLink(const WIN32_FIND_DATAW& data);
+// The same for one existing entry, asked by its path.
+bool IsLinkPath(const std::wstring& path);
 
 struct WalkEntry {
     const std::wstring& path;      // the root joined with relative
@@ -29,26 +32,27 @@ using WalkVisit = std::function<WalkNext(const WalkEntry&)>;
 using WalkUnlistable =
     std::function<WalkNext(const std::wstring& path, const std::wstring& relative)>;
 
-// Opens a folder's listing (pattern: the folder joined with "*"). Replaceable,
-// because a test under Wine, run as root, cannot make a listing be refused.
+// Opens a folder's listing (pattern: the folder joined with "*") and reads its
+// next entry. Replaceable, because a test under Wine, run as root, cannot
+// make a listing be refused, and Wine's listings carry no reparse tags.
 using ListingOpener = HANDLE (*)(const std::wstring& pattern, WIN32_FIND_DATAW* first);
 extern ListingOpener g_openListing;
+using ListingReader = BOOL(WINAPI*)(HANDLE listing, WIN32_FIND_DATAW* next);
+extern ListingReader g_nextEntry;
 
 // Depth first and pre-order: a folder's sub-tree is finished before its next
 // sibling. The stack is explicit, so depth is bounded by memory, not by the
-// thread's stack. Skips "." and "..", junctions and symbolic links (a link
-// back into the tree would loop, a link out of it would be moved), and
-// transfer temporaries, counted in passedOver when given. False when a
-// callback stopped the walk.
+// thread's stack. Skips "." and ".." and links (a link back into the tree
+// would loop, a link out of it would be moved), counted in passedOver when
+// given. False when a callback stopped the walk.
 bool WalkTree(const std::wstring& root, const WalkVisit& visit, const WalkUnlistable& unlistable,
               uint64_t* passedOver = nullptr);
 
 // True to go on with the listing.
 using ListVisit = std::function<bool(const WIN32_FIND_DATAW&)>;
-// Every entry of one folder but "." and "..", links and transfer temporaries
-// included, in the order the file system lists them. False when the listing
-// could not be opened (an empty drive root's too), failed before its end or
-// was stopped.
+// Every entry of one folder but "." and "..", links included, in the order the file system lists
+// them. False when the listing could not be opened (an empty drive root's too), failed before its
+// end or was stopped.
 bool ListFolder(const std::wstring& folder, const ListVisit& visit);
 
 }  // namespace zrw

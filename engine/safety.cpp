@@ -18,20 +18,57 @@ bool LiesWithin(const std::wstring& inner, const std::wstring& outer) {
     return outer.back() == L'\\' || inner[outer.size()] == L'\\';
 }
 
-// One level up a full path; false at a drive root or a share.
+// One level up a full path; false at its root.
 bool StepUp(std::wstring& path) {
-    size_t cut = path.find_last_of(L'\\');
-    if (cut == std::wstring::npos || cut + 1 == path.size()) return false;
-    std::wstring up = path.substr(0, cut);
-    if (up.size() == 2 && up[1] == L':') up += L'\\';
-    if (up.rfind(L"\\\\", 0) == 0 && std::count(up.begin(), up.end(), L'\\') < 4) return false;
+    std::wstring up = PathParent(path);
+    if (up == path) return false;
     path = std::move(up);
     return true;
 }
 
-// Identities of a folder and its existing ancestors, looked up once per
-// folder: the sources of one selection share their parent, and every target
-// shares the destination.
+UniqueFile OpenEntry(const std::wstring& path) {
+    return UniqueFile(CreateFileW(LongPath(path).c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
+
+bool QueryFileIdInfo(HANDLE file, FILE_ID_INFO& info) {
+    return GetFileInformationByHandleEx(file, FileIdInfo, &info, sizeof(info)) != FALSE;
+}
+
+// A file system without IDs gives 0; an ID that cannot be established is all
+// ones, in the 64-bit or the 128-bit width.
+bool IsUnknownId(const uint8_t (&id)[16]) {
+    auto all = [&](size_t from, size_t to, uint8_t value) {
+        return std::all_of(id + from, id + to, [&](uint8_t b) { return b == value; });
+    };
+    return all(0, 16, 0) || (all(0, 8, 0xFF) && (all(8, 16, 0) || all(8, 16, 0xFF)));
+}
+
+bool ReadIdentityOf(HANDLE file, FileIdentity& identity) {
+    identity = {};
+    FILE_ID_INFO info{};
+    if (g_readFileId(file, info)) {
+        identity.volume = static_cast<uint32_t>(info.VolumeSerialNumber);
+        std::copy(std::begin(info.FileId.Identifier), std::end(info.FileId.Identifier),
+                  identity.id);
+    } else {
+        // File systems without 128-bit IDs answer the older query.
+        BY_HANDLE_FILE_INFORMATION older;
+        if (!GetFileInformationByHandle(file, &older)) return false;
+        identity.volume = older.dwVolumeSerialNumber;
+        uint64_t index = Join64(older.nFileIndexHigh, older.nFileIndexLow);
+        std::copy_n(reinterpret_cast<const uint8_t*>(&index), sizeof(index), identity.id);
+    }
+    if (!IsUnknownId(identity.id)) return true;
+    identity.finalPath = FinalPathOf(file);
+    return !identity.finalPath.empty();
+}
+
+// Identities of a folder and of every folder above it, looked up once per
+// folder (the sources of one selection share their parent, and every target
+// shares the destination). The climb starts where the nearest existing folder
+// really is: a link on the way leads into its target's tree.
 class AncestorChains {
 public:
     bool Contains(const std::wstring& folder, const FileIdentity& wanted) {
@@ -44,17 +81,24 @@ public:
 private:
     static std::vector<FileIdentity> Collect(std::wstring path) {
         std::vector<FileIdentity> chain;
-        do {
-            FileIdentity identity;
-            if (ReadIdentity(path, identity)) chain.push_back(identity);
-        } while (StepUp(path));
+        UniqueFile entry = OpenEntry(path);
+        while (!entry && StepUp(path)) entry = OpenEntry(path);
+        if (!entry) return chain;
+        FileIdentity identity;
+        if (ReadIdentityOf(entry.get(), identity)) chain.push_back(identity);
+        std::wstring real = FinalPathOf(entry.get());
+        if (real.empty()) real = path;
+        while (StepUp(real))
+            if (ReadIdentity(real, identity)) chain.push_back(identity);
         return chain;
     }
     std::map<std::wstring, std::vector<FileIdentity>, NameLess> chains_;
 };
 
-// The folder above a full path, or empty at a drive root or a share.
-std::wstring Above(std::wstring path) { return StepUp(path) ? path : std::wstring(); }
+bool IsReparsePoint(const std::wstring& path) {
+    DWORD attributes = GetFileAttributesW(LongPath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
 
 Overlap FindOverlapWith(const std::wstring& source, const std::wstring& target,
                         AncestorChains& chains) {
@@ -66,11 +110,11 @@ Overlap FindOverlapWith(const std::wstring& source, const std::wstring& target,
     if (!ReadIdentity(source, sourceIdentity)) return Overlap::None;
     bool targetExists = ReadIdentity(target, targetIdentity);
     if (targetExists && targetIdentity == sourceIdentity) return Overlap::TargetIsSource;
-    std::wstring targetParent = Above(target);
-    if (!targetParent.empty() && chains.Contains(targetParent, sourceIdentity))
-        return Overlap::TargetInsideSource;
-    std::wstring sourceParent = Above(source);
-    if (targetExists && !sourceParent.empty() && chains.Contains(sourceParent, targetIdentity))
+    // A target that is itself a link climbs from where it leads.
+    std::wstring climbFrom = targetExists && IsReparsePoint(target) ? target : PathParent(target);
+    if (chains.Contains(climbFrom, sourceIdentity)) return Overlap::TargetInsideSource;
+    std::wstring sourceParent = PathParent(source);
+    if (targetExists && sourceParent != source && chains.Contains(sourceParent, targetIdentity))
         return Overlap::SourceInsideTarget;
     return Overlap::None;
 }
@@ -106,26 +150,32 @@ const std::vector<FileIdentity>& SystemFolderIdentities() {
 
 }  // namespace
 
+FileIdReader g_readFileId = QueryFileIdInfo;
+
+bool FileIdentity::operator==(const FileIdentity& other) const {
+    if (finalPath.empty() && other.finalPath.empty())
+        return volume == other.volume && std::equal(std::begin(id), std::end(id), other.id);
+    return !finalPath.empty() && !other.finalPath.empty() &&
+           CompareNames(finalPath, other.finalPath) == 0;
+}
+
 bool ReadIdentity(const std::wstring& path, FileIdentity& identity) {
-    UniqueFile file(CreateFileW(LongPath(path).c_str(), FILE_READ_ATTRIBUTES,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!file) return false;
-    FILE_ID_INFO info{};
-    if (GetFileInformationByHandleEx(file.get(), FileIdInfo, &info, sizeof(info))) {
-        identity.volume = info.VolumeSerialNumber;
-        std::copy(std::begin(info.FileId.Identifier), std::end(info.FileId.Identifier),
-                  identity.id);
-        return true;
-    }
-    // File systems without 128-bit IDs answer the older query.
-    BY_HANDLE_FILE_INFORMATION older;
-    if (!GetFileInformationByHandle(file.get(), &older)) return false;
-    identity = {};
-    identity.volume = older.dwVolumeSerialNumber;
-    uint64_t index = Join64(older.nFileIndexHigh, older.nFileIndexLow);
-    std::copy_n(reinterpret_cast<const uint8_t*>(&index), sizeof(index), identity.id);
-    return true;
+    UniqueFile file = OpenEntry(path);
+    return file && ReadIdentityOf(file.get(), identity);
+}
+
+std::wstring FinalPathOf(HANDLE file) {
+    std::wstring buffer(32768, L'\0');
+    auto query = [&](DWORD volumeName) {
+        return GetFinalPathNameByHandleW(file, buffer.data(), static_cast<DWORD>(buffer.size()),
+                                         FILE_NAME_NORMALIZED | volumeName);
+    };
+    // A volume without a drive letter has only its GUID name.
+    DWORD n = query(VOLUME_NAME_DOS);
+    if (n == 0 || n >= buffer.size()) n = query(VOLUME_NAME_GUID);
+    if (n == 0 || n >= buffer.size()) return {};
+    buffer.resize(n);
+    return FullPath(buffer);
 }
 
 std::wstring SourceTarget(const SourceItem& source, const std::wstring& destination) {

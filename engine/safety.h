@@ -4,6 +4,7 @@
 #ifndef ZERROW_ENGINE_SAFETY_H
 #define ZERROW_ENGINE_SAFETY_H
 
+#include "base/win.h"
 #include "engine/scan.h"
 
 #include <cstdint>
@@ -13,13 +14,22 @@
 namespace zrw {
 
 // Volume and file ID: equal for one file or folder whatever path reaches it
-// (another drive letter, a share, a case or a prefix).
+// (another drive letter, a share, a case or a prefix). A file system that
+// gives no usable ID (0, or all ones) is compared by the final path instead.
 struct FileIdentity {
-    uint64_t volume = 0;
+    uint32_t volume = 0;  // the width both queries give
     uint8_t id[16]{};
-    bool operator==(const FileIdentity&) const = default;
+    std::wstring finalPath;  // set only when the ID is unknown
+    bool operator==(const FileIdentity& other) const;
 };
 bool ReadIdentity(const std::wstring& path, FileIdentity& identity);
+// The ID query on an open handle. Replaceable, because Wine's file systems
+// always give IDs, and shares that give none exist only on Windows.
+using FileIdReader = bool (*)(HANDLE file, FILE_ID_INFO& info);
+extern FileIdReader g_readFileId;
+// Where an open file or folder really is: links resolved, in the program's
+// own spelling (plain where that means the same). Empty when not known.
+std::wstring FinalPathOf(HANDLE file);
 
 // Drive roots and the system's own folders, however the path is spelled.
 bool IsProtectedLocation(const std::wstring& path);
@@ -28,7 +38,8 @@ bool IsProtectedLocation(const std::wstring& path);
 std::wstring SourceTarget(const SourceItem& source, const std::wstring& destination);
 
 enum class Overlap { None, TargetIsSource, TargetInsideSource, SourceInsideTarget };
-// By identity where the paths exist (the target's nearest existing folder),
+// By identity where the paths exist, climbing from where the target's nearest
+// existing folder really is (a link on the way leads into its target), and
 // by text where they do not; both paths full.
 Overlap FindOverlap(const std::wstring& source, const std::wstring& target);
 

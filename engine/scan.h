@@ -61,7 +61,7 @@ struct CopyPlan {
     uint64_t totalBytes = 0;
     uint64_t fileCount = 0;
     std::vector<std::wstring> unlisted;  // source folders whose listing was refused
-    uint64_t passedOver = 0;             // links and transfer temporaries left where they are
+    uint64_t passedOver = 0;             // links left where they are
 };
 
 CopyPlan BuildPlan(const std::vector<std::wstring>& sources, const std::wstring& destinationRoot);

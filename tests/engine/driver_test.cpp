@@ -5,6 +5,7 @@
 #include "engine/safety.h"
 #include "engine/scan.h"
 #include "tests/support/support.h"
+#include "verify/verify.h"
 
 #include <gtest/gtest.h>
 
@@ -340,6 +341,46 @@ TEST_F(EngineTest, AMoveAcrossVolumesCopiesAndDeletes) {
     EXPECT_FALSE(g_renameMoves.load());  // the volumes were found to differ
     EXPECT_EQ(g_stats.filesCopied.load(), 2u);
     EXPECT_EQ(LogText(), "\xEF\xBB\xBF");
+}
+
+// Only links are passed over. Cloud placeholders, deduplicated files and a
+// cloud folder hold data of their own, and a file named like a temporary is
+// a user's file: all are counted, copied, verified and moved; a symbolic link
+// and a mount point stay where they are.
+TEST_F(EngineTest, OnlyLinksArePassedOver) {
+    std::wstring src = dir / L"src";
+    const std::vector<std::wstring> data = {L"cloud.docx", L"dedup.vhd", L"OneDrive\\photo.jpg",
+                                            L"~ZRW0000ABCD.TMP", L"a.txt.~zrw0000abcd"};
+    for (const std::wstring& name : data)
+        ASSERT_TRUE(test::WriteBytesDeep(src + L"\\" + name, "x"));
+    ASSERT_TRUE(test::WriteBytesDeep(src + L"\\symlink\\behind.txt", "behind a link"));
+    ASSERT_TRUE(test::WriteBytesDeep(src + L"\\mount\\behind.txt", "another volume"));
+    test::ReparseTagsListed tags({{L"cloud.docx", 0x9000001A},
+                                  {L"dedup.vhd", 0x80000013},
+                                  {L"OneDrive", 0x9000701A},
+                                  {L"symlink", 0xA000000C},
+                                  {L"mount", 0xA0000003}});
+    ScanResult scan = ScanSources({src});
+    ASSERT_EQ(scan.items.size(), 1u);
+    EXPECT_EQ(scan.items[0].files, data.size());
+    EXPECT_EQ(RunEngine({src}, dir / L"copy", false, Log()), 0);
+    VerifyResult verified = VerifyTree(scan.items, dir / L"copy");
+    EXPECT_EQ(verified.compared, data.size());
+    EXPECT_EQ(verified.differing, 0u);
+
+    ResetStats();
+    test::Replaced<Renamer> acrossVolumes(g_rename, [](LPCWSTR, LPCWSTR, DWORD) -> BOOL {
+        SetLastError(ERROR_NOT_SAME_DEVICE);
+        return FALSE;
+    });
+    EXPECT_EQ(RunEngine({src}, dir / L"moved", true, Log()), 0);
+    EXPECT_EQ(g_stats.filesCopied.load(), data.size());
+    for (const std::wstring& name : data) {
+        EXPECT_EQ(test::ReadBytes(dir / L"moved\\src\\" + name), "x") << Utf8(name);
+        EXPECT_FALSE(test::Exists(src + L"\\" + name)) << Utf8(name);
+    }
+    EXPECT_EQ(test::CountFiles(src), 2u);  // the two behind links
+    EXPECT_FALSE(test::Exists(dir / L"moved\\src\\symlink"));
 }
 
 TEST(ThreadCount, ProbesWriteTheirLines) {

@@ -294,6 +294,44 @@ ClosedFoldersRefused::~ClosedFoldersRefused() { g_openListing = saved_; }
 
 namespace {
 
+std::map<std::wstring, DWORD> g_listedTags;
+
+void TagEntry(WIN32_FIND_DATAW& data) {
+    auto tag = g_listedTags.find(data.cFileName);
+    if (tag == g_listedTags.end()) return;
+    data.dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+    data.dwReserved0 = tag->second;
+}
+
+HANDLE OpenTagged(const std::wstring& pattern, WIN32_FIND_DATAW* first) {
+    HANDLE listing = FindFirstFileW(pattern.c_str(), first);
+    if (listing != INVALID_HANDLE_VALUE) TagEntry(*first);
+    return listing;
+}
+
+BOOL WINAPI NextTagged(HANDLE listing, WIN32_FIND_DATAW* next) {
+    if (!FindNextFileW(listing, next)) return FALSE;
+    TagEntry(*next);
+    return TRUE;
+}
+
+}  // namespace
+
+ReparseTagsListed::ReparseTagsListed(std::map<std::wstring, DWORD> tags)
+    : savedOpen_(g_openListing), savedNext_(g_nextEntry) {
+    g_listedTags = std::move(tags);
+    g_openListing = OpenTagged;
+    g_nextEntry = NextTagged;
+}
+
+ReparseTagsListed::~ReparseTagsListed() {
+    g_openListing = savedOpen_;
+    g_nextEntry = savedNext_;
+    g_listedTags.clear();
+}
+
+namespace {
+
 // Wine's own export; absent on Windows.
 std::string UnixPath(const std::wstring& path) {
     using Convert = char*(CDECL*)(LPCWSTR);

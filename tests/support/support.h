@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,6 +34,18 @@ struct NoCopy {
     NoCopy() = default;
     NoCopy(const NoCopy&) = delete;
     NoCopy& operator=(const NoCopy&) = delete;
+};
+
+// A seam of the product set to a stand-in while it lives, then put back.
+template <typename T>
+class Replaced : NoCopy {
+public:
+    Replaced(T& seam, T value) : seam_(seam), saved_(seam) { seam = value; }
+    ~Replaced() { seam_ = saved_; }
+
+private:
+    T& seam_;
+    T saved_;
 };
 
 // A fresh folder under %TEMP%, removed with everything in it on destruction.
@@ -264,6 +277,19 @@ public:
 
 private:
     ListingOpener saved_;
+};
+
+// While it lives, the walker's listings show the entries of these names as
+// reparse points with these tags, as Windows lists links, cloud placeholders
+// and deduplicated files; Wine's listings carry no tags.
+class ReparseTagsListed : NoCopy {
+public:
+    explicit ReparseTagsListed(std::map<std::wstring, DWORD> tags);
+    ~ReparseTagsListed();
+
+private:
+    ListingOpener savedOpen_;
+    ListingReader savedNext_;
 };
 
 }  // namespace zrw::test

@@ -82,6 +82,43 @@ TEST(SelfTarget, FolderFileAndDriveRootTargets) {
     EXPECT_EQ(SourceTarget(test::FolderItem(L"D:\\", L""), L"E:\\out"), L"E:\\out");
 }
 
+// A link on the way to the target leads the comparison where the target
+// really is: into the source it points into.
+TEST(SelfTarget, ALinkIntoTheSourceIsFollowedToWhereItLeads) {
+    test::TempDir dir;
+    ASSERT_TRUE(test::WriteBytesDeep(dir / L"S\\data\\inner\\f.txt", "f"));
+    if (!test::MakeFolderLink(dir / L"S\\data2", dir / L"S\\data\\inner") ||
+        !test::MakeFolderLink(dir / L"into", dir / L"S\\data\\inner"))
+        GTEST_SKIP() << "no folder links here";
+    std::wstring data = dir / L"S\\data";
+    EXPECT_EQ(FindOverlap(data, dir / L"S\\data2\\sub\\data"), Overlap::TargetInsideSource);
+    EXPECT_EQ(FindOverlap(data, dir / L"into\\data"), Overlap::TargetInsideSource);
+    EXPECT_EQ(FindOverlap(data, dir / L"S\\data2"), Overlap::TargetInsideSource);
+    EXPECT_EQ(FindOverlap(dir / L"S\\data2", dir / L"elsewhere\\data2"), Overlap::None);
+    test::RemoveLink(dir / L"S\\data2");
+    test::RemoveLink(dir / L"into");
+}
+
+bool NoFileIds(HANDLE, FILE_ID_INFO& info) {
+    info = {};
+    info.VolumeSerialNumber = 0x1234;
+    return true;
+}
+
+// A share without file IDs gives 0 for every file: folders are then told
+// apart by where they really are, not all taken for one.
+TEST(SelfTarget, FoldersWithoutFileIdsAreComparedByTheirFinalPaths) {
+    test::TempDir dir;
+    ASSERT_TRUE(test::WriteBytesDeep(dir / L"src\\a\\f.txt", "f"));
+    ASSERT_TRUE(CreateDirectoryW((dir / L"dst").c_str(), nullptr));
+    test::Replaced<FileIdReader> noIds(g_readFileId, NoFileIds);
+    EXPECT_EQ(FindOverlap(dir / L"src\\a", dir / L"dst\\a"), Overlap::None);
+    EXPECT_EQ(FindOverlap(dir / L"src\\a", dir / L"src\\a"), Overlap::TargetIsSource);
+    if (!test::MakeFolderLink(dir / L"dst\\link", dir / L"src\\a")) return;
+    EXPECT_EQ(FindOverlap(dir / L"src\\a", dir / L"dst\\link\\a"), Overlap::TargetInsideSource);
+    test::RemoveLink(dir / L"dst\\link");
+}
+
 // A job record filled as the runner fills it, for a robocopy run in this process.
 class Control : public test::IsolatedTest {
 protected:

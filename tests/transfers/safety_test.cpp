@@ -74,6 +74,18 @@ TEST_P(Safety, SourcesThatLandOnOnePathAreRefused) {
     EXPECT_EQ(TreeDigest(dir.path()), before);
     EXPECT_FALSE(Exists(dir / L"out"));
 
+    // A short (8.3) name is the same entry as its long one.
+    WriteBytesDeep(dir / L"e\\report-long-name.txt", "short");
+    wchar_t shortName[MAX_PATH];
+    DWORD n = GetShortPathNameW((dir / L"e\\report-long-name.txt").c_str(), shortName, MAX_PATH);
+    if (n > 0 && n < MAX_PATH && wcschr(shortName, L'~')) {
+        WriteBytesDeep(dir / L"f\\report-long-name.txt", "long");
+        ExpectRefused(
+            Run({L"move", shortName, dir / L"f\\report-long-name.txt", L"--dest", dir / L"out"}),
+            L"short name");
+        EXPECT_EQ(ReadBytes(dir / L"e\\report-long-name.txt"), "short");
+    }
+
     // Windows 10 folders can be case-sensitive, as Wine's are.
     WriteBytesDeep(dir / L"c\\sub\\note.txt", "lower");
     if (!MakeCaseTwin(dir / L"c\\sub", L"note.txt", L"NOTE.txt"))
@@ -131,6 +143,38 @@ TEST_P(Safety, ALinkInsideASourceIsNotFollowed) {
     EXPECT_EQ(ReadBytes(dir / L"out\\Photos\\a.txt"), "a");
     EXPECT_FALSE(Exists(dir / L"out\\Photos\\link\\keep.txt"));
     EXPECT_LE(r.exitCode, 1u);  // the link itself stays behind in its source
+}
+
+// A link on the way to the destination is followed to where it leads: a move
+// into its own tree through one is refused like any other.
+TEST_P(Safety, ALinkIntoTheSourceIsNoWayAroundTheRefusal) {
+    WriteBytesDeep(dir / L"S\\data\\inner\\f.txt", "f");
+    if (!MakeFolderLink(dir / L"S\\data2", dir / L"S\\data\\inner") ||
+        !MakeFolderLink(dir / L"into", dir / L"S\\data\\inner"))
+        GTEST_SKIP() << "no folder links here";
+    auto before = TreeDigest(dir / L"S\\data");
+    ExpectRefused(Run({L"move", dir / L"S\\data", L"--dest", dir / L"S\\data2\\sub"}), L"below");
+    ExpectRefused(Run({L"copy", dir / L"S\\data", L"--dest", dir / L"into"}), L"dest is a link");
+    RemoveLink(dir / L"S\\data2");
+    RemoveLink(dir / L"into");
+    EXPECT_EQ(TreeDigest(dir / L"S\\data"), before);
+}
+
+// A literal path keeps its trailing dot, so it names "foo." and not "foo";
+// a volume's GUID name is a volume, never a folder of the current one.
+TEST_P(Safety, ALiteralPathIsTakenLiterally) {
+    WriteBytesDeep(dir / L"src\\foo", "plain");
+    ASSERT_TRUE(WriteBytes(L"\\\\?\\" + (dir / L"src\\foo."), "dotted"));
+    ProcessResult r = Run({L"move", L"\\\\?\\" + (dir / L"src\\foo."), L"--dest", dir / L"out"});
+    EXPECT_EQ(r.exitCode, 0u) << r.err;
+    EXPECT_EQ(ReadBytes(L"\\\\?\\" + (dir / L"out\\foo.")), "dotted");
+    EXPECT_EQ(ReadBytes(dir / L"src\\foo"), "plain");
+    EXPECT_FALSE(Exists(dir / L"out\\foo"));
+
+    const std::wstring backup = L"\\\\?\\Volume{7a0d9f3e-5b1c-4e2a-9d8f-000000000000}\\backup";
+    r = Run({L"copy", dir / L"src\\foo", L"--dest", backup}, dir.path());
+    EXPECT_NE(r.exitCode, 0u);  // no such volume here
+    EXPECT_EQ(FolderList(dir.path()), (std::vector<std::wstring>{L"out", L"src"}));
 }
 
 // A whole drive copied into a drive root lands there, under its own names.
