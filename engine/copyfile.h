@@ -7,6 +7,7 @@
 #include "engine/scan.h"
 
 #include <atomic>
+#include <cstdint>
 #include <string>
 
 namespace zrw {
@@ -23,6 +24,20 @@ void CopyOneFile(const FileTask& task, bool destinationMayExist = true);
 // that measurements can take the copy-and-delete path.
 using Renamer = BOOL(WINAPI*)(LPCWSTR from, LPCWSTR to, DWORD flags);
 extern Renamer g_rename;
+// How an overwrite puts its finished temporary in the old file's place
+// (ReplaceFileW), and how a copy is made durable (FlushFileBuffers). Seams,
+// because only Windows shows a file system without the replace, a user
+// without the right to delete, or a write that fails only when flushed.
+using Replacer = BOOL(WINAPI*)(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, DWORD flags,
+                               LPVOID exclude, LPVOID reserved);
+extern Replacer g_replaceFile;
+using Flusher = BOOL(WINAPI*)(HANDLE file);
+extern Flusher g_flushFile;
+// An overwrite's temporary beside its target: the target's name (cut so the
+// whole stays a valid name), ".~zrw" and 8 hex digits. Tied to the target, so
+// that the next copy to it finds and removes what a crash left behind.
+std::wstring TemporaryName(const std::wstring& targetName, uint32_t tag);
+bool IsTemporaryOf(const std::wstring& name, const std::wstring& targetName);
 // Set by the driver for a move; cleared once a rename found the volumes differ.
 extern std::atomic<bool> g_renameMoves;
 // A rename for a move, while renames are still worth trying; false (and the
@@ -40,11 +55,32 @@ bool SameWriteTime(const FILETIME& a, const FILETIME& b, bool coarse);
 // The system's CopyFile2 when kernel32 has it, else ChunkedCopyFile2.
 HRESULT CopyFileWithProgress(PCWSTR source, PCWSTR destination,
                              COPYFILE2_EXTENDED_PARAMETERS* params);
+// What copies one file for the engine: CopyFileWithProgress. A seam, for the
+// answers only some systems give (a taken name as ERROR_ALREADY_EXISTS).
+using FileCopier = HRESULT (*)(PCWSTR source, PCWSTR destination,
+                               COPYFILE2_EXTENDED_PARAMETERS* params);
+extern FileCopier g_copyFile;
 // The same contract as CopyFile2 for what the engine uses: cancel pointer,
 // progress routine with one chunk-finished message per chunk, the abort
 // HRESULT and no partial destination on cancel, overwrite, access denied for
 // a read-only destination, last-write time and attributes carried over.
 HRESULT ChunkedCopyFile2(PCWSTR source, PCWSTR destination, COPYFILE2_EXTENDED_PARAMETERS* params);
+
+// What a copy was made from: the source must still be that when it is deleted.
+struct CopiedState {
+    uint64_t size = 0;
+    FILETIME lastWrite{};
+    bool coarseTimes = false;                   // a volume keeps 2-second times
+    const LARGE_INTEGER* changeTime = nullptr;  // when the copy saw it
+};
+enum class SourceDeletion { Deleted, Changed, Failed };
+// Deletes a moved source only while no other program has it open and it is
+// still what was copied.
+SourceDeletion DeleteSourceIfUnchanged(const std::wstring& path, const CopiedState& copied);
+// Writes a file's cached data to its disk; false when the disk refuses it.
+bool FlushToDisk(const std::wstring& path);
+// Removes a folder only when it is empty, read-only or not.
+bool RemoveEmptyFolder(const std::wstring& path);
 
 // Opens files and folders alike, for reading or setting times.
 UniqueFile OpenForAttributes(const std::wstring& path, DWORD access);

@@ -3,6 +3,7 @@
 #include "app/logdir.h"
 #include "base/format.h"
 #include "base/paths.h"
+#include "base/walk.h"
 #include "engine/copyfile.h"
 #include "engine/joblog.h"
 #include "engine/scan.h"
@@ -84,18 +85,6 @@ void MakeFolders(const CopyPlan& plan, WorkQueue& queue) {
         queue.madeFolders.push_back(EnsureFolder(folder.destination) == FolderMade::Created);
 }
 
-// A folder that stays keeps its read-only bit.
-bool RemoveFolder(const std::wstring& path) {
-    std::wstring lp = LongPath(path);
-    if (RemoveDirectoryW(lp.c_str())) return true;
-    DWORD attrs = GetFileAttributesW(lp.c_str());
-    if (attrs == INVALID_FILE_ATTRIBUTES || !(attrs & FILE_ATTRIBUTE_READONLY)) return false;
-    SetFileAttributesW(lp.c_str(), attrs & ~FILE_ATTRIBUTE_READONLY);
-    if (RemoveDirectoryW(lp.c_str())) return true;
-    SetFileAttributesW(lp.c_str(), attrs);
-    return false;
-}
-
 // A folder whose listing was refused is not copied and not emptied: it
 // fails, and a move leaves it (and so its parents) where it is.
 void CountUnlisted(const CopyPlan& plan) {
@@ -106,10 +95,11 @@ void CountUnlisted(const CopyPlan& plan) {
 }
 
 void RemoveMovedFolders(const CopyPlan& plan, const std::vector<std::wstring>& sources) {
-    for (auto it = plan.folders.rbegin(); it != plan.folders.rend(); ++it) RemoveFolder(it->source);
+    for (auto it = plan.folders.rbegin(); it != plan.folders.rend(); ++it)
+        RemoveEmptyFolder(it->source);
     for (const std::wstring& given : sources) {
         std::wstring source = TrimSeparators(given);
-        RemoveFolder(source);
+        RemoveEmptyFolder(source);
         if (GetFileAttributesW(LongPath(source).c_str()) != INVALID_FILE_ATTRIBUTES)
             JobLog(L"源目录没删净(里面有跳过/失败的文件, 留着更安全) %s", source.c_str());
     }
@@ -130,14 +120,14 @@ int WorkersForVolume(const std::wstring& path) {
 
 // A moved folder whose place in the destination is free goes over in one
 // rename, with everything in it. Only a tree the walk took whole qualifies:
-// what a copy-and-delete would leave behind (an unlistable folder, a link, a
-// transfer temporary) keeps the folder file by file.
+// what a copy-and-delete would leave behind (an unlistable folder, a link)
+// keeps the folder file by file, and so does a source that is itself a link.
 bool RenameWholeFolder(const std::wstring& source, const std::wstring& root,
                        const CopyPlan& planned) {
     if (!planned.unlisted.empty() || planned.passedOver > 0) return false;
     DWORD attributes = GetFileAttributesW(LongPath(source).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
-        (attributes & FILE_ATTRIBUTE_REPARSE_POINT) || IsDriveRoot(source))
+        IsDriveRoot(source) || ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsLinkPath(source)))
         return false;
     // Without the replace flag the rename refuses a place that is taken.
     return RenameForMove(source, AppendPath(root, PathName(source)), 0);

@@ -25,6 +25,7 @@ protected:
     void SetUp() override {
         ResetStats();
         g_moveJob = false;
+        g_renameMoves = false;
         OpenJobLog(dir / L"job.log");
     }
     void TearDown() override {
@@ -231,6 +232,176 @@ TEST_F(CopyOneFileTest, AMoveReplacesALookAlikeBeforeDeletingTheSource) {
     EXPECT_FALSE(test::Exists(dir / L"from.txt"));
     EXPECT_EQ(g_stats.filesCopied.load(), 1u);
     EXPECT_EQ(g_stats.filesSkipped.load(), 0u);
+}
+
+// What an overwrite finds beside its target: the target's temporaries.
+std::vector<std::wstring> Temporaries(const std::wstring& folder) {
+    std::vector<std::wstring> found;
+    for (const std::wstring& name : test::Listing(folder))
+        if (name.find(L".~zrw") != std::wstring::npos) found.push_back(name);
+    return found;
+}
+
+// The seams' stand-ins record what they were asked, in order.
+std::vector<std::string> g_calls;
+
+BOOL WINAPI RecordingFlush(HANDLE file) {
+    g_calls.push_back("flush");
+    return FlushFileBuffers(file);
+}
+
+BOOL WINAPI RecordingReplace(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, DWORD flags,
+                             LPVOID exclude, LPVOID reserved) {
+    g_calls.push_back("replace");
+    return ReplaceFileW(replaced, replacement, backup, flags, exclude, reserved);
+}
+
+template <DWORD error>
+BOOL WINAPI ReplaceFails(LPCWSTR, LPCWSTR, LPCWSTR, DWORD, LPVOID, LPVOID) {
+    g_calls.push_back("replace");
+    SetLastError(error);
+    return FALSE;
+}
+
+// An existing file is replaced by a flushed copy through ReplaceFileW; where
+// the file system has no replace, by a rename; where the user may write but
+// not delete, in place, as the job log says. No temporary stays.
+TEST_F(CopyOneFileTest, AnOverwriteIsFlushedThenSwappedInTheBestWayTheVolumeAllows) {
+    struct Case {
+        Replacer replace;
+        std::vector<std::string> calls;
+        bool inPlace;
+    };
+    const Case cases[] = {
+        {RecordingReplace, {"flush", "replace"}, false},
+        {ReplaceFails<ERROR_NOT_SUPPORTED>, {"flush", "replace"}, false},
+        {ReplaceFails<ERROR_ACCESS_DENIED>, {"flush", "replace"}, true},
+    };
+    test::Replaced<Flusher> flush(g_flushFile, RecordingFlush);
+    ASSERT_TRUE(test::WriteBytes(dir / L"new.txt", "the new version"));
+    for (const Case& c : cases) {
+        test::Replaced<Replacer> replace(g_replaceFile, c.replace);
+        g_calls.clear();
+        ASSERT_TRUE(test::WriteBytesDeep(dir / L"out\\doc.txt", "old"));
+        CopyOneFile(TaskFor(dir / L"new.txt", dir / L"out\\doc.txt"));
+        EXPECT_EQ(test::ReadBytes(dir / L"out\\doc.txt"), "the new version");
+        EXPECT_EQ(g_calls, c.calls);
+        EXPECT_EQ(Temporaries(dir / L"out"), std::vector<std::wstring>{});
+    }
+    EXPECT_EQ(g_stats.filesCopied.load(), 3u);
+    EXPECT_EQ(LogLines(), "就地覆盖(旁边建不了或换不进临时文件, 中途失败会留下不完整的文件) " +
+                              test::WideToUtf8(dir / L"out\\doc.txt") + "\n");
+}
+
+BOOL WINAPI FlushFails(HANDLE) {
+    SetLastError(ERROR_DEVICE_NOT_CONNECTED);
+    return FALSE;
+}
+
+// Whatever ends an overwrite early, the old version stays and no temporary
+// is left, read-only or not.
+TEST_F(CopyOneFileTest, NoTemporarySurvivesAFailedOverwrite) {
+    ASSERT_TRUE(test::WriteBytes(dir / L"ro.txt", "read-only source"));
+    ASSERT_TRUE(SetFileAttributesW((dir / L"ro.txt").c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(test::WriteBytesDeep(dir / L"out\\ro.txt\\inside.txt", "a folder of that name"));
+    CopyOneFile(TaskFor(dir / L"ro.txt", dir / L"out\\ro.txt"));
+    EXPECT_EQ(test::ReadBytes(dir / L"out\\ro.txt\\inside.txt"), "a folder of that name");
+    {
+        ASSERT_TRUE(test::WriteBytes(dir / L"out\\doc.txt", "old"));
+        test::Replaced<Flusher> flush(g_flushFile, FlushFails);
+        CopyOneFile(TaskFor(dir / L"ro.txt", dir / L"out\\doc.txt"));
+    }
+    {
+        test::Replaced<Replacer> replace(g_replaceFile, ReplaceFails<ERROR_SHARING_VIOLATION>);
+        CopyOneFile(TaskFor(dir / L"ro.txt", dir / L"out\\doc.txt"));
+    }
+    EXPECT_EQ(test::ReadBytes(dir / L"out\\doc.txt"), "old");
+    EXPECT_EQ(Temporaries(dir / L"out"), std::vector<std::wstring>{});
+    EXPECT_EQ(g_stats.filesFailed.load(), 3u);
+    SetFileAttributesW((dir / L"ro.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// A crash leaves a temporary named after its target; the next copy to that
+// target removes it, and nothing else that only looks alike.
+TEST_F(CopyOneFileTest, TheNextOverwriteReclaimsItsTargetsTemporaries) {
+    ASSERT_TRUE(test::WriteBytes(dir / L"new.txt", "new"));
+    ASSERT_TRUE(test::WriteBytesDeep(dir / L"out\\doc.txt", "old"));
+    const std::wstring stale = TemporaryName(L"doc.txt", 0x0000abcd);
+    for (const std::wstring& name :
+         {stale, std::wstring(L"doc.txt.~zrw1234"), std::wstring(L"other.txt.~zrw0000abcd")})
+        ASSERT_TRUE(test::WriteBytes(dir / L"out\\" + name, "left over"));
+    ASSERT_TRUE(SetFileAttributesW((dir / L"out\\" + stale).c_str(), FILE_ATTRIBUTE_READONLY));
+    CopyOneFile(TaskFor(dir / L"new.txt", dir / L"out\\doc.txt"));
+    EXPECT_EQ(test::ReadBytes(dir / L"out\\doc.txt"), "new");
+    EXPECT_EQ(Temporaries(dir / L"out"),
+              (std::vector<std::wstring>{L"doc.txt.~zrw1234", L"other.txt.~zrw0000abcd"}));
+    EXPECT_EQ(stale, L"doc.txt.~zrw0000abcd");
+}
+
+// Some systems answer a taken name with ERROR_ALREADY_EXISTS: another name is
+// taken, and the file that had the first is not this job's to delete.
+HRESULT TakenOnce(PCWSTR source, PCWSTR destination, COPYFILE2_EXTENDED_PARAMETERS* params) {
+    static bool taken = false;
+    if (!taken && wcsstr(destination, L".~zrw")) {
+        taken = true;
+        test::WriteBytes(destination, "someone else's");
+        return HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS);
+    }
+    return CopyFileWithProgress(source, destination, params);
+}
+
+TEST_F(CopyOneFileTest, ATakenTemporaryNameIsNeverDeleted) {
+    test::Replaced<FileCopier> copier(g_copyFile, TakenOnce);
+    ASSERT_TRUE(test::WriteBytes(dir / L"new.txt", "new"));
+    ASSERT_TRUE(test::WriteBytesDeep(dir / L"out\\doc.txt", "old"));
+    CopyOneFile(TaskFor(dir / L"new.txt", dir / L"out\\doc.txt"));
+    EXPECT_EQ(test::ReadBytes(dir / L"out\\doc.txt"), "new");
+    std::vector<std::wstring> left = Temporaries(dir / L"out");
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(test::ReadBytes(dir / L"out\\" + left[0]), "someone else's");
+}
+
+// Appended to once it was copied, as a log file is.
+HRESULT CopyThenAppend(PCWSTR source, PCWSTR destination, COPYFILE2_EXTENDED_PARAMETERS* params) {
+    HRESULT hr = CopyFileWithProgress(source, destination, params);
+    test::WriteBytes(source, test::ReadBytes(source) + " and a new line");
+    return hr;
+}
+
+// A move deletes a source only when its copy reached the disk and the source
+// is still what was copied: a copy that cannot be flushed, a source that
+// changed meanwhile and a target that is the source under another name
+// (a hard link) keep their sources.
+TEST_F(CopyOneFileTest, AMoveKeepsEverySourceItCannotProveMoved) {
+    g_moveJob = true;
+    ASSERT_TRUE(test::WriteBytes(dir / L"a.log", "lines"));
+    {
+        test::Replaced<Flusher> flush(g_flushFile, FlushFails);
+        CopyOneFile(TaskFor(dir / L"a.log", dir / L"out\\a.log"));
+    }
+    EXPECT_FALSE(test::Exists(dir / L"out\\a.log"));
+    {
+        test::Replaced<FileCopier> copier(g_copyFile, CopyThenAppend);
+        CopyOneFile(TaskFor(dir / L"a.log", dir / L"out\\a.log"));
+    }
+    EXPECT_EQ(test::ReadBytes(dir / L"a.log"), "lines and a new line");
+    EXPECT_EQ(test::ReadBytes(dir / L"out\\a.log"), "lines");
+
+    ASSERT_TRUE(test::WriteBytes(dir / L"one.txt", "one file"));
+    ASSERT_TRUE(
+        CreateHardLinkW((dir / L"out\\two.txt").c_str(), (dir / L"one.txt").c_str(), nullptr));
+    g_renameMoves = true;
+    CopyOneFile(TaskFor(dir / L"one.txt", dir / L"out\\two.txt"));
+    g_renameMoves = false;
+    EXPECT_EQ(test::ReadBytes(dir / L"one.txt"), "one file");
+    EXPECT_EQ(test::ReadBytes(dir / L"out\\two.txt"), "one file");
+
+    EXPECT_EQ(g_stats.filesFailed.load(), 3u);
+    const std::string a = test::WideToUtf8(dir / L"a.log");
+    EXPECT_EQ(LogLines(), "失败 0x8007048F  " + a +
+                              "\n源在复制时或复制后变了, 没删(重跑一次会再搬) " + a +
+                              "\n目标是源的另一个名字(同一个文件的硬链接), 源留着 " +
+                              test::WideToUtf8(dir / L"one.txt") + "\n");
 }
 
 // FAT rounds last-write times to 2 seconds: there a second's difference is
