@@ -155,6 +155,8 @@ const LangRow kRows[] = {
     {L"  到 ", L"  to "},
     {L"图片 (*.png;*.jpg;*.jpeg;*.bmp;*.gif)", L"Images (*.png;*.jpg;*.jpeg;*.bmp;*.gif)"},
     {L"所有文件 (*.*)", L"All files (*.*)"},
+    {L"核对中… 已核对 ", L"Checking the copies… "},
+    {L" 个文件", L" files"},
 };
 // clang-format on
 

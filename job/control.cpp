@@ -1,4 +1,4 @@
-// Starts a job's sources one after the other and ticks, pauses and cancels the running one.
+// Starts a job's engine runs one after the other and ticks, pauses and cancels the running one.
 #include "job/control.h"
 #include "app/lang.h"
 #include "app/logdir.h"
@@ -7,14 +7,14 @@
 #include "base/optional_api.h"
 #include "base/paths.h"
 #include "base/process.h"
-#include "base/walk.h"
 #include "engine/driver.h"
 #include "engine/joblog.h"
 #include "engine/safety.h"
 #include "engine/scan.h"
+#include "engine/settle.h"
 #include "robo/robo.h"
 
-#include <functional>
+#include <memory>
 
 namespace zrw {
 
@@ -24,6 +24,21 @@ namespace {
 bool g_nativeRunning = false;
 UniqueHandle g_engineThread;
 DWORD g_engineThreadId = 0;
+
+// The check of a robocopy run's copies (and a move's deletions) on a thread
+// of its own: a large tree on a share must not hold the window.
+struct SettleRun {
+    std::vector<SourceItem> sources;
+    std::wstring destination;
+    std::wstring logPath;
+    bool move = false;
+    bool copyFailed = false;  // robocopy's exit code already counted the run failed
+    SettleProgress progress;
+    SettleResult result;
+    std::atomic<bool> done{false};
+};
+std::unique_ptr<SettleRun> g_settle;
+UniqueHandle g_settleThread;
 
 uint64_t g_lastTraceTick = 0;
 
@@ -39,54 +54,11 @@ void SuspendOrResume(HANDLE process, bool suspend) {
     if (call) call(process);
 }
 
-// Lines of the job log outside a native run, which holds the log open itself.
+// Lines of the job log outside an engine run, which holds the log open itself.
 void LogLine(const CopyJob& job, const std::wstring& line) {
     OpenJobLog(job.logPath);
     JobLog(L"%s", line.c_str());
     CloseJobLog();
-}
-
-bool SameSize(const std::wstring& a, const std::wstring& b) {
-    WIN32_FILE_ATTRIBUTE_DATA x, y;
-    return GetFileAttributesExW(LongPath(a).c_str(), GetFileExInfoStandard, &x) &&
-           GetFileAttributesExW(LongPath(b).c_str(), GetFileExInfoStandard, &y) &&
-           FileSize(x) == FileSize(y);
-}
-
-bool Exists(const std::wstring& path) {
-    return GetFileAttributesW(LongPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// Stops at the first file the predicate calls unfinished, or at a folder that
-// cannot be listed (its files are unaccounted for).
-bool AnyFileLeft(const std::wstring& folder, const std::function<bool(const WalkEntry&)>& left) {
-    bool found = false;
-    WalkTree(
-        folder,
-        [&](const WalkEntry& entry) {
-            found = !entry.isFolder() && left(entry);
-            return found ? WalkNext::Stop : WalkNext::Continue;
-        },
-        [&](const std::wstring&, const std::wstring&) {
-            found = true;
-            return WalkNext::Stop;
-        });
-    return found;
-}
-
-// A robocopy that ended from outside (a task manager, a log-off) exits with
-// whatever code its killer chose, so what is on disk decides: a move whose
-// source still holds files, or a copy whose target lacks one, did not finish.
-bool RobocopyLeftWork(const CopyJob& job, const SourceItem& source) {
-    bool moved = job.move && !IsProtectedLocation(source.path);
-    std::wstring target = SourceTarget(source, job.destination);
-    if (!source.isFolder) return moved ? Exists(source.path) : !SameSize(source.path, target);
-    if (moved)
-        return Exists(source.path) &&
-               AnyFileLeft(source.path, [](const WalkEntry&) { return true; });
-    return AnyFileLeft(source.path, [&](const WalkEntry& entry) {
-        return !SameSize(entry.path, AppendPath(target, entry.relative));
-    });
 }
 
 // The job was checked before it started; checked again at the last moment,
@@ -98,31 +70,51 @@ bool RefuseSelfTarget(const CopyJob& job, const SourceItem& source) {
     return true;
 }
 
-bool StartRobocopy(CopyJob& job, const SourceItem& source) {
-    std::wstring command = BuildRobocopyCommand(source, {job.destination, job.logPath, job.move});
+bool MovesSource(const CopyJob& job, const SourceItem& source) {
+    return job.move && !IsProtectedLocation(source.path);
+}
+
+// How many sources from the current one the next run takes. The native
+// engine plans them all at once into one pool, as long as each is moved or
+// each copied; robocopy takes a folder, or the files of one folder.
+size_t RunLength(const CopyJob& job, bool native) {
+    std::span<const SourceItem> rest(job.sources.begin() + static_cast<ptrdiff_t>(job.current),
+                                     job.sources.end());
+    if (!native) return RobocopyRunLength(rest);
+    bool move = MovesSource(job, rest.front());
+    size_t count = 1;
+    while (count < rest.size() && MovesSource(job, rest[count]) == move) ++count;
+    return count;
+}
+
+bool StartRobocopy(CopyJob& job, std::span<const SourceItem> run) {
+    std::wstring command = BuildRobocopyCommand(run, {job.destination, job.logPath, job.move});
     StartedProcess started = StartHiddenProcess(RobocopyPath(), std::move(command));
     if (!started.process) {
         LogLine(job, L"起不了 robocopy 进程 (错误 " + std::to_wstring(started.error) + L") " +
-                         source.path);
+                         run.front().path);
         return false;
     }
     job.process = std::move(started.process);
-    // A source that starts during a pause must not run ahead of it.
+    // A run that starts during a pause must not run ahead of it.
     if (job.view && job.view->Paused()) SuspendOrResume(job.process.get(), true);
     return true;
 }
 
-bool StartNative(CopyJob& job, const SourceItem& source) {
-    bool move = job.move && !IsProtectedLocation(source.path);
+bool StartNative(CopyJob& job, std::span<const SourceItem> run) {
+    std::vector<std::wstring> paths;
+    paths.reserve(run.size());
+    for (const SourceItem& source : run) paths.push_back(source.path);
     ResetEngineRun();
     g_nativeRunning = true;
-    // The plan appends the source's own name, so a folder lands at
+    // The plan appends each source's own name, so a folder lands at
     // destination\name exactly as with robocopy.
-    auto* params = new EngineParams{{source.path}, job.destination, move, job.logPath};
+    auto* params = new EngineParams{std::move(paths), job.destination,
+                                    MovesSource(job, run.front()), job.logPath};
     g_engineThread.reset(CreateThread(nullptr, 0, EngineThread, params, 0, &g_engineThreadId));
     if (g_engineThread) return true;
-    LogLine(job,
-            L"起不了原生引擎线程 (错误 " + std::to_wstring(GetLastError()) + L") " + source.path);
+    LogLine(job, L"起不了原生引擎线程 (错误 " + std::to_wstring(GetLastError()) + L") " +
+                     run.front().path);
     delete params;
     g_nativeRunning = false;
     g_engineThreadId = 0;
@@ -136,27 +128,76 @@ void JoinEngineThread() {
     g_nativeRunning = false;
 }
 
-void NextSource(CopyJob& job) {
+DWORD WINAPI SettleThread(void* param) {
+    auto& run = *static_cast<SettleRun*>(param);
+    OpenJobLog(run.logPath);
+    run.result = SettleCopies(run.sources, run.destination, run.move, run.progress);
+    CloseJobLog();
+    run.done = true;
+    return 0;
+}
+
+void JoinSettleThread() {
+    if (g_settleThread) WaitForSingleObject(g_settleThread.get(), INFINITE);
+    g_settleThread.reset();
+    g_settle.reset();
+}
+
+void NextRun(CopyJob& job) {
     job.bytesBefore += job.bytesCurrent;
     job.bytesCurrent = 0;
-    job.current += 1;
+    job.current = job.runEnd;
     StartNextSource(job);
 }
 
-void EndedSource(CopyJob& job, uint32_t exitCode) {
+void EndedRun(CopyJob& job, uint32_t exitCode) {
     job.lastExitCode = exitCode;
     job.exitCodes.push_back(exitCode);
     if (IsFailureExitCode(exitCode)) job.failedSources += 1;
 }
 
-void EndedRobocopy(CopyJob& job, uint32_t exitCode) {
-    const SourceItem& source = job.sources[job.current];
-    EndedSource(job, exitCode);
-    if (IsFailureExitCode(exitCode) || !RobocopyLeftWork(job, source)) return;
-    job.failedSources += 1;
-    LogLine(job, (job.move ? L"robocopy 结束了, 但源里还有文件(没搬完) "
-                           : L"robocopy 结束了, 但目标里缺文件(没复制完) ") +
-                     source.path);
+// A robocopy that ended from outside (a task manager, a log-off) exits with
+// whatever code its killer chose, so what is on disk decides, on a thread of
+// its own: a copy whose target lacks a file, or has it at another size or
+// time, did not finish; a move deletes exactly the sources whose copies are
+// there, which robocopy itself is never asked to do.
+void SettleRobocopy(CopyJob& job, uint32_t exitCode) {
+    bool copyFailed = IsFailureExitCode(exitCode);
+    bool move = job.move;
+    if (copyFailed && !move) return NextRun(job);
+    auto run = std::make_unique<SettleRun>();
+    run->sources.assign(job.sources.begin() + static_cast<ptrdiff_t>(job.current),
+                        job.sources.begin() + static_cast<ptrdiff_t>(job.runEnd));
+    run->destination = job.destination;
+    run->logPath = job.logPath;
+    run->move = move;
+    run->copyFailed = copyFailed;
+    g_settleThread.reset(CreateThread(nullptr, 0, SettleThread, run.get(), 0, nullptr));
+    if (!g_settleThread) {
+        LogLine(job, L"起不了核对线程, 源都留着 (错误 " + std::to_wstring(GetLastError()) + L") " +
+                         run->sources.front().path);
+        if (!copyFailed) job.failedSources += 1;
+        return NextRun(job);
+    }
+    g_settle = std::move(run);
+    job.checking = true;
+    job.checkedFiles = 0;
+}
+
+void EndedSettle(CopyJob& job) {
+    const SettleRun& run = *g_settle;
+    bool clean = run.result.Clean();
+    if (!clean && !run.copyFailed && !run.result.cancelled) {
+        job.failedSources += 1;
+        if (run.result.missing > 0 || run.result.unlisted)
+            LogLine(job, (run.move ? L"robocopy 结束了, 但源里还有文件(没搬完) "
+                                   : L"robocopy 结束了, 但目标里缺文件(没复制完) ") +
+                             run.sources.front().path);
+    }
+    job.checkedFiles = run.progress.files.load();
+    job.checking = false;
+    JoinSettleThread();
+    NextRun(job);
 }
 
 // True when the tick ended the job through the dialog or the window.
@@ -167,7 +208,8 @@ bool ShowProgress(CopyJob& job, HWND window) {
         std::wstring copied = Tr(L"已复制 ") + FormatSize(job.speed.bytesDone) + L" / " + total;
         dialog->SetLine(2, copied.c_str(), FALSE, nullptr);
         std::wstring speed;
-        if (job.speed.speed > 0)
+        if (job.checking) speed = CheckingText(job.checkedFiles, UiLang);
+        else if (job.speed.speed > 0)
             speed = Tr(L"速度 ") + FormatSize(static_cast<uint64_t>(job.speed.speed)) + L"/s";
         dialog->SetLine(3, speed.c_str(), FALSE, nullptr);
         if (!dialog->HasUserCancelled()) return false;
@@ -186,6 +228,7 @@ bool ShowProgress(CopyJob& job, HWND window) {
 
 HANDLE RunningSource(const CopyJob& job) {
     if (job.process) return job.process.get();
+    if (g_settleThread) return g_settleThread.get();
     return g_nativeRunning ? g_engineThread.get() : nullptr;
 }
 
@@ -199,19 +242,23 @@ uint64_t CappedBytesDone(uint64_t before, uint64_t current, uint64_t total) {
 bool IsFailureExitCode(uint32_t code) { return (code & 0x18) != 0 || code > 0x1F; }
 
 bool StartNextSource(CopyJob& job) {
+    bool native = g_settings.engine == Engine::Native;
     while (job.current < job.sources.size()) {
-        const SourceItem& source = job.sources[job.current];
-        bool native = g_settings.engine == Engine::Native;
-        bool started = !RefuseSelfTarget(job, source) &&
-                       (native ? StartNative(job, source) : StartRobocopy(job, source));
-        if (started) return true;
-        job.failedSources += 1;
-        job.current += 1;
+        job.runEnd = job.current + RunLength(job, native);
+        std::vector<SourceItem> run;
+        for (uint64_t i = job.current; i < job.runEnd; ++i) {
+            if (RefuseSelfTarget(job, job.sources[i])) job.failedSources += 1;
+            else run.push_back(job.sources[i]);
+        }
+        if (!run.empty() && (native ? StartNative(job, run) : StartRobocopy(job, run))) return true;
+        job.failedSources += static_cast<uint32_t>(run.size());
+        job.current = job.runEnd;
     }
     return false;
 }
 
 void UpdateBytesDone(CopyJob& job) {
+    if (g_settle) job.checkedFiles = g_settle->progress.files.load();
     if (g_settings.engine == Engine::Native) {
         const EngineProgress progress = ReadEngineProgress();
         job.bytesCurrent = progress.bytesDone;
@@ -232,17 +279,18 @@ void JobTick(HWND window) {
     if (g_nativeRunning && EngineRunEnded(engineResult)) {
         UpdateBytesDone(job);
         JoinEngineThread();
-        EndedSource(job, engineResult != 0 ? 8 : 0);
-        NextSource(job);
+        EndedRun(job, engineResult != 0 ? 8 : 0);
+        NextRun(job);
     }
     if (job.process && WaitForSingleObject(job.process.get(), 0) == WAIT_OBJECT_0) {
         UpdateBytesDone(job);
         DWORD code = 0;
         GetExitCodeProcess(job.process.get(), &code);
         job.process.reset();
-        EndedRobocopy(job, code);
-        NextSource(job);
+        EndedRun(job, code);
+        SettleRobocopy(job, code);
     }
+    if (g_settle && g_settle->done.load()) EndedSettle(job);
     UpdateBytesDone(job);
     SampleSpeed(job.speed);
     uint64_t now = GetTickCount64();
@@ -253,7 +301,7 @@ void JobTick(HWND window) {
         g_lastTraceTick = now;
     }
     if (ShowProgress(job, window)) return;
-    if (job.current >= job.sources.size() && !job.process) FinishJob(job, window);
+    if (job.current >= job.sources.size() && !job.process && !g_settle) FinishJob(job, window);
 }
 
 void CancelJob(CopyJob& job) {
@@ -265,6 +313,11 @@ void CancelJob(CopyJob& job) {
     if (job.process) {
         TerminateProcess(job.process.get(), 1);
         job.process.reset();
+    }
+    if (g_settle) {
+        g_settle->progress.cancel = true;
+        JoinSettleThread();
+        job.checking = false;
     }
 }
 

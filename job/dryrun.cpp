@@ -29,9 +29,12 @@ int WriteDryRun(const std::vector<std::wstring>& sources, const std::wstring& de
     std::vector<Refusal> refusals = CheckSources(g_job.sources, scan.clashes, g_job.destination);
     for (const Refusal& refusal : refusals) text += RefusalLine(refusal) + L"\r\n";
     const RobocopyRun run{g_job.destination, g_job.logPath, g_job.move};
-    if (refusals.empty())
-        for (const SourceItem& item : g_job.sources)
-            text += BuildRobocopyCommand(item, run) + L"\r\n";
+    std::span<const SourceItem> rest(g_job.sources);
+    while (refusals.empty() && !rest.empty()) {
+        size_t count = RobocopyRunLength(rest);
+        text += BuildRobocopyCommand(rest.first(count), run) + L"\r\n";
+        rest = rest.subspan(count);
+    }
     WriteUtf8File(path, text);
     return g_job.sources.empty() || !refusals.empty() ? 2 : 0;
 }

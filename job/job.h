@@ -52,8 +52,11 @@ struct CopyJob {
     bool silent = false;
     bool cancelled = false;
     bool finished = false;
-    uint64_t current = 0;
-    UniqueHandle process;  // the running robocopy
+    uint64_t current = 0;   // the first source of the running engine run
+    uint64_t runEnd = 0;    // and the source after its last
+    UniqueHandle process;   // the running robocopy
+    bool checking = false;  // robocopy has ended and its copies are being checked
+    uint64_t checkedFiles = 0;
     uint32_t lastExitCode = 0;
     uint32_t failedSources = 0;
     uint64_t filesDone = 0;
@@ -114,6 +117,8 @@ struct EndDisplay {
 };
 EndDisplay EndTexts(const CopyJob& job, uint32_t lang, uint64_t now);
 inline constexpr size_t kFailureLineLimit = 40;
+// While robocopy's copies are checked (and a move's sources deleted).
+std::wstring CheckingText(uint64_t checkedFiles, uint32_t lang);
 std::wstring VerifyingText(uint64_t verifiedBytes, uint32_t lang);
 std::wstring VerifyDifferText(uint64_t differing, uint32_t lang);
 int PercentOf(uint64_t done, uint64_t total);

@@ -54,9 +54,13 @@ RunningDisplay RunningTexts(const CopyJob& job, uint32_t lang, bool paused, uint
     std::wstring left = TimeLeft(job, lang);
     std::wstring done = FormatSize(job.speed.bytesDone) + TotalPart(job);
     if (paused) d.status = Tr(L"已暂停   ·   ", lang);
-    if (job.totalBytes != 0) d.status += std::to_wstring(d.percent) + L"%   ·   ";
-    d.status +=
-        Tr(L"速度: ", lang) + speed + L"   ·   " + done + Tr(L"   ·   剩余时间: ", lang) + left;
+    if (job.checking) {
+        d.status += CheckingText(job.checkedFiles, lang);
+    } else {
+        if (job.totalBytes != 0) d.status += std::to_wstring(d.percent) + L"%   ·   ";
+        d.status +=
+            Tr(L"速度: ", lang) + speed + L"   ·   " + done + Tr(L"   ·   剩余时间: ", lang) + left;
+    }
 
     std::wstring position =
         std::to_wstring(job.current + 1) + L"/" + std::to_wstring(job.sources.size());
@@ -97,6 +101,10 @@ EndDisplay EndTexts(const CopyJob& job, uint32_t lang, uint64_t now) {
                Tr(L"平均速度:  ", lang) + FormatSize(static_cast<uint64_t>(average)) +
                Tr(L"/秒", lang);
     return d;
+}
+
+std::wstring CheckingText(uint64_t checkedFiles, uint32_t lang) {
+    return Tr(L"核对中… 已核对 ", lang) + std::to_wstring(checkedFiles) + Tr(L" 个文件", lang);
 }
 
 std::wstring VerifyingText(uint64_t verifiedBytes, uint32_t lang) {

@@ -1,4 +1,5 @@
 // robocopy's command line: its path, quoting by its own rules, switches per source.
+#include "base/paths.h"
 #include "engine/driver.h"
 #include "engine/safety.h"
 #include "engine/scan.h"
@@ -16,10 +17,22 @@ namespace {
 // robocopy splits its command line by the system's rules, where a run of
 // backslashes right before a quote is halved and an odd one escapes the
 // quote: "D:\" would swallow the rest of the line. Doubling the whole run
-// hands robocopy exactly the path.
+// hands robocopy exactly the path. A literal path goes in its plain spelling
+// wherever that means the same.
 std::wstring QuotePathArgument(const std::wstring& path) {
-    size_t run = path.size() - std::min(path.size(), path.find_last_not_of(L'\\') + 1);
-    return Quote(path + std::wstring(run, L'\\'));
+    std::wstring plain = PlainEquivalent(path);
+    const std::wstring& given = plain.empty() ? path : plain;
+    size_t run = given.size() - std::min(given.size(), given.find_last_not_of(L'\\') + 1);
+    return Quote(given + std::wstring(run, L'\\'));
+}
+
+// A process start takes 32,767 characters; the rest is left for robocopy's
+// own path and the switches.
+constexpr size_t kMaxNamesLength = 30000;
+
+bool SameFolder(const SourceItem& a, const SourceItem& b) {
+    return !a.isFolder && !b.isFolder &&
+           CompareNames(ParentFolder(a.path), ParentFolder(b.path)) == 0;
 }
 
 uint32_t FileBuild(const std::wstring& path) {
@@ -62,8 +75,8 @@ std::wstring Quote(const std::wstring& text) { return L"\"" + text + L"\""; }
 std::wstring ParentFolder(const std::wstring& path) {
     size_t cut = path.find_last_of(L"\\/");
     if (cut == std::wstring::npos) return L".";
-    if (cut == 2 && path[1] == L':') return path.substr(0, 3);
-    return path.substr(0, cut);
+    size_t root = RootLength(path);
+    return path.substr(0, root > 0 && cut < root ? root : cut);
 }
 
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
@@ -74,26 +87,37 @@ int RobocopyThreadCount(SeekPenalty target, SeekPenalty source) {
     return target == SeekPenalty::Yes || source == SeekPenalty::Yes ? 1 : 8;
 }
 
-std::wstring BuildRobocopyCommand(const SourceItem& source, const RobocopyRun& run) {
+size_t RobocopyRunLength(std::span<const SourceItem> sources) {
+    size_t count = 1, length = sources.front().fileName.size() + 3;
+    while (count < sources.size() && SameFolder(sources.front(), sources[count])) {
+        length += sources[count].fileName.size() + 3;
+        if (length > kMaxNamesLength) break;
+        ++count;
+    }
+    return count;
+}
+
+std::wstring BuildRobocopyCommand(std::span<const SourceItem> sources, const RobocopyRun& run) {
+    const SourceItem& source = sources.front();
     // A drive root lands in the destination itself, not in destination\"".
     std::wstring target = source.isFolder ? SourceTarget(source, run.destination) : run.destination;
     std::wstring line = Quote(RobocopyPath());
-    // A file name is a filter that /E would apply in every sub-folder: a file
-    // source goes without it, so only that one file is copied or moved.
+    // A file name is a filter that /E would apply in every sub-folder: file
+    // sources go without it, so only those files are copied.
     if (source.isFolder) {
         line += L" " + QuotePathArgument(source.path) + L" " + QuotePathArgument(target) + L" /E";
     } else {
         line += L" " + QuotePathArgument(ParentFolder(source.path)) + L" " +
-                QuotePathArgument(run.destination) + L" " + Quote(source.fileName);
+                QuotePathArgument(run.destination);
+        for (const SourceItem& file : sources) line += L" " + Quote(file.fileName);
     }
     int threads = RobocopyThreadCount(QuerySeekPenalty(target), QuerySeekPenalty(source.path));
     line += RobocopyKnowsSparse() ? L" /XJ /SPARSE" : L" /XJ";
     line += L" /COPY:DAT /DCOPY:DAT /R:1 /W:1 /MT:" + std::to_wstring(threads);
     line += L" /NFL /NDL /NP";
-    // robocopy takes a destination file of the same size and time as done and
-    // /MOVE deletes the source although its bytes may differ: moves copy those too.
-    if (run.move && !IsProtectedLocation(source.path))
-        line += source.isFolder ? L" /MOVE /IS /IT" : L" /MOV /IS /IT";
+    // robocopy takes a destination file of the same size and time as done,
+    // but the source is about to be deleted: a move copies those too.
+    if (run.move && !IsProtectedLocation(source.path)) line += L" /IS /IT";
     line += L" /LOG+:" + QuotePathArgument(run.logPath);
     return line;
 }

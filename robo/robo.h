@@ -8,6 +8,7 @@
 #include "engine/scan.h"
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -23,13 +24,23 @@ int RobocopyThreadCount(SeekPenalty target, SeekPenalty source);
 // refuse the whole command line for it.
 bool SparseSwitchKnown(uint32_t robocopyBuild);
 bool RobocopyKnowsSparse();
-// Where one robocopy run puts its source and its log.
+// Where one robocopy run puts its sources and its log.
 struct RobocopyRun {
     std::wstring destination;
     std::wstring logPath;
     bool move = false;
 };
-std::wstring BuildRobocopyCommand(const SourceItem& source, const RobocopyRun& run);
+// How many of the sources, from the first, one robocopy run takes: a folder
+// alone, or the files that follow it in one folder, while the command line
+// stays within what a process start takes.
+size_t RobocopyRunLength(std::span<const SourceItem> sources);
+// robocopy only copies, for moves too, and over look-alikes of the same size
+// and time then: the program deletes each moved source itself once its copy
+// is checked.
+std::wstring BuildRobocopyCommand(std::span<const SourceItem> sources, const RobocopyRun& run);
+inline std::wstring BuildRobocopyCommand(const SourceItem& source, const RobocopyRun& run) {
+    return BuildRobocopyCommand(std::span<const SourceItem>(&source, 1), run);
+}
 
 }  // namespace zrw
 

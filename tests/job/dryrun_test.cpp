@@ -15,7 +15,7 @@ std::wstring DryRunFile() { return LogFolder() + L"\\dryrun.txt"; }
 
 enum Source { kFolder, kFile };
 std::wstring Line(const std::wstring& arguments, Source source, bool move = false) {
-    std::wstring moved = source == kFolder ? L" /MOVE /IS /IT" : L" /MOV /IS /IT";
+    std::wstring moved = L" /IS /IT";  // robocopy only copies; the program deletes
     return L"\"" + RobocopyPath() + L"\" " + arguments + (source == kFolder ? L" /E" : L"") +
            kSwitches + (move ? moved : L"") + L" /LOG+:\"" + DryRunFile() + L"\"\r\n";
 }

@@ -94,15 +94,15 @@ TEST(RobocopyVersion, SparseFromWindows11Version22H2On) {
     EXPECT_TRUE(SparseSwitchKnown(26100));
 }
 
-// A move copies files robocopy would call the same (size and time) before it
-// deletes their sources, and a file source moves only that file.
-TEST(BuildRobocopyCommand, MoveOnlyWhereTheSourceIsNotProtected) {
-    const std::wstring folderTail = kFolderSwitches + L" /MOVE /IS /IT" + kLog;
+// robocopy never deletes: a move copies, also over files it would call the
+// same (size and time), and the program deletes each source once its copy is
+// checked. A protected source is copied as in a copy.
+TEST(BuildRobocopyCommand, AMoveCopiesOverLookAlikesUnlessTheSourceIsProtected) {
+    const std::wstring folderTail = kFolderSwitches + L" /IS /IT" + kLog;
     EXPECT_EQ(BuildRobocopyCommand(FolderItem(L"D:\\a\\Photos", L"Photos"), Job(L"E:\\out", true)),
               Program() + L" \"D:\\a\\Photos\" \"E:\\out\\Photos\"" + folderTail);
-    EXPECT_EQ(
-        BuildRobocopyCommand(FileItem(L"D:\\a\\b.txt", L"b.txt"), Job(L"E:\\out", true)),
-        Program() + L" \"D:\\a\" \"E:\\out\" \"b.txt\"" + kSwitches + L" /MOV /IS /IT" + kLog);
+    EXPECT_EQ(BuildRobocopyCommand(FileItem(L"D:\\a\\b.txt", L"b.txt"), Job(L"E:\\out", true)),
+              Program() + L" \"D:\\a\" \"E:\\out\" \"b.txt\"" + kSwitches + L" /IS /IT" + kLog);
     EXPECT_EQ(BuildRobocopyCommand(FolderItem(L"C:\\Users\\me", L"me"), Job(L"E:\\out", true)),
               Program() + L" \"C:\\Users\\me\" \"E:\\out\\me\"" + folderTail);
     EXPECT_EQ(BuildRobocopyCommand(FolderItem(L"D:\\Users", L"Users"), Job(L"E:\\out", true)),
@@ -122,8 +122,27 @@ TEST(BuildRobocopyCommand, MoveOnlyWhereTheSourceIsNotProtected) {
          {L"C:/Windows", L"\\\\?\\C:\\Windows", L"C:\\\\Windows", L"C:/Program Files", L"C:/users",
           L"C:/ProgramData", L"C:\\Windows\\..\\ProgramData", L"C:\\Users\\.\\"}) {
         std::wstring line = BuildRobocopyCommand(FolderItem(path, L"x"), Job(L"E:\\out", true));
-        EXPECT_EQ(line.find(L"/MOV"), std::wstring::npos) << path;
+        EXPECT_EQ(line.find(L"/I"), std::wstring::npos) << path;
     }
+}
+
+// Files of one folder go to one robocopy, as long as the line takes them.
+TEST(RobocopyRunLength, AFolderAloneOrTheFilesOfOneFolder) {
+    std::vector<SourceItem> sources = {
+        FileItem(L"D:\\a\\1.txt", L"1.txt"), FileItem(L"d:\\A\\2.txt", L"2.txt"),
+        FolderItem(L"D:\\a\\sub", L"sub"), FileItem(L"D:\\a\\3.txt", L"3.txt"),
+        FileItem(L"D:\\b\\4.txt", L"4.txt")};
+    EXPECT_EQ(RobocopyRunLength(sources), 2u);
+    EXPECT_EQ(RobocopyRunLength(std::span(sources).subspan(2)), 1u);
+    EXPECT_EQ(RobocopyRunLength(std::span(sources).subspan(3)), 1u);
+    EXPECT_EQ(BuildRobocopyCommand(std::span(sources).first(2), Job(L"E:\\out", false)),
+              Program() + L" \"D:\\a\" \"E:\\out\" \"1.txt\" \"2.txt\"" + kSwitches + kLog);
+    std::vector<SourceItem> many(
+        3000, FileItem(L"D:\\a\\" + std::wstring(20, L'n'), std::wstring(20, L'n')));
+    size_t first = RobocopyRunLength(many);
+    EXPECT_LT(first, many.size());
+    EXPECT_LT(BuildRobocopyCommand(std::span(many).first(first), Job(L"E:\\out", false)).size(),
+              32767u);
 }
 
 }  // namespace
