@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <set>
 
 namespace zrw {
 
@@ -496,6 +497,13 @@ bool VolumeHasTwoSecondTimes(const std::wstring& path) {
                                MAX_PATH + 1))
         return false;
     return HasTwoSecondTimes(fileSystem);
+}
+
+bool AnyVolumeHasTwoSecondTimes(const std::vector<std::wstring>& paths) {
+    std::set<std::wstring, NameLess> asked;
+    for (const std::wstring& path : paths)
+        if (asked.insert(PathParent(path)).second && VolumeHasTwoSecondTimes(path)) return true;
+    return false;
 }
 
 bool SameWriteTime(const FILETIME& a, const FILETIME& b, bool coarse) {

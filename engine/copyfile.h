@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace zrw {
 
@@ -49,6 +50,8 @@ DWORD CarriedAttributes(DWORD sourceAttributes);
 // FAT volumes store last-write times in 2-second steps.
 bool HasTwoSecondTimes(const std::wstring& fileSystemName);
 bool VolumeHasTwoSecondTimes(const std::wstring& path);
+// The same for many paths, each folder asked once: a selection shares a few.
+bool AnyVolumeHasTwoSecondTimes(const std::vector<std::wstring>& paths);
 // Exactly equal, or within 2 seconds when a volume rounds to that.
 bool SameWriteTime(const FILETIME& a, const FILETIME& b, bool coarse);
 

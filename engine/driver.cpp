@@ -9,6 +9,8 @@
 #include "engine/scan.h"
 
 #include <algorithm>
+#include <cwctype>
+#include <set>
 
 namespace zrw {
 
@@ -189,8 +191,7 @@ int32_t RunEngine(const std::vector<std::wstring>& sources, const std::wstring& 
     g_moveJob = move;
     g_renameMoves = move;
     std::wstring root = TrimSeparators(destinationRoot);
-    g_coarseTimes = VolumeHasTwoSecondTimes(root) ||
-                    std::any_of(sources.begin(), sources.end(), VolumeHasTwoSecondTimes);
+    g_coarseTimes = VolumeHasTwoSecondTimes(root) || AnyVolumeHasTwoSecondTimes(sources);
     OpenJobLog(logPath);
     std::vector<CopyPlan> plans(sources.size());
     bool anySource = false;
@@ -280,10 +281,14 @@ DWORD WINAPI EngineThread(void* param) {
     return 0;
 }
 
+// Each drive is asked once: a long selection shares a few.
 int ThreadCountFor(const std::vector<std::wstring>& sources, const std::wstring& destinationRoot) {
     if (QuerySeekPenalty(destinationRoot) == SeekPenalty::Yes) return 1;
+    std::set<wchar_t> asked;
     for (const std::wstring& source : sources)
-        if (source.size() > 1 && source[1] == L':' && QuerySeekPenalty(source) == SeekPenalty::Yes)
+        if (source.size() > 1 && source[1] == L':' &&
+            asked.insert(std::towupper(source[0])).second &&
+            QuerySeekPenalty(source) == SeekPenalty::Yes)
             return 1;
     return 8;
 }

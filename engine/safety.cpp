@@ -100,15 +100,18 @@ bool IsReparsePoint(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
-Overlap FindOverlapWith(const std::wstring& source, const std::wstring& target,
+// Nothing lies inside a file: a file source whose target does not exist yet
+// cannot overlap it, which spares a long selection two reads per file.
+Overlap FindOverlapWith(const std::wstring& source, bool sourceIsFolder, const std::wstring& target,
                         AncestorChains& chains) {
     if (LiesWithin(target, source))
         return target.size() == source.size() ? Overlap::TargetIsSource
                                               : Overlap::TargetInsideSource;
     if (LiesWithin(source, target)) return Overlap::SourceInsideTarget;
     FileIdentity sourceIdentity, targetIdentity;
-    if (!ReadIdentity(source, sourceIdentity)) return Overlap::None;
     bool targetExists = ReadIdentity(target, targetIdentity);
+    if (!targetExists && !sourceIsFolder) return Overlap::None;
+    if (!ReadIdentity(source, sourceIdentity)) return Overlap::None;
     if (targetExists && targetIdentity == sourceIdentity) return Overlap::TargetIsSource;
     // A target that is itself a link climbs from where it leads.
     std::wstring climbFrom = targetExists && IsReparsePoint(target) ? target : PathParent(target);
@@ -185,7 +188,7 @@ std::wstring SourceTarget(const SourceItem& source, const std::wstring& destinat
 
 Overlap FindOverlap(const std::wstring& source, const std::wstring& target) {
     AncestorChains chains;
-    return FindOverlapWith(source, target, chains);
+    return FindOverlapWith(source, true, target, chains);
 }
 
 bool IsProtectedLocation(const std::wstring& path) {
@@ -209,7 +212,7 @@ std::vector<Refusal> CheckSources(const std::vector<SourceItem>& items,
     AncestorChains chains;
     for (const SourceItem& item : items) {
         std::wstring target = SourceTarget(item, destination);
-        if (FindOverlapWith(item.path, target, chains) != Overlap::None)
+        if (FindOverlapWith(item.path, item.isFolder, target, chains) != Overlap::None)
             refusals.push_back({Refusal::Kind::Overlap, item.path, target});
     }
     for (const NameClash& clash : clashes)

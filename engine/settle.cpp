@@ -82,7 +82,7 @@ SettleResult SettleCopies(const std::vector<SourceItem>& sources, const std::wst
     SettleResult total;
     for (const SourceItem& source : sources) {
         if (progress.cancel.load()) break;
-        Settling s{move && !IsProtectedLocation(source.path),
+        Settling s{move && !(source.isFolder && IsProtectedLocation(source.path)),
                    coarseTarget || VolumeHasTwoSecondTimes(source.path),
                    progress,
                    {}};

@@ -61,27 +61,37 @@ void LogLine(const CopyJob& job, const std::wstring& line) {
     CloseJobLog();
 }
 
-// The job was checked before it started; checked again at the last moment,
-// because a move onto or into its own source would delete the only copy.
-bool RefuseSelfTarget(const CopyJob& job, const SourceItem& source) {
-    std::wstring target = SourceTarget(source, job.destination);
-    if (FindOverlap(source.path, target) == Overlap::None) return false;
-    LogLine(job, L"目标在源里面(会自己复制自己), 跳过 " + source.path + L" -> " + target);
-    return true;
+// The job was checked before it started; each run is checked again at the
+// last moment, because a move onto or into its own source would delete the
+// only copy. The sources that pass, in order.
+std::vector<SourceItem> RunSources(CopyJob& job) {
+    std::span<const SourceItem> candidates(
+        job.sources.begin() + static_cast<ptrdiff_t>(job.current),
+        job.sources.begin() + static_cast<ptrdiff_t>(job.runEnd));
+    std::vector<SourceItem> run(candidates.begin(), candidates.end());
+    for (const Refusal& refusal : CheckSources(run, {}, job.destination)) {
+        LogLine(job,
+                L"目标在源里面(会自己复制自己), 跳过 " + refusal.first + L" -> " + refusal.second);
+        job.failedSources += 1;
+        std::erase_if(run, [&](const SourceItem& item) { return item.path == refusal.first; });
+    }
+    return run;
 }
 
+// A file is never one of the protected places: only folders are asked.
 bool MovesSource(const CopyJob& job, const SourceItem& source) {
-    return job.move && !IsProtectedLocation(source.path);
+    return job.move && !(source.isFolder && IsProtectedLocation(source.path));
 }
 
-// How many sources from the current one the next run takes. The native
-// engine plans them all at once into one pool, as long as each is moved or
-// each copied; robocopy takes a folder, or the files of one folder.
-size_t RunLength(const CopyJob& job, bool native) {
+// How many sources from the current one the next run takes, and whether it
+// moves them. The native engine plans them all at once into one pool, as long
+// as each is moved or each copied; robocopy takes a folder, or the files of
+// one folder.
+size_t RunLength(const CopyJob& job, bool native, bool& move) {
     std::span<const SourceItem> rest(job.sources.begin() + static_cast<ptrdiff_t>(job.current),
                                      job.sources.end());
+    move = MovesSource(job, rest.front());
     if (!native) return RobocopyRunLength(rest);
-    bool move = MovesSource(job, rest.front());
     size_t count = 1;
     while (count < rest.size() && MovesSource(job, rest[count]) == move) ++count;
     return count;
@@ -101,7 +111,7 @@ bool StartRobocopy(CopyJob& job, std::span<const SourceItem> run) {
     return true;
 }
 
-bool StartNative(CopyJob& job, std::span<const SourceItem> run) {
+bool StartNative(CopyJob& job, std::span<const SourceItem> run, bool move) {
     std::vector<std::wstring> paths;
     paths.reserve(run.size());
     for (const SourceItem& source : run) paths.push_back(source.path);
@@ -244,13 +254,11 @@ bool IsFailureExitCode(uint32_t code) { return (code & 0x18) != 0 || code > 0x1F
 bool StartNextSource(CopyJob& job) {
     bool native = g_settings.engine == Engine::Native;
     while (job.current < job.sources.size()) {
-        job.runEnd = job.current + RunLength(job, native);
-        std::vector<SourceItem> run;
-        for (uint64_t i = job.current; i < job.runEnd; ++i) {
-            if (RefuseSelfTarget(job, job.sources[i])) job.failedSources += 1;
-            else run.push_back(job.sources[i]);
-        }
-        if (!run.empty() && (native ? StartNative(job, run) : StartRobocopy(job, run))) return true;
+        bool move = false;
+        job.runEnd = job.current + RunLength(job, native, move);
+        std::vector<SourceItem> run = RunSources(job);
+        if (!run.empty() && (native ? StartNative(job, run, move) : StartRobocopy(job, run)))
+            return true;
         job.failedSources += static_cast<uint32_t>(run.size());
         job.current = job.runEnd;
     }

@@ -117,7 +117,7 @@ std::wstring BuildRobocopyCommand(std::span<const SourceItem> sources, const Rob
     line += L" /NFL /NDL /NP";
     // robocopy takes a destination file of the same size and time as done,
     // but the source is about to be deleted: a move copies those too.
-    if (run.move && !IsProtectedLocation(source.path)) line += L" /IS /IT";
+    if (run.move && !(source.isFolder && IsProtectedLocation(source.path))) line += L" /IS /IT";
     line += L" /LOG+:" + QuotePathArgument(run.logPath);
     return line;
 }
