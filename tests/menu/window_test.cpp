@@ -16,6 +16,16 @@ namespace {
 
 using MenuWindowTest = MainWindowTest;
 
+// Drawn once nothing of it is left to paint and the thread that paints it has
+// come back to its menu loop, where it answers a sent message: a paint under
+// way has validated the window already, and the skinned border comes last in it.
+bool Drawn(HWND popup) {
+    DWORD_PTR answer = 0;
+    return !GetUpdateRect(popup, nullptr, FALSE) &&
+           SendMessageTimeoutW(popup, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &answer) &&
+           !GetUpdateRect(popup, nullptr, FALSE);
+}
+
 // Plays the user on the popup menu from a second thread while the UI thread
 // sits in the menu's own loop: waits for the popup to be drawn, lets `act`
 // look at it and press keys, and gives up after a while so that a test never hangs.
@@ -24,12 +34,11 @@ public:
     explicit MenuPlayer(std::function<void(HWND)> act)
         : thread_([this, act] {
               HWND popup = nullptr;
-              // Drawn once nothing of it is left to paint.
               WaitUntil(
                   [&] {
                       std::vector<HWND> popups = PopupMenus();
                       popup = popups.empty() ? nullptr : popups.front();
-                      return finished_ || (popup && !GetUpdateRect(popup, nullptr, FALSE));
+                      return finished_ || (popup && Drawn(popup));
                   },
                   10000);
               if (finished_ || !popup) return;
