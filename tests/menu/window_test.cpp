@@ -174,6 +174,33 @@ TEST_F(MenuWindowTest, TrayLeftClickRestoresAMinimisedWindowOnlyWhileTheIconIsTh
     EXPECT_TRUE(IsIconic(window_));
 }
 
+SIZE IconSize(HICON icon) {
+    ICONINFO info{};
+    if (!GetIconInfo(icon, &info)) return SIZE{};
+    UniqueGdi mask(info.hbmMask), colour(info.hbmColor);
+    BITMAP bitmap{};
+    GetObjectW(colour ? colour.get() : mask.get(), sizeof(bitmap), &bitmap);
+    return SIZE{bitmap.bmWidth, colour ? bitmap.bmHeight : bitmap.bmHeight / 2};
+}
+
+// The tray shows the small icon; LoadIconW would hand out the large one.
+TEST(TrayIcon, TheSmallIconSizeWithLoadIconMetricAndWithout) {
+    const SIZE small{GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON)};
+    ASSERT_NE(small.cx, GetSystemMetrics(SM_CXICON));
+    LoadIconMetricFn loadMetric = OptionalLoadIconMetric();
+    EXPECT_NE(loadMetric, nullptr) << "comctl32 without LoadIconMetric";
+    for (LoadIconMetricFn load : {loadMetric, LoadIconMetricFn{}}) {
+        UniqueIcon icon = LoadSmallIcon(nullptr, IDI_APPLICATION, load);
+        ASSERT_TRUE(icon) << (load ? "LoadIconMetric" : "LoadImage");
+        SIZE size = IconSize(icon.get());
+        EXPECT_EQ(size.cx, small.cx);
+        EXPECT_EQ(size.cy, small.cy);
+    }
+    UniqueIcon program = ProgramSmallIcon();
+    ASSERT_TRUE(program);
+    EXPECT_EQ(IconSize(program.get()).cx, small.cx);
+}
+
 const std::wstring kFileVerb = L"Software\\Classes\\*\\shell\\Zerrow.Copy";
 const std::wstring kFolderVerb = L"Software\\Classes\\Directory\\shell\\Zerrow.Move";
 
