@@ -94,7 +94,7 @@ void CreateControls(HWND window) {
     m.bar = CreateControl(window, kBarClass, L"", 0, 0);
     RegisterRepaint(m.bar);
     m.status = CreateControl(window, L"STATIC", L"", SS_ENDELLIPSIS, 0);
-    m.failure = CreateControl(window, L"STATIC", L"", SS_RIGHT | SS_ENDELLIPSIS, 0);
+    m.failure = CreateControl(window, L"STATIC", L"", SS_OWNERDRAW, 0);
     m.report = CreateControl(window, L"EDIT", L"",
                              ES_MULTILINE | ES_AUTOVSCROLL | ES_NOHIDESEL | ES_READONLY, 0);
 }
@@ -296,6 +296,7 @@ LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
             ExcludeClipRect(item->hDC, r.left, r.top, r.right, r.bottom);
         }
         if (item->CtlType == ODT_BUTTON) DrawOwnerButton(*item);
+        if (item->CtlType == ODT_STATIC) DrawOwnerStatic(*item);
         return TRUE;
     }
     case WM_MEASUREITEM: {

@@ -4,6 +4,7 @@
 #include "engine/safety.h"
 #include "tests/support/support.h"
 #include "ui/canvas.h"
+#include "ui/controls.h"
 #include "ui/dpi.h"
 #include "ui/panes.h"
 
@@ -174,6 +175,18 @@ TEST(Layout, FontGrowsWithTheDpiAndEveryButtonLabelFits) {
     ASSERT_GT(base, 0);
     EXPECT_NEAR(height(144), base * 3 / 2.0, 1.0);
     EXPECT_NEAR(height(192), base * 2, 1.0);
+    // The menu sign's dots grow with the font.
+    auto dot = [](int dpi) {
+        MemoryCanvas canvas(1, 1);
+        UniqueGdi font = CreateInterfaceFont(dpi);
+        SelectedObject selected(canvas.dc(), font.get());
+        TEXTMETRICW metrics{};
+        GetTextMetricsW(canvas.dc(), &metrics);
+        return MenuDotsFor(metrics).dot;
+    };
+    EXPECT_GE(dot(96), 2);
+    EXPECT_GT(dot(144), dot(96));
+    EXPECT_GT(dot(192), dot(144));
 
     MemoryCanvas canvas(1, 1);
     ASSERT_TRUE(canvas);
