@@ -137,7 +137,8 @@ TEST_F(MainWindowTest, ControlsSitWhereTheLayoutPutsThem) {
     ExpectAt(m.cancel, l.cancel, "cancel");
     EXPECT_EQ(ListView_GetColumnWidth(m.leftList, 0), l.nameWidth);
     EXPECT_EQ(ListView_GetColumnWidth(m.rightList, 1), l.sizeWidth);
-    EXPECT_EQ(ListView_GetColumnWidth(m.rightList, 2), l.modifiedWidth);
+    EXPECT_EQ(ListView_GetColumnWidth(m.rightList, 2),
+              l.modifiedWidth - GetSystemMetrics(SM_CXVSCROLL));
     EXPECT_TRUE(IsWindowVisible(m.report));
 }
 
