@@ -235,10 +235,15 @@ void ExpectLabelsFit(HMENU popup) {
         PaintMenuItem(wide.dc(), {0, 0, rowWidth + 200, h + 2 * kMore}, look, false, false);
         GdiFlush();
         RECT room = MenuLabelRect({0, 0, rowWidth, h}, look, InterfaceDpi());
-        int differ = 0;
+        int differ = 0, beyond = 0;
         for (int y = 0; y < h; ++y)
             for (int x = room.left; x < room.right; ++x)
                 differ += fit.pixel(x, y) != wide.pixel(x, y + kMore);
+        // In the higher row the label stays within the band of the measured one.
+        for (int y = 0; y < h + 2 * kMore; ++y)
+            for (int x = room.left; x < room.right && (y < kMore || y >= kMore + h); ++x)
+                beyond += wide.pixel(x, y) != skin::panel();
+        EXPECT_EQ(beyond, 0) << "label of " << item.id << " higher than its row " << h;
         EXPECT_EQ(differ, 0) << "label of " << item.id << " cut in a row " << rowWidth << " x "
                              << h;
     }
@@ -251,9 +256,11 @@ public:
     ~InterfaceDpiFor() { SetInterfaceDpi(kBaseDpi); }
 };
 
+// Up to 250 %: this prefix's interface font is smaller than Windows' own, whose
+// labels outgrow a fixed row already at 175 %.
 TEST_F(MenuDrawing, EveryLabelFitsTheRowItsPopupGivesItAtEveryDpi) {
     UseSkin(2);
-    for (int dpi : {96, 168, 192}) {
+    for (int dpi : {96, 168, 192, 240}) {
         InterfaceDpiFor scaled(dpi);
         for (uint32_t lang : {kLangZh, kLangEn}) {
             SCOPED_TRACE(testing::Message() << "language " << lang << " at " << dpi);
