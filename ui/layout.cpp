@@ -1,6 +1,7 @@
 // Where the main window's controls go for a client size and DPI.
 #include "ui/layout.h"
 #include "ui/dpi.h"
+#include "ui/panes.h"
 #include "ui/window.h"
 
 #include <commctrl.h>
@@ -19,16 +20,12 @@ void SetColumnWidths(HWND list, const MainLayout& l) {
     if (!list) return;
     HWND header = ListView_GetHeader(list);
     int columns = header ? Header_GetItemCount(header) : 3;
-    // The last column leaves room for the vertical scroll bar of a long
-    // listing, so that no horizontal one hides the columns' ends.
-    int scrollBar = GetSystemMetrics(SM_CXVSCROLL);
-    for (int i = 0; i < columns; ++i) {
-        int width = i == 0   ? l.nameWidth
-                    : i == 1 ? l.sizeWidth
-                    : i == 2 ? l.modifiedWidth - scrollBar
-                             : l.leftList.w / 4;
-        ListView_SetColumnWidth(list, i, width);
-    }
+    for (int i = 0; i + 1 < columns; ++i)
+        ListView_SetColumnWidth(list, i,
+                                i == 0   ? l.nameWidth
+                                : i == 1 ? l.sizeWidth
+                                         : l.leftList.w / 4);
+    FitLastColumn(list);
 }
 
 // The client area the layout was drawn for at 96 DPI; below it the report
@@ -87,7 +84,6 @@ bool ComputeLayout(int W, int H, int dpi, MainLayout& l) {
     int listWidth = l.leftList.w;
     l.nameWidth = listWidth * 46 / 100;
     l.sizeWidth = listWidth * 18 / 100;
-    l.modifiedWidth = listWidth - l.nameWidth - l.sizeWidth;
     return true;
 }
 

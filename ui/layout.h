@@ -16,7 +16,8 @@ struct MainLayout {
     Place menu, title, leftUp, leftBrowse, leftPath, rightUp, rightBrowse, rightPath;
     Place leftList, rightList, engineMid, copyRight, moveRight, copyLeft, moveLeft;
     Place report, status, failure, bar, progress, refresh, engineBar, verify, pause, cancel;
-    int nameWidth = 0, sizeWidth = 0, modifiedWidth = 0;
+    // The last column, the modified time, takes what the list has left.
+    int nameWidth = 0, sizeWidth = 0;
 };
 // The places for a client size at a DPI; false below 100 x 100 (scaled), where
 // nothing moves. From 650 x 400 (scaled) up nothing overlaps or lies outside.

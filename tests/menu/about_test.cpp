@@ -114,10 +114,6 @@ TEST_F(AboutTest, OneWindowPlacedOverTheMainWindowWithItsControlsInBothLanguages
     ExpectControls(about, true);
 }
 
-bool Overlap(const Place& a, const Place& b) {
-    return a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h;
-}
-
 // The buttons' labels measured in the interface font at each DPI, in both
 // languages, and one label far too long for the window.
 TEST(AboutLayout, ButtonsHoldTheirLabelsAtEveryDpi) {
