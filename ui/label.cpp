@@ -1,5 +1,5 @@
-// Control texts, read back and drawn by the program itself: the menu button's
-// "⋮" is painted as three dots, because fonts that lack it show an empty box.
+// Control texts, read back and drawn by the program itself: the menu sign "⋮"
+// is painted as three dots, because a font that lacks it shows an empty box.
 #include "ui/controls.h"
 #include "ui/skin.h"
 
