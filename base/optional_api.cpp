@@ -17,6 +17,7 @@ enum Entry : size_t {
     kNtSuspendProcess,
     kNtResumeProcess,
     kCopyFile2,
+    kLoadIconMetric,
     kEntryCount
 };
 
@@ -35,6 +36,8 @@ const OptionalFunction kFunctions[] = {
     {L"ntdll.dll", kIfMapped, "NtSuspendProcess"},
     {L"ntdll.dll", kIfMapped, "NtResumeProcess"},
     {L"kernel32.dll", kIfMapped, "CopyFile2"},  // not in Wine 8
+    // Only version 6 of comctl32 has it, the one the manifest asks for.
+    {L"comctl32.dll", kLoad, "LoadIconMetric", 380},
 };
 static_assert(std::size(kFunctions) == kEntryCount);
 
@@ -84,5 +87,7 @@ NtProcessCallFn OptionalNtSuspendProcess() { return Lookup<NtProcessCallFn>(kNtS
 NtProcessCallFn OptionalNtResumeProcess() { return Lookup<NtProcessCallFn>(kNtResumeProcess); }
 
 CopyFile2Fn OptionalCopyFile2() { return Lookup<CopyFile2Fn>(kCopyFile2); }
+
+LoadIconMetricFn OptionalLoadIconMetric() { return Lookup<LoadIconMetricFn>(kLoadIconMetric); }
 
 }  // namespace zrw

@@ -38,6 +38,8 @@ NtProcessCallFn OptionalNtSuspendProcess();
 NtProcessCallFn OptionalNtResumeProcess();
 using CopyFile2Fn = HRESULT(WINAPI*)(PCWSTR, PCWSTR, COPYFILE2_EXTENDED_PARAMETERS*);
 CopyFile2Fn OptionalCopyFile2();
+using LoadIconMetricFn = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, HICON*);
+LoadIconMetricFn OptionalLoadIconMetric();
 
 }  // namespace zrw
 

@@ -4,6 +4,7 @@
 #include "app/logdir.h"
 #include "shell/shell.h"
 #include "ui/controls.h"
+#include "ui/dpi.h"
 #include "ui/ids.h"
 #include "ui/skin.h"
 #include "ui/window.h"
@@ -11,6 +12,8 @@
 #include "zerrow_ids.h"
 
 #include <shellapi.h>
+
+#include <algorithm>
 
 namespace zrw {
 
@@ -21,36 +24,77 @@ constexpr DWORD kAboutStyle = WS_CAPTION | WS_SYSMENU;
 
 HWND g_about = nullptr;
 
+// How a control takes the window's width: text across it, a button from the
+// left or the right margin.
+enum class Anchor { Fill, Left, Right };
+
 struct AboutControl {
     int id;
-    bool button;
-    RECT place;  // left, top, width, height
+    Anchor anchor;
+    Place place;  // at 96 DPI; a button's width the least it gets
 };
 
-const AboutControl kAboutControls[] = {
-    {kIdAboutTitle, false, {18, 20, 584, 26}},   {kIdAboutNote, false, {18, 48, 584, 42}},
-    {kIdAboutVersion, false, {18, 96, 584, 22}}, {kIdOpenLogs, true, {18, 130, 200, 34}},
-    {kIdUninstall, true, {18, 172, 264, 34}},    {kIdAboutStatus, false, {18, 308, 584, 30}},
-    {kIdAboutClose, true, {506, 342, 96, 30}},
+const AboutControl kAboutControls[kAboutControlCount] = {
+    {kIdAboutTitle, Anchor::Fill, {18, 20, 584, 26}},
+    {kIdAboutNote, Anchor::Fill, {18, 48, 584, 42}},
+    {kIdAboutVersion, Anchor::Fill, {18, 96, 584, 22}},
+    {kIdOpenLogs, Anchor::Left, {18, 130, 200, 34}},
+    {kIdUninstall, Anchor::Left, {18, 172, 264, 34}},
+    {kIdAboutStatus, Anchor::Fill, {18, 308, 584, 30}},
+    {kIdAboutClose, Anchor::Right, {506, 342, 96, 30}},
 };
+constexpr SIZE kAboutClient{620, 384};
+constexpr int kAboutMargin = 18;
+// Room on each side of a button's label: the painter's margin and a little air.
+constexpr int kLabelPadding = 12;
 
-// Centred over the main window, 64 pixels below its top.
-RECT AboutWindowRect(const RECT& mainWindow) {
-    RECT outer{0, 0, 620, 384};
+SIZE AboutOuterSize(SIZE client) {
+    RECT outer{0, 0, client.cx, client.cy};
     AdjustWindowRect(&outer, kAboutStyle, FALSE);
-    int width = outer.right - outer.left;
-    int height = outer.bottom - outer.top;
-    int left = mainWindow.left + (mainWindow.right - mainWindow.left - width) / 2;
-    return RECT{left, mainWindow.top + 64, left + width, mainWindow.top + 64 + height};
+    return SIZE{outer.right - outer.left, outer.bottom - outer.top};
 }
 
 void CreateAboutControls(HWND about) {
     for (const AboutControl& c : kAboutControls) {
-        DWORD style = c.button ? BS_OWNERDRAW | WS_TABSTOP : 0;
-        HWND control = CreateControl(about, c.button ? L"BUTTON" : L"STATIC", L"", style, c.id);
-        MoveWindow(control, c.place.left, c.place.top, c.place.right, c.place.bottom, FALSE);
-        if (c.button) InstallHoverTracking(control);
+        bool button = c.anchor != Anchor::Fill;
+        DWORD style = button ? BS_OWNERDRAW | WS_TABSTOP : 0;
+        HWND control = CreateControl(about, button ? L"BUTTON" : L"STATIC", L"", style, c.id);
+        if (button) InstallHoverTracking(control);
     }
+}
+
+int TextWidth(HDC dc, HWND control) {
+    std::wstring text = ControlText(control);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    return size.cx;
+}
+
+// Places the controls for their texts and sizes the window to them: centred
+// over a rectangle, 64 pixels (scaled) below its top, when one is given, else
+// where it is; within the screen's work area either way.
+void PlaceAboutControls(HWND about, const RECT* over) {
+    int widths[kAboutControlCount] = {};
+    if (WindowDc dc{about}) {
+        SelectedObject font(dc.get(), InterfaceFont());
+        for (int i = 0; i < kAboutControlCount; ++i)
+            widths[i] = TextWidth(dc.get(), GetDlgItem(about, kAboutControls[i].id));
+    }
+    AboutLayout layout = ComputeAboutLayout(InterfaceDpi(), widths);
+    for (int i = 0; i < kAboutControlCount; ++i) {
+        const Place& p = layout.controls[i];
+        MoveWindow(GetDlgItem(about, kAboutControls[i].id), p.x, p.y, p.w, p.h, TRUE);
+    }
+    SIZE size = AboutOuterSize(layout.client);
+    RECT now{};
+    GetWindowRect(about, &now);
+    POINT at{now.left, now.top};
+    if (over)
+        at = POINT{over->left + (over->right - over->left - size.cx) / 2,
+                   over->top + Scale(64, InterfaceDpi())};
+    RECT r = FitIntoWorkArea(WorkAreaAt(at), at, size);
+    SetWindowPos(about, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void SetText(HWND about, int id, const std::wstring& text) {
@@ -102,29 +146,55 @@ LRESULT CALLBACK AboutProc(HWND about, UINT message, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
+AboutLayout ComputeAboutLayout(int dpi, const int (&labelWidths)[kAboutControlCount]) {
+    auto s = [dpi](int v) { return Scale(v, dpi); };
+    AboutLayout layout;
+    int widths[kAboutControlCount] = {};
+    int client = s(kAboutClient.cx);
+    for (int i = 0; i < kAboutControlCount; ++i) {
+        const AboutControl& c = kAboutControls[i];
+        if (c.anchor == Anchor::Fill) continue;
+        widths[i] = std::max(s(c.place.w), labelWidths[i] + 2 * s(kLabelPadding));
+        client = std::max(client, widths[i] + 2 * s(kAboutMargin));
+    }
+    layout.client = SIZE{client, s(kAboutClient.cy)};
+    int margin = s(kAboutMargin);
+    for (int i = 0; i < kAboutControlCount; ++i) {
+        const AboutControl& c = kAboutControls[i];
+        Place& p = layout.controls[i];
+        p = Place{margin, s(c.place.y), widths[i], s(c.place.h)};
+        if (c.anchor == Anchor::Fill) p.w = client - 2 * margin;
+        if (c.anchor == Anchor::Right) p.x = client - margin - p.w;
+    }
+    return layout;
+}
+
 void openAboutWindow(HWND mainWindow) {
     if (g_about) {
         SetAboutTexts(g_about);
+        LayoutAboutWindow();
         SetForegroundWindow(g_about);
         return;
     }
     if (!RegisterProgramClass(kAboutClass, AboutProc)) return;
     RECT owner{};
-    if (!mainWindow || !GetWindowRect(mainWindow, &owner))
-        SystemParametersInfoW(SPI_GETWORKAREA, 0, &owner, 0);
-    RECT r = AboutWindowRect(owner);
-    g_about =
-        CreateWindowExW(0, kAboutClass, L"", kAboutStyle, r.left, r.top, r.right - r.left,
-                        r.bottom - r.top, mainWindow, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!mainWindow || !GetWindowRect(mainWindow, &owner)) owner = WorkAreaAt(POINT{0, 0});
+    g_about = CreateWindowExW(0, kAboutClass, L"", kAboutStyle, owner.left, owner.top, 0, 0,
+                              mainWindow, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!g_about) return;
     CreateAboutControls(g_about);
     SetAboutTexts(g_about);
+    PlaceAboutControls(g_about, &owner);
     ShowWindow(g_about, SW_SHOW);
     SetForegroundWindow(g_about);
     SetFocus(GetDlgItem(g_about, kIdOpenLogs));
 }
 
 HWND AboutWindow() { return g_about; }
+
+void LayoutAboutWindow() {
+    if (g_about) PlaceAboutControls(g_about, nullptr);
+}
 
 bool AboutDialogMessage(MSG& msg) { return g_about && IsDialogMessageW(g_about, &msg); }
 

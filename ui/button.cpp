@@ -143,14 +143,11 @@ void DrawOwnerButton(const DRAWITEMSTRUCT& item) {
                   innerCorner);
     }
 
-    wchar_t label[161];
-    GetWindowTextW(item.hwndItem, label, 161);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, c.text);
     SelectedObject font(dc, InterfaceFont());
     RECT textRect{r.left + margin, r.top, r.right - margin, r.bottom};
-    DrawTextW(dc, label, -1, &textRect,
-              DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    DrawLabel(dc, ControlText(item.hwndItem), textRect, DT_CENTER);
 }
 
 void InstallHoverTracking(HWND button) { SetWindowSubclass(button, HoverProc, 1, 0); }

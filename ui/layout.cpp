@@ -1,6 +1,7 @@
 // Where the main window's controls go for a client size and DPI.
 #include "ui/layout.h"
 #include "ui/dpi.h"
+#include "ui/panes.h"
 #include "ui/window.h"
 
 #include <commctrl.h>
@@ -19,19 +20,22 @@ void SetColumnWidths(HWND list, const MainLayout& l) {
     if (!list) return;
     HWND header = ListView_GetHeader(list);
     int columns = header ? Header_GetItemCount(header) : 3;
-    for (int i = 0; i < columns; ++i) {
-        int width = i == 0   ? l.nameWidth
-                    : i == 1 ? l.sizeWidth
-                    : i == 2 ? l.modifiedWidth
-                             : l.leftList.w / 4;
-        ListView_SetColumnWidth(list, i, width);
-    }
+    for (int i = 0; i + 1 < columns; ++i)
+        ListView_SetColumnWidth(list, i,
+                                i == 0   ? l.nameWidth
+                                : i == 1 ? l.sizeWidth
+                                         : l.leftList.w / 4);
+    FitLastColumn(list);
 }
 
-// The client area the layout was drawn for at 96 DPI; below it the button
-// column runs into the report panel.
+// The client area the layout was drawn for at 96 DPI; below it the report
+// panel gives up height, then the button column its gaps.
 constexpr int kMinClientWidth = 900;
 constexpr int kMinClientHeight = 520;
+// The least client area (at 96 DPI) in which nothing overlaps: the path boxes
+// at their narrowest, the report panel a few lines tall.
+constexpr int kLeastClientWidth = 650;
+constexpr int kLeastClientHeight = 400;
 
 }  // namespace
 
@@ -39,9 +43,13 @@ bool ComputeLayout(int W, int H, int dpi, MainLayout& l) {
     auto s = [dpi](int v) { return Scale(v, dpi); };
     if (W < s(100) || H < s(100)) return false;
     int half = std::max((W - s(170)) / 2, s(240));
-    int listH = std::max(H - s(356), s(90));
+    int reportH = std::clamp(H - s(382), s(40), s(138));
+    int reportY = H - s(114) - reportH;
+    int listH = std::max(reportY - s(104), s(90));
+    // Four buttons, 12 pixels apart while the lists leave room, at least 2.
+    int step = std::clamp((reportY - s(136)) / 3, s(34), s(44));
     int midX = half + s(22);
-    int midY = std::max((listH - s(164)) / 2 + s(90), s(96));
+    int midY = std::max((listH - 3 * step - s(32)) / 2 + s(90), s(96));
     int bottom = H - s(48);
     int sw = W - s(28);
     l.half = half;
@@ -60,10 +68,10 @@ bool ComputeLayout(int W, int H, int dpi, MainLayout& l) {
     l.rightList = {half + s(162), s(96), half - s(12), listH - s(12)};
     l.engineMid = {midX, s(52), s(126), s(30)};
     l.copyRight = {midX, midY, s(126), s(32)};
-    l.moveRight = {midX, midY + s(44), s(126), s(32)};
-    l.copyLeft = {midX, midY + s(88), s(126), s(32)};
-    l.moveLeft = {midX, midY + s(132), s(126), s(32)};
-    l.report = {s(24), H - s(252), W - s(48), s(138)};
+    l.moveRight = {midX, midY + step, s(126), s(32)};
+    l.copyLeft = {midX, midY + 2 * step, s(126), s(32)};
+    l.moveLeft = {midX, midY + 3 * step, s(126), s(32)};
+    l.report = {s(24), reportY, W - s(48), reportH};
     l.status = {s(14), H - s(100), sw * 58 / 100, s(18)};
     l.failure = {s(14) + sw * 58 / 100, H - s(100), sw * 42 / 100, s(18)};
     l.bar = {s(14), H - s(78), sw, s(20)};
@@ -76,12 +84,33 @@ bool ComputeLayout(int W, int H, int dpi, MainLayout& l) {
     int listWidth = l.leftList.w;
     l.nameWidth = listWidth * 46 / 100;
     l.sizeWidth = listWidth * 18 / 100;
-    l.modifiedWidth = listWidth - l.nameWidth - l.sizeWidth;
     return true;
 }
 
-SIZE MinimumWindowSize(int dpi, SIZE frame) {
-    return SIZE{Scale(kMinClientWidth, dpi) + frame.cx, Scale(kMinClientHeight, dpi) + frame.cy};
+SIZE MinimumWindowSize(int dpi, SIZE frame, SIZE workArea) {
+    auto side = [dpi](LONG work, LONG edges, int least, int drawn) {
+        return std::clamp(work, Scale(least, dpi) + edges, Scale(drawn, dpi) + edges);
+    };
+    return SIZE{side(workArea.cx, frame.cx, kLeastClientWidth, kMinClientWidth),
+                side(workArea.cy, frame.cy, kLeastClientHeight, kMinClientHeight)};
+}
+
+RECT FitIntoWorkArea(const RECT& work, POINT at, SIZE size) {
+    LONG w = std::min(size.cx, work.right - work.left);
+    LONG h = std::min(size.cy, work.bottom - work.top);
+    LONG x = std::clamp(at.x, work.left, work.right - w);
+    LONG y = std::clamp(at.y, work.top, work.bottom - h);
+    return RECT{x, y, x + w, y + h};
+}
+
+RECT WorkAreaAt(POINT point) {
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    if (GetMonitorInfoW(MonitorFromPoint(point, MONITOR_DEFAULTTONEAREST), &info))
+        return info.rcWork;
+    RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    return work;
 }
 
 void LayoutMainWindow() {

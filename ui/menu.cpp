@@ -9,6 +9,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 namespace zrw {
 
 namespace {
@@ -93,34 +95,37 @@ void SetBackgroundRecursively(HMENU menu, HBRUSH brush) {
         if (HMENU sub = GetSubMenu(menu, i)) SetBackgroundRecursively(sub, brush);
 }
 
-void DrawCheckMark(HDC dc, int x, int cy, COLORREF colour) {
-    UniqueGdi pen(CreatePen(PS_SOLID, 2, colour));
+// Lengths here are given at 96 DPI and scaled like the interface font.
+void DrawCheckMark(HDC dc, int x, int cy, COLORREF colour, int dpi) {
+    auto s = [dpi](int v) { return Scale(v, dpi); };
+    UniqueGdi pen(CreatePen(PS_SOLID, s(2), colour));
     if (!pen) return;
     SelectedObject selected(dc, pen.get());
-    POINT mark[] = {{x + 14, cy}, {x + 18, cy + 4}, {x + 25, cy - 4}};
+    POINT mark[] = {{x + s(14), cy}, {x + s(18), cy + s(4)}, {x + s(25), cy - s(4)}};
     Polyline(dc, mark, 3);
 }
 
-void DrawChip(HDC dc, int x, int cy, COLORREF outer, COLORREF inner) {
-    RECT chip{x + 30, cy - 7, x + 44, cy + 7};
+void DrawChip(HDC dc, const RECT& item, COLORREF outer, COLORREF inner, int dpi) {
+    RECT chip = MenuChipRect(item, dpi);
     FillRect(dc, &chip, brushFor(outer));
-    InflateRect(&chip, -2, -2);
+    InflateRect(&chip, -Scale(2, dpi), -Scale(2, dpi));
     FillRect(dc, &chip, brushFor(inner));
 }
 
-void DrawSubmenuArrow(HDC dc, int right, int cy, COLORREF colour) {
+void DrawSubmenuArrow(HDC dc, int right, int cy, COLORREF colour, int dpi) {
+    auto s = [dpi](int v) { return Scale(v, dpi); };
     SelectedObject brush(dc, brushFor(colour));
     SelectedObject pen(dc, GetStockObject(NULL_PEN));
-    POINT arrow[] = {{right - 16, cy - 4}, {right - 16, cy + 4}, {right - 5, cy}};
+    POINT arrow[] = {{right - s(16), cy - s(4)}, {right - s(16), cy + s(4)}, {right - s(5), cy}};
     Polygon(dc, arrow, 3);
 }
 
-void DrawSeparator(HDC dc, const RECT& r) {
+void DrawSeparator(HDC dc, const RECT& r, int dpi) {
     FillRect(dc, &r, brushFor(skin::panel()));
     int cy = (r.top + r.bottom) / 2;
     SelectedObject pen(dc, penFor(skin::border()));
-    MoveToEx(dc, r.left + 12, cy, nullptr);
-    LineTo(dc, r.right - 12, cy);
+    MoveToEx(dc, r.left + Scale(12, dpi), cy, nullptr);
+    LineTo(dc, r.right - Scale(12, dpi), cy);
 }
 
 // The menu's popup windows: a one-pixel frame in the border colour over
@@ -153,13 +158,13 @@ LRESULT CALLBACK MenuCreationHook(int code, WPARAM wp, LPARAM lp) {
     return CallNextHookEx(nullptr, code, wp, lp);
 }
 
-int LabelWidth(const std::wstring& label) {
-    WindowDc screen(nullptr);
-    if (!screen) return 0;
-    SelectedObject font(screen.get(), InterfaceFont());
+SIZE LabelSize(const std::wstring& label) {
     SIZE size{};
+    WindowDc screen(nullptr);
+    if (!screen) return size;
+    SelectedObject font(screen.get(), InterfaceFont());
     GetTextExtentPoint32W(screen.get(), label.c_str(), static_cast<int>(label.size()), &size);
-    return size.cx;
+    return size;
 }
 
 }  // namespace
@@ -184,10 +189,12 @@ MenuItemLook DescribeMenuItem(int id) {
     return DescribeMenuItem(id, g_settings.skin, UiLang, isDark());
 }
 
-SIZE MenuItemSize(const MenuItemLook& look, int labelWidth) {
-    if (look.separator) return SIZE{80, 9};
-    int extra = look.submenu ? 18 : look.hasChip ? 64 : 42;
-    return SIZE{labelWidth + extra, 26};
+SIZE MenuItemSize(const MenuItemLook& look, SIZE label, int dpi) {
+    if (look.separator) return SIZE{Scale(80, dpi), Scale(9, dpi)};
+    // A row as wide as its own item shows the label whole.
+    RECT room = MenuLabelRect(RECT{}, look, dpi);
+    return SIZE{label.cx + room.left - room.right,
+                std::max<LONG>(Scale(26, dpi), label.cy + Scale(8, dpi))};
 }
 
 UniqueMenu BuildMainMenu() {
@@ -203,16 +210,24 @@ UniqueMenu BuildMainMenu() {
     return menu;
 }
 
-RECT MenuLabelRect(const RECT& item, const MenuItemLook& look) {
-    // Without a chip the label takes the chip's place: an item measured 42
-    // pixels wider than its label then shows it whole.
-    int left = item.left + (look.hasChip ? 52 : 30);
-    return RECT{left, item.top, item.right - 12 - (look.submenu ? 18 : 0), item.bottom};
+RECT MenuLabelRect(const RECT& item, const MenuItemLook& look, int dpi) {
+    // Without a chip the label takes the chip's place, left of the check
+    // mark's column; a submenu's arrow keeps 18 pixels (scaled) on the right.
+    int left = item.left + Scale(look.hasChip ? 52 : 30, dpi);
+    int right = item.right - Scale(12, dpi) - (look.submenu ? Scale(18, dpi) : 0);
+    return RECT{left, item.top, right, item.bottom};
+}
+
+RECT MenuChipRect(const RECT& item, int dpi) {
+    int cy = (item.top + item.bottom) / 2;
+    return RECT{item.left + Scale(30, dpi), cy - Scale(7, dpi), item.left + Scale(44, dpi),
+                cy + Scale(7, dpi)};
 }
 
 void PaintMenuItem(HDC dc, const RECT& r, const MenuItemLook& look, bool hot, bool disabled) {
+    int dpi = InterfaceDpi();
     if (look.separator) {
-        DrawSeparator(dc, r);
+        DrawSeparator(dc, r, dpi);
         return;
     }
     int x = r.left;
@@ -221,20 +236,20 @@ void PaintMenuItem(HDC dc, const RECT& r, const MenuItemLook& look, bool hot, bo
     COLORREF text = hot         ? kWhite
                     : !disabled ? skin::text()
                                 : mix(skin::secondaryText(), skin::panel(), 0.5);
-    if (look.checked) DrawCheckMark(dc, x, cy, text);
-    if (look.hasChip) DrawChip(dc, x, cy, look.chip, look.chipInner);
-    RECT label = MenuLabelRect(r, look);
+    if (look.checked) DrawCheckMark(dc, x, cy, text, dpi);
+    if (look.hasChip) DrawChip(dc, r, look.chip, look.chipInner, dpi);
+    RECT label = MenuLabelRect(r, look, dpi);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, text);
     SelectedObject font(dc, InterfaceFont());
     DrawTextW(dc, look.label.c_str(), -1, &label,
               DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
-    if (look.submenu) DrawSubmenuArrow(dc, r.right, cy, text);
+    if (look.submenu) DrawSubmenuArrow(dc, r.right, cy, text, dpi);
 }
 
 void MeasureMenuItem(MEASUREITEMSTRUCT& item) {
     MenuItemLook look = DescribeMenuItem(static_cast<int>(item.itemData));
-    SIZE size = MenuItemSize(look, look.separator ? 0 : LabelWidth(look.label));
+    SIZE size = MenuItemSize(look, look.separator ? SIZE{} : LabelSize(look.label), InterfaceDpi());
     item.itemWidth = static_cast<UINT>(size.cx);
     item.itemHeight = static_cast<UINT>(size.cy);
 }

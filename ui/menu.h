@@ -20,11 +20,16 @@ struct MenuItemLook {
 };
 MenuItemLook DescribeMenuItem(int id, int currentSkin, uint32_t lang, bool dark);
 MenuItemLook DescribeMenuItem(int id);  // for the current skin and language
-SIZE MenuItemSize(const MenuItemLook& look, int labelWidth);
+// An item's size at a DPI for its label's measured size: its marks, chip and
+// paddings scale with the DPI, and the row is never lower than the label.
+SIZE MenuItemSize(const MenuItemLook& look, SIZE label, int dpi);
 // The whole menu with its submenus.
 UniqueMenu BuildMainMenu();
-// Where the label goes within an item's rectangle.
-RECT MenuLabelRect(const RECT& item, const MenuItemLook& look);
+// Where the label goes within an item's rectangle at a DPI.
+RECT MenuLabelRect(const RECT& item, const MenuItemLook& look, int dpi);
+// The chip's square in an item's rectangle at a DPI.
+RECT MenuChipRect(const RECT& item, int dpi);
+// Drawn at the DPI of the interface font.
 void PaintMenuItem(HDC dc, const RECT& r, const MenuItemLook& look, bool hot, bool disabled);
 void MeasureMenuItem(MEASUREITEMSTRUCT& item);
 void DrawMenuItem(const DRAWITEMSTRUCT& item);

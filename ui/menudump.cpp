@@ -2,6 +2,7 @@
 #include "app/lang.h"
 #include "app/logdir.h"
 #include "ui/canvas.h"
+#include "ui/dpi.h"
 #include "ui/menu.h"
 #include "ui/skin.h"
 
@@ -40,18 +41,23 @@ COLORREF TextPixel(const MemoryCanvas& canvas, const RECT& label, COLORREF fill)
     return best;
 }
 
+// Read where the items are drawn at the interface font's DPI: x 6, 30 and 37
+// and the chip's square at 96 DPI, scaled.
 ItemSample SampleItem(const MemoryCanvas& canvas, const MenuItemLook& look, SIZE size) {
     ItemSample s;
+    int dpi = InterfaceDpi();
+    RECT item{0, 0, size.cx, size.cy};
     int cy = size.cy / 2;
     s.bg = canvas.pixel(0, 0);
-    s.row = look.separator ? canvas.pixel(size.cx / 2, cy) : canvas.pixel(6, cy);
+    s.row = look.separator ? canvas.pixel(size.cx / 2, cy) : canvas.pixel(Scale(6, dpi), cy);
     if (look.separator) return s;
-    s.fg = TextPixel(canvas, MenuLabelRect(RECT{0, 0, size.cx, size.cy}, look), s.row);
-    s.chip = canvas.pixel(30, cy);
-    s.chipBg = canvas.pixel(37, cy);
+    s.fg = TextPixel(canvas, MenuLabelRect(item, look, dpi), s.row);
+    RECT chip = MenuChipRect(item, dpi);
+    s.chip = canvas.pixel(chip.left, cy);
+    s.chipBg = canvas.pixel(Scale(37, dpi), cy);
     if (!look.hasChip) return s;
-    for (int y = cy - 7; y < cy + 7; ++y)
-        for (int x = 30; x < 44; ++x)
+    for (int y = chip.top; y < chip.bottom; ++y)
+        for (int x = chip.left; x < chip.right; ++x)
             if (canvas.pixel(x, y) == look.chip) ++s.chipPixels;
     return s;
 }

@@ -136,8 +136,15 @@ void ListFolder(HWND list, const std::wstring& folder) {
     }
     TraceLog(L"PF: rows %d", row);
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    FitLastColumn(list);
     InvalidateRect(list, nullptr, TRUE);
     TraceLog(L"PF: end");
+}
+
+void FitLastColumn(HWND list) {
+    HWND header = ListView_GetHeader(list);
+    int columns = header ? Header_GetItemCount(header) : 0;
+    if (columns > 0) ListView_SetColumnWidth(list, columns - 1, LVSCW_AUTOSIZE_USEHEADER);
 }
 
 void CollectSelection(HWND list, const std::wstring& folder, std::vector<std::wstring>& out) {

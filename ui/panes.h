@@ -26,6 +26,10 @@ std::wstring FormatModified(const FILETIME& lastWrite);
 void CreatePaneColumns(HWND list);
 void GoToFolder(bool left, const std::wstring& path);
 void ListFolder(HWND list, const std::wstring& folder);
+// Widens or narrows the last column to the list's client area as it stands,
+// beside a vertical scroll bar when the listing has one, so that no
+// horizontal one appears.
+void FitLastColumn(HWND list);
 void CollectSelection(HWND list, const std::wstring& folder, std::vector<std::wstring>& out);
 void SelectSources(const std::vector<std::wstring>& paths);
 void OpenItem(HWND list, int row);

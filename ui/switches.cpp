@@ -1,6 +1,8 @@
 // The engine, verify and language switches, and the window's idle and busy states.
 #include "app/lang.h"
 #include "app/settings.h"
+#include "ui/controls.h"
+#include "ui/dpi.h"
 #include "ui/panes.h"
 #include "ui/skin.h"
 #include "ui/window.h"
@@ -12,10 +14,8 @@ namespace {
 constexpr COLORREF kFailureText = RGB(224, 108, 90);
 
 BOOL CALLBACK RelabelChild(HWND child, LPARAM) {
-    int length = GetWindowTextLengthW(child);
-    if (length <= 0) return TRUE;
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(child, text.data(), length + 1)));
+    std::wstring text = ControlText(child);
+    if (text.empty()) return TRUE;
     std::wstring relabelled = Tr(text, UiLang);
     if (relabelled != text) SetWindowTextW(child, relabelled.c_str());
     return TRUE;
@@ -109,6 +109,14 @@ HBRUSH ControlColours(HDC dc, HWND control) {
     else if (control == m.title || control == m.status) fore = skin::secondaryText();
     SetTextColor(dc, fore);
     return brushFor(back);
+}
+
+void DrawOwnerStatic(const DRAWITEMSTRUCT& item) {
+    HDC dc = item.hDC;
+    FillRect(dc, &item.rcItem, ControlColours(dc, item.hwndItem));
+    SetBkMode(dc, TRANSPARENT);
+    SelectedObject font(dc, InterfaceFont());
+    DrawLabel(dc, ControlText(item.hwndItem), item.rcItem, DT_RIGHT);
 }
 
 }  // namespace zrw

@@ -19,13 +19,9 @@ constexpr wchar_t kProbeClass[] = L"ZerrowTrayProbe";
 
 // One icon for the whole process, owned by the main window (or the dump's probe).
 NOTIFYICONDATAW g_tray;
+UniqueIcon g_trayIcon;  // while the icon is added
 bool g_trayAdded = false;
 UINT g_taskbarCreated = 0;
-
-HICON ProgramIcon() {
-    HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
-    return icon ? icon : LoadIconW(nullptr, IDI_APPLICATION);
-}
 
 HWND CreateProbeWindow() {
     if (!RegisterProgramClass(kProbeClass, DefWindowProcW)) return nullptr;
@@ -52,6 +48,21 @@ std::wstring MenuReport(HMENU menu) {
 
 }  // namespace
 
+UniqueIcon LoadSmallIcon(HINSTANCE module, const wchar_t* name, LoadIconMetricFn loadMetric) {
+    UniqueIcon icon;
+    if (loadMetric && SUCCEEDED(loadMetric(module, name, LIM_SMALL, icon.put()))) return icon;
+    icon.reset(
+        static_cast<HICON>(LoadImageW(module, name, IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                      GetSystemMetrics(SM_CYSMICON), 0)));
+    return icon;
+}
+
+UniqueIcon ProgramSmallIcon() {
+    LoadIconMetricFn loadMetric = OptionalLoadIconMetric();
+    UniqueIcon icon = LoadSmallIcon(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), loadMetric);
+    return icon ? std::move(icon) : LoadSmallIcon(nullptr, IDI_APPLICATION, loadMetric);
+}
+
 std::wstring TrayTip(const std::wstring& productName) {
     return (productName + L"  —  右键看菜单").substr(0, 127);
 }
@@ -64,7 +75,8 @@ bool addTrayIcon(HWND window) {
     g_tray.uID = kTrayIconId;
     g_tray.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     g_tray.uCallbackMessage = kTrayMessage;
-    g_tray.hIcon = ProgramIcon();
+    if (!g_trayIcon) g_trayIcon = ProgramSmallIcon();
+    g_tray.hIcon = g_trayIcon.get();
     TrayTip(g_productName).copy(g_tray.szTip, 127);
     g_trayAdded = Shell_NotifyIconW(NIM_ADD, &g_tray) != FALSE;
     return g_trayAdded;
@@ -73,6 +85,7 @@ bool addTrayIcon(HWND window) {
 void removeTrayIcon() {
     if (g_trayAdded) Shell_NotifyIconW(NIM_DELETE, &g_tray);
     g_trayAdded = false;
+    g_trayIcon.reset();
 }
 
 bool TrayIconAdded() { return g_trayAdded; }

@@ -2,6 +2,7 @@
 #ifndef ZERROW_UI_TRAY_H
 #define ZERROW_UI_TRAY_H
 
+#include "base/optional_api.h"
 #include "base/win.h"
 
 #include <string>
@@ -9,6 +10,19 @@
 namespace zrw {
 
 inline constexpr UINT kTrayMessage = WM_APP + 1;
+
+struct IconTraits {  // LoadIconMetric and LoadImage without LR_SHARED
+    using Handle = HICON;
+    static Handle invalid() { return nullptr; }
+    static void close(Handle h) { DestroyIcon(h); }
+};
+using UniqueIcon = Unique<IconTraits>;
+// An icon at the system's small-icon size: through loadMetric (LoadIconMetric)
+// when there is one, else LoadImage at SM_CXSMICON x SM_CYSMICON. module null:
+// a system icon.
+UniqueIcon LoadSmallIcon(HINSTANCE module, const wchar_t* name, LoadIconMetricFn loadMetric);
+// The program's icon at that size, or the system's application icon.
+UniqueIcon ProgramSmallIcon();
 
 // The product name and the fixed Chinese hint, cut to what the tip field holds.
 std::wstring TrayTip(const std::wstring& productName);

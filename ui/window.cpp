@@ -94,7 +94,7 @@ void CreateControls(HWND window) {
     m.bar = CreateControl(window, kBarClass, L"", 0, 0);
     RegisterRepaint(m.bar);
     m.status = CreateControl(window, L"STATIC", L"", SS_ENDELLIPSIS, 0);
-    m.failure = CreateControl(window, L"STATIC", L"", SS_RIGHT | SS_ENDELLIPSIS, 0);
+    m.failure = CreateControl(window, L"STATIC", L"", SS_OWNERDRAW, 0);
     m.report = CreateControl(window, L"EDIT", L"",
                              ES_MULTILINE | ES_AUTOVSCROLL | ES_NOHIDESEL | ES_READONLY, 0);
 }
@@ -178,6 +178,7 @@ void OnDpiChanged(HWND window, int dpi, const RECT& suggested) {
     UniqueGdi previous = SetInterfaceDpi(dpi);
     for (HWND owner : {window, AboutWindow()})
         if (owner) SetFontOfChildren(owner, InterfaceFont());
+    LayoutAboutWindow();
     SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     // The suggested size can be the current one, and then no WM_SIZE comes.
@@ -192,7 +193,9 @@ void OnGetMinMaxInfo(HWND window, MINMAXINFO& info) {
     GetWindowRect(window, &outer);
     GetClientRect(window, &client);
     SIZE frame{outer.right - outer.left - client.right, outer.bottom - outer.top - client.bottom};
-    SIZE least = MinimumWindowSize(g_main.dpi, frame);
+    RECT work = WorkAreaAt(POINT{outer.left, outer.top});
+    SIZE least =
+        MinimumWindowSize(g_main.dpi, frame, SIZE{work.right - work.left, work.bottom - work.top});
     info.ptMinTrackSize = POINT{least.cx, least.cy};
 }
 
@@ -296,6 +299,7 @@ LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
             ExcludeClipRect(item->hDC, r.left, r.top, r.right, r.bottom);
         }
         if (item->CtlType == ODT_BUTTON) DrawOwnerButton(*item);
+        if (item->CtlType == ODT_STATIC) DrawOwnerStatic(*item);
         return TRUE;
     }
     case WM_MEASUREITEM: {
@@ -351,8 +355,13 @@ HWND CreateMainWindow(const WindowStart& start) {
                         GetModuleHandleW(nullptr), const_cast<WindowStart*>(&start));
     if (!window) return nullptr;
     int dpi = WindowDpi(window);
-    SetWindowPos(window, nullptr, 0, 0, Scale(kWindowWidth, dpi), Scale(kWindowHeight, dpi),
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT placed;
+    GetWindowRect(window, &placed);
+    POINT at{placed.left, placed.top};
+    RECT r = FitIntoWorkArea(WorkAreaAt(at), at,
+                             SIZE{Scale(kWindowWidth, dpi), Scale(kWindowHeight, dpi)});
+    SetWindowPos(window, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     ShowWindow(window, SW_SHOW);
     UpdateWindow(window);
     return window;

@@ -1,6 +1,8 @@
 // The About window over the real main window.
 #include "ui/about.h"
+#include "app/lang.h"
 #include "tests/menu/menu_helpers.h"
+#include "ui/dpi.h"
 #include "ui/ids.h"
 
 namespace zrw::test {
@@ -110,6 +112,49 @@ TEST_F(AboutTest, OneWindowPlacedOverTheMainWindowWithItsControlsInBothLanguages
     EXPECT_EQ(WindowText(about), L"关于") << "relabelled before it was refreshed";
     EXPECT_EQ(OpenAbout(), about);
     ExpectControls(about, true);
+}
+
+// The buttons' labels measured in the interface font at each DPI, in both
+// languages, and one label far too long for the window.
+TEST(AboutLayout, ButtonsHoldTheirLabelsAtEveryDpi) {
+    const std::pair<int, const wchar_t*> labels[] = {
+        {3, L"打开日志目录"}, {4, L"卸载（清右键菜单、快捷方式、程序）"}, {6, L"关闭"}};
+    MemoryCanvas canvas(1, 1);
+    ASSERT_TRUE(canvas);
+    for (int dpi : {96, 144, 192}) {
+        UniqueGdi font = CreateInterfaceFont(dpi);
+        SelectedObject selected(canvas.dc(), font.get());
+        for (uint32_t lang : {kLangZh, kLangEn}) {
+            SCOPED_TRACE(testing::Message() << "language " << lang << " at " << dpi);
+            int widths[kAboutControlCount] = {};
+            for (const auto& [index, zh] : labels) {
+                std::wstring text = Tr(zh, lang);
+                SIZE size{};
+                GetTextExtentPoint32W(canvas.dc(), text.c_str(), static_cast<int>(text.size()),
+                                      &size);
+                widths[index] = size.cx;
+            }
+            AboutLayout a = ComputeAboutLayout(dpi, widths);
+            EXPECT_GE(a.client.cx, Scale(620, dpi));
+            EXPECT_EQ(a.client.cy, Scale(384, dpi));
+            for (int i = 0; i < kAboutControlCount; ++i) {
+                const Place& p = a.controls[i];
+                EXPECT_TRUE(p.x >= 0 && p.y >= 0 && p.x + p.w <= a.client.cx &&
+                            p.y + p.h <= a.client.cy)
+                    << "control " << i;
+                // The painter keeps 8 pixels (scaled) clear on either side.
+                EXPECT_LE(widths[i] + 2 * Scale(8, dpi), p.w) << "control " << i;
+                for (int j = i + 1; j < kAboutControlCount; ++j)
+                    EXPECT_FALSE(Overlap(p, a.controls[j])) << i << " and " << j;
+            }
+        }
+    }
+    int widths[kAboutControlCount] = {0, 0, 0, 0, 900, 0, 0};
+    AboutLayout a = ComputeAboutLayout(96, widths);
+    EXPECT_EQ(a.controls[4].w, 924);
+    EXPECT_EQ(a.client.cx, 960);
+    EXPECT_EQ(a.controls[6].x, 960 - 18 - 96);
+    EXPECT_EQ(a.controls[0].w, 960 - 36);
 }
 
 TEST_F(AboutTest, CloseButtonAndEscapeCloseIt) {

@@ -102,7 +102,7 @@ TEST_F(Dumps, MenuInFluentDarkLightsHotRowsInTheAccentWithWhiteText) {
     EXPECT_EQ(normal["2203"]["chip_px"], "96");
     EXPECT_EQ(normal["2200"]["chipbg"], "32,32,32");  // follow system in a dark interface
     EXPECT_EQ(normal["2105"]["chip_px"], "0");
-    EXPECT_EQ(normal["2300"]["w"], TextWidthPlus(L"皮肤（配色）", 18));
+    EXPECT_EQ(normal["2300"]["w"], TextWidthPlus(L"皮肤（配色）", 60));
     EXPECT_EQ(normal["2203"]["w"], TextWidthPlus(L"翡翠绿 浅", 64));
     EXPECT_EQ(normal["2105"]["w"], TextWidthPlus(L"关于…", 42));
 }

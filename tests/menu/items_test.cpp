@@ -4,6 +4,7 @@
 #include "app/settings.h"
 #include "tests/menu/menu_helpers.h"
 #include "ui/canvas.h"
+#include "ui/dpi.h"
 #include "ui/ids.h"
 #include "ui/menu.h"
 #include "ui/skin.h"
@@ -97,18 +98,26 @@ TEST(MenuItems, ChecksFollowTheCurrentSkinAndLanguage) {
     EXPECT_FALSE(DescribeMenuItem(kIdAbout, 0, kLangEn, false).checked);
 }
 
-TEST(MenuItems, Sizes) {
+TEST(MenuItems, SizesScaleWithTheDpiAndHoldTheLabel) {
     MenuItemLook separator = DescribeMenuItem(kIdMenuSeparator, 0, kLangZh, false);
-    EXPECT_EQ(MenuItemSize(separator, 0).cx, 80);
-    EXPECT_EQ(MenuItemSize(separator, 0).cy, 9);
+    EXPECT_EQ(MenuItemSize(separator, SIZE{}, 96).cx, 80);
+    EXPECT_EQ(MenuItemSize(separator, SIZE{}, 96).cy, 9);
+    EXPECT_EQ(MenuItemSize(separator, SIZE{}, 192).cx, 160);
+    EXPECT_EQ(MenuItemSize(separator, SIZE{}, 192).cy, 18);
     const struct {
         int id;
-        int width;
-    } items[] = {{kIdSkinMenu, 118}, {kIdSkinFirst + 4, 164}, {kIdExit, 142}, {kIdLangZh, 142}};
+        int width;  // for a label 100 pixels wide, at 96 DPI
+    } items[] = {{kIdSkinMenu, 160}, {kIdSkinFirst + 4, 164}, {kIdExit, 142}, {kIdLangZh, 142}};
     for (const auto& item : items) {
-        SIZE size = MenuItemSize(DescribeMenuItem(item.id, 0, kLangZh, false), 100);
+        MenuItemLook look = DescribeMenuItem(item.id, 0, kLangZh, false);
+        SIZE size = MenuItemSize(look, SIZE{100, 16}, 96);
         EXPECT_EQ(size.cx, item.width) << item.id;
         EXPECT_EQ(size.cy, 26) << item.id;
+        size = MenuItemSize(look, SIZE{200, 32}, 192);
+        EXPECT_EQ(size.cx, 200 + 2 * (item.width - 100)) << item.id;
+        EXPECT_EQ(size.cy, 52) << item.id;
+        // A label taller than the row at that DPI: the row grows, 8 pixels (scaled) beyond it.
+        EXPECT_EQ(MenuItemSize(look, SIZE{200, 48}, 192).cy, 64) << item.id;
     }
 }
 
@@ -198,47 +207,68 @@ TEST_F(MenuDrawing, CheckMarkChipSeparatorAndArrow) {
     EXPECT_EQ(CountColour(line, {0, 0, 80, 9}, skin::panel()), 80 * 9 - 56);
 }
 
-int MeasuredWidth(int id) {
+SIZE Measured(int id) {
     MEASUREITEMSTRUCT m{};
     m.CtlType = ODT_MENU;
     m.itemData = static_cast<ULONG_PTR>(id);
     MeasureMenuItem(m);
-    return static_cast<int>(m.itemWidth);
+    return SIZE{static_cast<LONG>(m.itemWidth), static_cast<LONG>(m.itemHeight)};
 }
 
-// Drawn as wide as the popup's widest item and again 200 pixels wider: the
-// label must come out the same, not cut short with an ellipsis.
+// Drawn in a row as wide as the popup's widest item and as high as measured,
+// and again in one 200 pixels wider and 40 higher: the label must come out the
+// same, not cut short with an ellipsis nor clipped at the top or bottom.
 void ExpectLabelsFit(HMENU popup) {
+    constexpr int kMore = 20;
     int rowWidth = 0;
     for (int i = 0; i < GetMenuItemCount(popup); ++i)
-        rowWidth = std::max(rowWidth, MeasuredWidth(ReadItem(popup, i).id));
+        rowWidth = std::max<int>(rowWidth, Measured(ReadItem(popup, i).id).cx);
     for (int i = 0; i < GetMenuItemCount(popup); ++i) {
         MenuItem item = ReadItem(popup, i);
         if (item.submenu) ExpectLabelsFit(item.submenu);
         MenuItemLook look = DescribeMenuItem(item.id);
         if (look.separator) continue;
-        MemoryCanvas fit(rowWidth, 26), wide(rowWidth + 200, 26);
+        int h = Measured(item.id).cy;
+        MemoryCanvas fit(rowWidth, h), wide(rowWidth + 200, h + 2 * kMore);
         ASSERT_TRUE(fit && wide);
-        PaintMenuItem(fit.dc(), {0, 0, rowWidth, 26}, look, false, false);
-        PaintMenuItem(wide.dc(), {0, 0, rowWidth + 200, 26}, look, false, false);
+        PaintMenuItem(fit.dc(), {0, 0, rowWidth, h}, look, false, false);
+        PaintMenuItem(wide.dc(), {0, 0, rowWidth + 200, h + 2 * kMore}, look, false, false);
         GdiFlush();
-        RECT room = MenuLabelRect({0, 0, rowWidth, 26}, look);
-        int differ = 0;
-        for (int y = 0; y < 26; ++y)
+        RECT room = MenuLabelRect({0, 0, rowWidth, h}, look, InterfaceDpi());
+        int differ = 0, beyond = 0;
+        for (int y = 0; y < h; ++y)
             for (int x = room.left; x < room.right; ++x)
-                differ += fit.pixel(x, y) != wide.pixel(x, y);
-        EXPECT_EQ(differ, 0) << "label of " << item.id << " cut in a row " << rowWidth << " wide";
+                differ += fit.pixel(x, y) != wide.pixel(x, y + kMore);
+        // In the higher row the label stays within the band of the measured one.
+        for (int y = 0; y < h + 2 * kMore; ++y)
+            for (int x = room.left; x < room.right && (y < kMore || y >= kMore + h); ++x)
+                beyond += wide.pixel(x, y) != skin::panel();
+        EXPECT_EQ(beyond, 0) << "label of " << item.id << " higher than its row " << h;
+        EXPECT_EQ(differ, 0) << "label of " << item.id << " cut in a row " << rowWidth << " x "
+                             << h;
     }
 }
 
-TEST_F(MenuDrawing, EveryLabelFitsTheRowItsPopupGivesIt) {
+// The interface font at a DPI while it lives; the screen's DPI (96 here) again after.
+class InterfaceDpiFor : NoCopy {
+public:
+    explicit InterfaceDpiFor(int dpi) { SetInterfaceDpi(dpi); }
+    ~InterfaceDpiFor() { SetInterfaceDpi(kBaseDpi); }
+};
+
+// Up to 250 %: this prefix's interface font is smaller than Windows' own, whose
+// labels outgrow a fixed row already at 175 %.
+TEST_F(MenuDrawing, EveryLabelFitsTheRowItsPopupGivesItAtEveryDpi) {
     UseSkin(2);
-    for (uint32_t lang : {kLangZh, kLangEn}) {
-        SCOPED_TRACE(lang);
-        UiLang = lang;
-        UniqueMenu menu = BuildMainMenu();
-        ASSERT_TRUE(menu);
-        ExpectLabelsFit(menu.get());
+    for (int dpi : {96, 168, 192, 240}) {
+        InterfaceDpiFor scaled(dpi);
+        for (uint32_t lang : {kLangZh, kLangEn}) {
+            SCOPED_TRACE(testing::Message() << "language " << lang << " at " << dpi);
+            UiLang = lang;
+            UniqueMenu menu = BuildMainMenu();
+            ASSERT_TRUE(menu);
+            ExpectLabelsFit(menu.get());
+        }
     }
 }
 

@@ -16,6 +16,16 @@ namespace {
 
 using MenuWindowTest = MainWindowTest;
 
+// Drawn once nothing of it is left to paint and the thread that paints it has
+// come back to its menu loop, where it answers a sent message: a paint under
+// way has validated the window already, and the skinned border comes last in it.
+bool Drawn(HWND popup) {
+    DWORD_PTR answer = 0;
+    return !GetUpdateRect(popup, nullptr, FALSE) &&
+           SendMessageTimeoutW(popup, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &answer) &&
+           !GetUpdateRect(popup, nullptr, FALSE);
+}
+
 // Plays the user on the popup menu from a second thread while the UI thread
 // sits in the menu's own loop: waits for the popup to be drawn, lets `act`
 // look at it and press keys, and gives up after a while so that a test never hangs.
@@ -24,12 +34,11 @@ public:
     explicit MenuPlayer(std::function<void(HWND)> act)
         : thread_([this, act] {
               HWND popup = nullptr;
-              // Drawn once nothing of it is left to paint.
               WaitUntil(
                   [&] {
                       std::vector<HWND> popups = PopupMenus();
                       popup = popups.empty() ? nullptr : popups.front();
-                      return finished_ || (popup && !GetUpdateRect(popup, nullptr, FALSE));
+                      return finished_ || (popup && Drawn(popup));
                   },
                   10000);
               if (finished_ || !popup) return;
@@ -163,6 +172,33 @@ TEST_F(MenuWindowTest, TrayLeftClickRestoresAMinimisedWindowOnlyWhileTheIconIsTh
     removeTrayIcon();
     SendMessageW(window_, kTrayMessage, 1, WM_LBUTTONUP);
     EXPECT_TRUE(IsIconic(window_));
+}
+
+SIZE IconSize(HICON icon) {
+    ICONINFO info{};
+    if (!GetIconInfo(icon, &info)) return SIZE{};
+    UniqueGdi mask(info.hbmMask), colour(info.hbmColor);
+    BITMAP bitmap{};
+    GetObjectW(colour ? colour.get() : mask.get(), sizeof(bitmap), &bitmap);
+    return SIZE{bitmap.bmWidth, colour ? bitmap.bmHeight : bitmap.bmHeight / 2};
+}
+
+// The tray shows the small icon; LoadIconW would hand out the large one.
+TEST(TrayIcon, TheSmallIconSizeWithLoadIconMetricAndWithout) {
+    const SIZE small{GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON)};
+    ASSERT_NE(small.cx, GetSystemMetrics(SM_CXICON));
+    LoadIconMetricFn loadMetric = OptionalLoadIconMetric();
+    EXPECT_NE(loadMetric, nullptr) << "comctl32 without LoadIconMetric";
+    for (LoadIconMetricFn load : {loadMetric, LoadIconMetricFn{}}) {
+        UniqueIcon icon = LoadSmallIcon(nullptr, IDI_APPLICATION, load);
+        ASSERT_TRUE(icon) << (load ? "LoadIconMetric" : "LoadImage");
+        SIZE size = IconSize(icon.get());
+        EXPECT_EQ(size.cx, small.cx);
+        EXPECT_EQ(size.cy, small.cy);
+    }
+    UniqueIcon program = ProgramSmallIcon();
+    ASSERT_TRUE(program);
+    EXPECT_EQ(IconSize(program.get()).cx, small.cx);
 }
 
 const std::wstring kFileVerb = L"Software\\Classes\\*\\shell\\Zerrow.Copy";

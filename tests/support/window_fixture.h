@@ -6,6 +6,7 @@
 #include "app/settings.h"
 #include "tests/support/dialogs.h"
 #include "tests/support/support.h"
+#include "ui/layout.h"
 #include "ui/window.h"
 
 #include <shellapi.h>
@@ -34,6 +35,10 @@ std::wstring CellText(HWND list, int row, int column);
 void DoubleClick(HWND list, int row);
 // The window's pixels as they are on the screen.
 COLORREF PixelAt(HWND control, int x, int y);
+// Whether two controls' places share a pixel.
+inline bool Overlap(const Place& a, const Place& b) {
+    return a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h;
+}
 
 class MainWindowTest : public IsolatedTest {
 protected:

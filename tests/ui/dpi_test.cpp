@@ -3,6 +3,8 @@
 // of this program while the value is set.
 #include "ui/dpi.h"
 #include "tests/support/window_fixture.h"
+#include "ui/about.h"
+#include "ui/ids.h"
 #include "ui/window.h"
 
 #include <cstdlib>
@@ -54,6 +56,46 @@ void ExpectSize(HWND control, int width, int height) {
     EXPECT_EQ(r.bottom - r.top, height);
 }
 
+bool Inside(const RECT& inner, const RECT& outer) {
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+
+RECT ScreenRect(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return r;
+}
+
+RECT WorkAreaOf(HWND window) {
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info);
+    return info.rcWork;
+}
+
+// Every button of the About window holds its label in its own font, with the
+// painter's margins, and the window lies on the screen's work area.
+void ExpectAboutButtonsHoldTheirLabels(HWND main, int dpi) {
+    SendMessageW(main, WM_COMMAND, kIdAbout, 0);
+    PumpMessages();
+    HWND about = AboutWindow();
+    ASSERT_NE(about, nullptr);
+    EXPECT_TRUE(Inside(ScreenRect(about), WorkAreaOf(about)));
+    for (int id : {kIdOpenLogs, kIdUninstall, kIdAboutClose}) {
+        HWND button = GetDlgItem(about, id);
+        std::wstring label = WindowText(button);
+        WindowDc dc(button);
+        SelectedObject font(dc.get(),
+                            reinterpret_cast<HGDIOBJ>(SendMessageW(button, WM_GETFONT, 0, 0)));
+        SIZE text{};
+        GetTextExtentPoint32W(dc.get(), label.c_str(), static_cast<int>(label.size()), &text);
+        RECT r = ScreenRect(button);
+        EXPECT_LE(text.cx, r.right - r.left - 2 * Scale(8, dpi)) << WideToUtf8(label) << " cut";
+        EXPECT_TRUE(Inside(r, ScreenRect(about))) << WideToUtf8(label);
+    }
+}
+
 using DpiChild = MainWindowTest;
 
 // Run only by the test above, in a process started at 144 DPI.
@@ -70,6 +112,15 @@ TEST_F(DpiChild, DISABLED_WindowAt144ThenMovedTo96) {
     long baseHeight = FontHeight(static_cast<HFONT>(base.get()));
     ASSERT_GT(baseHeight, 0);
 
+    // The window opens on the work area, which is narrower than it would be,
+    // and nothing of it lies beyond its client area.
+    EXPECT_TRUE(Inside(ScreenRect(window_), WorkAreaOf(window_)));
+    RECT client;
+    GetClientRect(window_, &client);
+    MapWindowPoints(window_, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    for (HWND control : {g_main.cancel, g_main.rightList, g_main.rightPath, g_main.menu})
+        EXPECT_TRUE(Inside(ScreenRect(control), client)) << GetDlgCtrlID(control);
+
     // 126 x 32 and 176 x 34 at 96 DPI.
     ExpectSize(g_main.copyRight, 189, 48);
     ExpectSize(g_main.engineBar, 264, 51);
@@ -78,6 +129,10 @@ TEST_F(DpiChild, DISABLED_WindowAt144ThenMovedTo96) {
     };
     EXPECT_NEAR(font(g_main.copyRight), baseHeight * 1.5, 1.0);
     EXPECT_NEAR(font(g_main.leftList), baseHeight * 1.5, 1.0);
+    for (int lang : {kIdLangEn, kIdLangZh}) {
+        SendMessageW(window_, WM_COMMAND, lang, 0);
+        ExpectAboutButtonsHoldTheirLabels(window_, 144);
+    }
 
     // Moved to a 96-DPI screen: the suggested rectangle, the layout and the font follow.
     RECT suggested{50, 40, 1050, 680};
@@ -93,6 +148,14 @@ TEST_F(DpiChild, DISABLED_WindowAt144ThenMovedTo96) {
     ExpectSize(g_main.engineBar, 176, 34);
     EXPECT_NEAR(font(g_main.copyRight), baseHeight, 1.0);
     EXPECT_NEAR(font(g_main.report), baseHeight, 1.0);
+    // The About window, open all the while, follows.
+    ASSERT_NE(AboutWindow(), nullptr);
+    RECT about;
+    GetClientRect(AboutWindow(), &about);
+    EXPECT_EQ(about.right, 620);
+    EXPECT_EQ(about.bottom, 384);
+    ExpectSize(GetDlgItem(AboutWindow(), kIdAboutClose), 96, 30);
+    DestroyWindow(AboutWindow());
 }
 
 }  // namespace

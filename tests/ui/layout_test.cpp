@@ -2,8 +2,9 @@
 #include "ui/layout.h"
 #include "app/lang.h"
 #include "engine/safety.h"
-#include "tests/support/support.h"
+#include "tests/support/window_fixture.h"
 #include "ui/canvas.h"
+#include "ui/controls.h"
 #include "ui/dpi.h"
 #include "ui/panes.h"
 
@@ -52,7 +53,6 @@ TEST(Layout, SmallestClientArea) {
     ExpectPlace(l.cancel, 794, 472, 92, 34, "cancel");
     EXPECT_EQ(l.nameWidth, 162);
     EXPECT_EQ(l.sizeWidth, 63);
-    EXPECT_EQ(l.modifiedWidth, 353 - 162 - 63);
 }
 
 TEST(Layout, ButtonColumnCentresOnTallLists) {
@@ -95,12 +95,37 @@ TEST(Layout, ScalesWithTheDpi) {
 }
 
 TEST(Layout, MinimumWindowHoldsTheSmallestClientAreaAtEveryDpi) {
-    SIZE least = MinimumWindowSize(96, SIZE{16, 39});
+    const SIZE large{4000, 3000};
+    SIZE least = MinimumWindowSize(96, SIZE{16, 39}, large);
     EXPECT_EQ(least.cx, 916);
     EXPECT_EQ(least.cy, 559);
-    least = MinimumWindowSize(192, SIZE{20, 60});
+    least = MinimumWindowSize(192, SIZE{20, 60}, large);
     EXPECT_EQ(least.cx, 1820);
     EXPECT_EQ(least.cy, 1100);
+    // A smaller screen: its work area, but never below 650 x 400 (scaled) inside.
+    least = MinimumWindowSize(144, SIZE{24, 59}, SIZE{1360, 728});
+    EXPECT_EQ(least.cx, 1360);
+    EXPECT_EQ(least.cy, 728);
+    least = MinimumWindowSize(192, SIZE{20, 60}, SIZE{1024, 700});
+    EXPECT_EQ(least.cx, 1320);
+    EXPECT_EQ(least.cy, 860);
+}
+
+TEST(Layout, AWindowIsMovedAndShrunkIntoTheWorkArea) {
+    const RECT work{0, 0, 1360, 728};
+    auto expectRect = [](const RECT& r, LONG left, LONG top, LONG right, LONG bottom) {
+        EXPECT_EQ(r.left, left);
+        EXPECT_EQ(r.top, top);
+        EXPECT_EQ(r.right, right);
+        EXPECT_EQ(r.bottom, bottom);
+    };
+    expectRect(FitIntoWorkArea(work, POINT{40, 30}, SIZE{1060, 660}), 40, 30, 1100, 690);
+    expectRect(FitIntoWorkArea(work, POINT{400, 300}, SIZE{1060, 660}), 300, 68, 1360, 728);
+    expectRect(FitIntoWorkArea(work, POINT{40, 30}, SIZE{1590, 990}), 0, 0, 1360, 728);
+    expectRect(FitIntoWorkArea(work, POINT{-900, -50}, SIZE{600, 400}), 0, 0, 600, 400);
+    // A second monitor left of the first.
+    expectRect(FitIntoWorkArea(RECT{-1920, 0, 0, 1040}, POINT{-100, 900}, SIZE{1060, 660}), -1060,
+               380, 0, 1040);
 }
 
 struct Named {
@@ -135,32 +160,62 @@ std::vector<Named> VisibleControls(const MainLayout& l) {
             {"cancel", l.cancel}};
 }
 
-bool Overlap(const Place& a, const Place& b) {
-    return a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h;
-}
-
-// Client areas of the smallest, the opening and a large window, at 96 DPI.
-constexpr SIZE kClientSizes[] = {{900, 520}, {1044, 621}, {1600, 1000}};
+// Client areas of the least, the smallest, the opening and a large window, at 96 DPI.
+constexpr SIZE kClientSizes[] = {{650, 400}, {900, 520}, {1044, 621}, {1600, 1000}};
 constexpr int kDpis[] = {96, 144, 192};
 
-TEST(Layout, NoTwoControlsOverlapAndAllStayInside) {
-    for (int dpi : kDpis) {
-        for (SIZE size : kClientSizes) {
-            int W = static_cast<int>(size.cx * dpi / 96), H = static_cast<int>(size.cy * dpi / 96);
-            MainLayout l;
-            ASSERT_TRUE(ComputeLayout(W, H, dpi, l));
-            std::vector<Named> controls = VisibleControls(l);
-            for (size_t i = 0; i < controls.size(); ++i) {
-                const Place& p = controls[i].place;
-                EXPECT_TRUE(p.x >= 0 && p.y >= 0 && p.x + p.w <= W && p.y + p.h <= H)
-                    << controls[i].name << " outside " << W << "x" << H << " at " << dpi;
-                for (size_t j = i + 1; j < controls.size(); ++j)
-                    EXPECT_FALSE(Overlap(p, controls[j].place))
-                        << controls[i].name << " and " << controls[j].name << " in " << W << "x"
-                        << H << " at " << dpi;
-            }
-        }
+// Every control within the client area, none over another.
+void ExpectFits(int W, int H, int dpi) {
+    MainLayout l;
+    ASSERT_TRUE(ComputeLayout(W, H, dpi, l));
+    std::vector<Named> controls = VisibleControls(l);
+    for (size_t i = 0; i < controls.size(); ++i) {
+        const Place& p = controls[i].place;
+        EXPECT_TRUE(p.x >= 0 && p.y >= 0 && p.x + p.w <= W && p.y + p.h <= H)
+            << controls[i].name << " outside " << W << "x" << H << " at " << dpi;
+        for (size_t j = i + 1; j < controls.size(); ++j)
+            EXPECT_FALSE(test::Overlap(p, controls[j].place))
+                << controls[i].name << " and " << controls[j].name << " in " << W << "x" << H
+                << " at " << dpi;
     }
+}
+
+TEST(Layout, NoTwoControlsOverlapAndAllStayInside) {
+    for (int dpi : kDpis)
+        for (SIZE size : kClientSizes)
+            ExpectFits(static_cast<int>(size.cx * dpi / 96), static_cast<int>(size.cy * dpi / 96),
+                       dpi);
+    // Every height between the least and the smallest window, and some widths.
+    for (int dpi : kDpis)
+        for (int h = 400; h <= 520; h += 3)
+            for (int w : {650, 777, 900}) ExpectFits(w * dpi / 96, h * dpi / 96, dpi);
+}
+
+// At 150 % on a 1360 x 768 screen whose taskbar takes 40 pixels, the window
+// opens on the work area whole, and Cancel and the right pane are in it.
+TEST(Layout, OpeningWindowAt144DpiOnA1360x768Screen) {
+    const int dpi = 144;
+    const RECT work{0, 0, 1360, 728};
+    RECT frame{0, 0, 0, 0};
+    ASSERT_TRUE(AdjustWindowRectExForDpi(&frame, WS_OVERLAPPEDWINDOW, FALSE, 0, dpi));
+    SIZE edges{frame.right - frame.left, frame.bottom - frame.top};
+    RECT window = FitIntoWorkArea(work, POINT{26, 26}, SIZE{Scale(1060, dpi), Scale(660, dpi)});
+    SIZE least = MinimumWindowSize(dpi, edges, SIZE{1360, 728});
+    EXPECT_LE(least.cx, window.right - window.left);
+    EXPECT_LE(least.cy, window.bottom - window.top);
+    int W = window.right - window.left - edges.cx, H = window.bottom - window.top - edges.cy;
+    ExpectFits(W, H, dpi);
+    MainLayout l;
+    ASSERT_TRUE(ComputeLayout(W, H, dpi, l));
+    EXPECT_LE(l.cancel.x + l.cancel.w, W);
+    EXPECT_LE(l.rightList.x + l.rightList.w, W);
+    // What the name and size columns leave holds a time's text beside a scroll bar.
+    MemoryCanvas canvas(1, 1);
+    UniqueGdi font = CreateInterfaceFont(dpi);
+    SelectedObject selected(canvas.dc(), font.get());
+    SIZE time{};
+    ASSERT_TRUE(GetTextExtentPoint32W(canvas.dc(), L"2026-12-09 23:59", 16, &time));
+    EXPECT_GE(l.rightList.w - l.nameWidth - l.sizeWidth - Scale(17, dpi), time.cx);
 }
 
 TEST(Layout, FontGrowsWithTheDpiAndEveryButtonLabelFits) {
@@ -174,6 +229,18 @@ TEST(Layout, FontGrowsWithTheDpiAndEveryButtonLabelFits) {
     ASSERT_GT(base, 0);
     EXPECT_NEAR(height(144), base * 3 / 2.0, 1.0);
     EXPECT_NEAR(height(192), base * 2, 1.0);
+    // The menu sign's dots grow with the font.
+    auto dot = [](int dpi) {
+        MemoryCanvas canvas(1, 1);
+        UniqueGdi font = CreateInterfaceFont(dpi);
+        SelectedObject selected(canvas.dc(), font.get());
+        TEXTMETRICW metrics{};
+        GetTextMetricsW(canvas.dc(), &metrics);
+        return MenuDotsFor(metrics).dot;
+    };
+    EXPECT_GE(dot(96), 2);
+    EXPECT_GT(dot(144), dot(96));
+    EXPECT_GT(dot(192), dot(144));
 
     MemoryCanvas canvas(1, 1);
     ASSERT_TRUE(canvas);

@@ -4,7 +4,9 @@
 #include "app/lang.h"
 #include "app/settings.h"
 #include "tests/support/window_fixture.h"
+#include "ui/canvas.h"
 #include "ui/controls.h"
+#include "ui/dpi.h"
 #include "ui/ids.h"
 #include "ui/layout.h"
 #include "ui/panes.h"
@@ -135,8 +137,99 @@ TEST_F(MainWindowTest, ControlsSitWhereTheLayoutPutsThem) {
     ExpectAt(m.cancel, l.cancel, "cancel");
     EXPECT_EQ(ListView_GetColumnWidth(m.leftList, 0), l.nameWidth);
     EXPECT_EQ(ListView_GetColumnWidth(m.rightList, 1), l.sizeWidth);
-    EXPECT_EQ(ListView_GetColumnWidth(m.rightList, 2), l.modifiedWidth);
     EXPECT_TRUE(IsWindowVisible(m.report));
+}
+
+int ColumnsWidth(HWND list) {
+    int width = 0;
+    for (int i = 0; i < 3; ++i) width += ListView_GetColumnWidth(list, i);
+    return width;
+}
+
+// The last column ends at the list's edge, or at its vertical scroll bar when
+// the listing is long: no horizontal scroll bar hides the columns' ends.
+TEST_F(MainWindowTest, ColumnsEndAtTheListsEdgeWithOrWithoutAScrollBar) {
+    WriteFiles(dir.path(), 60);
+    ASSERT_TRUE(CreateDirectoryW((dir / L"empty").c_str(), nullptr));
+    Open(dir.path(), dir.path());
+    HWND list = g_main.rightList;
+    for (bool longListing : {true, false}) {
+        SCOPED_TRACE(longListing ? "long listing" : "short listing");
+        LONG style = GetWindowLongW(list, GWL_STYLE);
+        EXPECT_EQ((style & WS_VSCROLL) != 0, longListing);
+        EXPECT_FALSE(style & WS_HSCROLL);
+        RECT client;
+        GetClientRect(list, &client);
+        EXPECT_EQ(ColumnsWidth(list), client.right);
+        GoToFolder(false, dir / L"empty");
+    }
+    SetWindowPos(window_, nullptr, 0, 0, 1200, 760, SWP_NOMOVE | SWP_NOZORDER);
+    PumpMessages();
+    RECT client;
+    GetClientRect(list, &client);
+    EXPECT_EQ(ColumnsWidth(list), client.right);
+}
+
+// The columns of a control, as it stands on the screen, whose pixels of a
+// colour form three runs of dot pixels, dot pixels apart: the menu sign drawn
+// as dots. A font's empty box for a missing glyph has none.
+std::vector<int> DotColumns(HWND control, COLORREF colour, int dot) {
+    RedrawWindow(GetAncestor(control, GA_ROOT), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    PumpMessages();
+    RECT r;
+    GetClientRect(control, &r);
+    MemoryCanvas canvas(r.right, r.bottom);
+    WindowDc screen(control);
+    BitBlt(canvas.dc(), 0, 0, r.right, r.bottom, screen.get(), 0, 0, SRCCOPY);
+    GdiFlush();
+    std::vector<int> columns;
+    for (int x = 0; x < r.right; ++x) {
+        std::vector<std::pair<int, int>> runs;  // first row, length
+        for (int y = 0; y < r.bottom; ++y) {
+            if (canvas.pixel(x, y) != colour) continue;
+            if (!runs.empty() && runs.back().first + runs.back().second == y) ++runs.back().second;
+            else runs.push_back({y, 1});
+        }
+        bool dots = runs.size() == 3;
+        for (size_t i = 0; dots && i < runs.size(); ++i)
+            dots =
+                runs[i].second == dot && (i == 0 || runs[i].first == runs[i - 1].first + 2 * dot);
+        if (dots) columns.push_back(x);
+    }
+    return columns;
+}
+
+TEST_F(MainWindowTest, MenuButtonAndFailureLinePaintTheMenuSignAsThreeDots) {
+    Open();
+    TEXTMETRICW font{};
+    {
+        MemoryCanvas canvas(1, 1);
+        SelectedObject selected(canvas.dc(), InterfaceFont());
+        GetTextMetricsW(canvas.dc(), &font);
+    }
+    int dot = MenuDotsFor(font).dot;
+    ASSERT_GE(dot, 2);
+    auto expectDots = [dot](const std::vector<int>& columns, const char* what) {
+        ASSERT_EQ(columns.size(), static_cast<size_t>(dot)) << what;
+        EXPECT_EQ(columns.back() - columns.front(), dot - 1) << what;
+    };
+    COLORREF text = ColorsForButton(ButtonKind::Normal, ButtonState{}, currentRow(), isDark()).text;
+    std::vector<int> button = DotColumns(g_main.menu, text, dot);
+    expectDots(button, "menu button");
+    RECT r;
+    GetClientRect(g_main.menu, &r);
+    if (!button.empty()) EXPECT_NEAR(button.front() + dot / 2.0, r.right / 2.0, 1.5);
+    EXPECT_EQ(WindowText(g_main.menu), L"⋮");
+
+    for (uint32_t lang : {kLangEn, kLangZh}) {
+        std::wstring failure = L"1" + Tr(L" 项失败（点「⋮」看日志）", lang);
+        SetWindowTextW(g_main.failure, failure.c_str());
+        MemoryCanvas probe(1, 1);
+        ControlColours(probe.dc(), g_main.failure);
+        expectDots(DotColumns(g_main.failure, GetTextColor(probe.dc()), dot),
+                   WideToUtf8(failure).c_str());
+    }
 }
 
 TEST_F(MainWindowTest, PaneListsFoldersFirstWithSizesAndTimes) {
