@@ -229,5 +229,37 @@ TEST_F(KilledRobocopy, IsAFailureAndLosesNothing) {
     }
 }
 
+// A move deletes a source only as its copy left it: one that grew after
+// robocopy copied it (a program still writing its log) stays, with every line.
+TEST_F(KilledRobocopy, AMovedSourceThatGrewAfterItsCopyStays) {
+    WriteBytesDeep(dir / L"src\\app.log", "first line");
+    WriteBytesDeep(dir / L"src\\done.txt", "done");
+    EnvGuard grow(L"ZRW_FAKE_ROBO_GROW", L"1");
+    ProcessResult r =
+        RunZerrow({L"move", dir / L"src", L"--dest", dir / L"out", L"--engine:robo", L"--silent"});
+    EXPECT_EQ(r.exitCode, 1u) << r.err;
+    EXPECT_EQ(ReadBytes(dir / L"src\\app.log"), "first line and a new line");
+    EXPECT_EQ(ReadBytes(dir / L"out\\src\\app.log"), "first line");
+    EXPECT_NE(ReadBytes(LatestJobLog()).find("但源里还有文件"), std::string::npos);
+}
+
+// Files of the same size already at the destination (a re-run, a disk of
+// fixed-size files) are no proof: times are compared too.
+TEST_F(KilledRobocopy, OverSameSizeFilesIsStillAFailure) {
+    SlowRobocopy slow;
+    WriteFiles(dir / L"src", 40);
+    WriteFiles(dir / L"out\\src", 40);
+    FILETIME old{0, 0x01C00000};
+    for (int i = 0; i < 40; ++i)
+        ASSERT_TRUE(SetWriteTime(dir / (L"out\\src\\f" + std::to_wstring(i) + L".bin"), old));
+    Background zerrow(
+        {L"copy", dir / L"src", L"--dest", dir / L"out", L"--engine:robo", L"--silent"});
+    UniqueHandle robocopy = WaitForRobocopyChild(zerrow.pid(), 20000);
+    ASSERT_TRUE(robocopy);
+    TerminateProcess(robocopy.get(), 1);
+    EXPECT_EQ(zerrow.Wait(30000), 1u);
+    EXPECT_NE(ReadBytes(LatestJobLog()).find("robocopy 结束了"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace zrw::test

@@ -10,6 +10,8 @@
 // Test controls (environment):
 //   ZRW_FAKE_ROBO_DELAY_MS  sleep this long before each file
 //   ZRW_FAKE_ROBO_EXIT      do the work, then exit with this code (0x.. allowed)
+//   ZRW_FAKE_ROBO_GROW      append to each source once it is copied, as a
+//                           program still writing its log would
 #include <windows.h>
 #include <shellapi.h>
 
@@ -69,6 +71,7 @@ struct Entry {
 };
 
 DWORD g_delayMs = 0;
+bool g_growSources = false;
 
 std::wstring Upper(std::wstring text) {
     if (!text.empty()) CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
@@ -301,6 +304,15 @@ bool CopyOne(const std::wstring& from, const std::wstring& to,
     return CarryTimes(from, to, false) && CarryAttributes(src.dwFileAttributes, to);
 }
 
+void Grow(const std::wstring& path) {
+    HANDLE file = CreateFileW(Long(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    WriteFile(file, " and a new line", 15, &written, nullptr);
+    CloseHandle(file);
+}
+
 bool DeleteSource(const std::wstring& path, DWORD attributes) {
     if (attributes & FILE_ATTRIBUTE_READONLY)
         SetFileAttributesW(Long(path).c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
@@ -328,6 +340,7 @@ void TransferFile(const Request& request, const std::wstring& fromFolder,
         return;
     } else {
         ++counts.copied;
+        if (g_growSources) Grow(from);
     }
     if (request.moveFiles && !DeleteSource(from, src.dwFileAttributes)) ++counts.failed;
 }
@@ -459,6 +472,7 @@ int wmain() {
         return kFatal;
     }
     g_delayMs = EnvNumber(L"ZRW_FAKE_ROBO_DELAY_MS", 0);
+    g_growSources = GetEnvironmentVariableW(L"ZRW_FAKE_ROBO_GROW", nullptr, 0) > 0;
     Counts counts;
     DWORD code = Run(request, counts);
     bool forced = false;
