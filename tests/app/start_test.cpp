@@ -8,6 +8,7 @@
 
 #include <cwctype>
 #include <future>
+#include <memory>
 
 namespace zrw {
 namespace {
@@ -227,6 +228,50 @@ TEST_F(Start, SilentJobsLoadNoWindowShellOrComLibraryYetRemoveTheLeftOverProgram
               L"ole32.dll", L"gdiplus.dll", L"uxtheme.dll"})
             EXPECT_FALSE(Contains(loaded, library)) << label << ": " << test::WideToUtf8(library);
     }
+}
+
+// Started from a folder such as Downloads, the program loads no library that
+// lies there under the name of one it uses: not at its start, not when its
+// window binds the common controls, the visual styles, the window frame and
+// the shell (the tray icon). Windows takes some of them (shell32) from the
+// system folder whatever lies beside a program; Wine knows no such list, so
+// those show whether the program's own binding searches the system folder
+// only. Wine prefers its own libraries to one beside a program; its override
+// in the registry (the environment's is not read in a child) makes it look
+// there first, as Windows does.
+TEST_F(Start, LoadsNoLibraryPlantedBesideIt) {
+    test::TempDir downloads, marks;
+    const std::wstring exe = downloads / L"Zerrow.exe";
+    ASSERT_TRUE(CopyFileW(test::ZerrowExe().c_str(), exe.c_str(), FALSE));
+    std::vector<std::unique_ptr<test::RegistryValue>> nativeFirst;
+    for (const wchar_t* name : {L"version", L"uxtheme", L"dwmapi", L"comctl32", L"shell32"}) {
+        ASSERT_TRUE(CopyFileW((test::BinDir() + L"\\tools\\planted_dll.dll").c_str(),
+                              (downloads / name + L".dll").c_str(), FALSE));
+        nativeFirst.push_back(std::make_unique<test::RegistryValue>(
+            HKEY_CURRENT_USER, L"Software\\Wine\\DllOverrides", name, L"native,builtin"));
+    }
+    test::EnvGuard marking(L"ZRW_PLANTED_MARKS", marks.path().c_str());
+
+    auto run = std::async(std::launch::async, [&] {
+        return test::RunProcess(test::QuoteArg(exe) + L" --ui --new-instance", 60000);
+    });
+    HWND window = nullptr;
+    test::WaitUntil(
+        [&] {
+            auto found = test::TopWindows([](HWND w) {
+                return test::ClassOf(w) == L"ZerrowMain" && IsWindowVisible(w) &&
+                       test::OfAChildProcess(w);
+            });
+            window = found.empty() ? nullptr : found.front();
+            return window != nullptr ||
+                   run.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+        },
+        30000);
+    if (window) PostMessageW(window, WM_CLOSE, 0, 0);
+    ProcessResult r = run.get();
+    EXPECT_NE(window, nullptr) << "no window appeared";
+    EXPECT_EQ(r.exitCode, 0u) << std::hex << r.exitCode;
+    EXPECT_EQ(test::Listing(marks.path()), std::vector<std::wstring>{});
 }
 
 // Stands in for a running main window in this process; topmost, so that the
