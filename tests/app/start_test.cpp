@@ -9,6 +9,7 @@
 #include <cwctype>
 #include <future>
 #include <memory>
+#include <set>
 
 namespace zrw {
 namespace {
@@ -50,6 +51,37 @@ TEST(ProgramFile, VersionResourceSaysTheProgramVersion) {
     ASSERT_TRUE(VerQueryValueW(info.data(), L"\\StringFileInfo\\040904B0\\FileVersion",
                                reinterpret_cast<void**>(&text), &length));
     EXPECT_STREQ(text, L"1.0.1");
+}
+
+// The libraries bound before the program's first instruction, and those
+// Explorer binds with the extension, are searched for beside the binary too,
+// unless Windows keeps them on its list of known libraries, which it takes
+// from the system folder only. Every other library is bound later, after
+// the program has limited the search.
+TEST(ProgramFiles, ImportOnlyLibrariesWindowsTakesFromTheSystemFolder) {
+    const std::set<std::string> known = {
+        "advapi32.dll", "combase.dll", "comdlg32.dll", "gdi32.dll",    "gdiplus.dll", "imm32.dll",
+        "kernel32.dll", "msvcrt.dll",  "ole32.dll",    "oleaut32.dll", "rpcrt4.dll",  "sechost.dll",
+        "shcore.dll",   "shell32.dll", "shlwapi.dll",  "user32.dll",   "ws2_32.dll"};
+    for (const std::wstring& file : {test::ZerrowExe(), test::BinDir() + L"\\Varkle.dll"}) {
+        HMODULE module = LoadLibraryExW(file.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
+        ASSERT_NE(module, nullptr) << test::WideToUtf8(file);
+        const auto* base = reinterpret_cast<const BYTE*>(module);
+        const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+            base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+        const IMAGE_DATA_DIRECTORY& imports =
+            nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+        size_t count = 0;
+        for (auto* entry =
+                 reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+             entry->Name != 0; ++entry, ++count) {
+            std::string name = reinterpret_cast<const char*>(base + entry->Name);
+            for (char& c : name) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+            EXPECT_TRUE(known.count(name)) << test::WideToUtf8(file) << " imports " << name;
+        }
+        EXPECT_GT(count, 0u) << test::WideToUtf8(file);
+        FreeLibrary(module);
+    }
 }
 
 TEST_F(Start, VersionBoxKeepsTheChineseTitleEvenAfterLangEn) {
