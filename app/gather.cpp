@@ -30,6 +30,10 @@ constexpr ULONGLONG kBatchSpread = 2 * 10000000ull;  // 2 s in 100 ns units
 
 std::wstring MutexName(const std::wstring& key) { return L"Local\\Zerrow.Gather." + key; }
 std::wstring WindowName(const std::wstring& key) { return L"Zerrow.Gather." + key; }
+// One per gatherer: a later gatherer of the same verb is another process.
+std::wstring AckName(const std::wstring& key, DWORD gatherer) {
+    return L"Local\\Zerrow.Gather." + key + L".taken." + std::to_wstring(gatherer);
+}
 
 // A process as its siblings of one selection see it.
 struct Batch {
@@ -71,11 +75,15 @@ Batch ThisBatch() {
     return batch;
 }
 
-// Siblings of this selection that are running but have not handed over yet.
-size_t StartingSiblings(const Batch& batch) {
+// Siblings of this selection that are running but have not handed over yet
+// (those that have wait on, for the acknowledgement).
+size_t StartingSiblings(const Batch& batch, const std::vector<DWORD>& handedOver) {
     size_t count = 0;
     ForEachProcess([&](const PROCESSENTRY32W& entry) {
-        if (entry.th32ProcessID == batch.self || entry.th32ParentProcessID != batch.parent) return;
+        if (entry.th32ProcessID == batch.self || entry.th32ParentProcessID != batch.parent ||
+            std::find(handedOver.begin(), handedOver.end(), entry.th32ProcessID) !=
+                handedOver.end())
+            return;
         UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE,
                                          entry.th32ProcessID));
         ULONGLONG created = 0;
@@ -92,12 +100,13 @@ struct Gathering {
     std::vector<std::wstring>* sources;
     UINT quietMs;
     Batch batch;
+    std::vector<DWORD> handedOver{};  // process IDs of the senders
     ULONGLONG start = GetTickCount64();
     bool closed = false;
 };
 
 void OnQuiet(HWND window, Gathering& gathering) {
-    size_t starting = StartingSiblings(gathering.batch);
+    size_t starting = StartingSiblings(gathering.batch, gathering.handedOver);
     if (KeepGathering(starting, GetTickCount64() - gathering.start)) {
         TraceLog(L"gather: %u siblings starting", static_cast<unsigned>(starting));
         return;  // the timer runs on
@@ -106,12 +115,14 @@ void OnQuiet(HWND window, Gathering& gathering) {
     KillTimer(window, kQuietTimer);
 }
 
-LRESULT OnCopyData(HWND window, Gathering& gathering, const COPYDATASTRUCT* data) {
+// The sender has no window to name: it gives its process ID instead.
+LRESULT OnCopyData(HWND window, Gathering& gathering, DWORD sender, const COPYDATASTRUCT* data) {
     // Refused after the quiet time: the sender then becomes a gatherer itself.
     if (gathering.closed || !data || data->dwData != kPathsTag) return FALSE;
     std::vector<std::wstring> arrived;
     if (!UnpackPaths(data->lpData, data->cbData, arrived)) return FALSE;
     AppendGathered(*gathering.sources, arrived);
+    gathering.handedOver.push_back(sender);
     SetTimer(window, kQuietTimer, gathering.quietMs, nullptr);
     TraceLog(L"gather: +%u paths", static_cast<unsigned>(arrived.size()));
     return TRUE;
@@ -126,7 +137,8 @@ LRESULT CALLBACK GatherProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     auto* gathering = reinterpret_cast<Gathering*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     switch (message) {
     case WM_COPYDATA:
-        return gathering ? OnCopyData(window, *gathering, reinterpret_cast<COPYDATASTRUCT*>(lParam))
+        return gathering ? OnCopyData(window, *gathering, static_cast<DWORD>(wParam),
+                                      reinterpret_cast<COPYDATASTRUCT*>(lParam))
                          : FALSE;
     case WM_TIMER:
         if (gathering && wParam == kQuietTimer) OnQuiet(window, *gathering);
@@ -160,19 +172,36 @@ void Gather(const std::wstring& key, std::vector<std::wstring>& sources, UINT qu
     DestroyWindow(window);
 }
 
+// The running gatherer's process and its acknowledgement, both opened before
+// the hand-over, so that neither can end unseen.
+struct Gatherer {
+    UniqueHandle process, ack;
+};
+
 // True when the running gatherer took the paths.
-bool HandOver(const std::wstring& key, const std::wstring& packed) {
-    HWND gatherer = FindWindowExW(HWND_MESSAGE, nullptr, kGatherClass, WindowName(key).c_str());
-    if (!gatherer) return false;
-    // Explorer let this process take the foreground; the picker comes from the gatherer.
+bool HandOver(const std::wstring& key, const std::wstring& packed, Gatherer& gatherer) {
+    HWND window = FindWindowExW(HWND_MESSAGE, nullptr, kGatherClass, WindowName(key).c_str());
     DWORD pid = 0;
-    if (GetWindowThreadProcessId(gatherer, &pid)) AllowSetForegroundWindow(pid);
+    if (!window || !GetWindowThreadProcessId(window, &pid)) return false;
+    gatherer.process.reset(OpenProcess(SYNCHRONIZE, FALSE, pid));
+    gatherer.ack.reset(OpenEventW(SYNCHRONIZE, FALSE, AckName(key, pid).c_str()));
+    if (!gatherer.process || !gatherer.ack) return false;
+    // Explorer let this process take the foreground; the picker comes from the gatherer.
+    AllowSetForegroundWindow(pid);
     COPYDATASTRUCT data{kPathsTag, static_cast<DWORD>(packed.size() * sizeof(wchar_t)),
                         const_cast<wchar_t*>(packed.data())};
     DWORD_PTR accepted = FALSE;
-    return SendMessageTimeoutW(gatherer, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
-                               SMTO_ABORTIFHUNG, kSendTimeoutMs, &accepted) != 0 &&
+    return SendMessageTimeoutW(window, WM_COPYDATA, GetCurrentProcessId(),
+                               reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, kSendTimeoutMs,
+                               &accepted) != 0 &&
            accepted == TRUE;
+}
+
+// True once the gatherer has acknowledged the paths; false when it ended first.
+bool Acknowledged(const Gatherer& gatherer) {
+    const HANDLE either[] = {gatherer.ack.get(), gatherer.process.get()};
+    // Both set: the lower index, the acknowledgement, is reported.
+    return WaitForMultipleObjects(2, either, FALSE, INFINITE) == WAIT_OBJECT_0;
 }
 
 bool ReadWholeFile(const std::wstring& path, std::string& bytes) {
@@ -237,7 +266,12 @@ void AppendGathered(std::vector<std::wstring>& sources, const std::vector<std::w
             sources.push_back(path);
 }
 
-bool GatherSources(const std::wstring& key, std::vector<std::wstring>& sources, UINT quietMs) {
+void GatherAck::Give() {
+    if (given_) SetEvent(given_.get());
+}
+
+bool GatherSources(const std::wstring& key, std::vector<std::wstring>& sources, GatherAck& ack,
+                   UINT quietMs) {
     // Full here: the gatherer's current folder is not this process's.
     std::vector<std::wstring> full;
     for (const std::wstring& source : sources) AppendGathered(full, {FullPath(source)});
@@ -248,9 +282,13 @@ bool GatherSources(const std::wstring& key, std::vector<std::wstring>& sources, 
     const std::wstring packed = PackPaths(full);
     const ULONGLONG giveUp = GetTickCount64() + kGiveUpMs;
     while (!owned) {
-        if (HandOver(key, packed)) {
+        Gatherer gatherer;
+        if (HandOver(key, packed, gatherer)) {
             TraceLog(L"gather: handed over %u paths", static_cast<unsigned>(full.size()));
-            return true;
+            if (Acknowledged(gatherer)) return true;
+            TraceLog(L"gather: the gatherer ended before it took care of them");
+            sources = std::move(full);
+            return false;
         }
         // No window yet, or the gatherer closed or died: whoever owns the
         // mutex next gathers, so no path is lost.
@@ -259,7 +297,10 @@ bool GatherSources(const std::wstring& key, std::vector<std::wstring>& sources, 
         if (!owned && GetTickCount64() >= giveUp) return false;
     }
     sources = std::move(full);
-    Gather(key, sources, quietMs);
+    // Made before the window, so that every sender it accepts can wait on it.
+    ack.given_.reset(
+        CreateEventW(nullptr, TRUE, FALSE, AckName(key, GetCurrentProcessId()).c_str()));
+    if (ack.given_) Gather(key, sources, quietMs);
     ReleaseMutex(mutex.get());
     TraceLog(L"gather: %u paths", static_cast<unsigned>(sources.size()));
     return false;

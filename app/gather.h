@@ -41,11 +41,28 @@ bool UnpackPaths(const void* data, size_t bytes, std::vector<std::wstring>& path
 // (the same item twice would refuse the whole job).
 void AppendGathered(std::vector<std::wstring>& sources, const std::vector<std::wstring>& arrived);
 
+// The gatherer's word to the processes that handed their paths over: their
+// paths are taken care of, in a job that has its log, or by the user's
+// choice, or by a refusal. Given once, on destruction at the latest; a
+// gatherer that dies without it leaves each of them to run its own paths.
+class GatherAck {
+public:
+    void Give();
+    ~GatherAck() { Give(); }
+
+private:
+    friend bool GatherSources(const std::wstring&, std::vector<std::wstring>&, GatherAck&, UINT);
+    UniqueHandle given_;  // the event the senders wait on; none when nothing was gathered
+};
+
 // The gathering for one verb (key "copy" or "move"), per session. True when
-// the sources were handed to a running gatherer (this process is done);
-// false when this process runs the job, sources then being every path
-// gathered, made full, in arrival order.
-bool GatherSources(const std::wstring& key, std::vector<std::wstring>& sources,
+// the sources were handed to a running gatherer and it acknowledged them
+// (this process is done). False when this process runs the job: as the
+// gatherer, sources then being every path gathered, made full, in arrival
+// order, and ack to be given; or alone, with its own paths, when no
+// gathering was possible or the gatherer ended without acknowledging them. A sender waits for the
+// acknowledgement as long as the gatherer lives: it may be waiting for the user at its picker.
+bool GatherSources(const std::wstring& key, std::vector<std::wstring>& sources, GatherAck& ack,
                    UINT quietMs = kGatherQuietMs);
 
 // Reads every --list file into the sources and deletes those that lie in the

@@ -59,8 +59,10 @@ Fn Lookup(Entry entry) {
 }  // namespace
 
 FARPROC FindOptionalFunction(const OptionalFunction& function) {
-    HMODULE module = function.use == LibraryUse::Load ? LoadLibraryW(function.library)
-                                                      : GetModuleHandleW(function.library);
+    // From the system folder only, whatever lies beside the program.
+    HMODULE module = function.use == LibraryUse::Load
+                         ? LoadLibraryExW(function.library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)
+                         : GetModuleHandleW(function.library);
     if (!module) return nullptr;
     FARPROC address = GetProcAddress(module, function.name);
     if (!address && function.ordinal != 0)

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -74,8 +75,10 @@ struct CopyJob {
 extern CopyJob g_job;
 void ResetJob();
 
+// logged is called once the job has its log, before anything is checked or
+// copied (a gathered selection's other processes may end then).
 int RunJob(const std::vector<std::wstring>& sources, const std::wstring& destination, bool move,
-           bool silent);
+           bool silent, const std::function<void()>& logged = {});
 // "dryrun.txt" in the log folder: the robocopy lines the job would run, or
 // what it would refuse; 0, or 2 when nothing would run.
 int WriteDryRun(const std::vector<std::wstring>& sources, const std::wstring& destination,

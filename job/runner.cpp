@@ -117,10 +117,11 @@ int AskToOpenLog(const CopyJob& job) {
 }  // namespace
 
 int RunJob(const std::vector<std::wstring>& sources, const std::wstring& destination, bool move,
-           bool silent) {
+           bool silent, const std::function<void()>& logged) {
     CopyJob& job = g_job;
     bool anySource = ScanJob(sources);
     PrepareJob(destination, move);
+    if (logged) logged();
     job.silent = silent;
     if (!anySource) {
         if (!silent)

@@ -131,8 +131,11 @@ int RunWindowMode(const StartRecord& r) {
 
 int RunTransfer(const StartRecord& r) {
     std::vector<std::wstring> sources = r.sources;
-    // Handed to the process that gathers this selection, which runs the one job.
-    if (ShouldGather(r) && GatherSources(r.move ? L"move" : L"copy", sources)) return 0;
+    // Handed to the process that gathers this selection, which runs the one
+    // job; as that process, the others are told once the job has its log,
+    // or on any return before.
+    GatherAck gathered;
+    if (ShouldGather(r) && GatherSources(r.move ? L"move" : L"copy", sources, gathered)) return 0;
     LoadAndApplySettings();
     std::wstring destination = r.destination;
     if (r.silent) {
@@ -150,7 +153,7 @@ int RunTransfer(const StartRecord& r) {
     if (destination.empty() &&
         !PickFolder(nullptr, Tr(L"选择目标文件夹（复制到 / 移动到）"), destination))
         return 0;
-    return RunJob(sources, destination, r.move, r.silent);
+    return RunJob(sources, destination, r.move, r.silent, [&] { gathered.Give(); });
 }
 
 void ApplyStartLanguage() {

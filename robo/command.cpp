@@ -1,14 +1,13 @@
 // robocopy's command line: its path, quoting by its own rules, switches per source.
+#include "app/logdir.h"
 #include "base/paths.h"
+#include "base/process.h"
 #include "engine/driver.h"
 #include "engine/safety.h"
 #include "engine/scan.h"
 #include "robo/robo.h"
 
-#include <winver.h>
-
 #include <algorithm>
-#include <vector>
 
 namespace zrw {
 
@@ -35,29 +34,45 @@ bool SameFolder(const SourceItem& a, const SourceItem& b) {
            CompareNames(ParentFolder(a.path), ParentFolder(b.path)) == 0;
 }
 
-uint32_t FileBuild(const std::wstring& path) {
-    DWORD ignored = 0;
-    DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
-    if (size == 0) return 0;
-    std::vector<char> data(size);
-    VS_FIXEDFILEINFO* info = nullptr;
-    UINT length = 0;
-    if (!GetFileVersionInfoW(path.c_str(), 0, size, data.data()) ||
-        !VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &length) ||
-        length < sizeof(*info))
-        return 0;
-    return HIWORD(info->dwFileVersionLS);
+// The exit code of a process that ends within the time; one that does not
+// is ended, and has none.
+std::optional<DWORD> ExitCodeWithin(HANDLE process, DWORD ms) {
+    DWORD code = 0;
+    if (WaitForSingleObject(process, ms) == WAIT_OBJECT_0 && GetExitCodeProcess(process, &code))
+        return code;
+    if (TerminateProcess(process, kRobocopyFatal)) WaitForSingleObject(process, ms);
+    return std::nullopt;
 }
 
 }  // namespace
 
-bool SparseSwitchKnown(uint32_t robocopyBuild) { return robocopyBuild >= 22621; }
+bool SparseSwitchKnown(std::optional<DWORD> probeExitCode) {
+    return probeExitCode && *probeExitCode < kRobocopyFatal;
+}
 
-// Asked once per run: the answer cannot change while the program runs. A
-// robocopy whose version cannot be read goes without the switch, which only
-// costs the sparse state of sparse files.
+// A list-only run (/L) over an empty folder of its own: robocopy copies and
+// makes nothing, so only an unknown switch can fail it.
+std::optional<DWORD> ProbeSparseSwitch(const std::wstring& robocopy) {
+    constexpr DWORD kProbeWaitMs = 5000;
+    EnsureLogFolder();
+    const std::wstring folder =
+        LogFolder() + L"\\sparse-probe-" + std::to_wstring(GetCurrentProcessId());
+    if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+        return std::nullopt;
+    StartedProcess probe =
+        StartHiddenProcess(robocopy, Quote(robocopy) + L" " + QuotePathArgument(folder) + L" " +
+                                         QuotePathArgument(folder + L"\\to") + L" /L /SPARSE");
+    std::optional<DWORD> exitCode;
+    if (probe.process) exitCode = ExitCodeWithin(probe.process.get(), kProbeWaitMs);
+    RemoveDirectoryW(folder.c_str());
+    return exitCode;
+}
+
+// Asked once per process: the answer cannot change while the program runs.
+// A robocopy that cannot be asked goes without the switch, which only costs
+// the sparse state of sparse files.
 bool RobocopyKnowsSparse() {
-    static const bool known = SparseSwitchKnown(FileBuild(RobocopyPath()));
+    static const bool known = SparseSwitchKnown(ProbeSparseSwitch(RobocopyPath()));
     return known;
 }
 

@@ -8,6 +8,7 @@
 #include "engine/scan.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -20,9 +21,19 @@ std::wstring ParentFolder(const std::wstring& path);
 std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
 // /MT: count from the seek-penalty answers of the target and the source volume.
 int RobocopyThreadCount(SeekPenalty target, SeekPenalty source);
-// robocopy knows /SPARSE from build 22621 (Windows 11 22H2) on; older ones
-// refuse the whole command line for it.
-bool SparseSwitchKnown(uint32_t robocopyBuild);
+// robocopy answers a switch it does not know with "Invalid Parameter" and
+// exit code 16, refusing the whole command line; /SPARSE is new in Windows 11
+// 22H2. So the installed robocopy is asked once per process, by a run with
+// the switch that changes nothing.
+inline constexpr DWORD kRobocopyFatal = 16;
+// Whether the asked robocopy ended below 16; no exit code (not run, or not
+// ended in time) counts as no.
+bool SparseSwitchKnown(std::optional<DWORD> probeExitCode);
+// Runs that robocopy with /SPARSE, hidden, over an empty folder it makes and
+// removes in the log folder; its exit code, none when it could not be run or
+// did not end within seconds (it is ended then).
+std::optional<DWORD> ProbeSparseSwitch(const std::wstring& robocopy);
+// The system robocopy's answer, asked on first use.
 bool RobocopyKnowsSparse();
 // Where one robocopy run puts its sources and its log.
 struct RobocopyRun {

@@ -9,12 +9,15 @@ export WINEDEBUG=${WINEDEBUG:--all}
 # shortcuts the tests make stay in the prefix (no menu entries of this machine).
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;robocopy.exe=n;winemenubuilder.exe=d}
 
+# Builds the named targets and what they need, or everything.
 build() {
   bash "$root/scripts/setup.sh"
   if [ ! -f "$build_dir/build.ninja" ]; then
     cmake -S "$root" -B "$build_dir" --preset mingw >/dev/null
   fi
-  cmake --build "$build_dir"
+  local targets=()
+  for target in "$@"; do targets+=(--target "$target"); done
+  cmake --build "$build_dir" "${targets[@]}"
 }
 
 # A private X server on a free display; DISPLAY and xvfb_pid are set. It must

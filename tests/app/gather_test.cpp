@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
 #include <thread>
 
 namespace zrw {
@@ -111,17 +112,26 @@ protected:
     }
 };
 
+// The later process goes only once the gatherer has acknowledged its paths,
+// which the gatherer does after its gathering (and its picker).
 TEST_F(Handover, ALaterProcessHandsItsFullPathsToTheGatherer) {
     Args gathered = {L"C:\\first"};
-    std::thread gatherer([&] { EXPECT_FALSE(GatherSources(key_, gathered, 2000)); });
+    GatherAck ack;
+    std::thread gatherer([&] { EXPECT_FALSE(GatherSources(key_, gathered, ack, 2000)); });
     HWND window = WaitForGatherer();
     EXPECT_NE(window, nullptr);
     EXPECT_EQ(Send(window, L"C:\\unterminated"), static_cast<DWORD_PTR>(FALSE));
     EXPECT_EQ(Send(window, std::wstring(L"C:\\by hand\0", 11)), static_cast<DWORD_PTR>(TRUE));
 
     Args later = {L"C:\\second", L"relative"};
-    EXPECT_TRUE(GatherSources(key_, later));
+    auto sender = std::async(std::launch::async, [&] {
+        GatherAck none;
+        return GatherSources(key_, later, none);
+    });
     gatherer.join();
+    EXPECT_EQ(sender.wait_for(std::chrono::milliseconds(500)), std::future_status::timeout);
+    ack.Give();
+    EXPECT_TRUE(sender.get());
     wchar_t here[MAX_PATH];
     const std::wstring folder(here, GetCurrentDirectoryW(MAX_PATH, here));
     EXPECT_EQ(gathered,
@@ -138,10 +148,14 @@ TEST_F(Handover, AGathererThatDiedLeavesTheNextOneToGather) {
     }).join();
     ASSERT_TRUE(held);
     Args mine = {L"C:\\mine"};
-    std::thread next([&] { EXPECT_FALSE(GatherSources(key_, mine, 2000)); });
+    std::thread next([&] {
+        GatherAck ack;
+        EXPECT_FALSE(GatherSources(key_, mine, ack, 2000));
+    });
     EXPECT_NE(WaitForGatherer(), nullptr);
     Args later = {L"C:\\later"};
-    EXPECT_TRUE(GatherSources(key_, later));
+    GatherAck none;
+    EXPECT_TRUE(GatherSources(key_, later, none));
     next.join();
     EXPECT_EQ(mine, (Args{L"C:\\mine", L"C:\\later"}));
 }

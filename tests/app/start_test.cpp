@@ -8,6 +8,8 @@
 
 #include <cwctype>
 #include <future>
+#include <memory>
+#include <set>
 
 namespace zrw {
 namespace {
@@ -49,6 +51,37 @@ TEST(ProgramFile, VersionResourceSaysTheProgramVersion) {
     ASSERT_TRUE(VerQueryValueW(info.data(), L"\\StringFileInfo\\040904B0\\FileVersion",
                                reinterpret_cast<void**>(&text), &length));
     EXPECT_STREQ(text, L"1.0.1");
+}
+
+// The libraries bound before the program's first instruction, and those
+// Explorer binds with the extension, are searched for beside the binary too,
+// unless Windows keeps them on its list of known libraries, which it takes
+// from the system folder only. Every other library is bound later, after
+// the program has limited the search.
+TEST(ProgramFiles, ImportOnlyLibrariesWindowsTakesFromTheSystemFolder) {
+    const std::set<std::string> known = {
+        "advapi32.dll", "combase.dll", "comdlg32.dll", "gdi32.dll",    "gdiplus.dll", "imm32.dll",
+        "kernel32.dll", "msvcrt.dll",  "ole32.dll",    "oleaut32.dll", "rpcrt4.dll",  "sechost.dll",
+        "shcore.dll",   "shell32.dll", "shlwapi.dll",  "user32.dll",   "ws2_32.dll"};
+    for (const std::wstring& file : {test::ZerrowExe(), test::BinDir() + L"\\Varkle.dll"}) {
+        HMODULE module = LoadLibraryExW(file.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
+        ASSERT_NE(module, nullptr) << test::WideToUtf8(file);
+        const auto* base = reinterpret_cast<const BYTE*>(module);
+        const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+            base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+        const IMAGE_DATA_DIRECTORY& imports =
+            nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+        size_t count = 0;
+        for (auto* entry =
+                 reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+             entry->Name != 0; ++entry, ++count) {
+            std::string name = reinterpret_cast<const char*>(base + entry->Name);
+            for (char& c : name) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+            EXPECT_TRUE(known.count(name)) << test::WideToUtf8(file) << " imports " << name;
+        }
+        EXPECT_GT(count, 0u) << test::WideToUtf8(file);
+        FreeLibrary(module);
+    }
 }
 
 TEST_F(Start, VersionBoxKeepsTheChineseTitleEvenAfterLangEn) {
@@ -227,6 +260,50 @@ TEST_F(Start, SilentJobsLoadNoWindowShellOrComLibraryYetRemoveTheLeftOverProgram
               L"ole32.dll", L"gdiplus.dll", L"uxtheme.dll"})
             EXPECT_FALSE(Contains(loaded, library)) << label << ": " << test::WideToUtf8(library);
     }
+}
+
+// Started from a folder such as Downloads, the program loads no library that
+// lies there under the name of one it uses: not at its start, not when its
+// window binds the common controls, the visual styles, the window frame and
+// the shell (the tray icon). Windows takes some of them (shell32) from the
+// system folder whatever lies beside a program; Wine knows no such list, so
+// those show whether the program's own binding searches the system folder
+// only. Wine prefers its own libraries to one beside a program; its override
+// in the registry (the environment's is not read in a child) makes it look
+// there first, as Windows does.
+TEST_F(Start, LoadsNoLibraryPlantedBesideIt) {
+    test::TempDir downloads, marks;
+    const std::wstring exe = downloads / L"Zerrow.exe";
+    ASSERT_TRUE(CopyFileW(test::ZerrowExe().c_str(), exe.c_str(), FALSE));
+    std::vector<std::unique_ptr<test::RegistryValue>> nativeFirst;
+    for (const wchar_t* name : {L"version", L"uxtheme", L"dwmapi", L"comctl32", L"shell32"}) {
+        ASSERT_TRUE(CopyFileW((test::BinDir() + L"\\tools\\planted_dll.dll").c_str(),
+                              (downloads / name + L".dll").c_str(), FALSE));
+        nativeFirst.push_back(std::make_unique<test::RegistryValue>(
+            HKEY_CURRENT_USER, L"Software\\Wine\\DllOverrides", name, L"native,builtin"));
+    }
+    test::EnvGuard marking(L"ZRW_PLANTED_MARKS", marks.path().c_str());
+
+    auto run = std::async(std::launch::async, [&] {
+        return test::RunProcess(test::QuoteArg(exe) + L" --ui --new-instance", 60000);
+    });
+    HWND window = nullptr;
+    test::WaitUntil(
+        [&] {
+            auto found = test::TopWindows([](HWND w) {
+                return test::ClassOf(w) == L"ZerrowMain" && IsWindowVisible(w) &&
+                       test::OfAChildProcess(w);
+            });
+            window = found.empty() ? nullptr : found.front();
+            return window != nullptr ||
+                   run.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+        },
+        30000);
+    if (window) PostMessageW(window, WM_CLOSE, 0, 0);
+    ProcessResult r = run.get();
+    EXPECT_NE(window, nullptr) << "no window appeared";
+    EXPECT_EQ(r.exitCode, 0u) << std::hex << r.exitCode;
+    EXPECT_EQ(test::Listing(marks.path()), std::vector<std::wstring>{});
 }
 
 // Stands in for a running main window in this process; topmost, so that the

@@ -1,4 +1,5 @@
 // robocopy's command lines, quoting and thread counts.
+#include "app/logdir.h"
 #include "engine/driver.h"
 #include "robo/robo.h"
 #include "tests/support/support.h"
@@ -86,12 +87,30 @@ TEST(BuildRobocopyCommand, DriveRootsEndTheirQuotesCleanly) {
               Program() + L" \"D:\\\\\" \"E:\\\\\"" + kFolderSwitches + kLog);
 }
 
-TEST(RobocopyVersion, SparseFromWindows11Version22H2On) {
-    EXPECT_FALSE(SparseSwitchKnown(0));  // version unreadable
-    EXPECT_FALSE(SparseSwitchKnown(19045));
-    EXPECT_FALSE(SparseSwitchKnown(22000));
-    EXPECT_TRUE(SparseSwitchKnown(22621));
-    EXPECT_TRUE(SparseSwitchKnown(26100));
+// robocopy answers a switch it does not know with 16.
+TEST(RobocopySparse, KnownWhenTheAskedRobocopyEndsBelow16) {
+    EXPECT_TRUE(SparseSwitchKnown(0u));
+    EXPECT_TRUE(SparseSwitchKnown(1u));
+    EXPECT_TRUE(SparseSwitchKnown(15u));
+    EXPECT_FALSE(SparseSwitchKnown(16u));
+    EXPECT_FALSE(SparseSwitchKnown(0xC0000005u));   // died
+    EXPECT_FALSE(SparseSwitchKnown(std::nullopt));  // not run, or not ended in time
+}
+
+// The probe asks the robocopy it is given and leaves the log folder as it was.
+using SparseProbe = test::IsolatedTest;
+
+TEST_F(SparseProbe, AsksThatRobocopyAndLeavesNothingBehind) {
+    const std::wstring robocopy = test::ToolExe(L"fake_robocopy");
+    std::optional<DWORD> knows = ProbeSparseSwitch(robocopy);
+    ASSERT_TRUE(knows.has_value());
+    EXPECT_LT(*knows, 16u);
+    {
+        test::EnvGuard older(L"ZRW_FAKE_ROBO_NO_SPARSE", L"1");
+        EXPECT_EQ(ProbeSparseSwitch(robocopy), std::optional<DWORD>(16));
+    }
+    EXPECT_EQ(ProbeSparseSwitch(dir / L"no-robocopy.exe"), std::nullopt);
+    EXPECT_EQ(test::Listing(LogFolder()), std::vector<std::wstring>{});
 }
 
 // robocopy never deletes: a move copies, also over files it would call the

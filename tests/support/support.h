@@ -146,11 +146,11 @@ private:
     EnvGuard tmp_, temp_;
 };
 
-// Takes the prefix's robocopy away, putting the given program in its place
-// if one is named, and puts it back on every path. Only under the machine lock.
+// Takes the prefix's robocopy away and puts it back on every path. Only under
+// the machine lock.
 class RobocopyHidden : NoCopy {
 public:
-    explicit RobocopyHidden(const std::wstring& replacement = L"");
+    RobocopyHidden();
     ~RobocopyHidden();
     bool hidden() const { return hidden_; }
 
@@ -201,7 +201,9 @@ protected:
 };
 
 // Robocopy children of a process, and one of them waited for (null when none
-// appeared in time).
+// appeared in time). Before its first run the program asks robocopy about
+// /SPARSE in a short run of its own: once a file has landed, the one child is
+// the job's.
 std::vector<DWORD> RobocopyChildren(DWORD parentPid);
 UniqueHandle WaitForRobocopyChild(DWORD parentPid, DWORD timeoutMs);
 

@@ -59,7 +59,7 @@ std::vector<std::pair<std::wstring, std::string>> TreeDigest(const std::wstring&
     return out;
 }
 
-RobocopyHidden::RobocopyHidden(const std::wstring& replacement) {
+RobocopyHidden::RobocopyHidden() {
     wchar_t system[MAX_PATH];
     GetSystemDirectoryW(system, MAX_PATH);
     // Put back under the name it has on disk, whatever its case.
@@ -69,7 +69,6 @@ RobocopyHidden::RobocopyHidden(const std::wstring& replacement) {
     path_ = std::wstring(system) + L"\\" + fd.cFileName;
     parked_ = std::wstring(system) + L"\\robocopy.exe.parked";
     hidden_ = MoveFileExW(path_.c_str(), parked_.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
-    if (hidden_ && !replacement.empty()) CopyFileW(replacement.c_str(), path_.c_str(), FALSE);
 }
 RobocopyHidden::~RobocopyHidden() {
     if (hidden_) MoveFileExW(parked_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING);

@@ -73,9 +73,9 @@ TEST_F(Dialogs, CancelInTheProgressDialogStopsRobocopyAndEndsWithThree) {
                        L"--engine:robo", L"--lang:en"});
     HWND dialog = WaitForWindow(zerrow.pid(), L"#32770", L"Copying 2 items", 30000);
     ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return CountFiles(dir / L"out") > 0; }, 30000));
     UniqueHandle robocopy = WaitForRobocopyChild(zerrow.pid(), 30000);
     ASSERT_TRUE(robocopy);
-    ASSERT_TRUE(WaitUntil([&] { return CountFiles(dir / L"out") > 0; }, 10000));
     HWND cancel = GetDlgItem(dialog, IDCANCEL);
     ASSERT_NE(cancel, nullptr);
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),

@@ -2,16 +2,19 @@
 // takes robocopy's command line for the switches the program may use, copies
 // or moves the way those switches ask, appends to the /LOG+: file and exits
 // with robocopy's bit mask: 0 nothing to do, 1 files copied, 8 some failed,
-// 16 fatal. Anything it does not know is refused, as robocopy refuses it.
-//
-// Built a second time as the robocopy of Windows 10, with its file version
-// and without /SPARSE (fake_robocopy_old).
+// 16 fatal. Anything it does not know is refused with 16, as robocopy
+// refuses it. Without /LOG+: the record goes to standard output; with /L it
+// only counts what it would copy.
 //
 // Test controls (environment):
 //   ZRW_FAKE_ROBO_DELAY_MS  sleep this long before each file
 //   ZRW_FAKE_ROBO_EXIT      do the work, then exit with this code (0x.. allowed)
 //   ZRW_FAKE_ROBO_GROW      append to each source once it is copied, as a
 //                           program still writing its log would
+//   ZRW_FAKE_ROBO_NO_SPARSE set: the robocopy before Windows 11 22H2, which
+//                           does not know /SPARSE
+#include "tools/stand_in.h"
+
 #include <windows.h>
 #include <shellapi.h>
 
@@ -25,12 +28,6 @@
 namespace {
 
 enum : DWORD { kNothing = 0, kCopied = 1, kSomeFailed = 8, kFatal = 16 };
-
-#ifdef ZRW_ROBOCOPY_BEFORE_SPARSE
-constexpr bool kKnowsSparse = false;
-#else
-constexpr bool kKnowsSparse = true;
-#endif
 
 // Attributes that make same-size, same-time files "tweaked", and those a
 // copy can carry over.
@@ -56,6 +53,7 @@ struct Request {
     bool moveFolders = false;     // /MOVE
     bool includeSame = false;     // /IS
     bool includeTweaked = false;  // /IT
+    bool listOnly = false;        // /L
 };
 
 struct Counts {
@@ -144,6 +142,7 @@ bool ParseSwitch(const std::wstring& arg, Request& request) {
         {L"/E", &Request::everyFolder},    {L"/S", &Request::subFolders},
         {L"/XJ", &Request::skipJunctions}, {L"/MOV", &Request::moveFiles},
         {L"/IS", &Request::includeSame},   {L"/IT", &Request::includeTweaked},
+        {L"/L", &Request::listOnly},
     };
     for (const Flag& flag : flags) {
         if (name != flag.name) continue;
@@ -157,8 +156,7 @@ bool ParseSwitch(const std::wstring& arg, Request& request) {
     // Accepted; the stand-in always carries data, attributes and times.
     for (const wchar_t* accepted : {L"/COPY:DAT", L"/DCOPY:DAT", L"/NFL", L"/NDL", L"/NP"})
         if (name == accepted) return true;
-    // robocopy before Windows 11 22H2 does not know /SPARSE.
-    return name == L"/SPARSE" && kKnowsSparse;
+    return name == L"/SPARSE" && zrw::stand_in::Env(L"ZRW_FAKE_ROBO_NO_SPARSE").empty();
 }
 
 // robocopy SOURCE DEST [FILTER...] [switches]: positional arguments first,
@@ -178,7 +176,7 @@ bool ParseRequest(const std::vector<std::wstring>& args, Request& request) {
             positional.push_back(arg);
         }
     }
-    if (positional.size() < 2 || request.logPath.empty()) return false;
+    if (positional.size() < 2) return false;
     request.source = positional[0];
     request.destination = positional[1];
     request.filters.assign(positional.begin() + 2, positional.end());
@@ -335,6 +333,9 @@ void TransferFile(const Request& request, const std::wstring& fromFolder,
     }
     if (!NeedsCopy(request, src, to)) {
         ++counts.skipped;
+    } else if (request.listOnly) {
+        ++counts.copied;
+        return;
     } else if (!MakeTree(toFolder) || !CopyOne(from, to, src)) {
         ++counts.failed;
         return;
@@ -342,7 +343,8 @@ void TransferFile(const Request& request, const std::wstring& fromFolder,
         ++counts.copied;
         if (g_growSources) Grow(from);
     }
-    if (request.moveFiles && !DeleteSource(from, src.dwFileAttributes)) ++counts.failed;
+    if (request.moveFiles && !request.listOnly && !DeleteSource(from, src.dwFileAttributes))
+        ++counts.failed;
 }
 
 // A folder that is still not empty stays; that is no failure.
@@ -368,7 +370,7 @@ void TransferFolder(const Request& request, const std::wstring& from, const std:
         ++counts.failed;
         return;
     }
-    if (request.everyFolder && !MakeTree(to)) {
+    if (request.everyFolder && !request.listOnly && !MakeTree(to)) {
         ++counts.failed;
         return;
     }
@@ -381,6 +383,7 @@ void TransferFolder(const Request& request, const std::wstring& from, const std:
             if ((entry.attributes & FILE_ATTRIBUTE_DIRECTORY) && !Excluded(request, entry))
                 TransferFolder(request, Join(from, entry.name), Join(to, entry.name), counts);
     }
+    if (request.listOnly) return;
     if (IsFolder(to)) {
         ++counts.folders;
         CarryTimes(from, to, true);
@@ -398,7 +401,7 @@ DWORD Run(const Request& request, Counts& counts) {
         return kFatal;
     }
     // The top destination folder is made even when nothing goes into it.
-    if (to.empty() || !MakeTree(to)) {
+    if (to.empty() || (!request.listOnly && !MakeTree(to))) {
         fwprintf(stderr, L"robocopy stand-in: cannot make destination: %ls\n",
                  request.destination.c_str());
         return kFatal;
@@ -416,14 +419,20 @@ std::string Utf8(const std::wstring& text) {
     return out;
 }
 
-// /LOG+: appends and creates the file when it is missing.
+// /LOG+: appends and creates the file when it is missing; without it the
+// record goes to standard output.
 void AppendLog(const std::wstring& path, const std::wstring& text) {
+    std::string bytes = Utf8(text);
+    DWORD written = 0;
+    if (path.empty()) {
+        WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()),
+                  &written, nullptr);
+        return;
+    }
     HANDLE log = CreateFileW(Long(FullPath(path)).c_str(), FILE_APPEND_DATA,
                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (log == INVALID_HANDLE_VALUE) return;
-    std::string bytes = Utf8(text);
-    DWORD written = 0;
     WriteFile(log, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     CloseHandle(log);
 }
