@@ -125,6 +125,14 @@ def make(name, folders, files, size):
 make('a', 30, 100, 16 << 10)
 make('b', 1, 4, 256 << 20)
 make('c', 100, 1000, 1 << 10)
+# A long selection: the files of one folder, handed over as a list.
+make('l', 1, 2000, 16 << 10)
+listed = os.path.join(root, 'l', 'list.bin')
+if not os.path.exists(listed):
+    folder = os.path.join(root, 'l', 'src', 'd000')
+    names = sorted(os.listdir(folder))
+    text = ''.join('Z:' + os.path.join(folder, n).replace('/', '\\') + '\0' for n in names)
+    open(listed, 'wb').write(text.encode('utf-16-le'))
 # Request counts: as many files per folder as set a, so folder costs scale too.
 make('n300', 3, 100, 16 << 10)
 make('n600', 6, 100, 16 << 10)
@@ -152,6 +160,8 @@ tool() {
     cli8 | one_cli) "$wine" "$zerrow" copy "$(w "$src")" --dest "$(w "$out")" --silent --engine:cnm ;;
     cli1) ZRW_WORKERS=1 "$wine" "$zerrow" copy "$(w "$src")" --dest "$(w "$out")" --silent --engine:cnm ;;
     robo) "$wine" "$zerrow" copy "$(w "$src")" --dest "$(w "$out")" --silent --engine:robo ;;
+    list_cnm | list_robo)
+      "$wine" "$zerrow" copy --list "$(w "$src")" --dest "$(w "$out")" --silent --engine:${key#list_} ;;
     cop8) "$wine" "$copier" -t 8 "$(w "$src")" "$(w "$out")" ;;
     cop1 | one_cop) "$wine" "$copier" -t 1 "$(w "$src")" "$(w "$out")" ;;
     xcopy) "$wine" xcopy /E /I /Q "$(w "$src")" "$(w "$out")" ;;
@@ -260,6 +270,14 @@ for _ in $(seq "$runs"); do
   for key in verify read; do timed verify "$key" "$data/a/src" "$data/a/v"; done
 done
 rm -rf "$data/one" "$data/m"
+note "a long selection, $runs rounds"
+for _ in $(seq "$runs"); do
+  for key in cli8 list_cnm robo list_robo; do
+    if [ "${key%%_*}" = list ]; then timed l "$key" "$data/l/list.bin" "$data/l/out"
+    else timed l "$key" "$data/l/src/d000" "$data/l/out"; fi
+  done
+done
+rm -rf "$data/l/out"
 note "planning, $runs runs"
 for _ in $(seq "$runs"); do timed plan plan "$data/c/src" -; done
 stop_server
@@ -280,7 +298,7 @@ for line in open(path, encoding='utf-8', errors='replace'):
         continue
     row, key, us, rc, files, left = f[1], f[2], int(f[3]), int(f[4]), f[5], f[6]
     times.setdefault((row, key), []).append(us / 1e6)
-    expect = {'a': files_a, 'b': files_b, 'one': 1, 'move': files_a}.get(row)
+    expect = {'a': files_a, 'b': files_b, 'one': 1, 'move': files_a, 'l': 2000}.get(row)
     bad = []
     if rc != 0:
         bad.append('exit %d' % rc)
@@ -323,6 +341,8 @@ names = {
     'verify': 'Zerrow verify',
     'read': 'minimal reader, both trees, 8 threads',
     'plan': 'bench_engine plan',
+    'list_cnm': 'Zerrow copy --list, native',
+    'list_robo': 'Zerrow copy --list, robocopy stand-in',
 }
 rows = []
 def add(label, row, key, ref, ref_name, reqs=True, extra=''):
@@ -343,6 +363,8 @@ for row, label in (('a', 'a: 3,000 x 16 KiB'), ('b', 'b: 4 x 256 MiB')):
         add(label, row, key, ref, ref_name, reqs=(row == 'a' and key != 'cp'))
 for key in ('one_cli', 'one_cmd', 'one_cop'):
     add('single 16 KiB file', 'one', key, 'one_cop', 'copier')
+for key, ref in (('cli8', 'cli8'), ('list_cnm', 'cli8'), ('robo', 'robo'), ('list_robo', 'robo')):
+    add('l: 2,000 x 16 KiB, one folder', 'l', key, ref, 'its folder', reqs=False)
 add('move a, same drive', 'move', 'move', 'bycopy', 'copy+delete')
 add('move a, same drive', 'move', 'bycopy', 'bycopy', 'copy+delete')
 m_v, m_r = med('verify', 'verify'), med('verify', 'read')
