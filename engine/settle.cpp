@@ -78,14 +78,14 @@ void SettleFolder(Settling& s, const std::wstring& source, const std::wstring& t
 
 SettleResult SettleCopies(const std::vector<SourceItem>& sources, const std::wstring& destination,
                           bool move, SettleProgress& progress) {
-    bool coarseTarget = VolumeHasTwoSecondTimes(destination);
+    std::vector<std::wstring> paths{destination};
+    for (const SourceItem& source : sources) paths.push_back(source.path);
+    bool coarse = AnyVolumeHasTwoSecondTimes(paths);
     SettleResult total;
     for (const SourceItem& source : sources) {
         if (progress.cancel.load()) break;
-        Settling s{move && !(source.isFolder && IsProtectedLocation(source.path)),
-                   coarseTarget || VolumeHasTwoSecondTimes(source.path),
-                   progress,
-                   {}};
+        Settling s{
+            move && !(source.isFolder && IsProtectedLocation(source.path)), coarse, progress, {}};
         std::wstring target = SourceTarget(source, destination);
         WIN32_FILE_ATTRIBUTE_DATA data;
         if (source.isFolder) SettleFolder(s, source.path, target);
