@@ -119,8 +119,7 @@ bool StartNative(CopyJob& job, std::span<const SourceItem> run, bool move) {
     g_nativeRunning = true;
     // The plan appends each source's own name, so a folder lands at
     // destination\name exactly as with robocopy.
-    auto* params = new EngineParams{std::move(paths), job.destination,
-                                    MovesSource(job, run.front()), job.logPath};
+    auto* params = new EngineParams{std::move(paths), job.destination, move, job.logPath};
     g_engineThread.reset(CreateThread(nullptr, 0, EngineThread, params, 0, &g_engineThreadId));
     if (g_engineThread) return true;
     LogLine(job, L"起不了原生引擎线程 (错误 " + std::to_wstring(GetLastError()) + L") " +
