@@ -109,6 +109,12 @@ StartRecord ParseCommandLine(const std::vector<std::wstring>& args) {
         const std::wstring& arg = args[i];
         bool hasValue = i + 1 < args.size();
         if (TakeSwitch(arg, r)) continue;
+        if (arg.rfind(L"--conflict=", 0) == 0 || arg.rfind(L"--conflict:", 0) == 0) {
+            if (std::optional<ConflictPolicy> policy = ParseConflictPolicy(arg.substr(11))) {
+                r.conflict = policy;
+                continue;
+            }
+        }
         if (arg == L"--launcher") {
             r.mode = StartMode::Launcher;
             return r;
@@ -165,6 +171,10 @@ void PublishSwitches(const StartRecord& r) {
     if (r.engine) {
         g_settings.engine = *r.engine;
         g_engineFromCommandLine = true;
+    }
+    if (r.conflict) {
+        g_settings.conflict = *r.conflict;
+        g_conflictFromCommandLine = true;
     }
     if (r.verifyAfterCopy) {
         g_settings.verify = true;

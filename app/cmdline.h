@@ -56,6 +56,7 @@ struct StartRecord {
     // Switches that outlive the parse; PublishSwitches hands them on.
     int32_t lang = -1;             // kLangZh or kLangEn when given
     std::optional<Engine> engine;  // when given
+    std::optional<ConflictPolicy> conflict;
     bool verifyAfterCopy = false;
     int32_t skin = -1;
     std::wstring img;  // at most kMaxImgPath characters

@@ -157,6 +157,20 @@ const LangRow kRows[] = {
     {L"所有文件 (*.*)", L"All files (*.*)"},
     {L"核对中… 已核对 ", L"Checking the copies… "},
     {L" 个文件", L" files"},
+    {L"、", L", "},
+    {L"「是」全部替换，「否」跳过所有已有的。", L"Yes replaces them all, No skips every existing file."},
+    {L"目标里已有 ", L"Already at the destination: "},
+    {L" 个同名文件和要移动的不一样", L" files of the same names that differ from those to move"},
+    {L" 个同名文件和要复制的不一样", L" files of the same names that differ from those to copy"},
+    {L"目标较新：", L"Newer at the destination: "},
+    {L"目标较旧：", L"Older at the destination: "},
+    {L"时间相同、大小不同：", L"Same time, other size: "},
+    {L"全部替换", L"Replace all"},
+    {L"只替换较旧的", L"Replace only older"},
+    {L"跳过所有已有的", L"Skip all that exist"},
+    {L"两个都保留", L"Keep both"},
+    {L"记住这个选择", L"Remember this choice"},
+    {L"已取消", L"Cancelled"},
 };
 // clang-format on
 

@@ -7,11 +7,21 @@ namespace zrw {
 
 Settings g_settings;
 bool g_engineFromCommandLine = false;
+bool g_conflictFromCommandLine = false;
 bool g_verifyFromCommandLine = false;
 int32_t g_cmdSkin = -1;
 std::wstring g_cmdImgPath;
 
 namespace {
+
+struct PolicyWord {
+    ConflictPolicy policy;
+    const wchar_t* text;
+};
+const PolicyWord kPolicyWords[] = {{ConflictPolicy::Replace, L"replace"},
+                                   {ConflictPolicy::Older, L"older"},
+                                   {ConflictPolicy::Skip, L"skip"},
+                                   {ConflictPolicy::KeepBoth, L"keep-both"}};
 
 // Exactly four bytes, type unchecked: a longer value fails and is skipped.
 bool ReadDword(HKEY key, const wchar_t* name, DWORD& value) {
@@ -45,6 +55,18 @@ bool ReadImagePath(HKEY key, std::wstring& path) {
 
 }  // namespace
 
+std::optional<ConflictPolicy> ParseConflictPolicy(const std::wstring& word) {
+    for (const PolicyWord& w : kPolicyWords)
+        if (word == w.text) return w.policy;
+    return std::nullopt;
+}
+
+const wchar_t* ConflictPolicyWord(ConflictPolicy policy) {
+    for (const PolicyWord& w : kPolicyWords)
+        if (w.policy == policy) return w.text;
+    return L"ask";
+}
+
 void LoadSettings() {
     UniqueKey key;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, key.put()) != ERROR_SUCCESS)
@@ -59,6 +81,8 @@ void LoadSettings() {
     ReadImagePath(key.get(), g_settings.imgPath);
     if (ReadDword(key.get(), L"Detail", v)) g_settings.detail = v != 0;
     if (ReadDword(key.get(), L"Verify", v) && !g_verifyFromCommandLine) g_settings.verify = v != 0;
+    if (ReadDword(key.get(), L"Conflict", v) && v <= 4 && !g_conflictFromCommandLine)
+        g_settings.conflict = static_cast<ConflictPolicy>(v);
     if (ReadDword(key.get(), L"Lang", v) && v <= 1 && !g_langFromCommandLine) UiLang = v;
 }
 
@@ -83,6 +107,9 @@ void SaveSettings() {
                    static_cast<DWORD>(img.size() * 2 + 2));
     WriteDword(key.get(), L"Detail", g_settings.detail ? 1 : 0);
     WriteDword(key.get(), L"Verify", g_settings.verify ? 1 : 0);
+    // Asking is no stored choice.
+    if (g_settings.conflict == ConflictPolicy::Ask) RegDeleteValueW(key.get(), L"Conflict");
+    else WriteDword(key.get(), L"Conflict", static_cast<DWORD>(g_settings.conflict));
     WriteDword(key.get(), L"Lang", UiLang);
 }
 

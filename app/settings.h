@@ -4,6 +4,7 @@
 #define ZERROW_APP_SETTINGS_H
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace zrw {
@@ -13,15 +14,24 @@ inline constexpr wchar_t kSettingsKey[] = L"Software\\Zerrow";
 // Which engine copies; the numbers are those stored as "Engine".
 enum class Engine : uint32_t { Robocopy = 0, Native = 1 };
 
+// What a job does with a destination file that exists and differs from its
+// source; the numbers are those stored as "Conflict", Ask its absence.
+enum class ConflictPolicy : uint32_t { Ask = 0, Replace = 1, Older = 2, Skip = 3, KeepBoth = 4 };
+// "replace", "older", "skip", "keep-both": the command line's words.
+std::optional<ConflictPolicy> ParseConflictPolicy(const std::wstring& word);
+const wchar_t* ConflictPolicyWord(ConflictPolicy policy);
+
 struct Settings {
     Engine engine = Engine::Native;
     int32_t skin = 0;  // 0 follow system, 1..7 fixed palettes, 8 picture
     std::wstring imgPath;
     bool detail = false;
     bool verify = false;
+    ConflictPolicy conflict = ConflictPolicy::Ask;
 };
 extern Settings g_settings;
 extern bool g_engineFromCommandLine;
+extern bool g_conflictFromCommandLine;
 extern bool g_verifyFromCommandLine;
 extern int32_t g_cmdSkin;          // -1 when not given
 extern std::wstring g_cmdImgPath;  // empty when not given

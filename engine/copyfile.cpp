@@ -16,6 +16,7 @@ namespace zrw {
 std::atomic<bool> g_moveJob{false};
 std::atomic<bool> g_coarseTimes{false};
 std::atomic<bool> g_renameMoves{false};
+std::atomic<ConflictPolicy> g_conflictPolicy{ConflictPolicy::Replace};
 Renamer g_rename = MoveFileExW;
 Replacer g_replaceFile = ReplaceFileW;
 Flusher g_flushFile = FlushFileBuffers;
@@ -112,17 +113,21 @@ bool ClearReadOnly(const std::wstring& longPath) {
 struct DestinationState {
     bool exists = false;
     bool folder = false;
-    bool upToDate = false;  // same size and last-write time
+    Existing kind = Existing::None;  // of an existing file
+    uint64_t size = 0;
+    FILETIME lastWrite{};
 };
 
 DestinationState ReadDestination(const FileTask& task) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExW(LongPath(task.destination).c_str(), GetFileExInfoStandard, &data))
         return {};
-    bool folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    return {true, folder,
-            !folder && FileSize(data) == task.size &&
-                SameWriteTime(data.ftLastWriteTime, task.lastWrite, g_coarseTimes.load())};
+    DestinationState state{true, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+                           Existing::None, FileSize(data), data.ftLastWriteTime};
+    if (!state.folder)
+        state.kind = CompareExisting(task.size, task.lastWrite, state.size, state.lastWrite,
+                                     g_coarseTimes.load());
+    return state;
 }
 
 // A failed first attempt is tried once more, then without the sparse flag.
@@ -446,17 +451,12 @@ bool RenameForMove(const std::wstring& from, const std::wstring& to, DWORD flags
     return false;
 }
 
-// A move does not skip: a destination that merely looks up to date is not
-// proof that the source's bytes are there, and the source is about to go.
-// Its copy is flushed and found at its place before the source is deleted.
-void CopyOneFile(const FileTask& task, bool destinationMayExist) {
-    bool move = g_moveJob.load();
-    DestinationState destination = destinationMayExist ? ReadDestination(task) : DestinationState{};
-    if (destination.upToDate && !move) {
-        ++g_stats.filesSkipped;
-        g_stats.bytesDone += task.size;
-        return;
-    }
+namespace {
+
+// The file's bytes to their place: within a volume a move renames, else the
+// copy goes in (through a temporary over an existing file). A move's copy is
+// flushed and found at its place before the source is deleted.
+void Transfer(const FileTask& task, const DestinationState& destination, bool move) {
     if (move) {
         switch (MoveByRename(task, destination.exists)) {
         case Renamed::No: break;
@@ -483,6 +483,43 @@ void CopyOneFile(const FileTask& task, bool destinationMayExist) {
     if (!CopyIsThere(task, carried))
         return FailMove(L"复制后在目标找不到同样大小的文件, 源没删 %s", task);
     DeleteMovedSource(task, carried);
+}
+
+// The first free "name (N).ext" beside the existing file.
+FileTask BesideTheExisting(const FileTask& task) {
+    FileTask beside = task;
+    std::wstring folder = PathParent(task.destination), name = PathName(task.destination);
+    for (unsigned n = 2;; ++n) {
+        beside.destination = AppendPath(folder, NumberedName(name, n));
+        if (GetFileAttributesW(LongPath(beside.destination).c_str()) == INVALID_FILE_ATTRIBUTES &&
+            GetLastError() == ERROR_FILE_NOT_FOUND)
+            return beside;
+    }
+}
+
+}  // namespace
+
+// A move does not skip: a destination that merely looks up to date is not
+// proof that the source's bytes are there, and the source is about to go.
+// An existing file of another size or time is replaced, kept or written
+// beside as the job's conflict policy says.
+void CopyOneFile(const FileTask& task, bool destinationMayExist) {
+    bool move = g_moveJob.load();
+    DestinationState destination = destinationMayExist ? ReadDestination(task) : DestinationState{};
+    ConflictPolicy policy = g_conflictPolicy.load();
+    if (destination.kind != Existing::None) {
+        if (KeepsBoth(policy, destination.kind, move))
+            return Transfer(BesideTheExisting(task), DestinationState{}, move);
+        if (!Overwrites(policy, destination.kind, move)) {
+            ++g_stats.filesSkipped;
+            g_stats.bytesDone += task.size;
+            return;
+        }
+        if (destination.kind != Existing::Same)
+            JobLog(L"%s",
+                   ReplacedLine(task.destination, destination.size, destination.lastWrite).c_str());
+    }
+    Transfer(task, destination, move);
 }
 
 bool HasTwoSecondTimes(const std::wstring& fileSystemName) {

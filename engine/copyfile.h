@@ -4,6 +4,7 @@
 #define ZERROW_ENGINE_COPYFILE_H
 
 #include "base/win.h"
+#include "engine/conflicts.h"
 #include "engine/scan.h"
 
 #include <atomic>
@@ -15,6 +16,8 @@ namespace zrw {
 
 // Set by the driver before its workers start; a move deletes each copied source.
 extern std::atomic<bool> g_moveJob;
+// Set by the driver: what is done with an existing destination file.
+extern std::atomic<ConflictPolicy> g_conflictPolicy;
 // Set by the driver: a volume of the run keeps last-write times in 2-second steps.
 extern std::atomic<bool> g_coarseTimes;
 // A destination that cannot exist (its folder was made by this run) is not

@@ -187,8 +187,9 @@ int32_t RefuseRun(const wchar_t* line) {
 }  // namespace
 
 int32_t RunEngine(const std::vector<std::wstring>& sources, const std::wstring& destinationRoot,
-                  bool move, const std::wstring& logPath, int workers) {
+                  bool move, const std::wstring& logPath, int workers, ConflictPolicy conflict) {
     g_moveJob = move;
+    g_conflictPolicy = conflict == ConflictPolicy::Ask ? ConflictPolicy::Replace : conflict;
     g_renameMoves = move;
     std::wstring root = TrimSeparators(destinationRoot);
     g_coarseTimes = VolumeHasTwoSecondTimes(root) || AnyVolumeHasTwoSecondTimes(sources);
@@ -273,8 +274,8 @@ void CancelEngine() {
 
 DWORD WINAPI EngineThread(void* param) {
     auto* params = static_cast<EngineParams*>(param);
-    int32_t result =
-        RunEngine(params->sources, params->destinationRoot, params->move, params->logPath);
+    int32_t result = RunEngine(params->sources, params->destinationRoot, params->move,
+                               params->logPath, 0, params->conflict);
     g_engineResult = result;
     g_engineFinished.exchange(true);
     delete params;

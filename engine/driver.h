@@ -4,6 +4,7 @@
 #define ZERROW_ENGINE_DRIVER_H
 
 #include "base/win.h"
+#include "engine/conflicts.h"
 
 #include <atomic>
 #include <cstdint>
@@ -48,13 +49,15 @@ struct EngineParams {
     std::wstring destinationRoot;
     bool move = false;
     std::wstring logPath;
+    ConflictPolicy conflict = ConflictPolicy::Replace;
 };
 // Thread entry: runs the driver, stores its result, sets the finished flag and
 // deletes params (an EngineParams*).
 DWORD WINAPI EngineThread(void* params);
 // workers > 0 forces the worker count (for measurements); 0 asks ThreadCountFor.
 int32_t RunEngine(const std::vector<std::wstring>& sources, const std::wstring& destinationRoot,
-                  bool move, const std::wstring& logPath, int workers = 0);
+                  bool move, const std::wstring& logPath, int workers = 0,
+                  ConflictPolicy conflict = ConflictPolicy::Replace);
 
 // How the engine starts its pool and worker threads; a seam so that a thread
 // that cannot be created can be tested.

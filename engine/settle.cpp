@@ -2,6 +2,7 @@
 #include "engine/settle.h"
 #include "base/paths.h"
 #include "base/walk.h"
+#include "engine/conflicts.h"
 #include "engine/copyfile.h"
 #include "engine/joblog.h"
 #include "engine/safety.h"
@@ -13,6 +14,7 @@ namespace {
 struct Settling {
     bool move;
     bool coarseTimes;
+    ConflictPolicy policy;
     SettleProgress& progress;
     SettleResult result;
 };
@@ -32,9 +34,16 @@ void SettleFile(Settling& s, const std::wstring& source, uint64_t size, const FI
                 const std::wstring& target) {
     ++s.progress.files;
     WIN32_FILE_ATTRIBUTE_DATA copy;
-    if (!GetFileAttributesExW(LongPath(target).c_str(), GetFileExInfoStandard, &copy) ||
-        !CopyMatches(copy, size, written, s.coarseTimes)) {
+    if (!GetFileAttributesExW(LongPath(target).c_str(), GetFileExInfoStandard, &copy)) {
         ++s.result.missing;
+        return;
+    }
+    if (!CopyMatches(copy, size, written, s.coarseTimes)) {
+        bool file = !(copy.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+        Existing kind =
+            CompareExisting(size, written, FileSize(copy), copy.ftLastWriteTime, s.coarseTimes);
+        if (file && !Overwrites(s.policy, kind, s.move)) ++s.result.skipped;
+        else ++s.result.missing;
         return;
     }
     if (!s.move) return;
@@ -77,15 +86,18 @@ void SettleFolder(Settling& s, const std::wstring& source, const std::wstring& t
 }  // namespace
 
 SettleResult SettleCopies(const std::vector<SourceItem>& sources, const std::wstring& destination,
-                          bool move, SettleProgress& progress) {
+                          bool move, ConflictPolicy policy, SettleProgress& progress) {
     std::vector<std::wstring> paths{destination};
     for (const SourceItem& source : sources) paths.push_back(source.path);
     bool coarse = AnyVolumeHasTwoSecondTimes(paths);
     SettleResult total;
     for (const SourceItem& source : sources) {
         if (progress.cancel.load()) break;
-        Settling s{
-            move && !(source.isFolder && IsProtectedLocation(source.path)), coarse, progress, {}};
+        Settling s{move && !(source.isFolder && IsProtectedLocation(source.path)),
+                   coarse,
+                   policy,
+                   progress,
+                   {}};
         std::wstring target = SourceTarget(source, destination);
         WIN32_FILE_ATTRIBUTE_DATA data;
         if (source.isFolder) SettleFolder(s, source.path, target);
@@ -94,6 +106,7 @@ SettleResult SettleCopies(const std::vector<SourceItem>& sources, const std::wst
         else ++s.result.missing;
         total.missing += s.result.missing;
         total.kept += s.result.kept;
+        total.skipped += s.result.skipped;
         total.unlisted = total.unlisted || s.result.unlisted;
     }
     total.cancelled = progress.cancel.load();

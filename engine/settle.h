@@ -4,6 +4,7 @@
 #ifndef ZERROW_ENGINE_SETTLE_H
 #define ZERROW_ENGINE_SETTLE_H
 
+#include "app/settings.h"
 #include "engine/scan.h"
 
 #include <atomic>
@@ -21,6 +22,7 @@ struct SettleProgress {
 struct SettleResult {
     uint64_t missing = 0;  // copies absent, or of another size or last-write time
     uint64_t kept = 0;     // moved sources left where they are
+    uint64_t skipped = 0;  // existing files the conflict policy left
     bool unlisted = false;
     bool cancelled = false;
     bool Clean() const { return missing == 0 && kept == 0 && !unlisted && !cancelled; }
@@ -30,9 +32,10 @@ struct SettleResult {
 // source lands, as SourceTarget says). For a move, a source is deleted once
 // its copy has the same size and last-write time and is flushed to its disk,
 // and only while the source is still as it was copied; folders go once empty.
-// Kept sources are named in the job log.
+// An existing destination file the policy leaves alone is no missing copy,
+// and its source stays. Kept sources are named in the job log.
 SettleResult SettleCopies(const std::vector<SourceItem>& sources, const std::wstring& destination,
-                          bool move, SettleProgress& progress);
+                          bool move, ConflictPolicy policy, SettleProgress& progress);
 
 }  // namespace zrw
 

@@ -32,6 +32,7 @@ struct SettleRun {
     std::wstring destination;
     std::wstring logPath;
     bool move = false;
+    ConflictPolicy conflict = ConflictPolicy::Replace;
     bool copyFailed = false;  // robocopy's exit code already counted the run failed
     SettleProgress progress;
     SettleResult result;
@@ -98,7 +99,8 @@ size_t RunLength(const CopyJob& job, bool native, bool& move) {
 }
 
 bool StartRobocopy(CopyJob& job, std::span<const SourceItem> run) {
-    std::wstring command = BuildRobocopyCommand(run, {job.destination, job.logPath, job.move});
+    std::wstring command =
+        BuildRobocopyCommand(run, {job.destination, job.logPath, job.move, job.conflict});
     StartedProcess started = StartHiddenProcess(RobocopyPath(), std::move(command));
     if (!started.process) {
         LogLine(job, L"起不了 robocopy 进程 (错误 " + std::to_wstring(started.error) + L") " +
@@ -119,7 +121,8 @@ bool StartNative(CopyJob& job, std::span<const SourceItem> run, bool move) {
     g_nativeRunning = true;
     // The plan appends each source's own name, so a folder lands at
     // destination\name exactly as with robocopy.
-    auto* params = new EngineParams{std::move(paths), job.destination, move, job.logPath};
+    auto* params =
+        new EngineParams{std::move(paths), job.destination, move, job.logPath, job.conflict};
     g_engineThread.reset(CreateThread(nullptr, 0, EngineThread, params, 0, &g_engineThreadId));
     if (g_engineThread) return true;
     LogLine(job, L"起不了原生引擎线程 (错误 " + std::to_wstring(GetLastError()) + L") " +
@@ -140,7 +143,7 @@ void JoinEngineThread() {
 DWORD WINAPI SettleThread(void* param) {
     auto& run = *static_cast<SettleRun*>(param);
     OpenJobLog(run.logPath);
-    run.result = SettleCopies(run.sources, run.destination, run.move, run.progress);
+    run.result = SettleCopies(run.sources, run.destination, run.move, run.conflict, run.progress);
     CloseJobLog();
     run.done = true;
     return 0;
@@ -180,6 +183,7 @@ void SettleRobocopy(CopyJob& job, uint32_t exitCode) {
     run->destination = job.destination;
     run->logPath = job.logPath;
     run->move = move;
+    run->conflict = job.conflict;
     run->copyFailed = copyFailed;
     g_settleThread.reset(CreateThread(nullptr, 0, SettleThread, run.get(), 0, nullptr));
     if (!g_settleThread) {
@@ -251,7 +255,7 @@ uint64_t CappedBytesDone(uint64_t before, uint64_t current, uint64_t total) {
 bool IsFailureExitCode(uint32_t code) { return (code & 0x18) != 0 || code > 0x1F; }
 
 bool StartNextSource(CopyJob& job) {
-    bool native = g_settings.engine == Engine::Native;
+    bool native = JobEngine(job) == Engine::Native;
     while (job.current < job.sources.size()) {
         bool move = false;
         job.runEnd = job.current + RunLength(job, native, move);
@@ -266,7 +270,7 @@ bool StartNextSource(CopyJob& job) {
 
 void UpdateBytesDone(CopyJob& job) {
     if (g_settle) job.checkedFiles = g_settle->progress.files.load();
-    if (g_settings.engine == Engine::Native) {
+    if (JobEngine(job) == Engine::Native) {
         const EngineProgress progress = ReadEngineProgress();
         job.bytesCurrent = progress.bytesDone;
         job.speed.bytesDone = CappedBytesDone(job.bytesBefore, job.bytesCurrent, job.totalBytes);
@@ -329,7 +333,7 @@ void CancelJob(CopyJob& job) {
 }
 
 void PauseRun(const CopyJob& job, bool paused) {
-    if (g_settings.engine == Engine::Native) PauseEngine(paused);
+    if (JobEngine(job) == Engine::Native) PauseEngine(paused);
     else if (job.process) SuspendOrResume(job.process.get(), paused);
 }
 

@@ -28,9 +28,19 @@ int WriteDryRun(const std::vector<std::wstring>& sources, const std::wstring& de
     // What a real job would refuse is refused here too, with the same lines.
     std::vector<Refusal> refusals = CheckSources(g_job.sources, scan.clashes, g_job.destination);
     for (const Refusal& refusal : refusals) text += RefusalLine(refusal) + L"\r\n";
-    const RobocopyRun run{g_job.destination, g_job.logPath, g_job.move};
+    // What would be done with existing files, and robocopy's switches for it.
+    ConflictPolicy policy = g_settings.conflict;
+    if (refusals.empty()) {
+        ConflictSummary summary = ClassifyConflicts(g_job.sources, g_job.destination);
+        if (summary.AnyDiffering() || summary.same > 0)
+            text += ConflictLine(summary, policy) + L"\r\n";
+    }
+    bool byRobocopy = policy != ConflictPolicy::KeepBoth;
+    if (!byRobocopy) text += std::wstring(kKeepBothNote) + L"\r\n";
+    const RobocopyRun run{g_job.destination, g_job.logPath, g_job.move,
+                          policy == ConflictPolicy::Ask ? ConflictPolicy::Replace : policy};
     std::span<const SourceItem> rest(g_job.sources);
-    while (refusals.empty() && !rest.empty()) {
+    while (byRobocopy && refusals.empty() && !rest.empty()) {
         size_t count = RobocopyRunLength(rest);
         text += BuildRobocopyCommand(rest.first(count), run) + L"\r\n";
         rest = rest.subspan(count);

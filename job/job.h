@@ -3,7 +3,9 @@
 #ifndef ZERROW_JOB_JOB_H
 #define ZERROW_JOB_JOB_H
 
+#include "app/settings.h"
 #include "base/win.h"
+#include "engine/conflicts.h"
 #include "engine/safety.h"
 #include "engine/scan.h"
 #include "verify/verify.h"
@@ -13,6 +15,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -71,6 +74,8 @@ struct CopyJob {
     std::vector<std::wstring> missing;  // sources the scan could not find or read
     std::vector<NameClash> clashes;
     std::vector<Refusal> refusals;  // set by PrepareJob; any of them refuses the whole job
+    ConflictPolicy conflict = ConflictPolicy::Replace;  // set by ResolveConflicts
+    std::optional<Engine> engine;  // when the job cannot run with the chosen one
 };
 extern CopyJob g_job;
 void ResetJob();
@@ -97,6 +102,23 @@ void PrepareJob(const std::wstring& destination, bool move);
 // returns the text that tells the user why nothing was touched; else empty.
 std::wstring RefuseJob(const CopyJob& job);
 bool WantsVerification(const CopyJob& job);
+// The engine the job runs with: the setting's, unless the job needs another.
+Engine JobEngine(const CopyJob& job);
+
+// Before the first byte: the existing destination files are classified and
+// the policy for them is settled: the command line's or the remembered one,
+// else asked for (owner: the dialog's window) when any would be replaced, else
+// Replace. Keep-both moves the job to the native engine, which alone can do
+// it. The job log names the policy and, for robocopy, each file it replaces.
+// False when the user cancelled the dialog.
+bool ResolveConflicts(CopyJob& job, HWND owner);
+// The dialog: the counts of each class, the first names of each, the five
+// choices and a box that remembers the choice. Empty when cancelled.
+std::optional<ConflictPolicy> AskConflictPolicy(HWND owner, const ConflictSummary& summary,
+                                                bool move, bool& remember);
+inline constexpr wchar_t kKeepBothNote[] = L"两个都保留只有原生引擎做得到, 这次用原生引擎";
+// The classification in one line, for the dry run and the job log.
+std::wstring ConflictLine(const ConflictSummary& summary, ConflictPolicy policy);
 // Walks the job's sources against its destination with the hook installed and
 // writes "verify-last.log" beside the job log.
 VerifyResult VerifyJob(const CopyJob& job, VerifyHook hook);

@@ -135,7 +135,8 @@ int RunJob(const std::vector<std::wstring>& sources, const std::wstring& destina
             MessageBoxW(nullptr, refusal.c_str(), g_productName.c_str(), MB_OK | MB_ICONERROR);
         return 2;
     }
-    if (g_settings.engine == Engine::Robocopy &&
+    if (!ResolveConflicts(job, nullptr)) return 3;
+    if (JobEngine(job) == Engine::Robocopy &&
         GetFileAttributesW(RobocopyPath().c_str()) == INVALID_FILE_ATTRIBUTES) {
         if (!silent)
             MessageBoxW(nullptr,

@@ -102,6 +102,14 @@ int RobocopyThreadCount(SeekPenalty target, SeekPenalty source) {
     return target == SeekPenalty::Yes || source == SeekPenalty::Yes ? 1 : 8;
 }
 
+std::wstring ConflictSwitches(ConflictPolicy policy) {
+    switch (policy) {
+    case ConflictPolicy::Older: return L" /XO";
+    case ConflictPolicy::Skip: return L" /XC /XN /XO";
+    default: return L"";
+    }
+}
+
 size_t RobocopyRunLength(std::span<const SourceItem> sources) {
     size_t count = 1, length = sources.front().fileName.size() + 3;
     while (count < sources.size() && SameFolder(sources.front(), sources[count])) {
@@ -133,6 +141,7 @@ std::wstring BuildRobocopyCommand(std::span<const SourceItem> sources, const Rob
     // robocopy takes a destination file of the same size and time as done,
     // but the source is about to be deleted: a move copies those too.
     if (run.move && !(source.isFolder && IsProtectedLocation(source.path))) line += L" /IS /IT";
+    line += ConflictSwitches(run.conflict);
     line += L" /LOG+:" + QuotePathArgument(run.logPath);
     return line;
 }

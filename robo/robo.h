@@ -3,6 +3,7 @@
 #ifndef ZERROW_ROBO_ROBO_H
 #define ZERROW_ROBO_ROBO_H
 
+#include "app/settings.h"
 #include "base/win.h"
 #include "engine/driver.h"
 #include "engine/scan.h"
@@ -40,7 +41,11 @@ struct RobocopyRun {
     std::wstring destination;
     std::wstring logPath;
     bool move = false;
+    ConflictPolicy conflict = ConflictPolicy::Replace;
 };
+// The switches that keep existing files as the policy says: /XO leaves a
+// newer destination, /XC /XN /XO every existing one that differs.
+std::wstring ConflictSwitches(ConflictPolicy policy);
 // How many of the sources, from the first, one robocopy run takes: a folder
 // alone, or the files that follow it in one folder, while the command line
 // stays within what a process start takes.

@@ -90,6 +90,10 @@ void StartWindowTransfer(bool move) {
     KeepScannedSources();
     PrepareJob(destination, move);
     if (Refused()) return;
+    if (!ResolveConflicts(g_job, m.window)) {
+        ShowStatusLine(Tr(L"已取消"));
+        return;
+    }
     g_job.view = &MainWindowJobView();
     if (!StartNextSource(g_job)) {
         ShowStatusLine(Tr(L"起不了vozi（robocopy）进程"));

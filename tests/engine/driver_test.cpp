@@ -318,7 +318,9 @@ TEST_F(EngineTest, MovesWithinAVolumeByRename) {
     EXPECT_FALSE(test::Exists(again));
     EXPECT_EQ(g_stats.filesCopied.load(), 2u);
     EXPECT_EQ(g_stats.filesFailed.load(), 0u);
-    EXPECT_EQ(LogText(), "\xEF\xBB\xBF");
+    EXPECT_EQ(LogText().rfind(
+                  "\xEF\xBB\xBF替换 " + Utf8(dir / L"dst\\again\\a.txt") + " (旧的 16 字节, ", 0),
+              0u);
     SetFileAttributesW((dir / L"dst\\again\\a.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 

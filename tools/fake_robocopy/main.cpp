@@ -53,6 +53,9 @@ struct Request {
     bool moveFolders = false;     // /MOVE
     bool includeSame = false;     // /IS
     bool includeTweaked = false;  // /IT
+    bool excludeChanged = false;  // /XC
+    bool excludeNewer = false;    // /XN
+    bool excludeOlder = false;    // /XO
     bool listOnly = false;        // /L
 };
 
@@ -139,10 +142,11 @@ bool ParseSwitch(const std::wstring& arg, Request& request) {
         bool Request::*field;
     };
     static const Flag flags[] = {
-        {L"/E", &Request::everyFolder},    {L"/S", &Request::subFolders},
-        {L"/XJ", &Request::skipJunctions}, {L"/MOV", &Request::moveFiles},
-        {L"/IS", &Request::includeSame},   {L"/IT", &Request::includeTweaked},
-        {L"/L", &Request::listOnly},
+        {L"/E", &Request::everyFolder},     {L"/S", &Request::subFolders},
+        {L"/XJ", &Request::skipJunctions},  {L"/MOV", &Request::moveFiles},
+        {L"/IS", &Request::includeSame},    {L"/IT", &Request::includeTweaked},
+        {L"/XC", &Request::excludeChanged}, {L"/XN", &Request::excludeNewer},
+        {L"/XO", &Request::excludeOlder},   {L"/L", &Request::listOnly},
     };
     for (const Flag& flag : flags) {
         if (name != flag.name) continue;
@@ -279,13 +283,18 @@ bool SameSizeAndTime(const WIN32_FILE_ATTRIBUTE_DATA& a, const WIN32_FILE_ATTRIB
 }
 
 // A same file is skipped unless /IS; one that differs only in attributes
-// also goes with /IT.
+// also goes with /IT. As robocopy documents them: /XC leaves a "changed" file
+// (same time, other size), /XN a source newer than its destination, /XO a
+// source older than it.
 bool NeedsCopy(const Request& request, const WIN32_FILE_ATTRIBUTE_DATA& src,
                const std::wstring& to) {
     WIN32_FILE_ATTRIBUTE_DATA dst;
     if (!GetFileAttributesExW(Long(to).c_str(), GetFileExInfoStandard, &dst)) return true;
     if (dst.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return true;  // fails, as it should
-    if (!SameSizeAndTime(src, dst)) return true;
+    LONG order = CompareFileTime(&src.ftLastWriteTime, &dst.ftLastWriteTime);
+    if (order == 0 && !SameSizeAndTime(src, dst)) return !request.excludeChanged;
+    if (order > 0) return !request.excludeNewer;
+    if (order < 0) return !request.excludeOlder;
     if (request.includeSame) return true;
     bool tweaked = ((src.dwFileAttributes ^ dst.dwFileAttributes) & kComparedAttributes) != 0;
     return tweaked && request.includeTweaked;
