@@ -44,6 +44,7 @@ bool TakeSwitch(const std::wstring& arg, StartRecord& r) {
     if (arg == L"copy") r.move = false;
     else if (arg == L"move") r.move = true;
     else if (arg == L"verify") r.verifyMode = true;
+    else if (arg == L"retry") r.retryMode = true;
     else if (arg == L"--verify") r.verifyAfterCopy = true;
     else if (arg == L"--silent") r.silent = true;
     else if (arg == L"--dryrun") r.dryRun = true;
@@ -66,6 +67,7 @@ StartMode ChooseMode(const StartRecord& r) {
     if (r.tray.wanted) return StartMode::DumpTray;
     if (r.dryRun) return StartMode::DryRun;
     if (r.verifyMode) return StartMode::Verify;
+    if (r.retryMode) return StartMode::Retry;
     if (r.windowWanted || (r.sources.empty() && r.listFiles.empty() && r.destination.empty()))
         return StartMode::Window;
     return StartMode::Transfer;

@@ -30,6 +30,7 @@ enum class StartMode {
     DryRun,
     // The normal start.
     Verify,
+    Retry,
     Window,
     Transfer,
 };
@@ -48,6 +49,7 @@ struct StartRecord {
     std::wstring destination;
     bool move = false;
     bool verifyMode = false;
+    bool retryMode = false;  // the first source is the job log
     bool silent = false;
     bool dryRun = false;
     bool windowWanted = false;

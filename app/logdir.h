@@ -14,6 +14,7 @@ bool WriteUtf8File(const std::wstring& path, const std::wstring& text);
 // outFile is empty; 0 when written, else 1.
 int WriteDump(const std::wstring& outFile, const wchar_t* name, const std::wstring& text);
 std::string ToUtf8(const std::wstring& text);
+std::wstring FromUtf8(const std::string& text);
 void TraceLog(const wchar_t* format, ...);
 
 }  // namespace zrw

@@ -18,6 +18,10 @@ enum Entry : size_t {
     kNtResumeProcess,
     kCopyFile2,
     kLoadIconMetric,
+    kRmStartSession,
+    kRmRegisterResources,
+    kRmGetList,
+    kRmEndSession,
     kEntryCount
 };
 
@@ -38,6 +42,11 @@ const OptionalFunction kFunctions[] = {
     {L"kernel32.dll", kIfMapped, "CopyFile2"},  // not in Wine 8
     // Only version 6 of comctl32 has it, the one the manifest asks for.
     {L"comctl32.dll", kLoad, "LoadIconMetric", 380},
+    // Asked only when a file is found in use.
+    {L"rstrtmgr.dll", kLoad, "RmStartSession"},
+    {L"rstrtmgr.dll", kLoad, "RmRegisterResources"},
+    {L"rstrtmgr.dll", kLoad, "RmGetList"},
+    {L"rstrtmgr.dll", kLoad, "RmEndSession"},
 };
 static_assert(std::size(kFunctions) == kEntryCount);
 
@@ -91,5 +100,15 @@ NtProcessCallFn OptionalNtResumeProcess() { return Lookup<NtProcessCallFn>(kNtRe
 CopyFile2Fn OptionalCopyFile2() { return Lookup<CopyFile2Fn>(kCopyFile2); }
 
 LoadIconMetricFn OptionalLoadIconMetric() { return Lookup<LoadIconMetricFn>(kLoadIconMetric); }
+
+RmStartSessionFn OptionalRmStartSession() { return Lookup<RmStartSessionFn>(kRmStartSession); }
+
+RmRegisterResourcesFn OptionalRmRegisterResources() {
+    return Lookup<RmRegisterResourcesFn>(kRmRegisterResources);
+}
+
+RmGetListFn OptionalRmGetList() { return Lookup<RmGetListFn>(kRmGetList); }
+
+RmEndSessionFn OptionalRmEndSession() { return Lookup<RmEndSessionFn>(kRmEndSession); }
 
 }  // namespace zrw

@@ -8,6 +8,7 @@
 #include "base/win.h"
 
 #include <commctrl.h>
+#include <restartmanager.h>
 
 namespace zrw {
 
@@ -40,6 +41,16 @@ using CopyFile2Fn = HRESULT(WINAPI*)(PCWSTR, PCWSTR, COPYFILE2_EXTENDED_PARAMETE
 CopyFile2Fn OptionalCopyFile2();
 using LoadIconMetricFn = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, HICON*);
 LoadIconMetricFn OptionalLoadIconMetric();
+// The Restart Manager, which names the programs that hold a file.
+using RmStartSessionFn = DWORD(WINAPI*)(DWORD*, DWORD, WCHAR*);
+RmStartSessionFn OptionalRmStartSession();
+using RmRegisterResourcesFn = DWORD(WINAPI*)(DWORD, UINT, LPCWSTR*, UINT, RM_UNIQUE_PROCESS*, UINT,
+                                             LPCWSTR*);
+RmRegisterResourcesFn OptionalRmRegisterResources();
+using RmGetListFn = DWORD(WINAPI*)(DWORD, UINT*, UINT*, RM_PROCESS_INFO*, LPDWORD);
+RmGetListFn OptionalRmGetList();
+using RmEndSessionFn = DWORD(WINAPI*)(DWORD);
+RmEndSessionFn OptionalRmEndSession();
 
 }  // namespace zrw
 

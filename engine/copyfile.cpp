@@ -2,6 +2,7 @@
 #include "engine/copyfile.h"
 #include "base/paths.h"
 #include "engine/driver.h"
+#include "engine/failures.h"
 #include "engine/joblog.h"
 #include "engine/scan.h"
 
@@ -30,6 +31,7 @@ const HRESULT kAccessDenied = HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
 // The longest file name most volumes take.
 constexpr size_t kMaxName = 255;
 constexpr wchar_t kNotDeleted[] = L"移动失败(已复制但删不掉源) %s";
+constexpr wchar_t kChanged[] = L"源在复制时或复制后变了, 没删(重跑一次会再搬) %s";
 constexpr wchar_t kTemporaryMark[] = L".~zrw";
 constexpr size_t kTemporarySuffix = 5 + 8;  // the mark and 8 hex digits
 
@@ -336,9 +338,32 @@ HRESULT CopyIntoFolder(const FileTask& task, bool destinationExists, CarriedMeta
     return CopyIntoPlace(task, destinationExists, carried);
 }
 
-void FailMove(const wchar_t* line, const FileTask& task) {
+// Counted, named in the job log's words and recorded for a retry.
+void Fail(const wchar_t* line, const FileTask& task, FailedStep step, DWORD error) {
     ++g_stats.filesFailed;
     JobLog(line, task.source.c_str());
+    RecordFailure({step, error, task.source, task.destination, {}});
+}
+
+void FailMove(const wchar_t* line, const FileTask& task, DWORD error = 0) {
+    Fail(line, task, FailedStep::DeleteSource, error);
+}
+
+// Which side a copy failed on: the source, when it cannot be opened now;
+// otherwise the destination.
+FailedStep CopyStep(const FileTask& task, DWORD error) {
+    switch (error) {
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+    case ERROR_WRITE_PROTECT:
+    case ERROR_FILE_TOO_LARGE:
+    case ERROR_ALREADY_EXISTS: return FailedStep::Write;
+    case ERROR_FILE_NOT_FOUND: return FailedStep::Read;
+    }
+    UniqueFile source(CreateFileW(LongPath(task.source).c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+    return source ? FailedStep::Write : FailedStep::Read;
 }
 
 // A copy counts for a move only once its name shows the size that was written.
@@ -350,14 +375,14 @@ bool CopyIsThere(const FileTask& task, const CarriedMetadata& carried) {
 
 void DeleteMovedSource(const FileTask& task, const CarriedMetadata& carried) {
     // What the copy read: all of the planned bytes, and no change since.
-    if (carried.copied != task.size)
-        return FailMove(L"源在复制时或复制后变了, 没删(重跑一次会再搬) %s", task);
+    if (carried.copied != task.size) return FailMove(kChanged, task);
     const LARGE_INTEGER* changed = carried.times ? &carried.sourceTimes.ChangeTime : nullptr;
-    switch (DeleteSourceIfUnchanged(task.source, {task.size, task.lastWrite, false, changed})) {
+    DWORD error = 0;
+    switch (
+        DeleteSourceIfUnchanged(task.source, {task.size, task.lastWrite, false, changed}, &error)) {
     case SourceDeletion::Deleted: return;
-    case SourceDeletion::Changed:
-        return FailMove(L"源在复制时或复制后变了, 没删(重跑一次会再搬) %s", task);
-    case SourceDeletion::Failed: return FailMove(kNotDeleted, task);
+    case SourceDeletion::Changed: return FailMove(kChanged, task);
+    case SourceDeletion::Failed: return FailMove(kNotDeleted, task, error);
     }
 }
 
@@ -383,7 +408,12 @@ Renamed MoveByRename(const FileTask& task, bool destinationExists) {
 // The source is opened for delete without sharing, so a program that still
 // has it open keeps it; compared while no one else can change it; and deleted
 // through that same handle, read-only or not.
-SourceDeletion DeleteSourceIfUnchanged(const std::wstring& path, const CopiedState& copied) {
+SourceDeletion DeleteSourceIfUnchanged(const std::wstring& path, const CopiedState& copied,
+                                       DWORD* error) {
+    auto failed = [&] {
+        if (error) *error = GetLastError();
+        return SourceDeletion::Failed;
+    };
     UniqueFile source(CreateFileW(LongPath(path).c_str(),
                                   DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, 0, nullptr,
                                   OPEN_EXISTING, 0, nullptr));
@@ -392,7 +422,7 @@ SourceDeletion DeleteSourceIfUnchanged(const std::wstring& path, const CopiedSta
     if (!source ||
         !GetFileInformationByHandleEx(source.get(), FileBasicInfo, &basic, sizeof(basic)) ||
         !GetFileInformationByHandleEx(source.get(), FileStandardInfo, &standard, sizeof(standard)))
-        return SourceDeletion::Failed;
+        return failed();
     FILETIME written{basic.LastWriteTime.LowPart, static_cast<DWORD>(basic.LastWriteTime.HighPart)};
     if (static_cast<uint64_t>(standard.EndOfFile.QuadPart) != copied.size ||
         !SameWriteTime(written, copied.lastWrite, copied.coarseTimes) ||
@@ -407,11 +437,12 @@ SourceDeletion DeleteSourceIfUnchanged(const std::wstring& path, const CopiedSta
     if (SetFileInformationByHandle(source.get(), FileDispositionInfo, &disposition,
                                    sizeof(disposition)))
         return SourceDeletion::Deleted;
+    SourceDeletion result = failed();
     if (readOnly) {
         writable.FileAttributes = basic.FileAttributes;
         SetFileInformationByHandle(source.get(), FileBasicInfo, &writable, sizeof(writable));
     }
-    return SourceDeletion::Failed;
+    return result;
 }
 
 // A folder that stays keeps its read-only bit.
@@ -465,7 +496,8 @@ void Transfer(const FileTask& task, const DestinationState& destination, bool mo
             g_stats.bytesDone += task.size;
             return;
         case Renamed::OntoItself:
-            return FailMove(L"目标是源的另一个名字(同一个文件的硬链接), 源留着 %s", task);
+            return FailMove(L"目标是源的另一个名字(同一个文件的硬链接), 源留着 %s", task,
+                            ERROR_ALREADY_EXISTS);
         }
     }
     CarriedMetadata carried;
@@ -474,14 +506,15 @@ void Transfer(const FileTask& task, const DestinationState& destination, bool mo
     HRESULT hr = destination.folder ? HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS)
                                     : CopyIntoFolder(task, destination.exists, carried);
     if (FAILED(hr)) {
-        ++g_stats.filesFailed;
-        JobLog(L"失败 0x%08X  %s", static_cast<unsigned>(hr), task.source.c_str());
-        return;
+        wchar_t line[32];
+        swprintf(line, 32, L"失败 0x%08X  %%s", static_cast<unsigned>(hr));
+        DWORD error = ErrorOf(hr);
+        return Fail(line, task, CopyStep(task, error), error);
     }
     ++g_stats.filesCopied;
     if (!move) return;
     if (!CopyIsThere(task, carried))
-        return FailMove(L"复制后在目标找不到同样大小的文件, 源没删 %s", task);
+        return Fail(L"复制后在目标找不到同样大小的文件, 源没删 %s", task, FailedStep::Check, 0);
     DeleteMovedSource(task, carried);
 }
 

@@ -82,7 +82,9 @@ struct CopiedState {
 enum class SourceDeletion { Deleted, Changed, Failed };
 // Deletes a moved source only while no other program has it open and it is
 // still what was copied.
-SourceDeletion DeleteSourceIfUnchanged(const std::wstring& path, const CopiedState& copied);
+// error: Windows' answer when it failed.
+SourceDeletion DeleteSourceIfUnchanged(const std::wstring& path, const CopiedState& copied,
+                                       DWORD* error = nullptr);
 // Writes a file's cached data to its disk; false when the disk refuses it.
 bool FlushToDisk(const std::wstring& path);
 // Removes a folder only when it is empty, read-only or not.

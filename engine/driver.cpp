@@ -5,6 +5,7 @@
 #include "base/paths.h"
 #include "base/walk.h"
 #include "engine/copyfile.h"
+#include "engine/failures.h"
 #include "engine/joblog.h"
 #include "engine/scan.h"
 
@@ -90,9 +91,10 @@ void MakeFolders(const CopyPlan& plan, WorkQueue& queue) {
 // A folder whose listing was refused is not copied and not emptied: it
 // fails, and a move leaves it (and so its parents) where it is.
 void CountUnlisted(const CopyPlan& plan) {
-    for (const std::wstring& folder : plan.unlisted) {
+    for (const CopyPlan::Unlisted& folder : plan.unlisted) {
         ++g_stats.filesFailed;
-        JobLog(L"读不了目录(里面的文件没复制) %s", folder.c_str());
+        JobLog(L"读不了目录(里面的文件没复制) %s", folder.source.c_str());
+        RecordFailure({FailedStep::ListFolder, folder.error, folder.source, folder.target, {}});
     }
 }
 
@@ -142,7 +144,7 @@ void AppendPlan(CopyPlan& plan, CopyPlan&& more) {
         plan.tasks.push_back(std::move(task));
     }
     for (FolderPair& folder : more.folders) plan.folders.push_back(std::move(folder));
-    for (std::wstring& folder : more.unlisted) plan.unlisted.push_back(std::move(folder));
+    for (CopyPlan::Unlisted& folder : more.unlisted) plan.unlisted.push_back(std::move(folder));
     plan.totalBytes += more.totalBytes;
     plan.fileCount += more.fileCount;
     plan.passedOver += more.passedOver;
@@ -256,7 +258,8 @@ void ResetEngineRun() {
 }
 
 EngineProgress ReadEngineProgress() {
-    return {g_stats.bytesDone.load(), g_stats.tasksFinished.load()};
+    return {g_stats.bytesDone.load(), g_stats.tasksFinished.load(), g_stats.filesCopied.load(),
+            g_stats.filesSkipped.load(), g_stats.filesFailed.load()};
 }
 
 bool EngineRunEnded(int32_t& result) {

@@ -34,6 +34,7 @@ extern std::atomic<bool> g_engineFinished;
 struct EngineProgress {
     uint64_t bytesDone = 0;
     uint64_t tasksFinished = 0;
+    uint64_t copied = 0, skipped = 0, failed = 0;
 };
 // Clears the counters, the cancel and the finished flag before a run starts.
 void ResetEngineRun();

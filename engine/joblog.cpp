@@ -68,7 +68,11 @@ void JobLog(const wchar_t* format, ...) {
     va_start(args, format);
     std::wstring text = FormatCut(2048, format, args);
     va_end(args);
-    std::string bytes = ToUtf8(text + L"\n");
+    JobLogLine(text);
+}
+
+void JobLogLine(const std::wstring& line) {
+    std::string bytes = ToUtf8(line + L"\n");
     Locked hold(Log().lock);
     if (!Log().file) return;
     fwrite(bytes.data(), 1, bytes.size(), Log().file);

@@ -182,8 +182,9 @@ std::wstring FinalPathOf(HANDLE file) {
 }
 
 std::wstring SourceTarget(const SourceItem& source, const std::wstring& destination) {
+    const std::wstring& folder = source.landsIn.empty() ? destination : source.landsIn;
     const std::wstring& name = source.isFolder ? source.folderName : source.fileName;
-    return name.empty() ? destination : AppendPath(destination, name);
+    return name.empty() ? folder : AppendPath(folder, name);
 }
 
 Overlap FindOverlap(const std::wstring& source, const std::wstring& target) {

@@ -34,7 +34,8 @@ std::wstring FinalPathOf(HANDLE file);
 // Drive roots and the system's own folders, however the path is spelled.
 bool IsProtectedLocation(const std::wstring& path);
 
-// Where a source lands: destination\name, or the destination itself for a drive root.
+// Where a source lands: destination\name, or the destination itself for a
+// drive root; a source with a folder of its own lands there instead.
 std::wstring SourceTarget(const SourceItem& source, const std::wstring& destination);
 
 enum class Overlap { None, TargetIsSource, TargetInsideSource, SourceInsideTarget };

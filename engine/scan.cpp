@@ -2,6 +2,7 @@
 #include "engine/scan.h"
 #include "base/paths.h"
 #include "base/walk.h"
+#include "engine/failures.h"
 #include "engine/joblog.h"
 
 #include <map>
@@ -79,8 +80,9 @@ void PlanFolder(const std::wstring& source, const std::wstring& destination, Cop
             ++plan.fileCount;
             return WalkNext::Continue;
         },
-        [&](const std::wstring& path, const std::wstring&) {
-            plan.unlisted.push_back(path);
+        [&](const std::wstring& path, const std::wstring& relative) {
+            DWORD error = GetLastError();
+            plan.unlisted.push_back({path, AppendPath(destination, relative), error});
             return WalkNext::Continue;
         },
         &plan.passedOver);
@@ -120,7 +122,10 @@ bool PlanSource(const std::wstring& given, const std::wstring& destinationRoot, 
     std::wstring source = TrimSeparators(given);
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExW(LongPath(source).c_str(), GetFileExInfoStandard, &data)) {
+        DWORD error = GetLastError();
         JobLog(L"源不存在 %s", source.c_str());
+        RecordFailure(
+            {FailedStep::Read, error, source, AppendPath(destinationRoot, PathName(source)), {}});
         return false;
     }
     std::wstring destination = AppendPath(destinationRoot, PathName(source));

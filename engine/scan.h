@@ -18,6 +18,7 @@ struct SourceItem {
     uint64_t bytes = 0;
     uint64_t files = 0;
     bool isFolder = false;
+    std::wstring landsIn;  // the folder it goes into, when not the job's destination (a retry)
 };
 
 // Two sources that would land on one destination path: two top-level sources
@@ -60,8 +61,12 @@ struct CopyPlan {
     std::vector<FolderPair> folders;
     uint64_t totalBytes = 0;
     uint64_t fileCount = 0;
-    std::vector<std::wstring> unlisted;  // source folders whose listing was refused
-    uint64_t passedOver = 0;             // links left where they are
+    struct Unlisted {
+        std::wstring source, target;
+        DWORD error = 0;
+    };
+    std::vector<Unlisted> unlisted;  // source folders whose listing was refused
+    uint64_t passedOver = 0;         // links left where they are
 };
 
 CopyPlan BuildPlan(const std::vector<std::wstring>& sources, const std::wstring& destinationRoot);

@@ -110,9 +110,8 @@ std::optional<ConflictPolicy> AskConflictPolicy(HWND owner, const ConflictSummar
     return PolicyOf(choice);
 }
 
-bool ResolveConflicts(CopyJob& job, HWND owner) {
+bool ResolveConflicts(CopyJob& job, HWND owner, ConflictPolicy policy) {
     ConflictSummary summary = ClassifyConflicts(job.sources, job.destination);
-    ConflictPolicy policy = g_settings.conflict;
     if (policy == ConflictPolicy::Ask && summary.AnyDiffering() && !job.silent) {
         bool remember = false;
         std::optional<ConflictPolicy> chosen =
@@ -126,6 +125,7 @@ bool ResolveConflicts(CopyJob& job, HWND owner) {
     }
     if (policy == ConflictPolicy::Ask) policy = ConflictPolicy::Replace;
     job.conflict = policy;
+    job.sameFiles = summary.same;
     OpenJobLog(job.logPath);
     if (summary.AnyDiffering() || summary.same > 0)
         JobLog(L"%s", ConflictLine(summary, policy).c_str());
@@ -135,6 +135,7 @@ bool ResolveConflicts(CopyJob& job, HWND owner) {
         ConsoleLine(L"%s", kKeepBothNote);
     }
     if (JobEngine(job) == Engine::Robocopy) LogReplacedFiles(summary, policy, job.move);
+    JobLogLine(JobRecord(job));
     CloseJobLog();
     return true;
 }

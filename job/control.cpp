@@ -55,13 +55,6 @@ void SuspendOrResume(HANDLE process, bool suspend) {
     if (call) call(process);
 }
 
-// Lines of the job log outside an engine run, which holds the log open itself.
-void LogLine(const CopyJob& job, const std::wstring& line) {
-    OpenJobLog(job.logPath);
-    JobLog(L"%s", line.c_str());
-    CloseJobLog();
-}
-
 // The job was checked before it started; each run is checked again at the
 // last moment, because a move onto or into its own source would delete the
 // only copy. The sources that pass, in order.
@@ -84,17 +77,25 @@ bool MovesSource(const CopyJob& job, const SourceItem& source) {
     return job.move && !(source.isFolder && IsProtectedLocation(source.path));
 }
 
+// The folder a source goes into.
+const std::wstring& LandsIn(const CopyJob& job, const SourceItem& source) {
+    return source.landsIn.empty() ? job.destination : source.landsIn;
+}
+
 // How many sources from the current one the next run takes, and whether it
 // moves them. The native engine plans them all at once into one pool, as long
-// as each is moved or each copied; robocopy takes a folder, or the files of
-// one folder.
+// as each is moved or each copied into one folder; robocopy takes a folder,
+// or the files of one folder.
 size_t RunLength(const CopyJob& job, bool native, bool& move) {
     std::span<const SourceItem> rest(job.sources.begin() + static_cast<ptrdiff_t>(job.current),
                                      job.sources.end());
     move = MovesSource(job, rest.front());
     if (!native) return RobocopyRunLength(rest);
+    const std::wstring& folder = LandsIn(job, rest.front());
     size_t count = 1;
-    while (count < rest.size() && MovesSource(job, rest[count]) == move) ++count;
+    while (count < rest.size() && MovesSource(job, rest[count]) == move &&
+           CompareNames(LandsIn(job, rest[count]), folder) == 0)
+        ++count;
     return count;
 }
 
@@ -121,8 +122,8 @@ bool StartNative(CopyJob& job, std::span<const SourceItem> run, bool move) {
     g_nativeRunning = true;
     // The plan appends each source's own name, so a folder lands at
     // destination\name exactly as with robocopy.
-    auto* params =
-        new EngineParams{std::move(paths), job.destination, move, job.logPath, job.conflict};
+    auto* params = new EngineParams{std::move(paths), LandsIn(job, run.front()), move, job.logPath,
+                                    job.conflict};
     g_engineThread.reset(CreateThread(nullptr, 0, EngineThread, params, 0, &g_engineThreadId));
     if (g_engineThread) return true;
     LogLine(job, L"起不了原生引擎线程 (错误 " + std::to_wstring(GetLastError()) + L") " +
@@ -176,7 +177,6 @@ void EndedRun(CopyJob& job, uint32_t exitCode) {
 void SettleRobocopy(CopyJob& job, uint32_t exitCode) {
     bool copyFailed = IsFailureExitCode(exitCode);
     bool move = job.move;
-    if (copyFailed && !move) return NextRun(job);
     auto run = std::make_unique<SettleRun>();
     run->sources.assign(job.sources.begin() + static_cast<ptrdiff_t>(job.current),
                         job.sources.begin() + static_cast<ptrdiff_t>(job.runEnd));
@@ -207,6 +207,9 @@ void EndedSettle(CopyJob& job) {
                                    : L"robocopy 结束了, 但目标里缺文件(没复制完) ") +
                              run.sources.front().path);
     }
+    job.counts.copied += run.result.done;
+    job.counts.skipped += run.result.skipped;
+    job.counts.failed += run.result.missing + run.result.kept;
     job.checkedFiles = run.progress.files.load();
     job.checking = false;
     JoinSettleThread();
@@ -290,6 +293,10 @@ void JobTick(HWND window) {
     if (g_nativeRunning && EngineRunEnded(engineResult)) {
         UpdateBytesDone(job);
         JoinEngineThread();
+        EngineProgress ended = ReadEngineProgress();
+        job.counts.copied += ended.copied;
+        job.counts.skipped += ended.skipped;
+        job.counts.failed += ended.failed;
         EndedRun(job, engineResult != 0 ? 8 : 0);
         NextRun(job);
     }

@@ -6,6 +6,7 @@
 #include "app/settings.h"
 #include "base/win.h"
 #include "engine/conflicts.h"
+#include "engine/failures.h"
 #include "engine/safety.h"
 #include "engine/scan.h"
 #include "verify/verify.h"
@@ -25,6 +26,13 @@ namespace zrw {
 enum JobResult : uint32_t { kJobDone = 0, kJobFailed = 1, kJobCancelled = 3, kJobDiffers = 4 };
 // On the window that owns the running job, 300 ms.
 inline constexpr UINT_PTR kJobTimer = 1;
+
+// Files copied, skipped (the same, or left by the conflict policy) and failed.
+struct JobCounts {
+    uint64_t copied = 0;
+    uint64_t skipped = 0;
+    uint64_t failed = 0;
+};
 
 struct SpeedState {
     uint64_t bytesDone = 0;
@@ -75,7 +83,9 @@ struct CopyJob {
     std::vector<NameClash> clashes;
     std::vector<Refusal> refusals;  // set by PrepareJob; any of them refuses the whole job
     ConflictPolicy conflict = ConflictPolicy::Replace;  // set by ResolveConflicts
+    uint64_t sameFiles = 0;        // existing files that look the same, for the counts
     std::optional<Engine> engine;  // when the job cannot run with the chosen one
+    JobCounts counts;
 };
 extern CopyJob g_job;
 void ResetJob();
@@ -84,6 +94,9 @@ void ResetJob();
 // copied (a gathered selection's other processes may end then).
 int RunJob(const std::vector<std::wstring>& sources, const std::wstring& destination, bool move,
            bool silent, const std::function<void()>& logged = {});
+// A job whose record is scanned and prepared (ScanJob, PrepareJob), from its
+// checks to its end, with the Windows progress dialog or silently.
+int RunPreparedJob(bool anySource, bool silent, size_t pathsGiven, ConflictPolicy conflict);
 // "dryrun.txt" in the log folder: the robocopy lines the job would run, or
 // what it would refuse; 0, or 2 when nothing would run.
 int WriteDryRun(const std::vector<std::wstring>& sources, const std::wstring& destination,
@@ -106,12 +119,37 @@ bool WantsVerification(const CopyJob& job);
 Engine JobEngine(const CopyJob& job);
 
 // Before the first byte: the existing destination files are classified and
-// the policy for them is settled: the command line's or the remembered one,
-// else asked for (owner: the dialog's window) when any would be replaced, else
-// Replace. Keep-both moves the job to the native engine, which alone can do
-// it. The job log names the policy and, for robocopy, each file it replaces.
-// False when the user cancelled the dialog.
-bool ResolveConflicts(CopyJob& job, HWND owner);
+// the policy for them is settled: the given one (the command line's or the
+// remembered one), else asked for (owner: the dialog's window) when any would
+// be replaced, else Replace. Keep-both moves the job to the native engine,
+// which alone can do it. The job log names the policy, for robocopy each file
+// it replaces, and ends with the job's record. False when the user cancelled.
+bool ResolveConflicts(CopyJob& job, HWND owner, ConflictPolicy policy = g_settings.conflict);
+
+// The job log's machine line of what a retry needs to know of the job:
+// "#job<TAB>copy|move<TAB>robocopy|native<TAB>policy<TAB>verify 0|1<TAB>destination".
+std::wstring JobRecord(const CopyJob& job);
+// A job log as a retry reads it: the job's record and its failures.
+struct LoggedJob {
+    bool recorded = false;  // logs of older versions have no record
+    bool move = false;
+    Engine engine = Engine::Native;
+    ConflictPolicy conflict = ConflictPolicy::Replace;
+    bool verify = false;
+    std::wstring destination;
+    std::vector<Failure> failures;  // each source once
+};
+// False when the log cannot be read.
+bool ReadJobLog(const std::wstring& path, LoggedJob& logged);
+// The record of a new job that takes exactly the failed files (and folders)
+// of a logged one, each into the folder it belonged in; false when none of
+// them can be found any more.
+bool PrepareRetry(const LoggedJob& logged);
+// "retry JOBLOG": 0/1/3/4 as a job; 2 when the log is unreadable, of an older
+// version, or nothing it names can be found.
+int RunRetry(const std::wstring& logPath, bool silent);
+// What failed, one line a file: path, step and cause, for the job's end.
+std::wstring FailureList(const std::vector<Failure>& failures, uint32_t lang, size_t limit);
 // The dialog: the counts of each class, the first names of each, the five
 // choices and a box that remembers the choice. Empty when cancelled.
 std::optional<ConflictPolicy> AskConflictPolicy(HWND owner, const ConflictSummary& summary,
@@ -127,6 +165,12 @@ VerifyResult VerifyJob(const CopyJob& job, VerifyHook hook);
 bool RunnerVerifyHook(uint64_t verifiedBytes);
 
 void FinishJob(CopyJob& job, HWND window);
+// "合计 已复制=N 跳过=N 失败=N 计划=M": the job log's and the console's last line.
+std::wstring CountsLine(const CopyJob& job);
+// The same in the interface language, for the window's end panel.
+std::wstring CountsText(const CopyJob& job, uint32_t lang);
+// Lines of the job log written outside an engine run, which holds it open itself.
+void LogLine(const CopyJob& job, const std::wstring& line);
 
 // What the window shows while a job runs, for a language and a tick.
 struct RunningDisplay {

@@ -104,9 +104,15 @@ void WaitForSourceEnd(const CopyJob& job) {
     if (HANDLE running = RunningSource(job)) WaitForSingleObject(running, kPollMs);
 }
 
+// The failed files first, each with its cause, then the offer of the log.
 int AskToOpenLog(const CopyJob& job) {
+    constexpr size_t kNamed = 5;
+    LoggedJob logged;
+    std::wstring named;
+    if (ReadJobLog(job.logPath, logged) && !logged.failures.empty())
+        named = FailureList(logged.failures, UiLang, kNamed) + L"\n";
     std::wstring text =
-        std::to_wstring(job.failedSources) +
+        named + std::to_wstring(job.failedSources) +
         Tr(L" 个源出错（文件被占用 / 权限不足 / 路径过长）。\n\n打开 robocopy 日志看细节？");
     if (MessageBoxW(nullptr, text.c_str(), g_productName.c_str(), MB_YESNO | MB_ICONEXCLAMATION) ==
         IDYES)
@@ -118,10 +124,14 @@ int AskToOpenLog(const CopyJob& job) {
 
 int RunJob(const std::vector<std::wstring>& sources, const std::wstring& destination, bool move,
            bool silent, const std::function<void()>& logged) {
-    CopyJob& job = g_job;
     bool anySource = ScanJob(sources);
     PrepareJob(destination, move);
     if (logged) logged();
+    return RunPreparedJob(anySource, silent, sources.size(), g_settings.conflict);
+}
+
+int RunPreparedJob(bool anySource, bool silent, size_t pathsGiven, ConflictPolicy conflict) {
+    CopyJob& job = g_job;
     job.silent = silent;
     if (!anySource) {
         if (!silent)
@@ -135,7 +145,7 @@ int RunJob(const std::vector<std::wstring>& sources, const std::wstring& destina
             MessageBoxW(nullptr, refusal.c_str(), g_productName.c_str(), MB_OK | MB_ICONERROR);
         return 2;
     }
-    if (!ResolveConflicts(job, nullptr)) return 3;
+    if (!ResolveConflicts(job, nullptr, conflict)) return 3;
     if (JobEngine(job) == Engine::Robocopy &&
         GetFileAttributesW(RobocopyPath().c_str()) == INVALID_FILE_ATTRIBUTES) {
         if (!silent)
@@ -172,7 +182,7 @@ int RunJob(const std::vector<std::wstring>& sources, const std::wstring& destina
     TraceLog(L"RunJob: hwnd=%p jobs=%u bytes=%llu", window,
              static_cast<unsigned>(job.sources.size()),
              static_cast<unsigned long long>(job.totalBytes));
-    StartProgressDialog(job, window, sources.size());
+    StartProgressDialog(job, window, pathsGiven);
     SetTimer(window, kJobTimer, 300, nullptr);
     RunMessageLoop();
     VerifyIfWanted(job);
@@ -231,9 +241,15 @@ void PrepareJob(const std::wstring& destination, bool move) {
     for (const std::wstring& path : job.missing) {
         JobLog(L"源不存在 %s", path.c_str());
         ConsoleLine(L"源不存在 %s", path.c_str());
+        RecordFailure({FailedStep::Read,
+                       ERROR_FILE_NOT_FOUND,
+                       path,
+                       AppendPath(job.destination, PathName(path)),
+                       {}});
     }
     CloseJobLog();
     job.failedSources += static_cast<uint32_t>(job.missing.size());
+    job.counts.failed += job.missing.size();
 }
 
 std::wstring RefuseJob(const CopyJob& job) {
@@ -289,10 +305,22 @@ bool RunnerVerifyHook(uint64_t) {
     return true;
 }
 
+// robocopy leaves the same files alone without a word: a copy counts them skipped.
+void CountTheSame(CopyJob& job) {
+    if (JobEngine(job) != Engine::Robocopy || job.move) return;
+    uint64_t same = std::min(job.sameFiles, job.counts.copied);
+    job.counts.copied -= same;
+    job.counts.skipped += same;
+}
+
 void FinishJob(CopyJob& job, HWND window) {
     if (job.finished) return;
     job.finished = true;
     job.result = job.cancelled ? kJobCancelled : job.failedSources > 0 ? kJobFailed : kJobDone;
+    CountTheSame(job);
+    std::wstring total = CountsLine(job);
+    LogLine(job, total);
+    ConsoleLine(L"%s", total.c_str());
     ReleaseProgressDialog(job);
     if (!window) return;
     KillTimer(window, kJobTimer);

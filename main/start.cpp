@@ -57,7 +57,8 @@ bool StartShowsWindows(const StartRecord& r, bool listsRead) {
     case StartMode::DumpMt:
     case StartMode::DumpPick:
     case StartMode::DryRun: return false;
-    case StartMode::Transfer: return !r.silent;
+    case StartMode::Transfer:
+    case StartMode::Retry: return !r.silent;
     default: return true;
     }
 }
@@ -169,9 +170,19 @@ int ReportUnreadableList(const StartRecord& r, const std::wstring& list) {
     return 2;
 }
 
+int RunRetryMode(const StartRecord& r) {
+    LoadAndApplySettings();
+    if (r.sources.empty()) {
+        WriteStdErr(L"缺作业日志\n");
+        return 2;
+    }
+    return RunRetry(FullPath(r.sources.front()), r.silent);
+}
+
 int RunNormalStart(const StartRecord& r) {
     ApplyStartLanguage();
     if (r.mode == StartMode::Verify) return RunVerify(r);
+    if (r.mode == StartMode::Retry) return RunRetryMode(r);
     if (r.noArguments && !IsMenuRegistered()) Install(true);
     if (r.mode == StartMode::Window) return RunWindowMode(r);
     return RunTransfer(r);
@@ -194,6 +205,7 @@ int RunMode(const StartRecord& r) {
     case StartMode::DumpTray: return DumpTray(Operand(r.tray, 0));
     case StartMode::DryRun: return RunDryRun(r);
     case StartMode::Verify:
+    case StartMode::Retry:
     case StartMode::Window:
     case StartMode::Transfer: return RunNormalStart(r);
     }

@@ -29,9 +29,11 @@ std::wstring QuotePathArgument(const std::wstring& path) {
 // own path and the switches.
 constexpr size_t kMaxNamesLength = 30000;
 
+// Files of one folder that go into one folder.
 bool SameFolder(const SourceItem& a, const SourceItem& b) {
     return !a.isFolder && !b.isFolder &&
-           CompareNames(ParentFolder(a.path), ParentFolder(b.path)) == 0;
+           CompareNames(ParentFolder(a.path), ParentFolder(b.path)) == 0 &&
+           CompareNames(a.landsIn, b.landsIn) == 0;
 }
 
 // The exit code of a process that ends within the time; one that does not
@@ -123,15 +125,16 @@ size_t RobocopyRunLength(std::span<const SourceItem> sources) {
 std::wstring BuildRobocopyCommand(std::span<const SourceItem> sources, const RobocopyRun& run) {
     const SourceItem& source = sources.front();
     // A drive root lands in the destination itself, not in destination\"".
-    std::wstring target = source.isFolder ? SourceTarget(source, run.destination) : run.destination;
+    std::wstring folder = source.landsIn.empty() ? run.destination : source.landsIn;
+    std::wstring target = source.isFolder ? SourceTarget(source, folder) : folder;
     std::wstring line = Quote(RobocopyPath());
     // A file name is a filter that /E would apply in every sub-folder: file
     // sources go without it, so only those files are copied.
     if (source.isFolder) {
         line += L" " + QuotePathArgument(source.path) + L" " + QuotePathArgument(target) + L" /E";
     } else {
-        line += L" " + QuotePathArgument(ParentFolder(source.path)) + L" " +
-                QuotePathArgument(run.destination);
+        line +=
+            L" " + QuotePathArgument(ParentFolder(source.path)) + L" " + QuotePathArgument(folder);
         for (const SourceItem& file : sources) line += L" " + Quote(file.fileName);
     }
     int threads = RobocopyThreadCount(QuerySeekPenalty(target), QuerySeekPenalty(source.path));

@@ -16,6 +16,9 @@ KeptTexts g_kept;
 
 namespace {
 
+// The end panel lists this many failed files; the job log has them all.
+constexpr size_t kFailuresListed = 500;
+
 // Set while the end display runs: its verification dispatches messages, and a
 // second end must not start inside the first.
 bool g_showingEnd = false;
@@ -68,7 +71,8 @@ JobView& MainWindowJobView() {
 void TogglePause() {
     TraceLog(L"PAUSE: in running=%d paused=%d btn=%p", g_main.running ? 1 : 0,
              g_main.paused ? 1 : 0, g_main.pauseButton);
-    if (!g_main.running) return;
+    // After a job with failures the button offers their retry.
+    if (!g_main.running) return StartRetryTransfer();
     g_main.paused = !g_main.paused;
     SetWindowTextW(g_main.pauseButton, Tr(g_main.paused ? L"继续" : L"暂停").c_str());
     TraceLog(L"PAUSE: text set -> paused=%d err=%lu", g_main.paused ? 1 : 0, GetLastError());
@@ -109,7 +113,15 @@ void ShowJobEnd() {
     SetBarPosition(end.position);
     SetText(m.window, g_kept.caption, g_appTitle);
     SetText(m.failure, g_kept.failure, end.failure);
+    end.report += L"\r\n" + CountsText(g_job, UiLang);
     if (WantsVerification(g_job)) VerifyInWindow(end);
+    LoggedJob logged;
+    m.retryLog.clear();
+    if (!g_job.cancelled && ReadJobLog(g_job.logPath, logged) && !logged.failures.empty()) {
+        end.report += L"\r\n\r\n" + Tr(L"失败的文件：") + L"\r\n" +
+                      FailureList(logged.failures, UiLang, kFailuresListed);
+        m.retryLog = g_job.logPath;
+    }
     SetText(m.report, g_kept.report, end.report);
     ListFolder(m.leftList, m.leftFolder);
     ListFolder(m.rightList, m.rightFolder);
@@ -118,6 +130,11 @@ void ShowJobEnd() {
     m.cancelRequested = false;
     ResetPause();
     SetWindowIdle(true);
+    if (!m.retryLog.empty()) {
+        std::wstring retry = Tr(L"重试失败的 (") + std::to_wstring(logged.failures.size()) + L")";
+        SetWindowTextW(m.pauseButton, retry.c_str());
+        EnableWindow(m.pauseButton, TRUE);
+    }
     if (m.closeAfterJob) {
         m.closeAfterJob = false;
         DestroyWindow(m.window);

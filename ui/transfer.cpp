@@ -102,6 +102,32 @@ void StartWindowTransfer(bool move) {
     StartTimerAndDisplay();
 }
 
+void StartRetryTransfer() {
+    MainState& m = g_main;
+    LoggedJob logged;
+    if (m.running || m.retryLog.empty() || !ReadJobLog(m.retryLog, logged) || !logged.recorded ||
+        logged.failures.empty())
+        return;
+    m.retryLog.clear();
+    m.destination = logged.destination;
+    ShowStatusLine(Tr(L"正在统计…"));
+    if (!PrepareRetry(logged)) {
+        ShowStatusLine(Tr(L"没有可搬的源（路径不存在或无权限）"));
+        return;
+    }
+    if (Refused()) return;
+    if (!ResolveConflicts(g_job, m.window, logged.conflict)) {
+        ShowStatusLine(Tr(L"已取消"));
+        return;
+    }
+    g_job.view = &MainWindowJobView();
+    if (!StartNextSource(g_job)) {
+        ShowStatusLine(Tr(L"起不了vozi（robocopy）进程"));
+        return;
+    }
+    StartTimerAndDisplay();
+}
+
 void StartReverseTransfer(bool move) {
     MainState& m = g_main;
     if (m.running) return;

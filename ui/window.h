@@ -34,6 +34,7 @@ struct MainState {
     bool running = false;
     bool cancelRequested = false;
     bool closeAfterJob = false;
+    std::wstring retryLog;  // the ended job's log, while its failures can be retried
     bool paused = false;
     HWND pauseButton = nullptr;
     // The child controls, in creation order.
@@ -87,6 +88,8 @@ void RefreshTitleLine();
 void StartWindowTransfer(bool move);
 // Right to left: the right pane's selected items into the left folder.
 void StartReverseTransfer(bool move);
+// Only the files the last job failed on, as a new job with that job's settings.
+void StartRetryTransfer();
 
 }  // namespace zrw
 

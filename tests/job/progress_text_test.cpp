@@ -10,7 +10,7 @@ namespace {
 
 CopyJob JobOf(std::vector<std::wstring> paths, uint64_t total, uint64_t done) {
     CopyJob job;
-    for (auto& p : paths) job.sources.push_back(SourceItem{p, {}, {}, 0, 0, true});
+    for (auto& p : paths) job.sources.push_back(SourceItem{p, {}, {}, 0, 0, true, {}});
     job.totalBytes = total;
     job.speed.bytesDone = done;
     job.speed.startTick = 1000;

@@ -1,0 +1,137 @@
+// A job's record in its log, the log read back, and the retry of what failed.
+#include "app/lang.h"
+#include "app/logdir.h"
+#include "app/process.h"
+#include "app/settings.h"
+#include "base/paths.h"
+#include "engine/joblog.h"
+#include "job/job.h"
+
+#include <map>
+
+namespace zrw {
+
+namespace {
+
+constexpr wchar_t kRecordMark[] = L"#job";
+
+std::wstring EngineWord(Engine engine) {
+    return engine == Engine::Robocopy ? L"robocopy" : L"native";
+}
+
+std::vector<std::wstring> Fields(const std::wstring& line) {
+    std::vector<std::wstring> fields;
+    size_t start = 0;
+    for (size_t tab; (tab = line.find(L'\t', start)) != std::wstring::npos; start = tab + 1)
+        fields.push_back(line.substr(start, tab - start));
+    fields.push_back(line.substr(start));
+    return fields;
+}
+
+bool ParseRecord(const std::wstring& line, LoggedJob& logged) {
+    std::vector<std::wstring> f = Fields(line);
+    if (f.size() != 6 || f[0] != kRecordMark || (f[1] != L"copy" && f[1] != L"move")) return false;
+    std::optional<ConflictPolicy> policy = ParseConflictPolicy(f[3]);
+    if (!policy || (f[2] != L"robocopy" && f[2] != L"native") || f[5].empty()) return false;
+    logged.recorded = true;
+    logged.move = f[1] == L"move";
+    logged.engine = f[2] == L"robocopy" ? Engine::Robocopy : Engine::Native;
+    logged.conflict = *policy;
+    logged.verify = f[4] == L"1";
+    logged.destination = f[5];
+    return true;
+}
+
+bool ReadUtf8Lines(const std::wstring& path, std::vector<std::wstring>& lines) {
+    UniqueFile file(CreateFileW(LongPath(path).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !GetFileSizeEx(file.get(), &size) || size.QuadPart > (1ll << 30)) return false;
+    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!bytes.empty() &&
+        (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+         read != bytes.size()))
+        return false;
+    if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) bytes.erase(0, 3);
+    size_t start = 0;
+    while (start < bytes.size()) {
+        size_t end = bytes.find('\n', start);
+        if (end == std::string::npos) end = bytes.size();
+        std::string line = bytes.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(FromUtf8(line));
+        start = end + 1;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::wstring JobRecord(const CopyJob& job) {
+    return std::wstring(kRecordMark) + L"\t" + (job.move ? L"move" : L"copy") + L"\t" +
+           EngineWord(JobEngine(job)) + L"\t" + ConflictPolicyWord(job.conflict) + L"\t" +
+           (g_settings.verify ? L"1" : L"0") + L"\t" + job.destination;
+}
+
+bool ReadJobLog(const std::wstring& path, LoggedJob& logged) {
+    std::vector<std::wstring> lines;
+    if (!ReadUtf8Lines(path, lines)) return false;
+    std::map<std::wstring, size_t, NameLess> seen;
+    for (const std::wstring& line : lines) {
+        if (ParseRecord(line, logged)) continue;
+        Failure failure;
+        if (!ParseFailureRecord(line, failure)) continue;
+        // A source recorded twice (its copy, then its folder) is retried once.
+        if (seen.emplace(failure.source, logged.failures.size()).second)
+            logged.failures.push_back(std::move(failure));
+    }
+    return true;
+}
+
+bool PrepareRetry(const LoggedJob& logged) {
+    std::vector<std::wstring> sources;
+    std::map<std::wstring, std::wstring, NameLess> folders;
+    for (const Failure& failure : logged.failures) {
+        sources.push_back(failure.source);
+        folders[FullPath(failure.source)] = PathParent(failure.target);
+    }
+    bool any = ScanJob(sources);
+    for (SourceItem& item : g_job.sources) {
+        auto folder = folders.find(item.path);
+        if (folder != folders.end()) item.landsIn = folder->second;
+    }
+    PrepareJob(logged.destination, logged.move);
+    g_job.engine = logged.engine;
+    return any;
+}
+
+std::wstring FailureList(const std::vector<Failure>& failures, uint32_t lang, size_t limit) {
+    std::wstring list;
+    for (size_t i = 0; i < failures.size() && i < limit; ++i)
+        list += failures[i].source + L"\r\n    " + FailureText(failures[i], lang) + L"\r\n";
+    if (failures.size() > limit) list += L"…\r\n";
+    return list;
+}
+
+int RunRetry(const std::wstring& logPath, bool silent) {
+    LoggedJob logged;
+    auto refuse = [&](const wchar_t* text) {
+        std::wstring message = Tr(text) + L"\n" + logPath;
+        if (silent) WriteStdErr(message + L"\n");
+        else MessageBoxW(nullptr, message.c_str(), g_productName.c_str(), MB_OK | MB_ICONERROR);
+        return 2;
+    };
+    if (!ReadJobLog(logPath, logged)) return refuse(L"读不了这个作业日志：");
+    if (!logged.recorded) return refuse(L"这个作业日志是旧版本写的，里面没有能重试的记录：");
+    if (logged.failures.empty()) {
+        ConsoleLine(L"没有失败的文件 %s", logPath.c_str());
+        return 0;
+    }
+    g_settings.verify = logged.verify;
+    bool any = PrepareRetry(logged);
+    return RunPreparedJob(any, silent, logged.failures.size(), logged.conflict);
+}
+
+}  // namespace zrw
