@@ -18,6 +18,7 @@
 #include "ui/panes.h"
 #include "ui/pickers.h"
 #include "ui/skin.h"
+#include "ui/taskbar.h"
 #include "ui/tray.h"
 
 #include <commctrl.h>
@@ -121,6 +122,7 @@ std::wstring DefaultFolder() {
 LRESULT OnCreate(HWND window, const WindowStart& start) {
     addTrayIcon(window);
     RegisterTaskbarCreated();
+    RegisterTaskbarButtonCreated();
     TraceLog(L"WC:1 enter");
     g_main.window = window;
     g_main.dpi = WindowDpi(window);
@@ -260,6 +262,7 @@ LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
         return OnCreate(window, *static_cast<const WindowStart*>(
                                     reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
     case WM_DESTROY:
+        ReleaseTaskbar();
         removeTrayIcon();
         PostQuitMessage(0);
         return 0;
@@ -321,12 +324,20 @@ LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
         return reinterpret_cast<LRESULT>(
             ControlColours(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp)));
     case WM_DROPFILES: OnDropFiles(reinterpret_cast<HDROP>(wp)); return 0;
+    case WM_ACTIVATE:
+        // The red mark of a failed job has been seen.
+        if (LOWORD(wp) != WA_INACTIVE && !g_main.running) ShowTaskbar(window, {});
+        break;
     case kTrayMessage:
         if (TrayIconAdded()) OnTrayCallback(window, lp);
         return 0;
     default:
         if (IsTaskbarCreated(message)) {
             OnTaskbarCreated(window);
+            return 0;
+        }
+        if (IsTaskbarButtonCreated(message)) {
+            OnTaskbarButtonCreated(window);
             return 0;
         }
         break;

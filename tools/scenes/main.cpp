@@ -94,7 +94,6 @@ bool CopyAndPause(const std::wstring& work) {
     SendMessageW(g_main.window, WM_COMMAND, kIdCopyRight, 0);
     if (!PumpUntil([] { return g_job.speed.bytesDone > 4 * 1024 * 1024; }, 30000)) return false;
     SendMessageW(g_main.window, WM_COMMAND, kIdPause, 0);
-    Pump(3500);  // long enough for the speed to fall back to the job's average
     return g_main.paused;
 }
 
