@@ -11,6 +11,7 @@
 #include "ui/about.h"
 #include "ui/ids.h"
 #include "ui/menu.h"
+#include "ui/panes.h"
 #include "ui/window.h"
 
 #include <commctrl.h>
@@ -78,8 +79,11 @@ HWND OpenWindow(const std::wstring& left, const std::wstring& right) {
     start.leftFolder = left;
     start.rightFolder = right;
     HWND window = CreateMainWindow(start);
-    if (window) SetForegroundWindow(window);
+    if (!window) return nullptr;
+    SetForegroundWindow(window);
     Pump(300);
+    // The panes list their folders on threads of their own.
+    PumpUntil([] { return PaneListed(g_main.leftList) && PaneListed(g_main.rightList); }, 30000);
     return window;
 }
 
