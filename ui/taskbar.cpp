@@ -8,6 +8,7 @@ namespace zrw {
 namespace {
 
 ComPtr<ITaskbarList3> g_list;
+bool g_listMissing = false;  // asked once for each taskbar button
 TaskbarProgress g_shown;
 UINT g_buttonCreated = 0;
 
@@ -24,10 +25,12 @@ TBPFLAG FlagOf(TaskbarMark mark) {
 // Made on first use: a window that never runs a job never loads it.
 void SetThroughTaskbarList(HWND window, const TaskbarProgress& progress) {
     if (!g_list) {
+        if (g_listMissing) return;
         if (FAILED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER,
                                     IID_ITaskbarList3, g_list.put_void())) ||
             FAILED(g_list->HrInit())) {
             g_list.reset();
+            g_listMissing = true;
             return;
         }
     }
@@ -69,13 +72,13 @@ bool IsTaskbarButtonCreated(UINT message) {
 
 void OnTaskbarButtonCreated(HWND window) {
     TaskbarProgress wanted = g_shown;
-    g_shown = {};
-    g_list.reset();
+    ReleaseTaskbar();
     if (wanted.mark != TaskbarMark::None) ShowTaskbar(window, wanted);
 }
 
 void ReleaseTaskbar() {
     g_list.reset();
+    g_listMissing = false;
     g_shown = {};
 }
 
