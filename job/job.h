@@ -36,9 +36,18 @@ struct JobCounts {
 
 struct SpeedState {
     uint64_t bytesDone = 0;
-    double speed = 0;
+    // Of bytesDone, what was counted without being copied (files skipped as
+    // up to date, moves by rename): it makes neither the speed nor the time left.
+    uint64_t skippedBytes = 0;
+    double speed = 0;  // bytes copied per second of running time; 0 while paused
     uint64_t startTick = 0;
-    std::deque<std::pair<uint64_t, uint64_t>> samples;  // (tick, bytes done)
+    // (tick, bytes copied); ticks are moved past each pause, so that the
+    // window spans running time only.
+    std::deque<std::pair<uint64_t, uint64_t>> samples;
+    bool paused = false;
+    uint64_t pausedAt = 0;     // tick of the pause that holds now
+    uint64_t pausedMs = 0;     // of the pauses before it
+    uint64_t copyingFrom = 0;  // running ms of the last sample with nothing copied yet
 };
 
 // How a running job reaches the window that shows it; a job from the command
@@ -189,6 +198,14 @@ inline constexpr size_t kFailureLineLimit = 40;
 // While robocopy's copies are checked (and a move's sources deleted).
 std::wstring CheckingText(uint64_t checkedFiles, uint32_t lang);
 std::wstring VerifyingText(uint64_t verifiedBytes, uint32_t lang);
+// The status line and bar of the verification after a copy, from its own
+// speed state (bytes done: the bytes compared): its own percent and time left.
+struct PhaseDisplay {
+    int percent = 0;
+    std::wstring status;
+};
+PhaseDisplay VerifyingDisplay(uint64_t totalBytes, const SpeedState& verify, uint32_t lang,
+                              uint64_t now);
 std::wstring VerifyDifferText(uint64_t differing, uint32_t lang);
 int PercentOf(uint64_t done, uint64_t total);
 
@@ -197,6 +214,14 @@ int PercentOf(uint64_t done, uint64_t total);
 void SampleSpeed(SpeedState& state);
 // The same with the clock reading given, so that the window arithmetic can be tested.
 void SampleSpeedAt(SpeedState& state, uint64_t now);
+// A pause takes no samples and shows no speed; a resume moves the samples
+// past it.
+void PauseSpeedAt(SpeedState& state, bool paused, uint64_t now);
+// Milliseconds since the start, less the pauses.
+uint64_t RunningMs(const SpeedState& state, uint64_t now);
+// Seconds until bytesDone reaches total at the speed; none while paused,
+// before 2 s of copying, without a speed or with nothing left.
+std::optional<double> SecondsLeft(const SpeedState& state, uint64_t total, uint64_t now);
 
 }  // namespace zrw
 

@@ -8,29 +8,31 @@ namespace zrw {
 
 namespace {
 
-std::wstring TotalPart(const CopyJob& job) {
-    return job.totalBytes == 0 ? std::wstring() : L" / " + FormatSize(job.totalBytes);
+std::wstring TotalPart(uint64_t total) {
+    return total == 0 ? std::wstring() : L" / " + FormatSize(total);
 }
 
 double ElapsedSeconds(const CopyJob& job, uint64_t now) {
     return static_cast<double>(now - job.speed.startTick) / 1000.0;
 }
 
-std::wstring SpeedText(const CopyJob& job, uint32_t lang) {
-    if (job.speed.speed <= 0) return Tr(L"计算中…", lang);
-    return FormatSize(static_cast<uint64_t>(job.speed.speed)) + Tr(L"/秒", lang);
+// Past the last source there is no current name, and a paused job has no
+// speed and no time left.
+constexpr wchar_t kNone[] = L"—";
+
+std::wstring SpeedText(const SpeedState& speed, uint32_t lang) {
+    if (speed.speed <= 0) return Tr(L"计算中…", lang);
+    return FormatSize(static_cast<uint64_t>(speed.speed)) + Tr(L"/秒", lang);
 }
 
-std::wstring TimeLeft(const CopyJob& job, uint32_t lang) {
-    if (job.speed.speed > 0 && job.speed.bytesDone < job.totalBytes)
-        return FormatDuration(static_cast<double>(job.totalBytes - job.speed.bytesDone) /
-                              job.speed.speed);
-    return Tr(L"正在计算…", lang);
+std::wstring TimeLeftText(const SpeedState& speed, uint64_t total, uint32_t lang, uint64_t now) {
+    std::optional<double> left = SecondsLeft(speed, total, now);
+    return left ? FormatDuration(*left) : Tr(L"正在计算…", lang);
 }
 
 std::wstring CurrentName(const CopyJob& job) {
     if (job.current < job.sources.size()) return PathName(job.sources[job.current].path);
-    return L"—";
+    return kNone;
 }
 
 std::wstring FailedLine(const CopyJob& job, uint32_t lang) {
@@ -50,16 +52,18 @@ int PercentOf(uint64_t done, uint64_t total) {
 RunningDisplay RunningTexts(const CopyJob& job, uint32_t lang, bool paused, uint64_t now) {
     RunningDisplay d;
     d.percent = PercentOf(job.speed.bytesDone, job.totalBytes);
-    std::wstring speed = SpeedText(job, lang);
-    std::wstring left = TimeLeft(job, lang);
-    std::wstring done = FormatSize(job.speed.bytesDone) + TotalPart(job);
+    std::wstring speed = paused ? kNone : SpeedText(job.speed, lang);
+    std::wstring left = paused ? kNone : TimeLeftText(job.speed, job.totalBytes, lang, now);
+    std::wstring done = FormatSize(job.speed.bytesDone) + TotalPart(job.totalBytes);
     if (paused) d.status = Tr(L"已暂停   ·   ", lang);
     if (job.checking) {
         d.status += CheckingText(job.checkedFiles, lang);
     } else {
         if (job.totalBytes != 0) d.status += std::to_wstring(d.percent) + L"%   ·   ";
-        d.status +=
-            Tr(L"速度: ", lang) + speed + L"   ·   " + done + Tr(L"   ·   剩余时间: ", lang) + left;
+        if (paused) d.status += done;
+        else
+            d.status += Tr(L"速度: ", lang) + speed + L"   ·   " + done +
+                        Tr(L"   ·   剩余时间: ", lang) + left;
     }
 
     std::wstring position =
@@ -85,7 +89,7 @@ EndDisplay EndTexts(const CopyJob& job, uint32_t lang, uint64_t now) {
         d.status = Tr(L"已取消 · 已复制 ", lang) + FormatSize(done);
     } else {
         d.status = Tr(job.failedSources == 0 ? L"已完成 · " : L"有失败 · ", lang) +
-                   FormatSize(done) + TotalPart(job) + L" · " + Tr(L"用时 ", lang) +
+                   FormatSize(done) + TotalPart(job.totalBytes) + L" · " + Tr(L"用时 ", lang) +
                    FormatDuration(elapsed);
     }
     d.position = job.cancelled ? 0 : 100;
@@ -96,10 +100,10 @@ EndDisplay EndTexts(const CopyJob& job, uint32_t lang, uint64_t now) {
                             : job.failedSources == 0 ? L"上次作业:  已完成"
                                                      : L"上次作业:  有失败";
     d.report = Tr(header, lang) + L"\r\n" + Tr(L"已复制:  ", lang) + FormatSize(done) +
-               TotalPart(job) + L"\r\n" + Tr(L"用时:  ", lang) + FormatDuration(elapsed) + L"\r\n" +
-               Tr(L"目标目录:  ", lang) + TrimSeparators(job.destination) + L"\r\n" +
-               Tr(L"平均速度:  ", lang) + FormatSize(static_cast<uint64_t>(average)) +
-               Tr(L"/秒", lang);
+               TotalPart(job.totalBytes) + L"\r\n" + Tr(L"用时:  ", lang) +
+               FormatDuration(elapsed) + L"\r\n" + Tr(L"目标目录:  ", lang) +
+               TrimSeparators(job.destination) + L"\r\n" + Tr(L"平均速度:  ", lang) +
+               FormatSize(static_cast<uint64_t>(average)) + Tr(L"/秒", lang);
     return d;
 }
 
@@ -109,6 +113,16 @@ std::wstring CheckingText(uint64_t checkedFiles, uint32_t lang) {
 
 std::wstring VerifyingText(uint64_t verifiedBytes, uint32_t lang) {
     return Tr(L"校验中… 已核对 ", lang) + FormatSize(verifiedBytes);
+}
+
+PhaseDisplay VerifyingDisplay(uint64_t totalBytes, const SpeedState& verify, uint32_t lang,
+                              uint64_t now) {
+    PhaseDisplay d;
+    d.percent = PercentOf(verify.bytesDone, totalBytes);
+    d.status = VerifyingText(verify.bytesDone, lang) + TotalPart(totalBytes);
+    if (totalBytes != 0) d.status += L"   ·   " + std::to_wstring(d.percent) + L"%";
+    d.status += Tr(L"   ·   剩余时间: ", lang) + TimeLeftText(verify, totalBytes, lang, now);
+    return d;
 }
 
 std::wstring VerifyDifferText(uint64_t differing, uint32_t lang) {

@@ -5,6 +5,8 @@
 #include "engine/driver.h"
 #include "job/control.h"
 #include "ui/panes.h"
+#include "ui/taskbar.h"
+#include "ui/tray.h"
 #include "ui/window.h"
 #include "verify/verify.h"
 
@@ -38,19 +40,47 @@ void SetBarPosition(int position) {
     if (g_main.bar) InvalidateRect(g_main.bar, nullptr, FALSE);
 }
 
+// The verification's own progress, shown at most every quarter second: the
+// walk calls after every file.
+SpeedState g_verifySpeed;
+uint64_t g_verifyShownAt = 0;
+constexpr uint64_t kVerifyShowEveryMs = 250;
+
+void ShowVerifying(uint64_t now) {
+    SampleSpeedAt(g_verifySpeed, now);
+    PhaseDisplay d = VerifyingDisplay(g_job.totalBytes, g_verifySpeed, UiLang, now);
+    SetText(g_main.status, g_kept.status, d.status);
+    SetBarPosition(d.percent);
+    ShowTaskbar(g_main.window, RunningTaskbar(d.percent, false, 0));
+    g_verifyShownAt = now;
+}
+
 bool WindowVerifyHook(uint64_t verifiedBytes) {
-    SetText(g_main.status, g_kept.status, VerifyingText(verifiedBytes, UiLang));
-    SetBarPosition(PercentOf(verifiedBytes, g_job.totalBytes));
+    g_verifySpeed.bytesDone = verifiedBytes;
+    uint64_t now = GetTickCount64();
+    if (now - g_verifyShownAt >= kVerifyShowEveryMs) ShowVerifying(now);
     return RunnerVerifyHook(verifiedBytes) && !g_main.cancelRequested;
 }
 
-void VerifyInWindow(EndDisplay& end) {
+// A phase of its own: the copy's figures stand in the report while the bar
+// and the status line follow the comparison from 0.
+uint64_t VerifyInWindow(EndDisplay& end) {
+    SetText(g_main.report, g_kept.report, end.report);
+    g_verifySpeed = SpeedState{};
+    g_verifySpeed.startTick = GetTickCount64();
+    ShowVerifying(g_verifySpeed.startTick);
     VerifyResult result = VerifyJob(g_job, WindowVerifyHook);
     end.report += L"\r\n" + VerifySummary(result);
     // The walk left its progress in the status line; the outcome replaces it.
-    SetText(g_main.status, g_kept.status,
-            result.differing ? VerifyDifferText(result.differing, UiLang) : end.status);
+    if (result.differing) end.status = VerifyDifferText(result.differing, UiLang);
+    SetText(g_main.status, g_kept.status, end.status);
     SetBarPosition(100);
+    return result.differing;
+}
+
+TrayNote EndNote(const CopyJob& job, uint64_t differing) {
+    if (job.failedSources != 0 || differing != 0) return TrayNote::Error;
+    return job.cancelled ? TrayNote::Warning : TrayNote::Info;
 }
 
 class WindowJobView final : public JobView {
@@ -77,6 +107,8 @@ void TogglePause() {
     SetWindowTextW(g_main.pauseButton, Tr(g_main.paused ? L"继续" : L"暂停").c_str());
     TraceLog(L"PAUSE: text set -> paused=%d err=%lu", g_main.paused ? 1 : 0, GetLastError());
     PauseRun(g_job, g_main.paused);
+    PauseSpeedAt(g_job.speed, g_main.paused, GetTickCount64());
+    UpdateProgress(g_main.window);
 }
 
 void ResetPause() {
@@ -84,6 +116,7 @@ void ResetPause() {
     // A pause left over from a cancelled native run would hold the next
     // run's workers for ever.
     PauseEngine(false);
+    PauseSpeedAt(g_job.speed, false, GetTickCount64());
     if (g_main.pauseButton) SetWindowTextW(g_main.pauseButton, Tr(L"暂停").c_str());
 }
 
@@ -96,6 +129,7 @@ void UpdateProgress(HWND window) {
     SetIfChanged(g_main.report, g_kept.report, d.report);
     SetIfChanged(g_main.failure, g_kept.failure, d.failure);
     SetIfChanged(window, g_kept.caption, d.caption);
+    ShowTaskbar(window, RunningTaskbar(d.percent, g_main.paused, g_job.failedSources));
 }
 
 void ShowJobEnd() {
@@ -114,7 +148,7 @@ void ShowJobEnd() {
     SetText(m.window, g_kept.caption, g_appTitle);
     SetText(m.failure, g_kept.failure, end.failure);
     end.report += L"\r\n" + CountsText(g_job, UiLang);
-    if (WantsVerification(g_job)) VerifyInWindow(end);
+    uint64_t differing = WantsVerification(g_job) ? VerifyInWindow(end) : 0;
     LoggedJob logged;
     m.retryLog.clear();
     if (!g_job.cancelled && ReadJobLog(g_job.logPath, logged) && !logged.failures.empty()) {
@@ -123,6 +157,10 @@ void ShowJobEnd() {
         m.retryLog = g_job.logPath;
     }
     SetText(m.report, g_kept.report, end.report);
+    ShowTaskbar(m.window, EndTaskbar(g_job.cancelled, g_job.failedSources, differing));
+    // Told where it is seen when the window is not: a closing window says nothing.
+    if (GetForegroundWindow() != m.window && !m.closeAfterJob)
+        ShowTrayNote(g_appTitle, end.status, EndNote(g_job, differing));
     ListFolder(m.leftList, m.leftFolder);
     ListFolder(m.rightList, m.rightFolder);
     // Cancel or pause pressed during the verification belong to this job.

@@ -106,12 +106,11 @@ LRESULT OnPaneNotify(NMHDR* hdr) {
     switch (hdr->code) {
     case NM_CUSTOMDRAW: return OnListCustomDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(hdr));
     case NM_DBLCLK: OpenItem(list, reinterpret_cast<NMITEMACTIVATE*>(hdr)->iItem); return 0;
+    case LVN_GETDISPINFOW: FillPaneRow(list, reinterpret_cast<NMLVDISPINFOW*>(hdr)->item); return 0;
+    case LVN_ODFINDITEMW: return FindPaneRow(list, *reinterpret_cast<NMLVFINDITEMW*>(hdr));
+    // A range selected with the shift key comes as one state change.
     case LVN_ITEMCHANGED:
-        if (list == g_main.leftList && !g_main.running) {
-            CollectSelection(g_main.leftList, g_main.leftFolder, g_main.sourceSelection);
-            RefreshTitleLine();
-        }
-        return 0;
+    case LVN_ODSTATECHANGED: OnPaneSelectionChanged(list); return 0;
     default: return 0;
     }
 }

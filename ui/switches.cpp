@@ -3,7 +3,6 @@
 #include "app/settings.h"
 #include "ui/controls.h"
 #include "ui/dpi.h"
-#include "ui/panes.h"
 #include "ui/skin.h"
 #include "ui/window.h"
 
@@ -85,8 +84,9 @@ void SwitchLanguage(uint32_t language) {
     SetWindowTextW(g_main.window, g_appTitle.c_str());
     EnumChildWindows(g_main.window, RelabelChild, 0);
     LayoutMainWindow();
-    ListFolder(g_main.leftList, g_main.leftFolder);
-    ListFolder(g_main.rightList, g_main.rightFolder);
+    // The rows' texts are asked for as they are drawn.
+    InvalidateRect(g_main.leftList, nullptr, TRUE);
+    InvalidateRect(g_main.rightList, nullptr, TRUE);
 }
 
 HBRUSH ControlColours(HDC dc, HWND control) {

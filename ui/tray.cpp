@@ -9,6 +9,7 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <iterator>
 
 namespace zrw {
 
@@ -46,7 +47,18 @@ std::wstring MenuReport(HMENU menu) {
     return text;
 }
 
+DWORD NoteFlags(TrayNote kind) {
+    switch (kind) {
+    case TrayNote::Warning: return NIIF_WARNING;
+    case TrayNote::Error: return NIIF_ERROR;
+    case TrayNote::Info: break;
+    }
+    return NIIF_INFO;
+}
+
 }  // namespace
+
+TrayNotifier g_notifyIcon = Shell_NotifyIconW;
 
 UniqueIcon LoadSmallIcon(HINSTANCE module, const wchar_t* name, LoadIconMetricFn loadMetric) {
     UniqueIcon icon;
@@ -78,17 +90,27 @@ bool addTrayIcon(HWND window) {
     if (!g_trayIcon) g_trayIcon = ProgramSmallIcon();
     g_tray.hIcon = g_trayIcon.get();
     TrayTip(g_productName).copy(g_tray.szTip, 127);
-    g_trayAdded = Shell_NotifyIconW(NIM_ADD, &g_tray) != FALSE;
+    g_trayAdded = g_notifyIcon(NIM_ADD, &g_tray) != FALSE;
     return g_trayAdded;
 }
 
 void removeTrayIcon() {
-    if (g_trayAdded) Shell_NotifyIconW(NIM_DELETE, &g_tray);
+    if (g_trayAdded) g_notifyIcon(NIM_DELETE, &g_tray);
     g_trayAdded = false;
     g_trayIcon.reset();
 }
 
 bool TrayIconAdded() { return g_trayAdded; }
+
+bool ShowTrayNote(const std::wstring& title, const std::wstring& text, TrayNote kind) {
+    if (!g_trayAdded) return false;
+    NOTIFYICONDATAW note = g_tray;
+    note.uFlags = NIF_INFO;
+    title.copy(note.szInfoTitle, std::size(note.szInfoTitle) - 1);
+    text.copy(note.szInfo, std::size(note.szInfo) - 1);
+    note.dwInfoFlags = NoteFlags(kind);
+    return g_notifyIcon(NIM_MODIFY, &note) != FALSE;
+}
 
 UINT RegisterTaskbarCreated() {
     g_taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");

@@ -5,6 +5,8 @@
 #include "base/optional_api.h"
 #include "base/win.h"
 
+#include <shellapi.h>
+
 #include <string>
 
 namespace zrw {
@@ -34,6 +36,15 @@ UINT RegisterTaskbarCreated();
 bool IsTaskbarCreated(UINT message);
 void OnTaskbarCreated(HWND window);
 void OnTrayCallback(HWND window, LPARAM lp);
+
+// The call that adds, changes and deletes the icon. Replaceable, because
+// what Wine's tray shows of a balloon cannot be read back.
+using TrayNotifier = BOOL(WINAPI*)(DWORD message, PNOTIFYICONDATAW data);
+extern TrayNotifier g_notifyIcon;
+enum class TrayNote { Info, Warning, Error };
+// A balloon over the icon, title and text cut to what their fields hold;
+// false when there is no icon or the tray refused it.
+bool ShowTrayNote(const std::wstring& title, const std::wstring& text, TrayNote kind);
 // --dump-tray: what the icon would show.
 int DumpTray(const std::wstring& outFile);
 

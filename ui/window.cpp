@@ -18,6 +18,7 @@
 #include "ui/panes.h"
 #include "ui/pickers.h"
 #include "ui/skin.h"
+#include "ui/taskbar.h"
 #include "ui/tray.h"
 
 #include <commctrl.h>
@@ -76,8 +77,9 @@ const ButtonRow kButtons[] = {
 void CreateControls(HWND window) {
     MainState& m = g_main;
     m.title = CreateControl(window, L"STATIC", L"", SS_ENDELLIPSIS, 0);
-    DWORD listStyle =
-        LVS_REPORT | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | WS_TABSTOP | LVS_SHAREIMAGELISTS;
+    // Virtual: the rows come from the pane's own listing as they are drawn.
+    DWORD listStyle = LVS_REPORT | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | WS_TABSTOP |
+                      LVS_SHAREIMAGELISTS | LVS_OWNERDATA;
     m.leftList = CreateControl(window, WC_LISTVIEWW, L"", listStyle, kIdLeftList);
     m.rightList = CreateControl(window, WC_LISTVIEWW, L"", listStyle, kIdRightList);
     m.leftPath = CreateControl(window, L"EDIT", L"", ES_AUTOHSCROLL | ES_READONLY, 0);
@@ -121,6 +123,7 @@ std::wstring DefaultFolder() {
 LRESULT OnCreate(HWND window, const WindowStart& start) {
     addTrayIcon(window);
     RegisterTaskbarCreated();
+    RegisterTaskbarButtonCreated();
     TraceLog(L"WC:1 enter");
     g_main.window = window;
     g_main.dpi = WindowDpi(window);
@@ -260,6 +263,8 @@ LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
         return OnCreate(window, *static_cast<const WindowStart*>(
                                     reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
     case WM_DESTROY:
+        ClosePanes();
+        ReleaseTaskbar();
         removeTrayIcon();
         PostQuitMessage(0);
         return 0;
@@ -321,12 +326,21 @@ LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
         return reinterpret_cast<LRESULT>(
             ControlColours(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp)));
     case WM_DROPFILES: OnDropFiles(reinterpret_cast<HDROP>(wp)); return 0;
+    case kPaneListedMessage: OnPaneListed(wp); return 0;
+    case WM_ACTIVATE:
+        // The red mark of a failed job has been seen.
+        if (LOWORD(wp) != WA_INACTIVE && !g_main.running) ShowTaskbar(window, {});
+        break;
     case kTrayMessage:
         if (TrayIconAdded()) OnTrayCallback(window, lp);
         return 0;
     default:
         if (IsTaskbarCreated(message)) {
             OnTaskbarCreated(window);
+            return 0;
+        }
+        if (IsTaskbarButtonCreated(message)) {
+            OnTaskbarButtonCreated(window);
             return 0;
         }
         break;

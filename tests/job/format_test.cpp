@@ -85,5 +85,71 @@ TEST(SampleSpeed, AStallShowsTheAverageNotZero) {
     EXPECT_EQ(idle.speed, 0.0);
 }
 
+// 2 MB/s from the start, sampled every 300 ms up to end.
+void CopySteadily(SpeedState& s, uint64_t from, uint64_t end, uint64_t bytesAtFrom) {
+    for (uint64_t t = from; t <= end; t += 300) {
+        s.bytesDone = bytesAtFrom + (t - from) * 2000;
+        SampleSpeedAt(s, t);
+    }
+}
+
+TEST(SampleSpeed, APauseIsNeitherSpeedNorTime) {
+    SpeedState s;
+    s.startTick = 0;
+    CopySteadily(s, 300, 3900, 600000);
+    ASSERT_DOUBLE_EQ(s.speed, 2000000.0);
+    uint64_t atPause = s.bytesDone;
+    PauseSpeedAt(s, true, 4000);
+    SampleSpeedAt(s, 4200);
+    EXPECT_EQ(s.speed, 0.0);
+    EXPECT_FALSE(SecondsLeft(s, 100000000, 4200));
+    SampleSpeedAt(s, 13900);  // ten seconds later, nothing moved
+    PauseSpeedAt(s, false, 14000);
+    EXPECT_EQ(RunningMs(s, 14000), 4000u);
+    s.bytesDone = atPause + 400 * 2000;  // 100 ms before the pause, 300 ms after it
+    SampleSpeedAt(s, 14300);
+    // The rate spans running time only: the pause neither slows it nor stalls it.
+    EXPECT_DOUBLE_EQ(s.speed, 2000000.0);
+    ASSERT_TRUE(SecondsLeft(s, s.bytesDone + 6000000, 14300));
+    EXPECT_DOUBLE_EQ(*SecondsLeft(s, s.bytesDone + 6000000, 14300), 3.0);
+}
+
+TEST(SampleSpeed, SkippedBytesAreNeitherSpeedNorTimeLeft) {
+    SpeedState s;
+    s.startTick = 0;
+    // 40 MB of up-to-date files counted at once, then 1 MB/s copied.
+    for (uint64_t t = 300; t <= 4200; t += 300) {
+        s.skippedBytes = 40000000;
+        s.bytesDone = s.skippedBytes + t * 1000;
+        SampleSpeedAt(s, t);
+    }
+    EXPECT_DOUBLE_EQ(s.speed, 1000000.0);
+    EXPECT_DOUBLE_EQ(*SecondsLeft(s, s.bytesDone + 5000000, 4200), 5.0);
+    // The average over the start counts copied bytes only.
+    SpeedState start;
+    start.startTick = 0;
+    start.skippedBytes = 40000000;
+    start.bytesDone = start.skippedBytes + 1000000;
+    SampleSpeedAt(start, 1000);
+    EXPECT_DOUBLE_EQ(start.speed, 1000000.0);
+}
+
+TEST(SecondsLeft, AppearsAfterTwoSecondsOfCopying) {
+    SpeedState s;
+    s.startTick = 0;
+    // Five seconds of planning and skipping before the first byte is copied.
+    for (uint64_t t = 300; t <= 4800; t += 300) SampleSpeedAt(s, t);
+    CopySteadily(s, 5100, 6900, 0);
+    ASSERT_GT(s.speed, 0.0);
+    EXPECT_FALSE(SecondsLeft(s, 100000000, 6900));
+    CopySteadily(s, 7200, 7200, 4200000);
+    ASSERT_TRUE(SecondsLeft(s, 100000000, 7200));
+    EXPECT_DOUBLE_EQ(*SecondsLeft(s, 100000000, 7200), (100000000.0 - 4200000) / s.speed);
+    // Nothing left, or no speed: no estimate.
+    EXPECT_FALSE(SecondsLeft(s, s.bytesDone, 7200));
+    s.speed = 0;
+    EXPECT_FALSE(SecondsLeft(s, 100000000, 7200));
+}
+
 }  // namespace
 }  // namespace zrw

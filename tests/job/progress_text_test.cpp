@@ -18,19 +18,33 @@ CopyJob JobOf(std::vector<std::wstring> paths, uint64_t total, uint64_t done) {
     return job;
 }
 
-TEST(RunningTexts, PausedEnglishExampleLine) {
+TEST(RunningTexts, PausedShowsNoSpeedAndNoTimeLeft) {
     CopyJob job = JobOf({L"C:\\data\\photos"}, 3070901616, 1289778679);
-    job.speed.speed = 126353408;  // 120.50 MB/s
+    job.speed.speed = 126353408;  // what the last sample before the pause said
     RunningDisplay d = RunningTexts(job, kLangEn, true, 6000);
     EXPECT_EQ(d.percent, 42);
-    EXPECT_EQ(
-        d.status,
-        L"Paused   ·   42%   ·   Speed: 120.50 MB/s   ·   1.20 GB / 2.86 GB   ·   Time left: 0:14");
+    EXPECT_EQ(d.status, L"Paused   ·   42%   ·   1.20 GB / 2.86 GB");
     EXPECT_EQ(d.report,
               L"Current job:  photos    (1/1)\r\nCopied:  1.20 GB / 2.86 GB\r\nElapsed:  0:05\r\n"
-              L"Speed:  120.50 MB/s\r\nTime left:  0:14\r\nFailed:  0 items");
+              L"Speed:  —\r\nTime left:  —\r\nFailed:  0 items");
     EXPECT_EQ(d.failure, L"");
     EXPECT_EQ(d.caption, L"Zerrow Pro — Fast Copy — Copying 1/1");
+    EXPECT_EQ(RunningTexts(job, kLangZh, true, 6000).status,
+              L"已暂停   ·   42%   ·   1.20 GB / 2.86 GB");
+}
+
+TEST(RunningTexts, RunningEnglishExampleLineAfterTwoSecondsOfCopying) {
+    CopyJob job = JobOf({L"C:\\data\\photos"}, 3070901616, 1289778679);
+    job.speed.speed = 126353408;  // 120.50 MB/s
+    // Under two seconds of copying there is a speed but no time left yet.
+    EXPECT_EQ(
+        RunningTexts(job, kLangEn, false, 2900).status,
+        L"42%   ·   Speed: 120.50 MB/s   ·   1.20 GB / 2.86 GB   ·   Time left: Calculating…");
+    RunningDisplay d = RunningTexts(job, kLangEn, false, 6000);
+    EXPECT_EQ(d.status,
+              L"42%   ·   Speed: 120.50 MB/s   ·   1.20 GB / 2.86 GB   ·   Time left: 0:14");
+    EXPECT_NE(d.report.find(L"\r\nSpeed:  120.50 MB/s\r\nTime left:  0:14\r\n"), std::wstring::npos)
+        << d.report;
 }
 
 TEST(RunningTexts, ZeroTotalHasNoPercentNoTotalAndNoEstimate) {
@@ -108,6 +122,20 @@ TEST(EndTexts, FailureLineSwitchesToShortFormAbove40Characters) {
     EXPECT_EQ(EndTexts(job, kLangEn, 2000).failure, L"3 items failed (click ⋮ for the log)");
     job.logPath = L"C:\\users\\someone\\Temp\\zerrow\\copy-20260305-090700.log";
     EXPECT_EQ(EndTexts(job, kLangZh, 2000).failure, L"3 项失败（点「⋮」看日志）");
+}
+
+TEST(VerifyTexts, ItsOwnPercentAndTimeLeft) {
+    SpeedState verify;
+    verify.startTick = 10000;
+    verify.bytesDone = 1024 * 1024;
+    verify.speed = 512 * 1024;
+    PhaseDisplay d = VerifyingDisplay(4 * 1024 * 1024, verify, kLangZh, 11000);
+    EXPECT_EQ(d.percent, 25);
+    EXPECT_EQ(d.status, L"校验中… 已核对 1.00 MB / 4.00 MB   ·   25%   ·   剩余时间: 正在计算…");
+    d = VerifyingDisplay(4 * 1024 * 1024, verify, kLangEn, 12000);
+    EXPECT_EQ(d.status, L"Verifying… checked 1.00 MB / 4.00 MB   ·   25%   ·   Time left: 0:06");
+    EXPECT_EQ(VerifyingDisplay(0, verify, kLangEn, 12000).status,
+              L"Verifying… checked 1.00 MB   ·   Time left: Calculating…");
 }
 
 TEST(VerifyTexts, ProgressAndDifferences) {

@@ -1,5 +1,6 @@
 // The main window opened for a test, and the message pumping around it.
 #include "tests/support/window_fixture.h"
+#include "ui/panes.h"
 #include "ui/window.h"
 
 #include <commctrl.h>
@@ -50,19 +51,26 @@ HDROP MakeDrop(const std::vector<std::wstring>& paths) {
     return static_cast<HDROP>(memory);
 }
 
+bool WaitForListing(HWND list, DWORD timeoutMs) {
+    return PaneListed(list) || PumpUntil([list] { return PaneListed(list); }, timeoutMs);
+}
+
 std::wstring CellText(HWND list, int row, int column) {
+    WaitForListing(list);
     wchar_t text[520] = {};
     ListView_GetItemText(list, row, column, text, 520);
     return text;
 }
 
 std::vector<std::wstring> RowNames(HWND list) {
+    WaitForListing(list);
     std::vector<std::wstring> names;
     for (int i = 0; i < ListView_GetItemCount(list); ++i) names.push_back(CellText(list, i, 0));
     return names;
 }
 
 void DoubleClick(HWND list, int row) {
+    WaitForListing(list);
     NMITEMACTIVATE activate{};
     activate.hdr.hwndFrom = list;
     activate.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(list));
@@ -90,6 +98,11 @@ void MainWindowTest::Open(WindowStart start) {
     ASSERT_NE(window_, nullptr);
     SetForegroundWindow(window_);
     PumpMessages();
+    ASSERT_TRUE(WaitForPanes());
+}
+
+bool MainWindowTest::WaitForPanes() {
+    return WaitForListing(g_main.leftList) && WaitForListing(g_main.rightList);
 }
 
 void MainWindowTest::Open(const std::wstring& left, const std::wstring& right) {

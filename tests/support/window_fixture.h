@@ -29,9 +29,12 @@ inline int64_t ReadSetting(const wchar_t* name) { return ReadDword(kSettingsKey,
 std::vector<HWND> DirectChildren(HWND parent);
 // A drop of these paths, as Explorer would hand it over.
 HDROP MakeDrop(const std::vector<std::wstring>& paths);
+// Pumps until the pane's listing is complete; false when the time ran out.
+bool WaitForListing(HWND list, DWORD timeoutMs = 20000);
+// The rows of a list, once its listing is complete.
 std::vector<std::wstring> RowNames(HWND list);
 std::wstring CellText(HWND list, int row, int column);
-// Sends a double-click on a row as the list would notify it.
+// Sends a double-click on a row, once the listing is complete, as the list would notify it.
 void DoubleClick(HWND list, int row);
 // The window's pixels as they are on the screen.
 COLORREF PixelAt(HWND control, int x, int y);
@@ -46,6 +49,8 @@ protected:
     void Open(WindowStart start);
     void Open(const std::wstring& left, const std::wstring& right = L"");
     void Open() { Open(dir.path()); }
+    // Pumps until both panes have listed their folders.
+    bool WaitForPanes();
 
     HWND window_ = nullptr;
 };

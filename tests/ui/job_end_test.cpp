@@ -11,6 +11,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 namespace zrw::test {
 namespace {
 
@@ -34,6 +36,7 @@ protected:
 };
 
 TEST_F(JobEnd, PauseHoldsANativeTransferAndResumeFinishesIt) {
+    TaskbarLog taskbar;
     OpenPanes(Engine::Native);
     WriteFiles(Left(L"src"), 40, 1 << 20);
     CopySource();
@@ -49,12 +52,20 @@ TEST_F(JobEnd, PauseHoldsANativeTransferAndResumeFinishesIt) {
     EXPECT_LT(atPause, g_job.totalBytes);
     std::wstring status = WindowText(g_main.status);
     EXPECT_TRUE(StartsWith(status, L"已暂停   ·   ")) << WideToUtf8(status);
+    // A paused job has no speed and no time left.
+    EXPECT_EQ(status.find(L"速度"), std::wstring::npos) << WideToUtf8(status);
+    EXPECT_EQ(status.find(L"剩余时间"), std::wstring::npos) << WideToUtf8(status);
+    EXPECT_NE(g_kept.report.find(L"\r\n速度:  —\r\n剩余时间:  —\r\n"), std::wstring::npos)
+        << WideToUtf8(g_kept.report);
+    EXPECT_EQ(taskbar.last().mark, TaskbarMark::Paused);
     EXPECT_EQ(WindowText(g_main.title), L"搬运中…（点「取消」可以停下）");
     EXPECT_EQ(WindowText(window_), L"泽若 快速复制 — 复制中 1/1");
 
     Press(kIdPause);
     EXPECT_EQ(WindowText(g_main.pauseButton), L"暂停");
+    EXPECT_EQ(taskbar.last().mark, TaskbarMark::Normal);
     ASSERT_TRUE(WaitUntilIdle());
+    EXPECT_EQ(taskbar.last(), TaskbarProgress{});
     EXPECT_TRUE(StartsWith(WindowText(g_main.status), L"已完成 · "));
     EXPECT_EQ(TreeDigest(Right(L"src")), TreeDigest(Left(L"src")));
     EXPECT_FALSE(g_stats.pause.load());
@@ -180,6 +191,7 @@ TEST_F(JobEnd, AMoveIsNeverVerified) {
 }
 
 TEST_F(JobEnd, AFailedSourceWithALongLogPathShowsTheShortFailureLine) {
+    TaskbarLog taskbar;
     OpenPanes(Engine::Robocopy, kLangEn, true);
     WriteFiles(Left(L"src"), 2, 16);
     EnvGuard failing(L"ZRW_FAKE_ROBO_EXIT", L"8");
@@ -191,6 +203,34 @@ TEST_F(JobEnd, AFailedSourceWithALongLogPathShowsTheShortFailureLine) {
     EXPECT_TRUE(StartsWith(status, L"Failed · ")) << WideToUtf8(status);
     EXPECT_TRUE(StartsWith(WindowText(g_main.report), L"Last job:  failed\r\n"));
     EXPECT_FALSE(Exists(VerifyLog()));
+    EXPECT_EQ(taskbar.last(), (TaskbarProgress{TaskbarMark::Error, 100}));
+}
+
+TEST_F(JobEnd, AJobEndingBehindAnotherWindowIsToldFromTheTray) {
+    TrayNotes tray;
+    OpenPanes(Engine::Native, kLangEn);
+    ASSERT_TRUE(TrayIconAdded());
+    WriteFiles(Left(L"src"), 3, 64);
+    CopySource();
+    ASSERT_TRUE(WaitUntilIdle());
+    EXPECT_TRUE(tray.notes().empty()) << "the window in front shows the end itself";
+
+    HWND other = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 40, 40, nullptr,
+                                 nullptr, nullptr, nullptr);
+    ASSERT_TRUE(other);
+    SetForegroundWindow(other);
+    PumpMessages();
+    ASSERT_EQ(GetForegroundWindow(), other);
+    CopySource();
+    ASSERT_TRUE(WaitUntilIdle());
+    DestroyWindow(other);
+    ASSERT_EQ(tray.notes().size(), 1u);
+    const NOTIFYICONDATAW& note = tray.notes().front();
+    EXPECT_EQ(note.hWnd, window_);
+    EXPECT_EQ(std::wstring(note.szInfoTitle), L"Zerrow Pro — Fast Copy");
+    EXPECT_EQ(std::wstring(note.szInfo), WindowText(g_main.status));
+    EXPECT_TRUE(StartsWith(note.szInfo, L"Done · ")) << WideToUtf8(note.szInfo);
+    EXPECT_EQ(note.dwInfoFlags, static_cast<DWORD>(NIIF_INFO));
 }
 
 // The verification walk dispatches messages: the window must still count as
@@ -250,6 +290,25 @@ TEST_F(DuringTheWalk, ClosingTheWindowAbortsTheWalkAndDestroysTheWindowAfterTheE
         << log;
     EXPECT_TRUE(StartsWith(g_kept.report, L"上次作业:  已完成\r\n"));
     EXPECT_NE(g_kept.report.find(L"\r\n校验中断: 已核对 "), std::wstring::npos);
+}
+
+// The walk's bar and status line start from 0 of the job's bytes, and the
+// report holds the copy's outcome meanwhile.
+TEST_F(DuringTheWalk, TheWalkIsAPhaseOfItsOwn) {
+    TaskbarLog taskbar;
+    Press(kIdCopyRight);
+    ASSERT_TRUE(WaitUntilIdle(60000));
+    const auto& shown = taskbar.shown();
+    auto walk = std::find_if(shown.begin(), shown.end(), [](const TaskbarLog::Shown& s) {
+        return StartsWith(s.status, L"校验中… 已核对 ");
+    });
+    ASSERT_NE(walk, shown.end());
+    EXPECT_EQ(walk->status, L"校验中… 已核对 0 B / 48.00 MB   ·   0%   ·   剩余时间: 正在计算…");
+    EXPECT_EQ(walk->progress, (TaskbarProgress{TaskbarMark::Normal, 0}));
+    EXPECT_TRUE(StartsWith(walk->report, L"上次作业:  已完成\r\n")) << WideToUtf8(walk->report);
+    EXPECT_EQ(walk->report.find(L"校验"), std::wstring::npos);
+    EXPECT_EQ(taskbar.last(), TaskbarProgress{});
+    EXPECT_EQ(BarPosition(), 100);
 }
 
 TEST_F(DuringTheWalk, EnterOrCopyStartsNothingAndLeavesTheJobAlone) {

@@ -1,4 +1,4 @@
-// The main window's layout for a client size and DPI, and the pane order.
+// The main window's layout for a client size and DPI, and the panes' time column.
 #include "ui/layout.h"
 #include "app/lang.h"
 #include "engine/safety.h"
@@ -272,22 +272,6 @@ TEST(Layout, FontGrowsWithTheDpiAndEveryButtonLabelFits) {
             }
         }
     }
-}
-
-TEST(PaneOrder, FoldersFirstThenNameIgnoringCase) {
-    std::vector<PaneEntry> entries(5);
-    entries[0].name = L"c.txt";
-    entries[1].name = L"b";
-    entries[1].isFolder = true;
-    entries[2].name = L"B.txt";
-    entries[3].name = L"A";
-    entries[3].isFolder = true;
-    entries[4].name = L"\u00e9t\u00e9.txt";
-    SortPaneEntries(entries);
-    std::vector<std::wstring> names;
-    for (const PaneEntry& e : entries) names.push_back(e.name);
-    EXPECT_EQ(names,
-              (std::vector<std::wstring>{L"A", L"b", L"B.txt", L"c.txt", L"\u00e9t\u00e9.txt"}));
 }
 
 TEST(PaneOrder, ModifiedTimeIsLocal) {

@@ -18,6 +18,36 @@ bool StartsWith(const std::wstring& text, const std::wstring& prefix) {
     return text.rfind(prefix, 0) == 0;
 }
 
+namespace {
+
+std::vector<TaskbarLog::Shown> g_taskbarShown;
+std::vector<NOTIFYICONDATAW> g_trayNotes;
+
+void RecordTaskbar(HWND, const TaskbarProgress& progress) {
+    g_taskbarShown.push_back({progress, g_kept.status, g_kept.report});
+}
+
+BOOL WINAPI RecordTrayNote(DWORD message, PNOTIFYICONDATAW data) {
+    if (message == NIM_MODIFY && (data->uFlags & NIF_INFO)) {
+        g_trayNotes.push_back(*data);
+        return TRUE;
+    }
+    return Shell_NotifyIconW(message, data);
+}
+
+}  // namespace
+
+TaskbarLog::TaskbarLog() : setter_(g_setTaskbar, RecordTaskbar) { g_taskbarShown.clear(); }
+TaskbarLog::~TaskbarLog() { g_taskbarShown.clear(); }
+const std::vector<TaskbarLog::Shown>& TaskbarLog::shown() const { return g_taskbarShown; }
+TaskbarProgress TaskbarLog::last() const {
+    return g_taskbarShown.empty() ? TaskbarProgress{} : g_taskbarShown.back().progress;
+}
+
+TrayNotes::TrayNotes() : notifier_(g_notifyIcon, RecordTrayNote) { g_trayNotes.clear(); }
+TrayNotes::~TrayNotes() { g_trayNotes.clear(); }
+const std::vector<NOTIFYICONDATAW>& TrayNotes::notes() const { return g_trayNotes; }
+
 std::thread WhenVerifying(std::function<void()> act) {
     HWND status = g_main.status;
     std::wstring prefix = Tr(L"校验中… 已核对 ");

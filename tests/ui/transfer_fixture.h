@@ -8,6 +8,8 @@
 #include "job/job.h"
 #include "tests/support/window_fixture.h"
 #include "ui/ids.h"
+#include "ui/taskbar.h"
+#include "ui/tray.h"
 #include "ui/window.h"
 
 #include <functional>
@@ -49,6 +51,35 @@ private:
 };
 
 bool StartsWith(const std::wstring& text, const std::wstring& prefix);
+
+// What the window hands the taskbar button while it lives, each with the
+// status line and report of that moment.
+class TaskbarLog : NoCopy {
+public:
+    struct Shown {
+        TaskbarProgress progress;
+        std::wstring status, report;
+    };
+    TaskbarLog();
+    ~TaskbarLog();
+    const std::vector<Shown>& shown() const;
+    TaskbarProgress last() const;
+
+private:
+    Replaced<TaskbarSetter> setter_;
+};
+
+// The balloons the tray icon is asked for while it lives; the icon itself is
+// added and deleted as always.
+class TrayNotes : NoCopy {
+public:
+    TrayNotes();
+    ~TrayNotes();
+    const std::vector<NOTIFYICONDATAW>& notes() const;
+
+private:
+    Replaced<TrayNotifier> notifier_;
+};
 // Runs act on a second thread once the status line shows the verification
 // walk; gives up after 30 s.
 std::thread WhenVerifying(std::function<void()> act);

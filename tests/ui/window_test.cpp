@@ -162,6 +162,7 @@ TEST_F(MainWindowTest, ColumnsEndAtTheListsEdgeWithOrWithoutAScrollBar) {
         GetClientRect(list, &client);
         EXPECT_EQ(ColumnsWidth(list), client.right);
         GoToFolder(false, dir / L"empty");
+        ASSERT_TRUE(WaitForListing(list));
     }
     SetWindowPos(window_, nullptr, 0, 0, 1200, 760, SWP_NOMOVE | SWP_NOZORDER);
     PumpMessages();
@@ -300,6 +301,7 @@ TEST_F(MainWindowTest, DropFromTwoFoldersSelectsWhatTheLeftPaneShows) {
                                          dir / L"b\\three.txt", dir / L"b\\gone.txt"};
     SendMessageW(window_, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(dropped)), 0);
     EXPECT_EQ(g_main.leftFolder, dir / L"a");
+    ASSERT_TRUE(WaitForListing(g_main.leftList));
     EXPECT_EQ(ListView_GetSelectedCount(g_main.leftList), 2u);
     std::vector<std::wstring> selected;
     for (int i = ListView_GetNextItem(g_main.leftList, -1, LVNI_SELECTED); i >= 0;

@@ -11,6 +11,7 @@
 #include "ui/about.h"
 #include "ui/ids.h"
 #include "ui/menu.h"
+#include "ui/panes.h"
 #include "ui/window.h"
 
 #include <commctrl.h>
@@ -78,8 +79,11 @@ HWND OpenWindow(const std::wstring& left, const std::wstring& right) {
     start.leftFolder = left;
     start.rightFolder = right;
     HWND window = CreateMainWindow(start);
-    if (window) SetForegroundWindow(window);
+    if (!window) return nullptr;
+    SetForegroundWindow(window);
     Pump(300);
+    // The panes list their folders on threads of their own.
+    PumpUntil([] { return PaneListed(g_main.leftList) && PaneListed(g_main.rightList); }, 30000);
     return window;
 }
 
@@ -94,7 +98,6 @@ bool CopyAndPause(const std::wstring& work) {
     SendMessageW(g_main.window, WM_COMMAND, kIdCopyRight, 0);
     if (!PumpUntil([] { return g_job.speed.bytesDone > 4 * 1024 * 1024; }, 30000)) return false;
     SendMessageW(g_main.window, WM_COMMAND, kIdPause, 0);
-    Pump(3500);  // long enough for the speed to fall back to the job's average
     return g_main.paused;
 }
 
