@@ -10,6 +10,7 @@ bool g_engineFromCommandLine = false;
 bool g_verifyFromCommandLine = false;
 int32_t g_cmdSkin = -1;
 std::wstring g_cmdImgPath;
+bool g_noQueue = false;
 
 namespace {
 
