@@ -10,6 +10,7 @@
 #include "engine/scan.h"
 #include "job/control.h"
 #include "job/job.h"
+#include "job/queue.h"
 #include "robo/robo.h"
 #include "verify/verify.h"
 
@@ -147,6 +148,9 @@ int RunJob(const std::vector<std::wstring>& sources, const std::wstring& destina
         return 2;
     }
 
+    QueuePlace place;
+    if (!AwaitTurn(job, place)) return 3;  // cancelled while queued: nothing touched
+
     // The window comes before the first source, so that a job that cannot
     // get one ends before anything was copied or moved.
     HWND window = nullptr;
@@ -178,6 +182,7 @@ int RunJob(const std::vector<std::wstring>& sources, const std::wstring& destina
     ReleaseProgressDialog(job);
     if (job.cancelled) return 3;
     if (job.failedSources == 0) return job.result == kJobDiffers ? 4 : 0;
+    place.Leave();  // the volumes need not wait for the user's answer
     return AskToOpenLog(job);
 }
 
