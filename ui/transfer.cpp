@@ -91,8 +91,14 @@ void StartWindowTransfer(bool move) {
     PrepareJob(destination, move);
     if (Refused()) return;
     g_job.view = &MainWindowJobView();
+    if (JoinWindowQueue()) BeginWindowJob();
+}
+
+void BeginWindowJob() {
     if (!StartNextSource(g_job)) {
         ShowStatusLine(Tr(L"起不了vozi（robocopy）进程"));
+        g_main.running = false;
+        SetWindowIdle(true);
         return;
     }
     StartTimerAndDisplay();
