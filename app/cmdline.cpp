@@ -55,6 +55,7 @@ bool TakeSwitch(const std::wstring& arg, StartRecord& r) {
     else if (arg == L"--lang:zh" || arg == L"--lang=zh" || arg == L"chinese") r.lang = kLangZh;
     else if (arg == L"--new-instance") r.newInstance = true;
     else if (arg == L"--quiet") r.quiet = true;
+    else if (arg == L"--no-queue") r.noQueue = true;
     else return false;
     return true;
 }
@@ -184,6 +185,7 @@ void PublishSwitches(const StartRecord& r) {
     }
     g_cmdSkin = r.skin;
     g_cmdImgPath = r.img;
+    g_noQueue = r.noQueue;
 }
 
 }  // namespace zrw

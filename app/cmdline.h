@@ -63,6 +63,7 @@ struct StartRecord {
     int32_t skin = -1;
     std::wstring img;  // at most kMaxImgPath characters
     bool newInstance = false;
+    bool noQueue = false;
 };
 
 inline constexpr size_t kMaxImgPath = 1023;

@@ -202,6 +202,9 @@ const LangRow kRows[] = {
     {L" · 跳过 ", L" · skipped "},
     {L" · 失败 ", L" · failed "},
     {L" / 共 ", L" of "},
+    {L"等待任务 ", L"waiting for job "},
+    {L"立即开始", L"Start now"},
+    {L"那个任务用着同一个磁盘；它结束后，这个任务自动开始。", L"That job uses the same disk; this one starts by itself once it ends."},
 };
 // clang-format on
 

@@ -11,6 +11,7 @@ bool g_conflictFromCommandLine = false;
 bool g_verifyFromCommandLine = false;
 int32_t g_cmdSkin = -1;
 std::wstring g_cmdImgPath;
+bool g_noQueue = false;
 
 namespace {
 

@@ -35,6 +35,8 @@ extern bool g_conflictFromCommandLine;
 extern bool g_verifyFromCommandLine;
 extern int32_t g_cmdSkin;          // -1 when not given
 extern std::wstring g_cmdImgPath;  // empty when not given
+// --no-queue: this process's jobs start without waiting for their turn on their volumes.
+extern bool g_noQueue;
 
 void LoadSettings();
 void SaveSettings();

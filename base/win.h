@@ -89,6 +89,11 @@ struct MenuTraits {  // a menu not attached to a window or to another menu
     static Handle invalid() { return nullptr; }
     static void close(Handle h) { DestroyMenu(h); }
 };
+struct MappedViewTraits {  // MapViewOfFile
+    using Handle = void*;
+    static Handle invalid() { return nullptr; }
+    static void close(Handle h) { UnmapViewOfFile(h); }
+};
 struct HookTraits {
     using Handle = HHOOK;
     static Handle invalid() { return nullptr; }
@@ -103,6 +108,7 @@ using UniqueGdi = Unique<GdiObjectTraits>;
 using UniqueMemoryDc = Unique<MemoryDcTraits>;
 using UniqueMenu = Unique<MenuTraits>;
 using UniqueHook = Unique<HookTraits>;
+using UniqueView = Unique<MappedViewTraits>;
 
 // A window's device context from GetDC, or GetWindowDC for the whole window
 // with its frame, given back to the window on scope exit.

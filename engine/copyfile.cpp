@@ -493,7 +493,7 @@ void Transfer(const FileTask& task, const DestinationState& destination, bool mo
         case Renamed::No: break;
         case Renamed::Yes:
             ++g_stats.filesCopied;
-            g_stats.bytesDone += task.size;
+            CountWithoutCopying(task.size);
             return;
         case Renamed::OntoItself:
             return FailMove(L"目标是源的另一个名字(同一个文件的硬链接), 源留着 %s", task,
@@ -545,7 +545,7 @@ void CopyOneFile(const FileTask& task, bool destinationMayExist) {
             return Transfer(BesideTheExisting(task), DestinationState{}, move);
         if (!Overwrites(policy, destination.kind, move)) {
             ++g_stats.filesSkipped;
-            g_stats.bytesDone += task.size;
+            CountWithoutCopying(task.size);
             return;
         }
         if (destination.kind != Existing::Same)

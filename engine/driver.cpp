@@ -159,7 +159,7 @@ CopyPlan MergePlans(std::vector<CopyPlan>& plans, const std::vector<std::wstring
         CopyPlan& one = plans[i];
         if (g_moveJob.load() && RenameWholeFolder(TrimSeparators(sources[i]), root, one)) {
             g_stats.filesCopied += one.fileCount;
-            g_stats.bytesDone += one.totalBytes;
+            CountWithoutCopying(one.totalBytes);
             continue;
         }
         AppendPlan(plan, std::move(one));
@@ -247,9 +247,14 @@ int32_t RunEngine(const std::vector<std::wstring>& sources, const std::wstring& 
     return (startFailed || g_stats.filesFailed.load() > 0) ? 1 : 0;
 }
 
+void CountWithoutCopying(uint64_t bytes) {
+    g_stats.bytesDone += bytes;
+    g_stats.skippedBytes += bytes;
+}
+
 void ResetEngineRun() {
-    for (auto* counter : {&g_stats.bytesDone, &g_stats.filesCopied, &g_stats.filesSkipped,
-                          &g_stats.filesFailed, &g_stats.tasksFinished})
+    for (auto* counter : {&g_stats.bytesDone, &g_stats.skippedBytes, &g_stats.filesCopied,
+                          &g_stats.filesSkipped, &g_stats.filesFailed, &g_stats.tasksFinished})
         counter->exchange(0);
     g_stats.cancel.exchange(false);
     g_stats.userCancel = FALSE;
@@ -258,8 +263,8 @@ void ResetEngineRun() {
 }
 
 EngineProgress ReadEngineProgress() {
-    return {g_stats.bytesDone.load(), g_stats.tasksFinished.load(), g_stats.filesCopied.load(),
-            g_stats.filesSkipped.load(), g_stats.filesFailed.load()};
+    return {g_stats.bytesDone.load(),    g_stats.tasksFinished.load(), g_stats.filesCopied.load(),
+            g_stats.filesSkipped.load(), g_stats.filesFailed.load(),   g_stats.skippedBytes.load()};
 }
 
 bool EngineRunEnded(int32_t& result) {

@@ -15,6 +15,7 @@ namespace zrw {
 
 struct JobStats {
     std::atomic<uint64_t> bytesDone{0};
+    std::atomic<uint64_t> skippedBytes{0};  // of bytesDone, counted without being copied
     std::atomic<uint64_t> filesCopied{0};
     std::atomic<uint64_t> filesSkipped{0};
     std::atomic<uint64_t> filesFailed{0};
@@ -24,6 +25,8 @@ struct JobStats {
     std::atomic<bool> pause{false};
 };
 extern JobStats g_stats;
+// Bytes a file or folder counts for without being copied: skipped, or moved by a rename.
+void CountWithoutCopying(uint64_t bytes);
 
 // Result of the last native run and its finished flag.
 extern std::atomic<int32_t> g_engineResult;
@@ -35,6 +38,7 @@ struct EngineProgress {
     uint64_t bytesDone = 0;
     uint64_t tasksFinished = 0;
     uint64_t copied = 0, skipped = 0, failed = 0;
+    uint64_t skippedBytes = 0;
 };
 // Clears the counters, the cancel and the finished flag before a run starts.
 void ResetEngineRun();

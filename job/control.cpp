@@ -158,6 +158,8 @@ void JoinSettleThread() {
 
 void NextRun(CopyJob& job) {
     job.bytesBefore += job.bytesCurrent;
+    job.skippedBefore += job.skippedCurrent;
+    job.skippedCurrent = 0;
     job.bytesCurrent = 0;
     job.current = job.runEnd;
     StartNextSource(job);
@@ -276,7 +278,9 @@ void UpdateBytesDone(CopyJob& job) {
     if (JobEngine(job) == Engine::Native) {
         const EngineProgress progress = ReadEngineProgress();
         job.bytesCurrent = progress.bytesDone;
+        job.skippedCurrent = progress.skippedBytes;
         job.speed.bytesDone = CappedBytesDone(job.bytesBefore, job.bytesCurrent, job.totalBytes);
+        job.speed.skippedBytes = job.skippedBefore + job.skippedCurrent;
         job.filesDone = progress.tasksFinished;
         return;
     }

@@ -82,6 +82,8 @@ struct CopyJob {
     uint32_t failedSources = 0;
     uint64_t filesDone = 0;
     uint64_t bytesBefore = 0;
+    uint64_t skippedBefore = 0;   // of bytesBefore, counted without being copied
+    uint64_t skippedCurrent = 0;  // the same of the running native run
     uint64_t bytesCurrent = 0;
     SpeedState speed;  // bytes done, speed, start tick and samples
     ComPtr<IProgressDialog> progressDialog;

@@ -10,6 +10,7 @@
 #include "engine/scan.h"
 #include "job/control.h"
 #include "job/job.h"
+#include "job/queue.h"
 #include "robo/robo.h"
 #include "verify/verify.h"
 
@@ -158,6 +159,9 @@ int RunPreparedJob(bool anySource, bool silent, size_t pathsGiven, ConflictPolic
         return 2;
     }
 
+    QueuePlace place;
+    if (!AwaitTurn(job, place)) return 3;  // cancelled while queued: nothing touched
+
     // The window comes before the first source, so that a job that cannot
     // get one ends before anything was copied or moved.
     HWND window = nullptr;
@@ -189,6 +193,7 @@ int RunPreparedJob(bool anySource, bool silent, size_t pathsGiven, ConflictPolic
     ReleaseProgressDialog(job);
     if (job.cancelled) return 3;
     if (job.failedSources == 0) return job.result == kJobDiffers ? 4 : 0;
+    place.Leave();  // the volumes need not wait for the user's answer
     return AskToOpenLog(job);
 }
 

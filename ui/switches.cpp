@@ -30,6 +30,7 @@ void SetWindowIdle(bool idle) {
         if (control) EnableWindow(control, idle);
     for (HWND control : {m.cancel, m.pauseButton})
         if (control) EnableWindow(control, !idle);
+    if (idle) LeaveWindowQueue();
     RefreshTitleLine();
 }
 

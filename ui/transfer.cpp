@@ -1,5 +1,6 @@
 // Transfers started from the main window, in either direction.
 #include "app/lang.h"
+#include "app/settings.h"
 #include "base/paths.h"
 #include "engine/safety.h"
 #include "engine/scan.h"
@@ -49,6 +50,18 @@ bool Refused() {
     return true;
 }
 
+// A scanned and prepared job: its checks, the conflict policy, then its turn
+// on its disks.
+void LaunchPreparedJob(ConflictPolicy conflict) {
+    if (Refused()) return;
+    if (!ResolveConflicts(g_job, g_main.window, conflict)) {
+        ShowStatusLine(Tr(L"已取消"));
+        return;
+    }
+    g_job.view = &MainWindowJobView();
+    if (JoinWindowQueue()) BeginWindowJob();
+}
+
 void StartTimerAndDisplay() {
     MainState& m = g_main;
     m.running = true;
@@ -89,17 +102,7 @@ void StartWindowTransfer(bool move) {
     }
     KeepScannedSources();
     PrepareJob(destination, move);
-    if (Refused()) return;
-    if (!ResolveConflicts(g_job, m.window)) {
-        ShowStatusLine(Tr(L"已取消"));
-        return;
-    }
-    g_job.view = &MainWindowJobView();
-    if (!StartNextSource(g_job)) {
-        ShowStatusLine(Tr(L"起不了vozi（robocopy）进程"));
-        return;
-    }
-    StartTimerAndDisplay();
+    LaunchPreparedJob(g_settings.conflict);
 }
 
 void StartRetryTransfer() {
@@ -115,14 +118,14 @@ void StartRetryTransfer() {
         ShowStatusLine(Tr(L"没有可搬的源（路径不存在或无权限）"));
         return;
     }
-    if (Refused()) return;
-    if (!ResolveConflicts(g_job, m.window, logged.conflict)) {
-        ShowStatusLine(Tr(L"已取消"));
-        return;
-    }
-    g_job.view = &MainWindowJobView();
+    LaunchPreparedJob(logged.conflict);
+}
+
+void BeginWindowJob() {
     if (!StartNextSource(g_job)) {
         ShowStatusLine(Tr(L"起不了vozi（robocopy）进程"));
+        g_main.running = false;
+        SetWindowIdle(true);
         return;
     }
     StartTimerAndDisplay();

@@ -230,7 +230,9 @@ void OnCommand(HWND window, int id) {
     case kIdCopyLeft: StartReverseTransfer(false); break;
     case kIdMoveLeft: StartReverseTransfer(true); break;
     case kIdCancel: g_main.cancelRequested = true; break;
-    case kIdPause: TogglePause(); break;
+    case kIdPause:
+        if (!StartQueuedNow()) TogglePause();
+        break;
     case kIdEngine: SwitchEngine(); break;
     case kIdVerify: SwitchVerify(); break;
     case kIdMenu: ShowMainMenuAtCursor(window); break;
@@ -320,7 +322,10 @@ LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
     }
     case WM_KEYDOWN: OnKeyDown(window, wp); return 0;
     case WM_COMMAND: OnCommand(window, LOWORD(wp)); return 0;
-    case WM_TIMER: JobTick(window); return 0;
+    case WM_TIMER:
+        if (wp == kQueueTimer) OnQueueTimer();
+        else JobTick(window);
+        return 0;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:
         return reinterpret_cast<LRESULT>(

@@ -90,6 +90,21 @@ void StartWindowTransfer(bool move);
 void StartReverseTransfer(bool move);
 // Only the files the last job failed on, as a new job with that job's settings.
 void StartRetryTransfer();
+// The prepared job's first source, and the window busy with it.
+void BeginWindowJob();
+
+// The window's job in the queue of its volumes (ui/queued.cpp). On the main
+// window while its job waits.
+inline constexpr UINT_PTR kQueueTimer = 2;
+// True when the prepared job may begin at once; else it waits and says for
+// which job, and begins on a later tick once its turn has come.
+bool JoinWindowQueue();
+void OnQueueTimer();
+// "Start now", where the pause button is while the job waits: false when no
+// job waits.
+bool StartQueuedNow();
+// The window's job has ended: the next job may have its volumes.
+void LeaveWindowQueue();
 
 }  // namespace zrw
 

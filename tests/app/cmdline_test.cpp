@@ -276,7 +276,7 @@ TEST(WindowMode, ExitCodeFollowsTheLastTransfer) {
 TEST(Switches, PublishedIntoTheProcessState) {
     Settings saved = g_settings;
     PublishSwitches(Parse({L"--engine:robo", L"--verify", L"--lang:en", L"--skin", L"12", L"--img",
-                           L"p.png", L"--new-instance"}));
+                           L"p.png", L"--new-instance", L"--no-queue"}));
     EXPECT_EQ(g_settings.engine, Engine::Robocopy);
     EXPECT_TRUE(g_engineFromCommandLine);
     EXPECT_TRUE(g_settings.verify);
@@ -285,6 +285,7 @@ TEST(Switches, PublishedIntoTheProcessState) {
     EXPECT_TRUE(g_langFromCommandLine);
     EXPECT_EQ(g_cmdSkin, 12);
     EXPECT_EQ(g_cmdImgPath, L"p.png");
+    EXPECT_TRUE(g_noQueue);
 
     // Switches not given leave the stored choices free to load.
     g_engineFromCommandLine = g_verifyFromCommandLine = g_langFromCommandLine = false;
@@ -296,6 +297,7 @@ TEST(Switches, PublishedIntoTheProcessState) {
     EXPECT_FALSE(g_langFromCommandLine);
     EXPECT_EQ(g_cmdSkin, -1);
     EXPECT_EQ(g_cmdImgPath, L"");
+    EXPECT_FALSE(g_noQueue);
     EXPECT_EQ(g_settings.engine, saved.engine);
 }
 

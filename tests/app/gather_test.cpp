@@ -30,6 +30,7 @@ TEST(Gathering, OnlyATransferThatWouldAskForItsDestinationGathers) {
         {{L"copy", L"D:\\a.txt", L"--verify"}, false},
         {{L"copy", L"D:\\a.txt", L"--skin", L"2"}, false},
         {{L"copy", L"D:\\a.txt", L"--img", L"p.png"}, false},
+        {{L"copy", L"D:\\a.txt", L"--no-queue"}, false},
         {{L"--ui", L"D:\\a.txt"}, false},
         {{L"verify", L"D:\\a.txt"}, false},
         {{L"--dryrun", L"D:\\a.txt"}, false},

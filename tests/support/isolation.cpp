@@ -18,6 +18,7 @@ void ResetAppState() {
     g_engineFromCommandLine = g_verifyFromCommandLine = g_langFromCommandLine = false;
     g_cmdSkin = -1;
     g_cmdImgPath.clear();
+    g_noQueue = false;
     UiLang = kLangZh;
     ApplyLanguage();
 }
