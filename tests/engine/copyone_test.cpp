@@ -1,7 +1,9 @@
 // One file's copy or move: skip rule, times, attributes, retries, renames.
+#include "app/lang.h"
 #include "base/paths.h"
 #include "engine/copyfile.h"
 #include "engine/driver.h"
+#include "engine/failures.h"
 #include "engine/joblog.h"
 #include "engine/scan.h"
 #include "tests/support/support.h"
@@ -37,7 +39,7 @@ protected:
         CloseJobLog();
         std::string log = test::ReadBytes(dir / L"job.log");
         EXPECT_EQ(log.substr(0, 3), "\xEF\xBB\xBF");
-        return log.substr(3);
+        return test::WithoutRecords(log.substr(3));
     }
     test::TempDir dir;
 };
@@ -406,6 +408,31 @@ TEST_F(CopyOneFileTest, AMoveKeepsEverySourceItCannotProveMoved) {
                               "\n源在复制时或复制后变了, 没删(重跑一次会再搬) " + a +
                               "\n目标是源的另一个名字(同一个文件的硬链接), 源留着 " +
                               test::WideToUtf8(dir / L"one.txt") + "\n");
+}
+
+std::wstring NamedHolders(const std::wstring&) { return L"Word (WINWORD.EXE)"; }
+
+// A failure is recorded for a retry: its step, Windows' error and, for a file
+// in use, the programs that hold it, read back as they were written.
+TEST_F(CopyOneFileTest, AFailureIsRecordedWithItsStepErrorAndHolders) {
+    test::Replaced<HolderFinder> holders(g_findHolders, NamedHolders);
+    ASSERT_TRUE(test::WriteBytes(dir / L"held.docx", "held"));
+    UniqueFile held(CreateFileW((dir / L"held.docx").c_str(), GENERIC_READ, 0, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    CopyOneFile(TaskFor(dir / L"held.docx", dir / L"out\\held.docx"));
+    CloseJobLog();
+    std::string log = test::ReadBytes(dir / L"job.log");
+    std::string record = "#failed\tread\t32\t" + test::WideToUtf8(dir / L"held.docx") + "\t" +
+                         test::WideToUtf8(dir / L"out\\held.docx") + "\tWord (WINWORD.EXE)\n";
+    ASSERT_NE(log.find(record), std::string::npos) << log;
+    Failure failure;
+    ASSERT_TRUE(ParseFailureRecord(test::Utf8ToWide(record.substr(0, record.size() - 1)), failure));
+    EXPECT_EQ(FailureText(failure, kLangEn), L"Read: in use by: Word (WINWORD.EXE)");
+    failure.error = ERROR_DISK_FULL;
+    failure.step = FailedStep::Write;
+    EXPECT_EQ(FailureText(failure, kLangZh), L"写入：磁盘满了");
+    EXPECT_FALSE(ParseFailureRecord(L"#failed\tread\tx\ta\tb\t", failure));  // a malformed record
 }
 
 // FAT rounds last-write times to 2 seconds: there a second's difference is

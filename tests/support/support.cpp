@@ -269,6 +269,17 @@ std::wstring Utf8ToWide(const std::string& text) {
 
 std::string WideToUtf8(const std::wstring& text) { return ToUtf8(text); }
 
+std::string WithoutRecords(const std::string& log) {
+    std::string kept;
+    for (size_t start = 0; start < log.size();) {
+        size_t end = log.find('\n', start);
+        end = end == std::string::npos ? log.size() : end + 1;
+        if (log.compare(start, 1, "#") != 0) kept += log.substr(start, end - start);
+        start = end;
+    }
+    return kept;
+}
+
 void ResetStats() {
     ResetEngineRun();
     PauseEngine(false);

@@ -77,6 +77,8 @@ bool KeyExists(HKEY root, const std::wstring& key);
 // Every file below root as (relative path, content), sorted by path.
 std::vector<std::pair<std::wstring, std::string>> TreeContents(const std::wstring& root);
 inline size_t CountFiles(const std::wstring& root) { return TreeContents(root).size(); }
+// A job log without its machine lines (the job's record, its failures).
+std::string WithoutRecords(const std::string& log);
 // Entry names of a folder in the order the file system lists them.
 std::vector<std::wstring> Listing(const std::wstring& folder);
 // Folders below root (relative paths, sorted), for what TreeContents cannot see.

@@ -1,6 +1,7 @@
 // A window transfer while it runs and when it ends: pause, cancel, closing
 // the window, verification and failures.
 #include "app/lang.h"
+#include "engine/copyfile.h"
 #include "engine/driver.h"
 #include "job/control.h"
 #include "robo/robo.h"
@@ -12,6 +13,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <atomic>
 
 namespace zrw::test {
 namespace {
@@ -35,12 +37,23 @@ protected:
     SlowRobocopy slow_;
 };
 
+// The engine's copies wait for the pause button: a fast disk could finish
+// the whole job before the button is pressed.
+std::atomic<bool> g_pausePressed{false};
+HRESULT CopyOncePaused(PCWSTR source, PCWSTR destination, COPYFILE2_EXTENDED_PARAMETERS* params) {
+    WaitUntil([] { return g_pausePressed.load(); }, 20000);
+    return CopyFileWithProgress(source, destination, params);
+}
+
 TEST_F(JobEnd, PauseHoldsANativeTransferAndResumeFinishesIt) {
     TaskbarLog taskbar;
+    Replaced<FileCopier> held(g_copyFile, CopyOncePaused);
     OpenPanes(Engine::Native);
     WriteFiles(Left(L"src"), 40, 1 << 20);
+    g_pausePressed = false;
     CopySource();
     Press(kIdPause);
+    g_pausePressed = true;
     EXPECT_EQ(WindowText(g_main.pauseButton), L"继续");
     // A paused worker holds its finished chunk before counting it.
     uint64_t counted = g_stats.bytesDone;
@@ -69,6 +82,29 @@ TEST_F(JobEnd, PauseHoldsANativeTransferAndResumeFinishesIt) {
     EXPECT_TRUE(StartsWith(WindowText(g_main.status), L"已完成 · "));
     EXPECT_EQ(TreeDigest(Right(L"src")), TreeDigest(Left(L"src")));
     EXPECT_FALSE(g_stats.pause.load());
+}
+
+// The end lists what failed and why; the pause button retries just that.
+TEST_F(JobEnd, TheEndListsTheFailuresAndRetriesThem) {
+    OpenPanes(Engine::Native);
+    WriteFiles(Left(L"src"), 3, 16);
+    UniqueFile held(CreateFileW(Left(L"src\\f1.bin").c_str(), GENERIC_READ, 0, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    CopySource();
+    ASSERT_TRUE(WaitUntilIdle());
+    std::wstring report = WindowText(g_main.report);
+    EXPECT_NE(report.find(L"文件:  已复制 2 · 跳过 0 · 失败 1 / 共 3"), std::wstring::npos)
+        << WideToUtf8(report);
+    EXPECT_NE(report.find(Left(L"src\\f1.bin") + L"\r\n    读取：被别的程序占用"),
+              std::wstring::npos)
+        << WideToUtf8(report);
+    EXPECT_EQ(WindowText(g_main.pauseButton), L"重试失败的 (1)");
+    held.reset();
+    Press(kIdPause);
+    ASSERT_TRUE(WaitUntilIdle());
+    EXPECT_EQ(TreeDigest(Right(L"src")), TreeDigest(Left(L"src")));
+    EXPECT_EQ(WindowText(g_main.pauseButton), L"暂停");
 }
 
 TEST_F(JobEnd, APausedRobocopyChildMakesNoProgressInEnglish) {
