@@ -16,6 +16,7 @@ namespace zrw {
 // the process.
 enum class LibraryUse { IfMapped, Load };
 // Where an optional function is looked up.
+// NOLINTNEXTLINE(clang-analyzer-optin.performance.Padding): 8 entries, fields in reading order
 struct OptionalFunction {
     const wchar_t* library;
     LibraryUse use;

@@ -85,7 +85,8 @@ FolderMade EnsureFolder(const std::wstring& path) {
 void MakeFolders(const CopyPlan& plan, WorkQueue& queue) {
     queue.madeFolders.reserve(plan.folders.size());
     for (const FolderPair& folder : plan.folders)
-        queue.madeFolders.push_back(EnsureFolder(folder.destination) == FolderMade::Created);
+        queue.madeFolders.push_back(
+            static_cast<char>(EnsureFolder(folder.destination) == FolderMade::Created));
 }
 
 // A folder whose listing was refused is not copied and not emptied: it

@@ -7,6 +7,7 @@ packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools
   wine64 xvfb xauth x11-apps x11-utils imagemagick fonts-wqy-microhei
   cmake ninja-build googletest python3 zip openssl osslsigncode clang-format-14
+  clang-tidy-14
 )
 
 missing=()

@@ -122,10 +122,11 @@ std::wstring InstallDir() {
 }
 
 std::vector<std::wstring> ShortcutPaths() {
+    const std::wstring name = L"\\" + g_appTitle + L".lnk";
     std::vector<std::wstring> paths;
     for (REFKNOWNFOLDERID id : {FOLDERID_Desktop, FOLDERID_Programs}) {
         const std::wstring folder = KnownFolder(id);
-        if (!folder.empty()) paths.push_back(folder + L"\\" + g_appTitle + L".lnk");
+        if (!folder.empty()) paths.push_back(folder + name);
     }
     return paths;
 }

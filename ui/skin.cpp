@@ -122,7 +122,7 @@ COLORREF accent() { return currentRow().accent; }
 COLORREF mix(COLORREF a, COLORREF b, double t) {
     if (t < 0) t = 0;
     if (t > 1) t = 1;
-    auto channel = [t](int x, int y) { return static_cast<BYTE>(x + (y - x) * t + 0.5); };
+    auto channel = [t](int x, int y) { return static_cast<BYTE>(std::lround(x + (y - x) * t)); };
     return RGB(channel(GetRValue(a), GetRValue(b)), channel(GetGValue(a), GetGValue(b)),
                channel(GetBValue(a), GetBValue(b)));
 }

@@ -220,7 +220,9 @@ TEST_F(MainWindowTest, MenuButtonAndFailureLinePaintTheMenuSignAsThreeDots) {
     expectDots(button, "menu button");
     RECT r;
     GetClientRect(g_main.menu, &r);
-    if (!button.empty()) EXPECT_NEAR(button.front() + dot / 2.0, r.right / 2.0, 1.5);
+    if (!button.empty()) {
+        EXPECT_NEAR(button.front() + dot / 2.0, r.right / 2.0, 1.5);
+    }
     EXPECT_EQ(WindowText(g_main.menu), L"⋮");
 
     for (uint32_t lang : {kLangEn, kLangZh}) {
