@@ -51,13 +51,16 @@ public:
         if (existing.folder) return;  // the copy of that file fails; nothing is replaced
         Existing kind = CompareExisting(size, written, existing.size, existing.lastWrite, coarse_);
         switch (kind) {
-        case Existing::Same: ++summary_.same; return;
+        case Existing::Same:
+            ++summary_.same;
+            summary_.sameBytes += size;
+            return;
         case Existing::Newer: ++summary_.newer; break;
         case Existing::Older: ++summary_.older; break;
         case Existing::SameTimeOtherSize: ++summary_.sameTimeOtherSize; break;
         case Existing::None: return;
         }
-        summary_.differing.push_back({target, existing.size, existing.lastWrite, kind});
+        summary_.differing.push_back({target, size, existing.size, existing.lastWrite, kind});
     }
 
     void Folder(const SourceItem& item, const std::wstring& target) {
@@ -139,6 +142,16 @@ std::wstring ReplacedLine(const std::wstring& target, uint64_t size, const FILET
     swprintf(when, 32, L"%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour,
              t.wMinute, t.wSecond);
     return L"替换 " + target + L" (旧的 " + std::to_wstring(size) + L" 字节, " + when + L")";
+}
+
+uint64_t BytesToWrite(uint64_t totalBytes, const ConflictSummary& summary, ConflictPolicy policy,
+                      bool move) {
+    uint64_t spared = move ? 0 : summary.sameBytes;
+    for (const ExistingFile& file : summary.differing) {
+        if (KeepsBoth(policy, file.kind, move)) continue;
+        spared += Overwrites(policy, file.kind, move) ? file.size : file.sourceSize;
+    }
+    return totalBytes > spared ? totalBytes - spared : 0;
 }
 
 uint64_t ConflictSummary::Count(Existing kind) const {

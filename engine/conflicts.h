@@ -34,6 +34,7 @@ std::wstring ReplacedLine(const std::wstring& target, uint64_t size, const FILET
 // An existing destination file of the job, as found before anything is written.
 struct ExistingFile {
     std::wstring target;
+    uint64_t sourceSize = 0;
     uint64_t size = 0;
     FILETIME lastWrite{};
     Existing kind = Existing::None;
@@ -41,10 +42,17 @@ struct ExistingFile {
 
 struct ConflictSummary {
     uint64_t same = 0, newer = 0, older = 0, sameTimeOtherSize = 0;
+    uint64_t sameBytes = 0;               // of the same files
     std::vector<ExistingFile> differing;  // every existing file that is not the same
     bool AnyDiffering() const { return newer + older + sameTimeOtherSize > 0; }
     uint64_t Count(Existing kind) const;
 };
+
+// What the job writes to its destination's disk, less what it frees there:
+// the files the policy leaves out are not written, a replaced file gives its
+// old bytes back, and a copy leaves same files alone.
+uint64_t BytesToWrite(uint64_t totalBytes, const ConflictSummary& summary, ConflictPolicy policy,
+                      bool move);
 
 // Walks each source once beside its target, listing each destination folder
 // once: nothing is written, and a destination that does not exist yet costs

@@ -18,6 +18,7 @@ std::atomic<bool> g_moveJob{false};
 std::atomic<bool> g_coarseTimes{false};
 std::atomic<bool> g_renameMoves{false};
 std::atomic<ConflictPolicy> g_conflictPolicy{ConflictPolicy::Replace};
+std::atomic<uint64_t> g_maxFileSize{UINT64_MAX};
 Renamer g_rename = MoveFileExW;
 Replacer g_replaceFile = ReplaceFileW;
 Flusher g_flushFile = FlushFileBuffers;
@@ -537,6 +538,8 @@ FileTask BesideTheExisting(const FileTask& task) {
 // An existing file of another size or time is replaced, kept or written
 // beside as the job's conflict policy says.
 void CopyOneFile(const FileTask& task, bool destinationMayExist) {
+    if (task.size > g_maxFileSize.load())
+        return Fail(L"失败 0x800700DF  %s", task, FailedStep::Write, ERROR_FILE_TOO_LARGE);
     bool move = g_moveJob.load();
     DestinationState destination = destinationMayExist ? ReadDestination(task) : DestinationState{};
     ConflictPolicy policy = g_conflictPolicy.load();

@@ -16,6 +16,9 @@ namespace zrw {
 
 // Set by the driver before its workers start; a move deletes each copied source.
 extern std::atomic<bool> g_moveJob;
+// Set by the driver: files larger than this fail without a try (a FAT
+// destination that the user let take what fits).
+extern std::atomic<uint64_t> g_maxFileSize;
 // Set by the driver: what is done with an existing destination file.
 extern std::atomic<ConflictPolicy> g_conflictPolicy;
 // Set by the driver: a volume of the run keeps last-write times in 2-second steps.

@@ -190,7 +190,9 @@ int32_t RefuseRun(const wchar_t* line) {
 }  // namespace
 
 int32_t RunEngine(const std::vector<std::wstring>& sources, const std::wstring& destinationRoot,
-                  bool move, const std::wstring& logPath, int workers, ConflictPolicy conflict) {
+                  bool move, const std::wstring& logPath, int workers, ConflictPolicy conflict,
+                  uint64_t maxFileSize) {
+    g_maxFileSize = maxFileSize;
     g_moveJob = move;
     g_conflictPolicy = conflict == ConflictPolicy::Ask ? ConflictPolicy::Replace : conflict;
     g_renameMoves = move;
@@ -284,7 +286,7 @@ void CancelEngine() {
 DWORD WINAPI EngineThread(void* param) {
     auto* params = static_cast<EngineParams*>(param);
     int32_t result = RunEngine(params->sources, params->destinationRoot, params->move,
-                               params->logPath, 0, params->conflict);
+                               params->logPath, 0, params->conflict, params->maxFileSize);
     g_engineResult = result;
     g_engineFinished.exchange(true);
     delete params;

@@ -55,6 +55,7 @@ struct EngineParams {
     bool move = false;
     std::wstring logPath;
     ConflictPolicy conflict = ConflictPolicy::Replace;
+    uint64_t maxFileSize = UINT64_MAX;  // larger files fail without a try
 };
 // Thread entry: runs the driver, stores its result, sets the finished flag and
 // deletes params (an EngineParams*).
@@ -62,7 +63,8 @@ DWORD WINAPI EngineThread(void* params);
 // workers > 0 forces the worker count (for measurements); 0 asks ThreadCountFor.
 int32_t RunEngine(const std::vector<std::wstring>& sources, const std::wstring& destinationRoot,
                   bool move, const std::wstring& logPath, int workers = 0,
-                  ConflictPolicy conflict = ConflictPolicy::Replace);
+                  ConflictPolicy conflict = ConflictPolicy::Replace,
+                  uint64_t maxFileSize = UINT64_MAX);
 
 // How the engine starts its pool and worker threads; a seam so that a thread
 // that cannot be created can be tested.

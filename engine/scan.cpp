@@ -33,15 +33,21 @@ private:
 
 WalkNext GoOn(const std::wstring&, const std::wstring&) { return WalkNext::Continue; }
 
-void CountFolder(SourceItem& item, std::vector<NameClash>& clashes) {
-    CaseClashes names(clashes);
+void NoteIfLarge(const std::wstring& path, uint64_t size, std::vector<LargeFile>& large) {
+    if (size >= kFatFileLimit) large.push_back({path, size});
+}
+
+void CountFolder(SourceItem& item, ScanResult& result) {
+    CaseClashes names(result.clashes);
     WalkTree(
         item.path,
         [&](const WalkEntry& entry) {
             names.Add(entry);
             if (!entry.isFolder()) {
-                item.bytes += FileSize(entry.data);
+                uint64_t size = FileSize(entry.data);
+                item.bytes += size;
                 ++item.files;
+                NoteIfLarge(entry.path, size, result.largeFiles);
             }
             return WalkNext::Continue;
         },
@@ -104,11 +110,12 @@ ScanResult ScanSources(const std::vector<std::wstring>& paths) {
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             item.isFolder = true;
             item.folderName = PathName(item.path);
-            if (!IsDriveRoot(item.path)) CountFolder(item, result.clashes);
+            if (!IsDriveRoot(item.path)) CountFolder(item, result);
         } else {
             item.fileName = PathName(item.path);
             item.files = 1;
             item.bytes = FileSize(data);
+            NoteIfLarge(item.path, item.bytes, result.largeFiles);
         }
         result.totalBytes += item.bytes;
         result.totalFiles += item.files;

@@ -28,12 +28,20 @@ struct NameClash {
     std::wstring second;
 };
 
+// FAT and FAT32 take no file of 4 GiB or more.
+inline constexpr uint64_t kFatFileLimit = 1ull << 32;
+struct LargeFile {
+    std::wstring path;
+    uint64_t size = 0;
+};
+
 struct ScanResult {
     std::vector<SourceItem> items;  // paths made full
     uint64_t totalBytes = 0;
     uint64_t totalFiles = 0;
     std::vector<std::wstring> missing;  // sources that do not exist or cannot be read
     std::vector<NameClash> clashes;
+    std::vector<LargeFile> largeFiles;  // of kFatFileLimit or more
 };
 
 ScanResult ScanSources(const std::vector<std::wstring>& paths);

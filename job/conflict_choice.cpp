@@ -126,6 +126,7 @@ bool ResolveConflicts(CopyJob& job, HWND owner, ConflictPolicy policy) {
     if (policy == ConflictPolicy::Ask) policy = ConflictPolicy::Replace;
     job.conflict = policy;
     job.sameFiles = summary.same;
+    job.bytesToWrite = BytesToWrite(job.totalBytes, summary, policy, job.move);
     OpenJobLog(job.logPath);
     if (summary.AnyDiffering() || summary.same > 0)
         JobLog(L"%s", ConflictLine(summary, policy).c_str());

@@ -100,8 +100,8 @@ size_t RunLength(const CopyJob& job, bool native, bool& move) {
 }
 
 bool StartRobocopy(CopyJob& job, std::span<const SourceItem> run) {
-    std::wstring command =
-        BuildRobocopyCommand(run, {job.destination, job.logPath, job.move, job.conflict});
+    std::wstring command = BuildRobocopyCommand(
+        run, {job.destination, job.logPath, job.move, job.conflict, job.maxFileSize});
     StartedProcess started = StartHiddenProcess(RobocopyPath(), std::move(command));
     if (!started.process) {
         LogLine(job, L"起不了 robocopy 进程 (错误 " + std::to_wstring(started.error) + L") " +
@@ -122,8 +122,9 @@ bool StartNative(CopyJob& job, std::span<const SourceItem> run, bool move) {
     g_nativeRunning = true;
     // The plan appends each source's own name, so a folder lands at
     // destination\name exactly as with robocopy.
-    auto* params = new EngineParams{std::move(paths), LandsIn(job, run.front()), move, job.logPath,
-                                    job.conflict};
+    auto* params = new EngineParams{
+        std::move(paths), LandsIn(job, run.front()), move, job.logPath, job.conflict,
+        job.maxFileSize};
     g_engineThread.reset(CreateThread(nullptr, 0, EngineThread, params, 0, &g_engineThreadId));
     if (g_engineThread) return true;
     LogLine(job, L"起不了原生引擎线程 (错误 " + std::to_wstring(GetLastError()) + L") " +

@@ -94,8 +94,11 @@ struct CopyJob {
     std::vector<NameClash> clashes;
     std::vector<Refusal> refusals;  // set by PrepareJob; any of them refuses the whole job
     ConflictPolicy conflict = ConflictPolicy::Replace;  // set by ResolveConflicts
-    uint64_t sameFiles = 0;        // existing files that look the same, for the counts
-    std::optional<Engine> engine;  // when the job cannot run with the chosen one
+    uint64_t sameFiles = 0;             // existing files that look the same, for the counts
+    uint64_t bytesToWrite = 0;          // set by ResolveConflicts, for the room on the disk
+    std::vector<LargeFile> largeFiles;  // from the scan, for a FAT destination
+    uint64_t maxFileSize = UINT64_MAX;  // larger files are left out ("copy what fits")
+    std::optional<Engine> engine;       // when the job cannot run with the chosen one
     JobCounts counts;
 };
 extern CopyJob g_job;
@@ -136,6 +139,13 @@ Engine JobEngine(const CopyJob& job);
 // which alone can do it. The job log names the policy, for robocopy each file
 // it replaces, and ends with the job's record. False when the user cancelled.
 bool ResolveConflicts(CopyJob& job, HWND owner, ConflictPolicy policy = g_settings.conflict);
+
+// The checks before the first byte: room on the destination's disk, files a
+// FAT disk cannot hold, a destination that can be made and written. A job that
+// fails one is refused with the numbers (job log, standard error, a message
+// box); where only too large files are in the way, the user may have the rest
+// copied instead (those then fail, named). False when refused.
+bool PassesChecksBeforeFirstByte(CopyJob& job, HWND owner);
 
 // The job log's machine line of what a retry needs to know of the job:
 // "#job<TAB>copy|move<TAB>robocopy|native<TAB>policy<TAB>verify 0|1<TAB>destination".

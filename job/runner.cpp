@@ -147,6 +147,7 @@ int RunPreparedJob(bool anySource, bool silent, size_t pathsGiven, ConflictPolic
         return 2;
     }
     if (!ResolveConflicts(job, nullptr, conflict)) return 3;
+    if (!PassesChecksBeforeFirstByte(job, nullptr)) return 2;
     if (JobEngine(job) == Engine::Robocopy &&
         GetFileAttributesW(RobocopyPath().c_str()) == INVALID_FILE_ATTRIBUTES) {
         if (!silent)
@@ -230,6 +231,7 @@ bool ScanJob(const std::vector<std::wstring>& sources) {
     g_job.totalFiles = scan.totalFiles;
     g_job.missing = std::move(scan.missing);
     g_job.clashes = std::move(scan.clashes);
+    g_job.largeFiles = std::move(scan.largeFiles);
     return !g_job.sources.empty();
 }
 

@@ -145,6 +145,7 @@ std::wstring BuildRobocopyCommand(std::span<const SourceItem> sources, const Rob
     // but the source is about to be deleted: a move copies those too.
     if (run.move && !(source.isFolder && IsProtectedLocation(source.path))) line += L" /IS /IT";
     line += ConflictSwitches(run.conflict);
+    if (run.maxFileSize != UINT64_MAX) line += L" /MAX:" + std::to_wstring(run.maxFileSize);
     line += L" /LOG+:" + QuotePathArgument(run.logPath);
     return line;
 }

@@ -42,6 +42,7 @@ struct RobocopyRun {
     std::wstring logPath;
     bool move = false;
     ConflictPolicy conflict = ConflictPolicy::Replace;
+    uint64_t maxFileSize = UINT64_MAX;  // /MAX: robocopy leaves larger files
 };
 // The switches that keep existing files as the policy says: /XO leaves a
 // newer destination, /XC /XN /XO every existing one that differs.

@@ -58,6 +58,10 @@ void LaunchPreparedJob(ConflictPolicy conflict) {
         ShowStatusLine(Tr(L"已取消"));
         return;
     }
+    if (!PassesChecksBeforeFirstByte(g_job, g_main.window)) {
+        ShowStatusLine(L"");
+        return;
+    }
     g_job.view = &MainWindowJobView();
     if (JoinWindowQueue()) BeginWindowJob();
 }

@@ -117,7 +117,7 @@ std::wstring MessageText(HWND box) {
     return text;
 }
 
-AnsweredBox AnswerBox(const std::function<void()>& open) {
+AnsweredBox AnswerBox(const std::function<void()>& open, int button) {
     AnsweredBox answered;
     std::thread user([&] {
         FoundWindow box = WaitForDialog([](HWND w) { return OfThisProcess(w); }, 10000);
@@ -128,7 +128,7 @@ AnsweredBox AnswerBox(const std::function<void()>& open) {
                     ChildTexts(box.window, L"Static"),
                     GetWindow(box.window, GW_OWNER),
                     MessageBoxIcon(box.window)};
-        PressButton(box.window, IDOK);
+        PressButton(box.window, button);
     });
     open();
     user.join();

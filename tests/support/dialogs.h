@@ -35,8 +35,8 @@ void PressButton(HWND dialog, int id);
 inline constexpr int kMessageTextId = 0xFFFF;  // the static text of a message box
 std::wstring MessageText(HWND box);
 
-// A message box of this process that `open` brings up, answered with OK
-// from a second thread.
+// A message box of this process that `open` brings up, answered with that
+// button (OK unless told) from a second thread.
 struct AnsweredBox {
     bool shown = false;
     std::wstring caption, text;
@@ -44,7 +44,7 @@ struct AnsweredBox {
     HWND owner = nullptr;
     HICON icon = nullptr;
 };
-AnsweredBox AnswerBox(const std::function<void()>& open);
+AnsweredBox AnswerBox(const std::function<void()>& open, int button = IDOK);
 
 }  // namespace zrw::test
 

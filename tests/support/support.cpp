@@ -386,6 +386,32 @@ std::string DosDevices() {
 
 }  // namespace
 
+namespace {
+
+uint64_t TotalBytes(const std::wstring& path) {
+    ULARGE_INTEGER total{};
+    return GetDiskFreeSpaceExW(path.c_str(), nullptr, &total, nullptr) ? total.QuadPart : 0;
+}
+
+}  // namespace
+
+SmallVolume::SmallVolume(unsigned kib)
+    : unix_("/tmp/zrw-small-" + std::to_string(GetCurrentProcessId()) + "-" +
+            std::to_string(GetTickCount64())),
+      path_(L"Z:" + Utf8ToWide(unix_)) {
+    for (wchar_t& c : path_)
+        if (c == L'/') c = L'\\';
+    uint64_t size = static_cast<uint64_t>(kib) << 10;
+    mounted_ = RunUnix("mkdir -p " + ShellQuoted(unix_) + " && mount -t tmpfs -o size=" +
+                           std::to_string(kib) + "k tmpfs " + ShellQuoted(unix_),
+                       [&] { return TotalBytes(path_) == size; });
+}
+
+SmallVolume::~SmallVolume() {
+    RunUnix("umount " + ShellQuoted(unix_) + "; rmdir " + ShellQuoted(unix_),
+            [&] { return !Exists(path_); });
+}
+
 bool MakeFolderLink(const std::wstring& link, const std::wstring& target) {
     auto isLink = [&] {
         DWORD a = GetFileAttributesW(link.c_str());

@@ -272,6 +272,21 @@ private:
     bool mapped_ = false;
 };
 
+// A volume of its own with little room (a Linux memory file system of `kib`
+// KiB), while it lives; mounting needs root, so mounted() may be false.
+class SmallVolume : NoCopy {
+public:
+    explicit SmallVolume(unsigned kib);
+    ~SmallVolume();
+    bool mounted() const { return mounted_; }
+    const std::wstring& path() const { return path_; }  // its Windows path
+
+private:
+    std::string unix_;
+    std::wstring path_;
+    bool mounted_ = false;
+};
+
 // While it lives, every folder named "closed" refuses its listing, as a
 // folder without read access does on Windows (Wine, run as root, has none).
 class ClosedFoldersRefused : NoCopy {

@@ -46,5 +46,18 @@ TEST_P(Failures, ALogOfAnOlderVersionIsRefused) {
     EXPECT_NE(r.err.find("旧版本"), std::string::npos) << r.err;
 }
 
+// A job that cannot fit is refused before its first byte, with the numbers.
+TEST_P(Failures, AJobThatCannotFitIsRefusedBeforeItsFirstByte) {
+    SmallVolume small(64);
+    if (!small.mounted()) GTEST_SKIP() << "no small volume here";
+    WriteBytesDeep(dir / L"src\\big.bin", std::string(200 << 10, 'b'));
+    ProcessResult r = Run({L"copy", dir / L"src", L"--dest", small.path() + L"\\out"});
+    EXPECT_EQ(r.exitCode, 2u) << r.err;
+    EXPECT_NE(r.err.find("目标磁盘空间不够, 什么都没动: 要写 200 KB, 只剩 64 KB"),
+              std::string::npos)
+        << r.err;
+    EXPECT_FALSE(Exists(small.path() + L"\\out"));
+}
+
 }  // namespace
 }  // namespace zrw::test

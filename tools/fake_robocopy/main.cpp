@@ -45,18 +45,19 @@ struct Request {
     std::wstring destination;  // folder, as given
     std::vector<std::wstring> filters;
     std::wstring logPath;
-    std::wstring options;         // the switches as given, for the log
-    bool everyFolder = false;     // /E
-    bool subFolders = false;      // /S
-    bool skipJunctions = false;   // /XJ
-    bool moveFiles = false;       // /MOV or /MOVE
-    bool moveFolders = false;     // /MOVE
-    bool includeSame = false;     // /IS
-    bool includeTweaked = false;  // /IT
-    bool excludeChanged = false;  // /XC
-    bool excludeNewer = false;    // /XN
-    bool excludeOlder = false;    // /XO
-    bool listOnly = false;        // /L
+    std::wstring options;           // the switches as given, for the log
+    bool everyFolder = false;       // /E
+    bool subFolders = false;        // /S
+    bool skipJunctions = false;     // /XJ
+    bool moveFiles = false;         // /MOV or /MOVE
+    bool moveFolders = false;       // /MOVE
+    bool includeSame = false;       // /IS
+    bool includeTweaked = false;    // /IT
+    bool excludeChanged = false;    // /XC
+    bool excludeNewer = false;      // /XN
+    bool excludeOlder = false;      // /XO
+    bool listOnly = false;          // /L
+    uint64_t maxSize = UINT64_MAX;  // /MAX:n leaves larger files
 };
 
 struct Counts {
@@ -137,6 +138,14 @@ bool ParseSwitch(const std::wstring& arg, Request& request) {
     if (StartsWith(name, L"/R:") || StartsWith(name, L"/W:"))
         return ParseNumber(name.substr(3), 0, UINT32_MAX);
     if (StartsWith(name, L"/MT:")) return ParseNumber(name.substr(4), 1, 128);
+    if (StartsWith(name, L"/MAX:")) {
+        std::wstring digits = name.substr(5);
+        if (digits.empty() || digits.size() > 19 ||
+            digits.find_first_not_of(L"0123456789") != std::wstring::npos)
+            return false;
+        request.maxSize = std::wcstoull(digits.c_str(), nullptr, 10);
+        return true;
+    }
     struct Flag {
         const wchar_t* name;
         bool Request::*field;
@@ -340,6 +349,8 @@ void TransferFile(const Request& request, const std::wstring& fromFolder,
         ++counts.failed;
         return;
     }
+    if ((static_cast<uint64_t>(src.nFileSizeHigh) << 32 | src.nFileSizeLow) > request.maxSize)
+        return;  // left out, as robocopy leaves it: neither copied nor counted
     if (!NeedsCopy(request, src, to)) {
         ++counts.skipped;
     } else if (request.listOnly) {
