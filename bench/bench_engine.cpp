@@ -3,8 +3,11 @@
 //   bench_engine move-by-copy <source> <destination root>   a move with every
 //       rename refused, as across volumes: the copy-and-delete path
 //   bench_engine plan <source>
+//   bench_engine checks <source> <destination root>   what a job adds before its first byte
 #include "engine/copyfile.h"
+#include "engine/conflicts.h"
 #include "engine/driver.h"
+#include "engine/preflight.h"
 #include "engine/scan.h"
 
 #include <psapi.h>
@@ -52,6 +55,21 @@ int wmain(int argc, wchar_t** argv) {
                     static_cast<unsigned long long>(plan.fileCount),
                     static_cast<unsigned long long>(peak), static_cast<unsigned long long>(base),
                     plan.fileCount ? static_cast<double>(peak) / plan.fileCount : 0.0);
+        return 0;
+    }
+    if (argc == 4 && std::wcscmp(argv[1], L"checks") == 0) {
+        // What a job adds before its first byte: the conflict classification
+        // and the checks of room, FAT and a writable destination.
+        zrw::ScanResult scan = zrw::ScanSources({argv[2]});
+        uint64_t start = GetTickCount64();
+        zrw::ConflictSummary summary = zrw::ClassifyConflicts(scan.items, argv[3]);
+        zrw::Preflight checks = zrw::CheckBeforeFirstByte(
+            argv[3], zrw::BytesToWrite(scan.totalBytes, summary, zrw::ConflictPolicy::Replace, false),
+            scan.largeFiles);
+        double secs = static_cast<double>(GetTickCount64() - start) / 1000.0;
+        std::printf("checks secs=%.3f files=%llu same=%llu clear=%d\n", secs,
+                    static_cast<unsigned long long>(scan.totalFiles),
+                    static_cast<unsigned long long>(summary.same), checks.Clear() ? 1 : 0);
         return 0;
     }
     if (argc == 4 && std::wcscmp(argv[1], L"copy") == 0) return Run(argv[2], argv[3], false);
