@@ -28,15 +28,6 @@ const StepName kSteps[] = {
 };
 constexpr wchar_t kRecordMark[] = L"#failed";
 
-std::vector<std::wstring> SplitTabs(const std::wstring& line) {
-    std::vector<std::wstring> fields;
-    size_t start = 0;
-    for (size_t tab; (tab = line.find(L'\t', start)) != std::wstring::npos; start = tab + 1)
-        fields.push_back(line.substr(start, tab - start));
-    fields.push_back(line.substr(start));
-    return fields;
-}
-
 std::wstring SystemText(DWORD error) {
     wchar_t* text = nullptr;
     DWORD n = FormatMessageW(
@@ -111,6 +102,15 @@ std::wstring RestartManagerHolders(const std::wstring& path) {
 
 HolderFinder g_findHolders = RestartManagerHolders;
 
+std::vector<std::wstring> TabFields(const std::wstring& line) {
+    std::vector<std::wstring> fields;
+    size_t start = 0;
+    for (size_t tab; (tab = line.find(L'\t', start)) != std::wstring::npos; start = tab + 1)
+        fields.push_back(line.substr(start, tab - start));
+    fields.push_back(line.substr(start));
+    return fields;
+}
+
 const wchar_t* StepWord(FailedStep step) {
     for (const StepName& s : kSteps)
         if (s.step == step) return s.word;
@@ -123,7 +123,7 @@ std::wstring FailureRecord(const Failure& f) {
 }
 
 bool ParseFailureRecord(const std::wstring& line, Failure& f) {
-    std::vector<std::wstring> fields = SplitTabs(line);
+    std::vector<std::wstring> fields = TabFields(line);
     if (fields.size() != 6 || fields[0] != kRecordMark || fields[3].empty()) return false;
     const StepName* step = nullptr;
     for (const StepName& s : kSteps)

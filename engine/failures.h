@@ -24,6 +24,8 @@ struct Failure {
     std::wstring holders;  // programs that held the file, where Windows could tell
 };
 
+// The fields of a machine line of the job log.
+std::vector<std::wstring> TabFields(const std::wstring& line);
 // "#failed<TAB>step<TAB>error<TAB>source<TAB>target<TAB>holders": no file
 // name holds a tab.
 std::wstring FailureRecord(const Failure& failure);

@@ -19,17 +19,8 @@ std::wstring EngineWord(Engine engine) {
     return engine == Engine::Robocopy ? L"robocopy" : L"native";
 }
 
-std::vector<std::wstring> Fields(const std::wstring& line) {
-    std::vector<std::wstring> fields;
-    size_t start = 0;
-    for (size_t tab; (tab = line.find(L'\t', start)) != std::wstring::npos; start = tab + 1)
-        fields.push_back(line.substr(start, tab - start));
-    fields.push_back(line.substr(start));
-    return fields;
-}
-
 bool ParseRecord(const std::wstring& line, LoggedJob& logged) {
-    std::vector<std::wstring> f = Fields(line);
+    std::vector<std::wstring> f = TabFields(line);
     if (f.size() != 6 || f[0] != kRecordMark || (f[1] != L"copy" && f[1] != L"move")) return false;
     std::optional<ConflictPolicy> policy = ParseConflictPolicy(f[3]);
     if (!policy || (f[2] != L"robocopy" && f[2] != L"native") || f[5].empty()) return false;

@@ -259,13 +259,7 @@ std::wstring BinDir() {
 std::wstring ZerrowExe() { return BinDir() + L"\\Zerrow.exe"; }
 std::wstring ToolExe(const std::wstring& name) { return BinDir() + L"\\tools\\" + name + L".exe"; }
 
-std::wstring Utf8ToWide(const std::string& text) {
-    if (text.empty()) return {};
-    int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
-    return out;
-}
+std::wstring Utf8ToWide(const std::string& text) { return FromUtf8(text); }
 
 std::string WideToUtf8(const std::wstring& text) { return ToUtf8(text); }
 
