@@ -4,8 +4,8 @@
 //       rename refused, as across volumes: the copy-and-delete path
 //   bench_engine plan <source>
 //   bench_engine checks <source> <destination root>   what a job adds before its first byte
-#include "engine/copyfile.h"
 #include "engine/conflicts.h"
+#include "engine/copyfile.h"
 #include "engine/driver.h"
 #include "engine/preflight.h"
 #include "engine/scan.h"
@@ -64,7 +64,8 @@ int wmain(int argc, wchar_t** argv) {
         uint64_t start = GetTickCount64();
         zrw::ConflictSummary summary = zrw::ClassifyConflicts(scan.items, argv[3]);
         zrw::Preflight checks = zrw::CheckBeforeFirstByte(
-            argv[3], zrw::BytesToWrite(scan.totalBytes, summary, zrw::ConflictPolicy::Replace, false),
+            argv[3],
+            zrw::BytesToWrite(scan.totalBytes, summary, zrw::ConflictPolicy::Replace, false),
             scan.largeFiles);
         double secs = static_cast<double>(GetTickCount64() - start) / 1000.0;
         std::printf("checks secs=%.3f files=%llu same=%llu clear=%d\n", secs,
