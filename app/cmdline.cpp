@@ -45,7 +45,9 @@ bool TakeSwitch(const std::wstring& arg, StartRecord& r) {
     else if (arg == L"move") r.move = true;
     else if (arg == L"verify") r.verifyMode = true;
     else if (arg == L"retry") r.retryMode = true;
+    else if (arg == L"check") r.checkMode = true;
     else if (arg == L"--verify") r.verifyAfterCopy = true;
+    else if (arg == L"--hash") r.hash = true;
     else if (arg == L"--silent") r.silent = true;
     else if (arg == L"--dryrun") r.dryRun = true;
     else if (arg == L"--ui") r.windowWanted = true;
@@ -69,6 +71,7 @@ StartMode ChooseMode(const StartRecord& r) {
     if (r.dryRun) return StartMode::DryRun;
     if (r.verifyMode) return StartMode::Verify;
     if (r.retryMode) return StartMode::Retry;
+    if (r.checkMode) return StartMode::Check;
     if (r.windowWanted || (r.sources.empty() && r.listFiles.empty() && r.destination.empty()))
         return StartMode::Window;
     return StartMode::Transfer;
@@ -182,6 +185,10 @@ void PublishSwitches(const StartRecord& r) {
     if (r.verifyAfterCopy) {
         g_settings.verify = true;
         g_verifyFromCommandLine = true;
+    }
+    if (r.hash) {
+        g_settings.hash = true;
+        g_hashFromCommandLine = true;
     }
     g_cmdSkin = r.skin;
     g_cmdImgPath = r.img;

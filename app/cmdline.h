@@ -31,6 +31,7 @@ enum class StartMode {
     // The normal start.
     Verify,
     Retry,
+    Check,
     Window,
     Transfer,
 };
@@ -50,6 +51,7 @@ struct StartRecord {
     bool move = false;
     bool verifyMode = false;
     bool retryMode = false;  // the first source is the job log
+    bool checkMode = false;  // the first source is the hash list
     bool silent = false;
     bool dryRun = false;
     bool windowWanted = false;
@@ -60,6 +62,7 @@ struct StartRecord {
     std::optional<Engine> engine;  // when given
     std::optional<ConflictPolicy> conflict;
     bool verifyAfterCopy = false;
+    bool hash = false;
     int32_t skin = -1;
     std::wstring img;  // at most kMaxImgPath characters
     bool newInstance = false;

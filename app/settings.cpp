@@ -9,6 +9,7 @@ Settings g_settings;
 bool g_engineFromCommandLine = false;
 bool g_conflictFromCommandLine = false;
 bool g_verifyFromCommandLine = false;
+bool g_hashFromCommandLine = false;
 int32_t g_cmdSkin = -1;
 std::wstring g_cmdImgPath;
 bool g_noQueue = false;
@@ -82,6 +83,7 @@ void LoadSettings() {
     ReadImagePath(key.get(), g_settings.imgPath);
     if (ReadDword(key.get(), L"Detail", v)) g_settings.detail = v != 0;
     if (ReadDword(key.get(), L"Verify", v) && !g_verifyFromCommandLine) g_settings.verify = v != 0;
+    if (ReadDword(key.get(), L"Hash", v) && !g_hashFromCommandLine) g_settings.hash = v != 0;
     if (ReadDword(key.get(), L"Conflict", v) && v <= 4 && !g_conflictFromCommandLine)
         g_settings.conflict = static_cast<ConflictPolicy>(v);
     if (ReadDword(key.get(), L"Lang", v) && v <= 1 && !g_langFromCommandLine) UiLang = v;
@@ -108,6 +110,7 @@ void SaveSettings() {
                    static_cast<DWORD>(img.size() * 2 + 2));
     WriteDword(key.get(), L"Detail", g_settings.detail ? 1 : 0);
     WriteDword(key.get(), L"Verify", g_settings.verify ? 1 : 0);
+    WriteDword(key.get(), L"Hash", g_settings.hash ? 1 : 0);
     // Asking is no stored choice.
     if (g_settings.conflict == ConflictPolicy::Ask) RegDeleteValueW(key.get(), L"Conflict");
     else WriteDword(key.get(), L"Conflict", static_cast<DWORD>(g_settings.conflict));

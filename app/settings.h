@@ -28,11 +28,13 @@ struct Settings {
     bool detail = false;
     bool verify = false;
     ConflictPolicy conflict = ConflictPolicy::Ask;
+    bool hash = false;  // a job writes its files' SHA-256 into the destination's "SHA256SUMS"
 };
 extern Settings g_settings;
 extern bool g_engineFromCommandLine;
 extern bool g_conflictFromCommandLine;
 extern bool g_verifyFromCommandLine;
+extern bool g_hashFromCommandLine;
 extern int32_t g_cmdSkin;          // -1 when not given
 extern std::wstring g_cmdImgPath;  // empty when not given
 // --no-queue: this process's jobs start without waiting for their turn on their volumes.

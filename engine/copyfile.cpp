@@ -17,6 +17,7 @@ namespace zrw {
 std::atomic<bool> g_moveJob{false};
 std::atomic<bool> g_coarseTimes{false};
 std::atomic<bool> g_renameMoves{false};
+std::atomic<CopyCheck*> g_copyCheck{nullptr};
 std::atomic<ConflictPolicy> g_conflictPolicy{ConflictPolicy::Replace};
 std::atomic<uint64_t> g_maxFileSize{UINT64_MAX};
 Renamer g_rename = MoveFileExW;
@@ -495,6 +496,7 @@ void Transfer(const FileTask& task, const DestinationState& destination, bool mo
         case Renamed::Yes:
             ++g_stats.filesCopied;
             CountWithoutCopying(task.size);
+            if (CopyCheck* check = g_copyCheck.load()) check->Renamed(task.destination);
             return;
         case Renamed::OntoItself:
             return FailMove(L"目标是源的另一个名字(同一个文件的硬链接), 源留着 %s", task,
@@ -516,6 +518,10 @@ void Transfer(const FileTask& task, const DestinationState& destination, bool mo
     if (!move) return;
     if (!CopyIsThere(task, carried))
         return Fail(L"复制后在目标找不到同样大小的文件, 源没删 %s", task, FailedStep::Check, 0);
+    // A copy the check refuses keeps its source; the check names it.
+    if (CopyCheck* check = g_copyCheck.load();
+        check && !check->Confirms(task.source, task.destination))
+        return;
     DeleteMovedSource(task, carried);
 }
 

@@ -23,6 +23,22 @@ extern std::atomic<uint64_t> g_maxFileSize;
 extern std::atomic<ConflictPolicy> g_conflictPolicy;
 // Set by the driver: a volume of the run keeps last-write times in 2-second steps.
 extern std::atomic<bool> g_coarseTimes;
+
+// What a move asks of each copy once it is flushed and found, before its
+// source is deleted (false keeps the source), and tells of what it moved by
+// a rename. Handed down for a job that verifies or hashes its move; called
+// from the engine's worker threads.
+class CopyCheck {
+public:
+    virtual bool Confirms(const std::wstring& source, const std::wstring& target) = 0;
+    // A file or a whole folder put in its place by a rename.
+    virtual void Renamed(const std::wstring& target) = 0;
+
+protected:
+    ~CopyCheck() = default;
+};
+// Null for a move that deletes without asking.
+extern std::atomic<CopyCheck*> g_copyCheck;
 // A destination that cannot exist (its folder was made by this run) is not
 // looked at for the skip rule.
 void CopyOneFile(const FileTask& task, bool destinationMayExist = true);

@@ -158,9 +158,12 @@ CopyPlan MergePlans(std::vector<CopyPlan>& plans, const std::vector<std::wstring
     CopyPlan plan;
     for (size_t i = 0; i < plans.size(); ++i) {
         CopyPlan& one = plans[i];
-        if (g_moveJob.load() && RenameWholeFolder(TrimSeparators(sources[i]), root, one)) {
+        std::wstring source = TrimSeparators(sources[i]);
+        if (g_moveJob.load() && RenameWholeFolder(source, root, one)) {
             g_stats.filesCopied += one.fileCount;
             CountWithoutCopying(one.totalBytes);
+            if (CopyCheck* check = g_copyCheck.load())
+                check->Renamed(AppendPath(root, PathName(source)));
             continue;
         }
         AppendPlan(plan, std::move(one));

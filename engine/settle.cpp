@@ -60,6 +60,11 @@ void SettleFile(Settling& s, const std::wstring& source, uint64_t size, const FI
     if (!FlushToDisk(target))
         return Keep(s, L"复制后在目标找不到同样大小的文件, 源没删 %s", source, target,
                     GetLastError());
+    // A copy the check refuses keeps its source; the check names it.
+    if (CopyCheck* check = g_copyCheck.load(); check && !check->Confirms(source, target)) {
+        ++s.result.done;
+        return;
+    }
     CopiedState copied{FileSize(copy), copy.ftLastWriteTime, s.coarseTimes};
     DWORD error = 0;
     switch (DeleteSourceIfUnchanged(source, copied, &error)) {

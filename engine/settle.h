@@ -23,7 +23,9 @@ struct SettleResult {
     uint64_t missing = 0;  // copies absent, or of another size or last-write time
     uint64_t kept = 0;     // moved sources left where they are
     uint64_t skipped = 0;  // existing files the conflict policy left
-    uint64_t done = 0;     // files whose copy is there (and, for a move, whose source went)
+    // Files whose copy is there (and, for a move, whose source went, or whose
+    // copy the move's check refused).
+    uint64_t done = 0;
     bool unlisted = false;
     bool cancelled = false;
     bool Clean() const { return missing == 0 && kept == 0 && !unlisted && !cancelled; }

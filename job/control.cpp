@@ -261,6 +261,7 @@ uint64_t CappedBytesDone(uint64_t before, uint64_t current, uint64_t total) {
 bool IsFailureExitCode(uint32_t code) { return (code & 0x18) != 0 || code > 0x1F; }
 
 bool StartNextSource(CopyJob& job) {
+    if (job.current == 0) ArmMoveCheck(job);
     bool native = JobEngine(job) == Engine::Native;
     while (job.current < job.sources.size()) {
         bool move = false;

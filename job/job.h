@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -100,6 +101,8 @@ struct CopyJob {
     uint64_t maxFileSize = UINT64_MAX;  // larger files are left out ("copy what fits")
     std::optional<Engine> engine;       // when the job cannot run with the chosen one
     JobCounts counts;
+    // A verified or hashed move: each copy checked before its source goes.
+    std::unique_ptr<MoveVerification> moveCheck;
 };
 extern CopyJob g_job;
 void ResetJob();
@@ -128,7 +131,12 @@ void PrepareJob(const std::wstring& destination, bool move);
 // When the job has refusals: writes them into its log and to the console and
 // returns the text that tells the user why nothing was touched; else empty.
 std::wstring RefuseJob(const CopyJob& job);
+// Whether the end verifies or hashes: a clean copy is compared (or hashed)
+// then; a move checked its copies as it went.
 bool WantsVerification(const CopyJob& job);
+// Before a move's first run: a verified or hashed move checks each copy
+// before its source goes.
+void ArmMoveCheck(CopyJob& job);
 // The engine the job runs with: the setting's, unless the job needs another.
 Engine JobEngine(const CopyJob& job);
 
@@ -178,9 +186,20 @@ std::optional<ConflictPolicy> AskConflictPolicy(HWND owner, const ConflictSummar
 inline constexpr wchar_t kKeepBothNote[] = L"两个都保留只有原生引擎做得到, 这次用原生引擎";
 // The classification in one line, for the dry run and the job log.
 std::wstring ConflictLine(const ConflictSummary& summary, ConflictPolicy policy);
-// Walks the job's sources against its destination with the hook installed and
-// writes "verify-last.log" beside the job log.
-VerifyResult VerifyJob(const CopyJob& job, VerifyHook hook);
+// What the end of a job proved: the comparison (of a copy, with the hook
+// installed; or what a move's checks found) and the hash list written.
+struct JobProof {
+    bool compared = false;
+    VerifyResult result;
+    bool hashed = false;  // the hash list was asked for
+    bool hashListWritten = false;
+    size_t hashLines = 0;
+};
+// Writes "verify-last.log" beside the job log, and the destination's
+// "SHA256SUMS" when hashes were asked for; the job log says which.
+JobProof VerifyJob(const CopyJob& job, VerifyHook hook);
+// The proof's lines for the end of the job, in the interface language.
+std::wstring ProofText(const CopyJob& job, const JobProof& proof);
 // Keeps the calling thread's messages flowing during a verification; false
 // once the program is asked to quit.
 bool RunnerVerifyHook(uint64_t verifiedBytes);

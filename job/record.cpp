@@ -7,7 +7,10 @@ namespace zrw {
 
 CopyJob g_job;
 
-void ResetJob() { g_job = CopyJob{}; }
+void ResetJob() {
+    g_copyCheck = nullptr;
+    g_job = CopyJob{};
+}
 
 void LogLine(const CopyJob& job, const std::wstring& line) {
     OpenJobLog(job.logPath);

@@ -12,6 +12,7 @@
 #include "job/job.h"
 #include "job/queue.h"
 #include "robo/robo.h"
+#include "verify/hashlist.h"
 #include "verify/verify.h"
 
 #include <shellapi.h>
@@ -92,10 +93,11 @@ void RunMessageLoop() {
              static_cast<int>(g_job.result));
 }
 
+// A difference makes the exit code 4 unless something failed outright.
 void VerifyIfWanted(CopyJob& job) {
     if (!WantsVerification(job)) return;
-    VerifyResult result = VerifyJob(job, job.silent ? nullptr : RunnerVerifyHook);
-    if (result.differing > 0) job.result = kJobDiffers;
+    JobProof proof = VerifyJob(job, job.silent ? nullptr : RunnerVerifyHook);
+    if (proof.result.differing > 0 && job.result == kJobDone) job.result = kJobDiffers;
 }
 
 // A silent job has no window timer: it ticks as soon as the running source
@@ -282,19 +284,61 @@ std::wstring RefuseJob(const CopyJob& job) {
            paths;
 }
 
-// Only a clean copy is compared: a move has no sources left to compare with.
+// A copy is compared only when clean: a failed or cancelled one is known
+// not to be whole. A move has no sources left to compare with at its end.
 bool WantsVerification(const CopyJob& job) {
-    return g_settings.verify && !job.move && job.result == kJobDone && !job.cancelled &&
-           job.failedSources == 0;
+    if (job.moveCheck) return true;
+    return (g_settings.verify || g_settings.hash) && !job.move && job.result == kJobDone &&
+           !job.cancelled && job.failedSources == 0;
 }
 
-VerifyResult VerifyJob(const CopyJob& job, VerifyHook hook) {
+void ArmMoveCheck(CopyJob& job) {
+    if (!job.move || job.moveCheck || !(g_settings.verify || g_settings.hash)) return;
+    job.moveCheck =
+        std::make_unique<MoveVerification>(job.destination, g_settings.verify, g_settings.hash);
+    g_copyCheck = job.moveCheck.get();
+}
+
+JobProof VerifyJob(const CopyJob& job, VerifyHook hook) {
+    JobProof proof;
+    proof.hashed = g_settings.hash;
+    std::vector<HashLine> hashes;
     VerifiedBytes = 0;
     VerifyProgressHook = hook;
-    VerifyResult result = VerifyTree(job.sources, job.destination);
+    if (job.moveCheck) {
+        g_copyCheck = nullptr;
+        proof.compared = g_settings.verify;
+        proof.result = job.moveCheck->Result();
+        hashes = job.moveCheck->TakeHashes();
+    } else if (g_settings.verify) {
+        proof.compared = true;
+        proof.result = VerifyTree(job.sources, job.destination, proof.hashed ? &hashes : nullptr);
+    } else {
+        hashes = HashTree(job.sources, job.destination);
+    }
     VerifyProgressHook = nullptr;
-    WriteVerifyLog(ParentFolder(job.logPath), result);
-    return result;
+    if (proof.compared) WriteVerifyLog(ParentFolder(job.logPath), proof.result);
+    if (!proof.hashed || proof.result.aborted) return proof;
+    std::wstring list = AppendPath(job.destination, kHashListName);
+    proof.hashListWritten = UpdateHashList(job.destination, hashes);
+    proof.hashLines = hashes.size();
+    LogLine(job, proof.hashListWritten
+                     ? L"哈希清单 " + list + L" " + std::to_wstring(hashes.size()) + L" 个文件"
+                     : L"哈希清单写不了 " + list);
+    return proof;
+}
+
+std::wstring ProofText(const CopyJob& job, const JobProof& proof) {
+    std::wstring text;
+    if (proof.compared) text = VerifySummary(proof.result);
+    if (!proof.hashed || proof.result.aborted) return text;
+    if (!text.empty()) text += L"\n";
+    std::wstring list = AppendPath(job.destination, kHashListName);
+    if (proof.hashListWritten)
+        text +=
+            Tr(L"哈希清单: ") + list + L"  (" + std::to_wstring(proof.hashLines) + Tr(L" 个文件)");
+    else text += Tr(L"哈希清单写不了: ") + list;
+    return text;
 }
 
 bool RunnerVerifyHook(uint64_t) {

@@ -18,6 +18,7 @@
 #include "ui/skin.h"
 #include "ui/tray.h"
 #include "ui/window.h"
+#include "verify/hashlist.h"
 #include "verify/verify.h"
 
 #include "zerrow_ids.h"
@@ -56,7 +57,8 @@ bool StartShowsWindows(const StartRecord& r, bool listsRead) {
     case StartMode::DumpPalette:
     case StartMode::DumpMt:
     case StartMode::DumpPick:
-    case StartMode::DryRun: return false;
+    case StartMode::DryRun:
+    case StartMode::Check: return false;
     case StartMode::Transfer:
     case StartMode::Retry: return !r.silent;
     default: return true;
@@ -110,7 +112,15 @@ int RunVerify(const StartRecord& r) {
     if (destination.empty() &&
         !PickFolder(nullptr, Tr(L"选择要比对的目录（当初复制到哪儿了）"), destination))
         return 0;
-    return RunVerifyMode(r.sources, destination);
+    return RunVerifyMode(r.sources, destination, r.hash);
+}
+
+int RunCheck(const StartRecord& r) {
+    if (r.sources.empty()) {
+        WriteStdErr(L"缺哈希清单\n");
+        return 2;
+    }
+    return RunCheckMode(FullPath(r.sources.front()));
 }
 
 int RunWindowMode(const StartRecord& r) {
@@ -183,6 +193,7 @@ int RunNormalStart(const StartRecord& r) {
     ApplyStartLanguage();
     if (r.mode == StartMode::Verify) return RunVerify(r);
     if (r.mode == StartMode::Retry) return RunRetryMode(r);
+    if (r.mode == StartMode::Check) return RunCheck(r);
     if (r.noArguments && !IsMenuRegistered()) Install(true);
     if (r.mode == StartMode::Window) return RunWindowMode(r);
     return RunTransfer(r);
@@ -206,6 +217,7 @@ int RunMode(const StartRecord& r) {
     case StartMode::DryRun: return RunDryRun(r);
     case StartMode::Verify:
     case StartMode::Retry:
+    case StartMode::Check:
     case StartMode::Window:
     case StartMode::Transfer: return RunNormalStart(r);
     }

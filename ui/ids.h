@@ -31,6 +31,8 @@ enum : int {
     kIdInstallMenu = 2009,
     kIdUninstall = 2101,
     kIdOpenLogs = 2102,
+    kIdHashList = 2109,
+    kIdCheckHashes = 2110,
     kIdRemoveMenu = 2104,
     kIdAbout = 2105,
     kIdExit = 2106,

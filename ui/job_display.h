@@ -21,6 +21,9 @@ void ShowJobEnd();
 // The pause button: holds or releases the running source and says which.
 void TogglePause();
 void ResetPause();
+// The menu's "check a hash list": a picked SHA256SUMS read again, its
+// report in the report panel and in "verify-last.log".
+void CheckHashListInWindow();
 // What the main window is to a job it started.
 JobView& MainWindowJobView();
 

@@ -29,6 +29,9 @@ struct MenuRow {
 const MenuRow kTopItems[] = {
     {kIdSkinMenu, L"皮肤（配色）"},
     {kIdMenuSeparator, L""},
+    {kIdHashList, L"复制时写哈希清单 SHA256SUMS"},
+    {kIdCheckHashes, L"校验哈希清单…"},
+    {kIdMenuSeparator, L""},
     {kIdInstallMenu, L"安装/修复右键菜单"},
     {kIdRemoveMenu, L"卸载右键菜单"},
     {kIdMenuSeparator, L""},
@@ -181,6 +184,7 @@ MenuItemLook DescribeMenuItem(int id, int currentSkin, uint32_t lang, bool dark)
     }
     look.separator = id == kIdMenuSeparator;
     look.submenu = id == kIdSkinMenu || id == kIdLangMenu;
+    look.checked = id == kIdHashList && g_settings.hash;
     if (!look.separator) look.label = Tr(TopLabel(id), lang);
     return look;
 }

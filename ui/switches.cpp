@@ -74,6 +74,18 @@ void SwitchVerify() {
     SetStatusText(Tr(g_settings.verify ? L"校验已开：复制完会逐文件比对源和目标" : L"校验已关"));
 }
 
+void SwitchHashList() {
+    if (g_main.running) {
+        MessageBeep(MB_ICONWARNING);
+        return;
+    }
+    g_settings.hash = !g_settings.hash;
+    g_hashFromCommandLine = false;
+    SaveSettings();
+    SetStatusText(Tr(g_settings.hash ? L"哈希清单已开：目标里的 SHA256SUMS 会记下每个文件的 SHA-256"
+                                     : L"哈希清单已关"));
+}
+
 void SwitchLanguage(uint32_t language) {
     g_langFromCommandLine = false;
     UiLang = language;

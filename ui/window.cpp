@@ -243,6 +243,8 @@ void OnCommand(HWND window, int id) {
     case kIdExit: SendMessageW(window, WM_CLOSE, 0, 0); break;
     case kIdUninstall: Uninstall(false); break;
     case kIdOpenLogs: OpenLogFolder(window); break;
+    case kIdHashList: SwitchHashList(); break;
+    case kIdCheckHashes: CheckHashListInWindow(); break;
     case kIdLangZh:
     case kIdLangEn:
         SwitchLanguage(id == kIdLangEn ? kLangEn : kLangZh);

@@ -78,6 +78,8 @@ void RefreshEngineLabels();
 void RefreshVerifyLabel();
 void SwitchEngine();
 void SwitchVerify();
+// The menu's hash list item: on or off, saved at once; refused (a beep) during a job.
+void SwitchHashList();
 void SwitchLanguage(uint32_t language);
 void SetStatusText(const std::wstring& text);
 // WM_CTLCOLORSTATIC and WM_CTLCOLOREDIT: sets the colours, returns the brush.

@@ -1,12 +1,14 @@
-// Byte-by-byte comparison of source and destination trees.
+// Byte-by-byte comparison of source and destination trees, read past the
+// system cache, and the hashes of what was read.
 #include "app/lang.h"
 #include "base/paths.h"
 #include "base/walk.h"
+#include "engine/joblog.h"
+#include "engine/safety.h"
 #include "engine/scan.h"
 #include "verify/verify.h"
 
-#include <malloc.h>
-
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -17,8 +19,16 @@ VerifyHook VerifyProgressHook = nullptr;
 
 namespace {
 
+HANDLE OpenFileForVerify(const std::wstring& path, DWORD flags) {
+    return CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                       OPEN_EXISTING, flags, nullptr);
+}
+
 constexpr size_t kMaxSamples = 5;
 constexpr DWORD kChunk = 1048576;
+// Buffers come from VirtualAlloc, at this granularity: every sector size up
+// to it divides their address, and a chunk is a whole number of sectors.
+constexpr ULONG kBufferAlignment = 65536;
 
 std::wstring Join(const std::wstring& left, const std::wstring& right) {
     return left + L"\\" + right;
@@ -28,40 +38,164 @@ void AddSample(VerifyResult& result, std::wstring sample) {
     if (result.samples.size() < kMaxSamples) result.samples.push_back(std::move(sample));
 }
 
-// One file in the walk; false when the hook asked to stop.
-bool CompareFile(const std::wstring& src, const std::wstring& dst, VerifyResult& result) {
-    ++result.compared;
-    uint64_t bytes = 0;
-    if (!SameFile(src, dst, bytes)) {
-        ++result.differing;
-        AddSample(result, dst);
-    }
-    VerifiedBytes += bytes;
-    if (VerifyProgressHook && !VerifyProgressHook(VerifiedBytes)) result.aborted = true;
-    return !result.aborted;
-}
-
-struct AlignedFree {
-    void operator()(void* p) const { _aligned_free(p); }
+struct VirtualFreer {
+    void operator()(void* p) const { VirtualFree(p, 0, MEM_RELEASE); }
 };
-using Buffer = std::unique_ptr<unsigned char, AlignedFree>;
+using Buffer = std::unique_ptr<unsigned char, VirtualFreer>;
 
-Buffer AllocateChunk() { return Buffer(static_cast<unsigned char*>(_aligned_malloc(kChunk, 32))); }
-
-UniqueFile OpenForCompare(const std::wstring& path) {
-    return UniqueFile(CreateFileW(ComparisonPath(path).c_str(), GENERIC_READ,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+Buffer AllocateChunk() {
+    return Buffer(static_cast<unsigned char*>(
+        VirtualAlloc(nullptr, kChunk, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)));
 }
+
+// Kept per thread: two fresh megabytes per file cost more than reading a
+// small file does.
+unsigned char* ThreadBuffer(int which) {
+    thread_local Buffer buffers[2] = {AllocateChunk(), AllocateChunk()};
+    return buffers[which].get();
+}
+
+// A file read as its disk holds it: unbuffered, whole chunks into buffers
+// aligned for any sector; through the cache where the volume refuses that
+// (some network and third-party file systems), which the reader then says.
+class MediaReader {
+public:
+    bool Open(const std::wstring& path) {
+        path_ = ComparisonPath(path);
+        file_.reset(g_openForVerify(path_, kMediaReadFlags));
+        if (file_ && SectorsFit()) return true;
+        if (!file_ && GetLastError() != ERROR_INVALID_PARAMETER &&
+            GetLastError() != ERROR_NOT_SUPPORTED)
+            return false;
+        return OpenCached();
+    }
+    bool Read(unsigned char* buffer, DWORD& got) {
+        if (ReadFile(file_.get(), buffer, kChunk, &got, nullptr)) {
+            started_ = true;
+            return true;
+        }
+        // A volume may take the unbuffered open and refuse its reads.
+        if (cached_ || started_ || GetLastError() != ERROR_INVALID_PARAMETER || !OpenCached())
+            return false;
+        return Read(buffer, got);
+    }
+    bool cached() const { return cached_; }
+
+private:
+    // Unbuffered reads need buffers aligned to the sector, and lengths in
+    // whole sectors. A system without the storage query (before Windows 8)
+    // has sectors of 512 or 4096 bytes.
+    bool SectorsFit() const {
+        FILE_STORAGE_INFO storage{};
+        if (!GetFileInformationByHandleEx(file_.get(), FileStorageInfo, &storage, sizeof(storage)))
+            return true;
+        ULONG sector =
+            std::max(storage.LogicalBytesPerSector, storage.PhysicalBytesPerSectorForPerformance);
+        return sector == 0 || kBufferAlignment % sector == 0;
+    }
+    bool OpenCached() {
+        cached_ = true;
+        file_.reset(g_openForVerify(path_, FILE_FLAG_SEQUENTIAL_SCAN));
+        return static_cast<bool>(file_);
+    }
+    std::wstring path_;
+    UniqueFile file_;
+    bool cached_ = false;
+    bool started_ = false;
+};
+
+// A walk of the job's sources against the destination: compares each file,
+// or only hashes its copy.
+struct TreeWalk {
+    VerifyResult& result;
+    std::vector<HashLine>* hashes;
+    const std::wstring& root;
+    bool compare;
+    bool reports = true;  // the progress is the calling thread's own
+
+    // One file; false when the hook asked to stop.
+    bool File(const std::wstring& src, const std::wstring& dst) {
+        uint64_t bytes = compare ? Compare(src, dst) : Hash(dst);
+        if (!reports) return true;
+        VerifiedBytes += bytes;
+        if (VerifyProgressHook && !VerifyProgressHook(VerifiedBytes)) result.aborted = true;
+        return !result.aborted;
+    }
+    uint64_t Compare(const std::wstring& src, const std::wstring& dst) {
+        ++result.compared;
+        uint64_t bytes = 0;
+        Sha256 hash;
+        FileReading reading{hashes ? &hash : nullptr};
+        if (!SameFile(src, dst, bytes, &reading)) {
+            ++result.differing;
+            AddSample(result, dst);
+        } else if (Sha256Digest digest; hashes && hash.Finish(digest)) {
+            hashes->push_back({HashListPath(root, dst), digest});
+        }
+        if (reading.cached) ++result.cachedFiles;
+        return bytes;
+    }
+    uint64_t Hash(const std::wstring& dst) {
+        Sha256Digest digest;
+        FileReading reading;
+        if (HashFile(dst, digest, &reading)) hashes->push_back({HashListPath(root, dst), digest});
+        if (reading.cached) ++result.cachedFiles;
+        return reading.bytes;
+    }
+
+    // A source folder that cannot be listed is a difference: what it holds
+    // was never compared, so the copy cannot be called identical.
+    void Folder(const std::wstring& src, const std::wstring& dst) {
+        if (result.aborted) return;
+        WalkTree(
+            src,
+            [&](const WalkEntry& entry) {
+                std::wstring d = Join(dst, entry.relative);
+                if (!entry.isFolder())
+                    return File(entry.path, d) ? WalkNext::Continue : WalkNext::Stop;
+                DWORD attributes = GetFileAttributesW(ComparisonPath(d).c_str());
+                if (attributes != INVALID_FILE_ATTRIBUTES &&
+                    (attributes & FILE_ATTRIBUTE_DIRECTORY))
+                    return WalkNext::Continue;
+                if (compare) {
+                    ++result.differing;
+                    AddSample(result, d + Tr(L"（目标里没这个目录）"));
+                }
+                return WalkNext::SkipFolder;
+            },
+            [&](const std::wstring& path, const std::wstring&) {
+                if (compare) {
+                    ++result.differing;
+                    AddSample(result, path + Tr(L"（源目录读不了）"));
+                }
+                return WalkNext::Continue;
+            });
+    }
+
+    void Items(const std::vector<SourceItem>& items) {
+        for (const SourceItem& item : items) {
+            if (result.aborted) break;
+            // A retried item lands in its own folder.
+            std::wstring target = !item.landsIn.empty() ? SourceTarget(item, root)
+                                  : item.isFolder       ? Join(root, item.folderName)
+                                                        : Join(root, item.fileName);
+            if (item.isFolder) Folder(item.path, target);
+            else File(item.path, target);
+        }
+    }
+};
 
 }  // namespace
+
+VerifyOpener g_openForVerify = OpenFileForVerify;
 
 // The joins keep the paths as the user sees them, which doubles the separator
 // after a drive root (D:\\x). The long-path form is taken literally by the
 // system, so such runs are collapsed before the prefix goes on.
 std::wstring ComparisonPath(const std::wstring& path) { return LongPath(CollapseSeparators(path)); }
 
-bool SameFile(const std::wstring& src, const std::wstring& dst, uint64_t& bytes) {
+bool SameFile(const std::wstring& src, const std::wstring& dst, uint64_t& bytes,
+              FileReading* reading) {
     WIN32_FILE_ATTRIBUTE_DATA srcData, dstData;
     if (!GetFileAttributesExW(ComparisonPath(src).c_str(), GetFileExInfoStandard, &srcData))
         return false;
@@ -69,58 +203,116 @@ bool SameFile(const std::wstring& src, const std::wstring& dst, uint64_t& bytes)
         return false;
     bytes = FileSize(srcData);
     if (FileSize(dstData) != bytes) return false;
-    UniqueFile srcFile = OpenForCompare(src);
-    if (!srcFile) return false;
-    UniqueFile dstFile = OpenForCompare(dst);
-    if (!dstFile) return false;
-    // Kept per thread: two fresh megabytes per file cost more than reading
-    // a small file does.
-    thread_local Buffer srcBuffer = AllocateChunk();
-    thread_local Buffer dstBuffer = AllocateChunk();
+    MediaReader srcFile, dstFile;
+    bool opened = srcFile.Open(src) && dstFile.Open(dst);
+    if (reading) reading->cached = srcFile.cached() || dstFile.cached();
+    if (!opened) return false;
+    unsigned char *srcBuffer = ThreadBuffer(0), *dstBuffer = ThreadBuffer(1);
     if (!srcBuffer || !dstBuffer) return false;
     for (;;) {
         DWORD srcRead = 0, dstRead = 0;
-        if (!ReadFile(srcFile.get(), srcBuffer.get(), kChunk, &srcRead, nullptr)) return false;
-        if (!ReadFile(dstFile.get(), dstBuffer.get(), kChunk, &dstRead, nullptr)) return false;
+        if (!srcFile.Read(srcBuffer, srcRead) || !dstFile.Read(dstBuffer, dstRead)) return false;
+        if (reading) reading->cached = srcFile.cached() || dstFile.cached();
         if (srcRead != dstRead) return false;
         if (srcRead == 0) return true;
-        if (std::memcmp(srcBuffer.get(), dstBuffer.get(), srcRead) != 0) return false;
+        if (std::memcmp(srcBuffer, dstBuffer, srcRead) != 0) return false;
+        if (reading && reading->hash) reading->hash->Add(dstBuffer, dstRead);
     }
 }
 
-// A source folder that cannot be listed is a difference: what it holds was
-// never compared, so the copy cannot be called identical.
-void VerifyFolder(const std::wstring& src, const std::wstring& dst, VerifyResult& result) {
-    if (result.aborted) return;
-    WalkTree(
-        src,
-        [&](const WalkEntry& entry) {
-            std::wstring d = Join(dst, entry.relative);
-            if (!entry.isFolder())
-                return CompareFile(entry.path, d, result) ? WalkNext::Continue : WalkNext::Stop;
-            DWORD attributes = GetFileAttributesW(ComparisonPath(d).c_str());
-            if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-                return WalkNext::Continue;
-            ++result.differing;
-            AddSample(result, d + Tr(L"（目标里没这个目录）"));
-            return WalkNext::SkipFolder;
-        },
-        [&](const std::wstring& path, const std::wstring&) {
-            ++result.differing;
-            AddSample(result, path + Tr(L"（源目录读不了）"));
-            return WalkNext::Continue;
-        });
+bool HashFile(const std::wstring& path, Sha256Digest& digest, FileReading* reading) {
+    FileReading unused;
+    if (!reading) reading = &unused;
+    MediaReader file;
+    unsigned char* buffer = ThreadBuffer(0);
+    Sha256 hash;
+    if (!buffer || !file.Open(path)) return false;
+    for (;;) {
+        DWORD got = 0;
+        if (!file.Read(buffer, got)) return false;
+        reading->cached = file.cached();
+        reading->bytes += got;
+        if (got == 0) return hash.Finish(digest);
+        hash.Add(buffer, got);
+    }
 }
 
-VerifyResult VerifyTree(const std::vector<SourceItem>& items, const std::wstring& destination) {
+std::wstring HashListPath(const std::wstring& folder, const std::wstring& path) {
+    std::wstring root = CollapseSeparators(TrimSeparators(folder)), full = CollapseSeparators(path);
+    if (!root.empty() && root.back() != L'\\') root += L'\\';
+    if (full.size() <= root.size() || CompareNames(full.substr(0, root.size()), root) != 0)
+        return {};
+    std::wstring relative = full.substr(root.size());
+    std::replace(relative.begin(), relative.end(), L'\\', L'/');
+    return relative;
+}
+
+void VerifyFolder(const std::wstring& src, const std::wstring& dst, VerifyResult& result) {
+    TreeWalk{result, nullptr, dst, true}.Folder(src, dst);
+}
+
+VerifyResult VerifyTree(const std::vector<SourceItem>& items, const std::wstring& destination,
+                        std::vector<HashLine>* hashes) {
     VerifyResult result;
     std::wstring root = TrimSeparators(destination);
-    for (const SourceItem& item : items) {
-        if (result.aborted) break;
-        if (item.isFolder) VerifyFolder(item.path, Join(root, item.folderName), result);
-        else CompareFile(item.path, Join(root, item.fileName), result);
-    }
+    TreeWalk{result, hashes, root, true}.Items(items);
     return result;
+}
+
+std::vector<HashLine> HashTree(const std::vector<SourceItem>& items,
+                               const std::wstring& destination) {
+    VerifyResult unused;
+    std::vector<HashLine> hashes;
+    std::wstring root = TrimSeparators(destination);
+    TreeWalk{unused, &hashes, root, false}.Items(items);
+    return hashes;
+}
+
+bool MoveVerification::Confirms(const std::wstring& source, const std::wstring& target) {
+    Sha256 hash;
+    Sha256Digest digest;
+    FileReading reading{hash_ ? &hash : nullptr};
+    uint64_t bytes = 0;
+    bool confirmed =
+        compare_ ? SameFile(source, target, bytes, &reading) : HashFile(target, digest, &reading);
+    if (confirmed && compare_ && hash_) confirmed = hash.Finish(digest);
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (compare_) ++result_.compared;
+    if (reading.cached) ++result_.cachedFiles;
+    if (!confirmed) {
+        ++result_.differing;
+        AddSample(result_, target);
+        JobLog(compare_ ? L"校验对不上, 源留着 %s" : L"复制后读不了目标, 源留着 %s",
+               source.c_str());
+        return false;
+    }
+    if (hash_) hashes_.push_back({HashListPath(destination_, target), digest});
+    return true;
+}
+
+// A rename moved no bytes: there is nothing to compare, only to hash. A
+// folder renamed whole is the moved one: all its files are the job's.
+void MoveVerification::Renamed(const std::wstring& target) {
+    if (!hash_) return;
+    DWORD attributes = GetFileAttributesW(ComparisonPath(target).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return;
+    VerifyResult unused;
+    std::vector<HashLine> lines;
+    TreeWalk walk{unused, &lines, destination_, false, false};
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) walk.Folder(target, target);
+    else walk.File(target, target);
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (HashLine& line : lines) hashes_.push_back(std::move(line));
+}
+
+VerifyResult MoveVerification::Result() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return result_;
+}
+
+std::vector<HashLine> MoveVerification::TakeHashes() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return std::move(hashes_);
 }
 
 }  // namespace zrw

@@ -212,6 +212,47 @@ TEST_F(Verify, PathsLongerThan300CharactersAreCompared) {
     EXPECT_EQ(r.samples, std::vector<std::wstring>{deepest});
 }
 
+std::vector<DWORD> g_openFlags;
+HANDLE RecordingOpener(const std::wstring& path, DWORD flags) {
+    g_openFlags.push_back(flags);
+    return CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                       OPEN_EXISTING, flags, nullptr);
+}
+// A volume that will not read past its cache, as some shares and
+// third-party file systems answer.
+HANDLE CacheOnlyOpener(const std::wstring& path, DWORD flags) {
+    if (flags & FILE_FLAG_NO_BUFFERING) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_HANDLE_VALUE;
+    }
+    return RecordingOpener(path, flags);
+}
+
+// Wine reads through its cache whatever it is asked; Windows reads the disk
+// only when asked, and the comparison asks for both sides. Where a volume
+// refuses, the cache is compared and the report says so.
+TEST_F(Verify, BothSidesAreReadFromTheDiskOrTheReportSaysNot) {
+    MakeTree(src, {{L"t\\a.bin", test::Noise(1048576 + 7, 'm')}, {L"t\\b.txt", "b"}});
+    MakeTree(dst, {{L"t\\a.bin", test::Noise(1048576 + 7, 'm')}, {L"t\\b.txt", "b"}});
+    std::vector<SourceItem> items = {FolderItem(src + L"\\t", L"t")};
+    g_openFlags.clear();
+    {
+        test::Replaced<VerifyOpener> recording(g_openForVerify, RecordingOpener);
+        VerifyResult r = VerifyTree(items, dst);
+        EXPECT_EQ(r.differing, 0u);
+        EXPECT_EQ(r.cachedFiles, 0u);
+    }
+    EXPECT_EQ(g_openFlags, std::vector<DWORD>(4, kMediaReadFlags));
+
+    test::Replaced<VerifyOpener> cacheOnly(g_openForVerify, CacheOnlyOpener);
+    VerifyResult r = VerifyTree(items, dst);
+    EXPECT_EQ(r.compared, 2u);
+    EXPECT_EQ(r.differing, 0u);
+    EXPECT_EQ(r.cachedFiles, 2u);
+    EXPECT_EQ(VerifySummary(r), L"校验: 2 个文件全一致\n2" +
+                                    Tr(L" 个文件所在的卷不让绕过缓存读，比对的是系统缓存里的内容"));
+}
+
 // Wine lifts the 260-character limit for plain paths as well, so the deep-tree
 // tests above pass either way; this is what keeps Windows from refusing them.
 TEST(ComparisonPath, LongFormWithoutDoubledSeparators) {
