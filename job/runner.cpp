@@ -307,8 +307,9 @@ JobProof VerifyJob(const CopyJob& job, VerifyHook hook) {
     VerifyProgressHook = hook;
     if (job.moveCheck) {
         g_copyCheck = nullptr;
-        proof.compared = g_settings.verify;
         proof.result = job.moveCheck->Result();
+        // A move by renames carried no bytes: it has nothing to report.
+        proof.compared = g_settings.verify && proof.result.compared > 0;
         hashes = job.moveCheck->TakeHashes();
     } else if (g_settings.verify) {
         proof.compared = true;

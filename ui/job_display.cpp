@@ -151,10 +151,12 @@ void ResetPause() {
 void ShowStatusLine(const std::wstring& text) { SetText(g_main.status, g_kept.status, text); }
 
 void CheckHashListInWindow() {
-    std::vector<std::wstring> picked;
-    if (g_main.running || !PickFiles(g_main.window, picked) || picked.empty()) return;
+    std::wstring picked;
+    if (g_main.running ||
+        !PickFile(g_main.window, Tr(L"选择要校验的哈希清单（SHA256SUMS）"), picked))
+        return;
     uint64_t differing = 0;
-    std::wstring report = CheckInWindow(picked.front(), differing);
+    std::wstring report = CheckInWindow(picked, differing);
     SetText(g_main.report, g_kept.report, report);
     SetText(g_main.status, g_kept.status, report.substr(0, report.find(L'\n')));
     SetBarPosition(100);

@@ -28,6 +28,15 @@ bool ItemPath(IShellItem* item, std::wstring& path) {
     return true;
 }
 
+bool PickOne(HWND owner, FILEOPENDIALOGOPTIONS options, const std::wstring& title,
+             std::wstring& path) {
+    ComPtr<IFileOpenDialog> dialog = OpenDialog(options | FOS_FORCEFILESYSTEM, title);
+    if (!dialog || FAILED(dialog->Show(owner))) return false;
+    ComPtr<IShellItem> item;
+    if (FAILED(dialog->GetResult(item.put()))) return false;
+    return ItemPath(item.get(), path);
+}
+
 }  // namespace
 
 bool PickFiles(HWND owner, std::vector<std::wstring>& paths) {
@@ -49,12 +58,11 @@ bool PickFiles(HWND owner, std::vector<std::wstring>& paths) {
 }
 
 bool PickFolder(HWND owner, const std::wstring& title, std::wstring& folder) {
-    ComPtr<IFileOpenDialog> dialog =
-        OpenDialog(FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST, title);
-    if (!dialog || FAILED(dialog->Show(owner))) return false;
-    ComPtr<IShellItem> item;
-    if (FAILED(dialog->GetResult(item.put()))) return false;
-    return ItemPath(item.get(), folder);
+    return PickOne(owner, FOS_PICKFOLDERS | FOS_PATHMUSTEXIST, title, folder);
+}
+
+bool PickFile(HWND owner, const std::wstring& title, std::wstring& file) {
+    return PickOne(owner, FOS_FILEMUSTEXIST, title, file);
 }
 
 }  // namespace zrw

@@ -11,6 +11,8 @@ namespace zrw {
 
 // Multi-select file picker; false when cancelled or nothing was chosen.
 bool PickFiles(HWND owner, std::vector<std::wstring>& paths);
+// One existing file, with the given title; false when cancelled.
+bool PickFile(HWND owner, const std::wstring& title, std::wstring& file);
 // Folder picker with the given title; false when cancelled.
 bool PickFolder(HWND owner, const std::wstring& title, std::wstring& folder);
 

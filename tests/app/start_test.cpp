@@ -276,7 +276,8 @@ TEST_F(Start, LoadsNoLibraryPlantedBesideIt) {
     const std::wstring exe = downloads / L"Zerrow.exe";
     ASSERT_TRUE(CopyFileW(test::ZerrowExe().c_str(), exe.c_str(), FALSE));
     std::vector<std::unique_ptr<test::RegistryValue>> nativeFirst;
-    for (const wchar_t* name : {L"version", L"uxtheme", L"dwmapi", L"comctl32", L"shell32"}) {
+    for (const wchar_t* name :
+         {L"version", L"uxtheme", L"dwmapi", L"comctl32", L"shell32", L"bcrypt"}) {
         ASSERT_TRUE(CopyFileW((test::BinDir() + L"\\tools\\planted_dll.dll").c_str(),
                               (downloads / name + L".dll").c_str(), FALSE));
         nativeFirst.push_back(std::make_unique<test::RegistryValue>(
@@ -303,6 +304,14 @@ TEST_F(Start, LoadsNoLibraryPlantedBesideIt) {
     ProcessResult r = run.get();
     EXPECT_NE(window, nullptr) << "no window appeared";
     EXPECT_EQ(r.exitCode, 0u) << std::hex << r.exitCode;
+    // Hashing binds the cryptography library.
+    ASSERT_TRUE(test::WriteBytes(downloads / L"a.txt", "a"));
+    ASSERT_TRUE(test::WriteBytes(
+        downloads / L"SHA256SUMS",
+        "ca978112ca1bbdcafac231b39a23dc4da786eff8147c4e72b9807785afee48bb *a.txt\n"));
+    r = test::RunProcess(
+        test::QuoteArg(exe) + L" check " + test::QuoteArg(downloads / L"SHA256SUMS"), 60000);
+    EXPECT_EQ(r.exitCode, 0u) << r.err;
     EXPECT_EQ(test::Listing(marks.path()), std::vector<std::wstring>{});
 }
 

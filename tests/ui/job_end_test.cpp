@@ -5,6 +5,7 @@
 #include "engine/driver.h"
 #include "job/control.h"
 #include "robo/robo.h"
+#include "tests/support/dialogs.h"
 #include "tests/ui/transfer_fixture.h"
 #include "ui/ids.h"
 #include "ui/job_display.h"
@@ -14,6 +15,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <thread>
 
 namespace zrw::test {
 namespace {
@@ -211,7 +213,39 @@ TEST_F(JobEnd, AVerifiedCleanCopyEndsWithTheDoneLine) {
         << WideToUtf8(report);
 }
 
-TEST_F(JobEnd, AMoveIsNeverVerified) {
+// The menu opens a hash list in the window and reads its files again.
+TEST_F(JobEnd, TheMenuChecksAHashListInTheWindow) {
+    OpenPanes(Engine::Native);
+    const std::wstring list = Right(L"SHA256SUMS");
+    ASSERT_TRUE(WriteBytes(Right(L"a.txt"), "a"));
+    ASSERT_TRUE(WriteBytes(
+        list, "ca978112ca1bbdcafac231b39a23dc4da786eff8147c4e72b9807785afee48bb *a.txt\n"));
+    auto checkThroughTheMenu = [&] {
+        std::thread user([&] {
+            FoundWindow picker = WaitForDialog([](HWND w) {
+                return OfThisProcess(w) && WindowText(w) == L"选择要校验的哈希清单（SHA256SUMS）";
+            });
+            if (!picker.window) return;
+            SendMessageW(FirstChild(picker.window, L"Edit"), WM_SETTEXT, 0,
+                         reinterpret_cast<LPARAM>(list.c_str()));
+            PressButton(picker.window, IDOK);
+        });
+        Press(kIdCheckHashes);
+        user.join();
+    };
+    checkThroughTheMenu();
+    EXPECT_EQ(WindowText(g_main.report), L"校验: 1 个文件全一致");
+    EXPECT_EQ(ReadBytes(VerifyLog()), WideToUtf8(L"校验: 1 个文件全一致\r\n"));
+
+    ASSERT_TRUE(WriteBytes(Right(L"a.txt"), "A"));  // behind the program's back
+    checkThroughTheMenu();
+    EXPECT_EQ(WindowText(g_main.status), L"校验: 1 / 1 个对不上");
+    EXPECT_FALSE(g_main.running);
+}
+
+// Within one volume a move renames: no byte moved, so nothing is compared
+// and nothing reported, verify on or not.
+TEST_F(JobEnd, AMoveByRenameHasNothingToVerify) {
     OpenPanes(Engine::Native, kLangZh, true);
     WriteFiles(Left(L"src"), 3, 64);
     auto before = TreeDigest(Left(L"src"));
