@@ -22,36 +22,12 @@ std::wstring ListedFile(const std::wstring& folder, const std::wstring& listed) 
     return absolute ? path : AppendPath(folder, path);
 }
 
-bool ReadList(const std::wstring& listFile, std::vector<HashLine>& lines) {
-    UniqueFile file(CreateFileW(LongPath(listFile).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    LARGE_INTEGER size;
-    if (!file || !GetFileSizeEx(file.get(), &size) || size.QuadPart > INT32_MAX) return false;
-    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
-    DWORD got = 0;
-    if (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) ||
-        got != bytes.size())
-        return false;
-    for (size_t start = 0; start < bytes.size();) {
-        size_t end = bytes.find('\n', start);
-        if (end == std::string::npos) end = bytes.size();
-        std::string_view line(bytes.data() + start, end - start);
-        start = end + 1;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        if (line.empty()) continue;
-        HashLine parsed;
-        if (!ParseHashLine(line, parsed)) return false;
-        lines.push_back(std::move(parsed));
-    }
-    return !lines.empty();
-}
-
 }  // namespace
 
 HashCheck CheckHashList(const std::wstring& listFile) {
     HashCheck check;
     std::vector<HashLine> lines;
-    if (!ReadList(listFile, lines)) return check;
+    if (!ReadHashList(listFile, lines)) return check;
     check.readable = true;
     std::wstring folder = PathParent(listFile);
     VerifyResult& result = check.result;

@@ -3,6 +3,7 @@
 #include "app/logdir.h"
 #include "base/paths.h"
 
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -44,6 +45,20 @@ bool ParseTagged(std::string_view line, HashLine& parsed) {
         !ParseDigest(hex, parsed.digest))
         return false;
     parsed.path = FromUtf8(std::string(rest.substr(0, rest.size() - kMiddle.size())));
+    return true;
+}
+
+// Each line without its end (a line feed, or a carriage return and one);
+// visit answers false to stop.
+template <class Visit>
+bool ForEachLine(std::string_view text, Visit visit) {
+    for (size_t start = 0; start < text.size();) {
+        size_t end = std::min(text.find('\n', start), text.size());
+        std::string_view line = text.substr(start, end - start);
+        start = end + 1;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (!visit(line)) return false;
+    }
     return true;
 }
 
@@ -100,6 +115,19 @@ std::string FormatHashLine(const HashLine& line) {
     return ToUtf8(HexDigest(line.digest) + L" *" + line.path + L"\n");
 }
 
+bool ReadHashList(const std::wstring& file, std::vector<HashLine>& lines) {
+    std::string bytes;
+    if (!ReadWhole(file, bytes)) return false;
+    bool inForm = ForEachLine(bytes, [&](std::string_view line) {
+        HashLine parsed;
+        if (line.empty()) return true;
+        if (!ParseHashLine(line, parsed)) return false;
+        lines.push_back(std::move(parsed));
+        return true;
+    });
+    return inForm && !lines.empty();
+}
+
 bool UpdateHashList(const std::wstring& folder, const std::vector<HashLine>& lines) {
     std::map<std::wstring, const HashLine*, NameLess> fresh;
     for (const HashLine& line : lines)
@@ -108,12 +136,7 @@ bool UpdateHashList(const std::wstring& folder, const std::vector<HashLine>& lin
     std::string old, text;
     ReadWhole(path, old);
     std::set<std::wstring, NameLess> written;  // listed twice: the first place keeps it
-    for (size_t start = 0; start < old.size();) {
-        size_t end = old.find('\n', start);
-        if (end == std::string::npos) end = old.size();
-        std::string_view line(old.data() + start, end - start);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        start = end + 1;
+    ForEachLine(old, [&](std::string_view line) {
         HashLine listed;
         auto replaced = ParseHashLine(line, listed) ? fresh.find(listed.path) : fresh.end();
         if (replaced == fresh.end()) {
@@ -122,7 +145,8 @@ bool UpdateHashList(const std::wstring& folder, const std::vector<HashLine>& lin
             text += FormatHashLine(*replaced->second);
             written.insert(listed.path);
         }
-    }
+        return true;
+    });
     for (const auto& [name, line] : fresh)
         if (!written.contains(name)) text += FormatHashLine(*line);
     return ReplaceWhole(path, text);

@@ -18,6 +18,9 @@ inline constexpr wchar_t kHashListName[] = L"SHA256SUMS";
 // escapes, or "SHA256 (path) = HASH"; without its line end. False for any
 // other line.
 bool ParseHashLine(std::string_view line, HashLine& parsed);
+// Every line of a list, blank lines aside; false when it cannot be read,
+// lists nothing or holds a line of another form.
+bool ReadHashList(const std::wstring& file, std::vector<HashLine>& lines);
 // "HASH *path" and a line feed, in UTF-8.
 std::string FormatHashLine(const HashLine& line);
 // folder\SHA256SUMS gets these lines: a path it lists already has its line
