@@ -69,11 +69,11 @@ protected:
 
 TEST_F(Dumps, MenuInFluentDarkLightsHotRowsInTheAccentWithWhiteText) {
     std::vector<Fields> lines = ParseMenu(Run(2, {L"--dump-menu"}));
-    // 9 top-level items, 9 skins and 2 languages, each drawn normal and hot.
-    ASSERT_EQ(lines.size(), 40u);
-    const char* order[] = {"2300", "2200", "2201", "2202", "2203", "2204", "2205",
-                           "2206", "2207", "2208", "2302", "2009", "2104", "2302",
-                           "2399", "2107", "2108", "2105", "2302", "2106"};
+    // 12 top-level items, 9 skins and 2 languages, each drawn normal and hot.
+    ASSERT_EQ(lines.size(), 46u);
+    const char* order[] = {"2300", "2200", "2201", "2202", "2203", "2204", "2205", "2206",
+                           "2207", "2208", "2302", "2109", "2110", "2302", "2009", "2104",
+                           "2302", "2399", "2107", "2108", "2105", "2302", "2106"};
     std::map<std::string, Fields> normal;
     for (size_t i = 0; i < lines.size(); ++i) {
         Fields& l = lines[i];
@@ -115,18 +115,21 @@ TEST_F(Dumps, MenuFollowsTheLanguageAndThePictureSkin) {
     }
     EXPECT_EQ(cur["2208"] + cur["2202"] + cur["2200"], "110000");
     EXPECT_EQ(cur["2108"] + cur["2107"], "1100");
-    EXPECT_EQ(top, (std::map<std::string, std::string>{{"2300", "Skin (colors)"},
-                                                       {"2302", ""},
-                                                       {"2009", "Install context menu"},
-                                                       {"2104", "Remove context menu"},
-                                                       {"2399", "Language"},
-                                                       {"2105", "About…"},
-                                                       {"2106", "Exit"}}));
+    EXPECT_EQ(top, (std::map<std::string, std::string>{
+                       {"2300", "Skin (colors)"},
+                       {"2302", ""},
+                       {"2109", "Write a hash list (SHA256SUMS) when copying"},
+                       {"2110", "Check a hash list…"},
+                       {"2009", "Install context menu"},
+                       {"2104", "Remove context menu"},
+                       {"2399", "Language"},
+                       {"2105", "About…"},
+                       {"2106", "Exit"}}));
 }
 
 TEST_F(Dumps, MenuGoesToTheLogFolderByDefaultAndFailsOnAnUnwritableFile) {
     EXPECT_EQ(RunZerrow({L"--dump-menu"}, 30000).exitCode, 0u);
-    EXPECT_EQ(ParseMenu(ReadBytes(LogFolder() + L"\\menu.txt")).size(), 40u);
+    EXPECT_EQ(ParseMenu(ReadBytes(LogFolder() + L"\\menu.txt")).size(), 46u);
     EXPECT_EQ(RunZerrow({L"--dump-menu", dir / L"missing\\menu.txt"}, 30000).exitCode, 1u);
 }
 
@@ -134,16 +137,19 @@ TEST_F(Dumps, TrayProbeAddsItsIconAndListsTheMenu) {
     const std::vector<std::string> expected = {
         "tray_add_ok=1",
         "tip=Zerrow Pro  —  右键看菜单",
-        "real_n=9",
+        "real_n=12",
         "item=0 id=2300 owner_draw=1 sub_n=9",
         "item=1 id=2302 owner_draw=1 sub_n=0",
-        "item=2 id=2009 owner_draw=1 sub_n=0",
-        "item=3 id=2104 owner_draw=1 sub_n=0",
+        "item=2 id=2109 owner_draw=1 sub_n=0",
+        "item=3 id=2110 owner_draw=1 sub_n=0",
         "item=4 id=2302 owner_draw=1 sub_n=0",
-        "item=5 id=2399 owner_draw=1 sub_n=2",
-        "item=6 id=2105 owner_draw=1 sub_n=0",
+        "item=5 id=2009 owner_draw=1 sub_n=0",
+        "item=6 id=2104 owner_draw=1 sub_n=0",
         "item=7 id=2302 owner_draw=1 sub_n=0",
-        "item=8 id=2106 owner_draw=1 sub_n=0",
+        "item=8 id=2399 owner_draw=1 sub_n=2",
+        "item=9 id=2105 owner_draw=1 sub_n=0",
+        "item=10 id=2302 owner_draw=1 sub_n=0",
+        "item=11 id=2106 owner_draw=1 sub_n=0",
     };
     EXPECT_EQ(Lines(Run(0, {L"--lang:en", L"--dump-tray"})), expected);
     EXPECT_EQ(TrayTip(std::wstring(130, L'x')), std::wstring(127, L'x'));

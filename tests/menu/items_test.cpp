@@ -288,7 +288,8 @@ TEST_F(BuiltMenu, ItemsInOrderOwnerDrawnWithTheirIdsAsData) {
     ASSERT_TRUE(built);
     HMENU menu = built.get();
     // GetMenuItemID answers -1 for items that open a submenu.
-    EXPECT_EQ(ItemIds(menu), (std::vector<int>{-1, 2302, 2009, 2104, 2302, -1, 2105, 2302, 2106}));
+    EXPECT_EQ(ItemIds(menu), (std::vector<int>{-1, 2302, 2109, 2110, 2302, 2009, 2104, 2302, -1,
+                                               2105, 2302, 2106}));
     std::vector<int> subIds;
     for (int i = 0; i < GetMenuItemCount(menu); ++i) {
         MenuItem item = ReadItem(menu, i);
@@ -310,7 +311,7 @@ TEST_F(BuiltMenu, ItemsInOrderOwnerDrawnWithTheirIdsAsData) {
     EXPECT_EQ(subIds,
               (std::vector<int>{2200, 2201, 2202, 2203, 2204, 2205, 2206, 2207, 2208, 2107, 2108}));
     EXPECT_EQ(ReadItem(menu, 0).id, 2300);
-    EXPECT_EQ(ReadItem(menu, 5).id, 2399);
+    EXPECT_EQ(ReadItem(menu, 8).id, 2399);
     EXPECT_EQ(MenuBackground(menu), brushFor(skin::panel()));
 }
 

@@ -110,7 +110,7 @@ TEST_P(Transfers, VerifyFindsDifferencesInSilentAndNormalMode) {
     }
 }
 
-TEST_P(Transfers, CleanCopyVerifiesAndAMoveIsNeverVerified) {
+TEST_P(Transfers, CleanCopyVerifiesAndAMoveVerifiesWhatItCopied) {
     WriteMixedTree(dir / L"src\\Photos");
     std::wstring log = LogFolder() + L"\\verify-last.log";
     DeleteFileW(log.c_str());
@@ -120,9 +120,13 @@ TEST_P(Transfers, CleanCopyVerifiesAndAMoveIsNeverVerified) {
     EXPECT_EQ(ReadBytes(log), "Verify: 6 files, all identical\r\n");
 
     DeleteFileW(log.c_str());
-    r = Run({L"move", dir / L"src\\Photos", L"--dest", dir / L"moved", L"--verify"});
+    r = Run({L"move", dir / L"src\\Photos", L"--dest", dir / L"moved", L"--verify", L"--lang:en"});
     EXPECT_EQ(r.exitCode, 0u);
-    EXPECT_FALSE(Exists(log));
+    // robocopy copies within a volume too; the built-in engine renames, which
+    // moves no bytes and leaves nothing to compare.
+    if (std::wstring(GetParam()) == kRobo)
+        EXPECT_EQ(ReadBytes(log), "Verify: 6 files, all identical\r\n");
+    else EXPECT_FALSE(Exists(log));
     EXPECT_EQ(CountFiles(dir / L"moved\\Photos"), 6u);
 }
 
