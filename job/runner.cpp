@@ -93,11 +93,15 @@ void RunMessageLoop() {
              static_cast<int>(g_job.result));
 }
 
-// A difference makes the exit code 4 unless something failed outright.
+// A difference makes the exit code 4 unless something failed outright; a
+// hash list that was asked for and could not be written is a failure.
 void VerifyIfWanted(CopyJob& job) {
     if (!WantsVerification(job)) return;
     JobProof proof = VerifyJob(job, job.silent ? nullptr : RunnerVerifyHook);
-    if (proof.result.differing > 0 && job.result == kJobDone) job.result = kJobDiffers;
+    if (job.result != kJobDone) return;
+    if (proof.result.differing > 0) job.result = kJobDiffers;
+    else if (proof.hashed && !proof.result.aborted && !proof.hashListWritten)
+        job.result = kJobFailed;
 }
 
 // A silent job has no window timer: it ticks as soon as the running source
@@ -195,7 +199,7 @@ int RunPreparedJob(bool anySource, bool silent, size_t pathsGiven, ConflictPolic
     VerifyIfWanted(job);
     ReleaseProgressDialog(job);
     if (job.cancelled) return 3;
-    if (job.failedSources == 0) return job.result == kJobDiffers ? 4 : 0;
+    if (job.failedSources == 0) return static_cast<int>(job.result);
     place.Leave();  // the volumes need not wait for the user's answer
     return AskToOpenLog(job);
 }
@@ -323,9 +327,11 @@ JobProof VerifyJob(const CopyJob& job, VerifyHook hook) {
     std::wstring list = AppendPath(job.destination, kHashListName);
     proof.hashListWritten = UpdateHashList(job.destination, hashes);
     proof.hashLines = hashes.size();
-    LogLine(job, proof.hashListWritten
-                     ? L"哈希清单 " + list + L" " + std::to_wstring(hashes.size()) + L" 个文件"
-                     : L"哈希清单写不了 " + list);
+    std::wstring line = proof.hashListWritten ? L"哈希清单 " + list + L" " +
+                                                    std::to_wstring(hashes.size()) + L" 个文件"
+                                              : L"哈希清单写不了 " + list;
+    LogLine(job, line);
+    ConsoleLine(L"%s", line.c_str());
     return proof;
 }
 

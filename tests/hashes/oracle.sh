@@ -42,6 +42,13 @@ for engine in --engine:robo --engine:cnm; do
   done
 done
 
+# A list that cannot be written is a failure, not a success without it.
+case=$work/unwritable
+make_source "$case/src"
+mkdir -p "$case/out/SHA256SUMS"
+expect "copy --hash, the list's name taken by a folder" 1 \
+  "$(zerrow copy "$(windows "$case/src")" --dest "$(windows "$case/out")" --hash)"
+
 # The verify mode's list, from the bytes it compared.
 case=$work/verify
 make_source "$case/src"
