@@ -3,14 +3,17 @@
 #include "app/lang.h"
 #include "base/paths.h"
 #include "base/walk.h"
+#include "engine/driver.h"
 #include "engine/joblog.h"
 #include "engine/safety.h"
 #include "engine/scan.h"
+#include "verify/pipeline.h"
 #include "verify/verify.h"
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 namespace zrw {
 
@@ -105,42 +108,52 @@ private:
 };
 
 // A walk of the job's sources against the destination: compares each file,
-// or only hashes its copy.
+// or only hashes its copy; on the pipeline's workers when it has one, each
+// file reported here in the walk's order.
 struct TreeWalk {
     VerifyResult& result;
     std::vector<HashLine>* hashes;
     const std::wstring& root;
     bool compare;
     bool reports = true;  // the progress is the calling thread's own
+    FilePipeline* pipeline = nullptr;
+    size_t inFlight = 0;  // files the pipeline may hold before one is reported
 
     // One file; false when the hook asked to stop.
     bool File(const std::wstring& src, const std::wstring& dst) {
-        uint64_t bytes = compare ? Compare(src, dst) : Hash(dst);
+        if (!pipeline) return Report(dst, ReadFilePair(src, dst, compare, hashes != nullptr));
+        pipeline->Submit(src, dst);
+        return Drain(inFlight);
+    }
+    // Reports finished files until no more than keep are pending.
+    bool Drain(size_t keep = 0) {
+        std::wstring dst;
+        FileOutcome outcome;
+        while (pipeline && !result.aborted && pipeline->Pending() > keep &&
+               pipeline->Next(dst, outcome))
+            Report(dst, outcome);
+        return !result.aborted;
+    }
+    bool Report(const std::wstring& dst, const FileOutcome& outcome) {
+        if (compare) {
+            ++result.compared;
+            if (!outcome.same) {
+                ++result.differing;
+                AddSample(result, dst);
+            }
+        }
+        if (outcome.hashed && hashes) hashes->push_back({HashListPath(root, dst), outcome.digest});
+        if (outcome.cached) ++result.cachedFiles;
         if (!reports) return true;
-        VerifiedBytes += bytes;
+        VerifiedBytes += outcome.bytes;
         if (VerifyProgressHook && !VerifyProgressHook(VerifiedBytes)) result.aborted = true;
         return !result.aborted;
     }
-    uint64_t Compare(const std::wstring& src, const std::wstring& dst) {
-        ++result.compared;
-        uint64_t bytes = 0;
-        Sha256 hash;
-        FileReading reading{hashes ? &hash : nullptr};
-        if (!SameFile(src, dst, bytes, &reading)) {
-            ++result.differing;
-            AddSample(result, dst);
-        } else if (Sha256Digest digest; hashes && hash.Finish(digest)) {
-            hashes->push_back({HashListPath(root, dst), digest});
-        }
-        if (reading.cached) ++result.cachedFiles;
-        return bytes;
-    }
-    uint64_t Hash(const std::wstring& dst) {
-        Sha256Digest digest;
-        FileReading reading;
-        if (HashFile(dst, digest, &reading)) hashes->push_back({HashListPath(root, dst), digest});
-        if (reading.cached) ++result.cachedFiles;
-        return reading.bytes;
+    // A difference the walk itself finds comes after the files before it.
+    void Difference(const std::wstring& sample) {
+        if (!compare || !Drain()) return;
+        ++result.differing;
+        AddSample(result, sample);
     }
 
     // A source folder that cannot be listed is a difference: what it holds
@@ -157,17 +170,11 @@ struct TreeWalk {
                 if (attributes != INVALID_FILE_ATTRIBUTES &&
                     (attributes & FILE_ATTRIBUTE_DIRECTORY))
                     return WalkNext::Continue;
-                if (compare) {
-                    ++result.differing;
-                    AddSample(result, d + Tr(L"（目标里没这个目录）"));
-                }
+                Difference(d + Tr(L"（目标里没这个目录）"));
                 return WalkNext::SkipFolder;
             },
             [&](const std::wstring& path, const std::wstring&) {
-                if (compare) {
-                    ++result.differing;
-                    AddSample(result, path + Tr(L"（源目录读不了）"));
-                }
+                Difference(path + Tr(L"（源目录读不了）"));
                 return WalkNext::Continue;
             });
     }
@@ -182,8 +189,30 @@ struct TreeWalk {
             if (item.isFolder) Folder(item.path, target);
             else File(item.path, target);
         }
+        Drain();
     }
 };
+
+// Workers as the engine has them: one where a rotating disk takes part.
+VerifyResult WalkItems(const std::vector<SourceItem>& items, const std::wstring& destination,
+                       std::vector<HashLine>* hashes, bool compare) {
+    VerifyResult result;
+    std::wstring root = TrimSeparators(destination);
+    std::vector<std::wstring> sources;
+    for (const SourceItem& item : items) sources.push_back(item.path);
+    int workers = ThreadCountFor(sources, root);
+    std::optional<FilePipeline> pipeline;
+    if (workers > 1) pipeline.emplace(workers, compare, hashes != nullptr);
+    TreeWalk walk{result,
+                  hashes,
+                  root,
+                  compare,
+                  true,
+                  pipeline ? &*pipeline : nullptr,
+                  2 * static_cast<size_t>(workers)};
+    walk.Items(items);
+    return result;
+}
 
 }  // namespace
 
@@ -253,32 +282,22 @@ void VerifyFolder(const std::wstring& src, const std::wstring& dst, VerifyResult
 
 VerifyResult VerifyTree(const std::vector<SourceItem>& items, const std::wstring& destination,
                         std::vector<HashLine>* hashes) {
-    VerifyResult result;
-    std::wstring root = TrimSeparators(destination);
-    TreeWalk{result, hashes, root, true}.Items(items);
-    return result;
+    return WalkItems(items, destination, hashes, true);
 }
 
 std::vector<HashLine> HashTree(const std::vector<SourceItem>& items,
                                const std::wstring& destination) {
-    VerifyResult unused;
     std::vector<HashLine> hashes;
-    std::wstring root = TrimSeparators(destination);
-    TreeWalk{unused, &hashes, root, false}.Items(items);
+    WalkItems(items, destination, &hashes, false);
     return hashes;
 }
 
 bool MoveVerification::Confirms(const std::wstring& source, const std::wstring& target) {
-    Sha256 hash;
-    Sha256Digest digest;
-    FileReading reading{hash_ ? &hash : nullptr};
-    uint64_t bytes = 0;
-    bool confirmed =
-        compare_ ? SameFile(source, target, bytes, &reading) : HashFile(target, digest, &reading);
-    if (confirmed && compare_ && hash_) confirmed = hash.Finish(digest);
+    FileOutcome outcome = ReadFilePair(source, target, compare_, hash_);
+    bool confirmed = compare_ ? outcome.same && (!hash_ || outcome.hashed) : outcome.hashed;
     std::lock_guard<std::mutex> lock(mutex_);
     if (compare_) ++result_.compared;
-    if (reading.cached) ++result_.cachedFiles;
+    if (outcome.cached) ++result_.cachedFiles;
     if (!confirmed) {
         ++result_.differing;
         AddSample(result_, target);
@@ -286,7 +305,7 @@ bool MoveVerification::Confirms(const std::wstring& source, const std::wstring& 
                source.c_str());
         return false;
     }
-    if (hash_) hashes_.push_back({HashListPath(destination_, target), digest});
+    if (hash_) hashes_.push_back({HashListPath(destination_, target), outcome.digest});
     return true;
 }
 
