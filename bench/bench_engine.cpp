@@ -1,7 +1,8 @@
 // Times the native engine on one source, or only its planning.
 //   bench_engine copy <source> <destination root>   (ZRW_WORKERS forces the workers)
-//   bench_engine move-by-copy <source> <destination root>   a move with every
-//       rename refused, as across volumes: the copy-and-delete path
+//   bench_engine move-by-copy [--verify] <source> <destination root>   a move
+//       with every rename refused, as across volumes: the copy-and-delete
+//       path; --verify compares each copy with its source before the source goes
 //   bench_engine plan <source>
 //   bench_engine checks <source> <destination root>   what a job adds before its first byte
 #include "engine/conflicts.h"
@@ -9,6 +10,7 @@
 #include "engine/driver.h"
 #include "engine/preflight.h"
 #include "engine/scan.h"
+#include "verify/verify.h"
 
 #include <psapi.h>
 
@@ -78,7 +80,25 @@ int wmain(int argc, wchar_t** argv) {
         zrw::g_rename = RefuseRename;
         return Run(argv[2], argv[3], true);
     }
-    std::fwprintf(
-        stderr, L"usage: bench_engine copy|move-by-copy <source> <destination> | plan <source>\n");
+    if (argc == 5 && std::wcscmp(argv[1], L"move-by-copy") == 0 &&
+        std::wcscmp(argv[2], L"--verify") == 0) {
+        zrw::g_rename = RefuseRename;
+        // As the job layer arms a verified move: compare, no hash list.
+        zrw::MoveVerification check(argv[4], true, false);
+        zrw::g_copyCheck = &check;
+        int result = Run(argv[3], argv[4], true);
+        zrw::g_copyCheck = nullptr;
+        zrw::VerifyResult verified = check.Result();
+        std::printf("verified compared=%llu differing=%llu cached=%llu\n",
+                    static_cast<unsigned long long>(verified.compared),
+                    static_cast<unsigned long long>(verified.differing),
+                    static_cast<unsigned long long>(verified.cachedFiles));
+        // A differing copy keeps its source, which the engine alone does
+        // not count as a failure.
+        return result != 0 ? result : verified.differing > 0 ? 4 : 0;
+    }
+    std::fwprintf(stderr,
+                  L"usage: bench_engine copy|move-by-copy [--verify] <source> "
+                  L"<destination> | plan <source>\n");
     return 2;
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Prints one Markdown table: copy times of the program and of yardsticks on
-# two data sets, a single file, a same-volume move, planning 100,000 files and
-# verification, with the Wine server requests each Wine tool makes per file.
+# two data sets, a single file, a same-volume move, moves that copy and delete
+# with and without verification, planning 100,000 files, verification and a
+# hash list's check, with the Wine server requests each Wine tool makes per file.
 # See bench/README.md for what each row means.
 #   bash bench/run.sh
 #   ZRW_BENCH_BUILD=<build folder>  measures that build's Zerrow.exe, robocopy
@@ -149,11 +150,24 @@ for d in a n300 n600; do
     touch "$data/$d/v/.done"
   fi
 done
+# A copy of set b and its hash list, made once by the Linux tool, so that the
+# program's check and sha256sum read the same files against the same list.
+# The marker stays outside: the check names files the list lacks.
+hashed=$data/b/h
+if [ ! -f "$data/b/h.done" ]; then
+  rm -rf "$hashed"
+  mkdir -p "$hashed"
+  cp "$data/b/src/d000/"*.bin "$hashed/"
+  (cd "$hashed" && sha256sum -b -- *.bin >SHA256SUMS)
+  touch "$data/b/h.done"
+fi
+bytes_h=$(find "$hashed" -name '*.bin' -printf '%s\n' | awk '{n += $1} END {print n}')
 
 w() { local p=$1; echo "Z:${p//\//\\}"; }
 
-# One run of a tool. Copies go from SRC into OUT; "move" and "bycopy" move
-# SRC into OUT; "verify" compares SRC with OUT\src; "read" reads SRC and OUT.
+# One run of a tool. Copies go from SRC into OUT; "move", "bycopy" and
+# "bycopyv" move SRC into OUT; "verify" compares SRC with OUT\src; "read" reads
+# SRC and OUT; "check" and "sha256sum" check the list in folder SRC.
 tool() {
   local key=$1 src=$2 out=$3
   case $key in
@@ -169,8 +183,13 @@ tool() {
     one_cmd) "$wine" cmd /c copy "$(w "$src")" "$(w "$out")" ;;
     move) "$wine" "$zerrow" move "$(w "$src")" --dest "$(w "$out")" --silent --engine:cnm ;;
     bycopy) "$wine" "$engine" move-by-copy "$(w "$src")" "$(w "$out")" ;;
+    bycopyv) "$wine" "$engine" move-by-copy --verify "$(w "$src")" "$(w "$out")" ;;
+    cliv) "$wine" "$zerrow" copy "$(w "$src")" --dest "$(w "$out")" --verify --silent --engine:cnm ;;
     verify) "$wine" "$zerrow" verify "$(w "$src")" --dest "$(w "$out")" ;;
-    read) "$wine" "$copier" -t 8 -r "$(w "$src")" "$(w "$out/src")" ;;
+    # Read as verification reads: past the cache where the system honours that.
+    read) "$wine" "$copier" -t 8 -r -u "$(w "$src")" "$(w "$out/src")" ;;
+    check) "$wine" "$zerrow" check "$(w "$src/SHA256SUMS")" ;;
+    sha256sum) (cd "$src" && sha256sum -c SHA256SUMS) ;;
     plan) "$wine" "$engine" plan "$(w "$src")" ;;
   esac
 }
@@ -179,8 +198,10 @@ tool() {
 prepare() {
   local key=$1 pristine=$2 src=$3 out=$4
   case $key in
-    verify | read | plan) return ;;
-    move | bycopy) rm -rf "$src" "$out"; mkdir -p "$(dirname "$src")"; cp -r "$pristine" "$src" ;;
+    verify | read | plan | check | sha256sum) return ;;
+    # The verified copy starts from a fresh source too, as the moves beside it do.
+    move | bycopy | bycopyv | cliv)
+      rm -rf "$src" "$out"; mkdir -p "$(dirname "$src")"; cp -r "$pristine" "$src" ;;
     one_*) rm -rf "$out"; mkdir -p "$out" ;;
     *) rm -rf "$out" ;;
   esac
@@ -188,21 +209,34 @@ prepare() {
 
 results=$data/results.txt
 : >"$results"
+rm -f "$data"/report-*.txt
+# The report a verifying run writes, taken right after it so that the next
+# run's cannot pass for it.
+verify_reports() { zerrow_logs | while read -r d; do find "$d" -name verify-last.log; done; }
 # ROW KEY SRC OUT [PRISTINE]: one timed run; records time, exit code, files at OUT.
 timed() {
   local row=$1 key=$2 src=$3 out=$4 pristine=${5:-}
   prepare "$key" "$pristine" "$src" "$out"
-  if [ "$row" = b ]; then sync; fi
+  case $row in b | mvb | hash) sync ;; esac
+  local reports=
+  case $key in verify | cliv | check)
+    reports=$data/report-$row-$key.txt
+    verify_reports | while read -r f; do rm -f "$f"; done ;;
+  esac
   local rc=0 t0 t1
   t0=$EPOCHREALTIME
   tool "$key" "$src" "$out" >"$data/tool-out.txt" 2>/dev/null </dev/null || rc=$?
   t1=$EPOCHREALTIME
   local files=-
-  case $key in verify | read | plan) ;; *) files=$(find "$out" -type f 2>/dev/null | wc -l || true) ;; esac
+  case $key in verify | read | plan | check | sha256sum) ;; *) files=$(find "$out" -type f 2>/dev/null | wc -l || true) ;; esac
   local left=-
-  case $key in move | bycopy) left=$(find "$src" -type f 2>/dev/null | wc -l || true) ;; esac
+  case $key in move | bycopy | bycopyv) left=$(find "$src" -type f 2>/dev/null | wc -l || true) ;; esac
   local output=
-  [ "$key" = plan ] && output=$(tr -d '\r' <"$data/tool-out.txt" | tr '\n' ' ')
+  case $key in plan | bycopyv) output=$(tr -d '\r' <"$data/tool-out.txt" | tr '\n' ' ') ;; esac
+  if [ -n "$reports" ]; then
+    : >"$reports"
+    verify_reports | while read -r f; do tr -d '\r' <"$f" | head -1 >"$reports"; done
+  fi
   echo "time $row $key $(((${t1/./} - ${t0/./}))) $rc $files $left $output" >>"$results"
 }
 
@@ -237,8 +271,7 @@ for pass in $(seq "$passes"); do
   for n in 300 600; do
     d=$data/n$n
     for key in cli8 cli1 robo cop8 cop1 xcopy; do counted "$key" "$n" "$d/src" "$d/out"; done
-    counted move "$n" "$d/mv/src" "$d/out" "$d/src"
-    counted bycopy "$n" "$d/mv/src" "$d/out" "$d/src"
+    for key in move bycopy bycopyv cliv; do counted "$key" "$n" "$d/mv/src" "$d/out" "$d/src"; done
     counted verify "$n" "$d/src" "$d/v"
     counted read "$n" "$d/src" "$d/v"
     counted plan "$n" "$d/src" -
@@ -266,10 +299,18 @@ done
 note "single file, move, verify, $runs rounds"
 for _ in $(seq "$runs"); do
   for key in one_cli one_cmd one_cop; do timed one "$key" "$one" "$data/one"; done
-  for key in move bycopy; do timed move "$key" "$data/m/src" "$data/m/out" "$data/a/src"; done
+  for key in move bycopy bycopyv cliv; do timed move "$key" "$data/m/src" "$data/m/out" "$data/a/src"; done
   for key in verify read; do timed verify "$key" "$data/a/src" "$data/a/v"; done
 done
 rm -rf "$data/one" "$data/m"
+note "moves of set b, hash list of set b, $runs rounds"
+# Both checks read from the page cache from their first run on, not only the second.
+cat "$hashed"/*.bin >/dev/null
+for _ in $(seq "$runs"); do
+  for key in bycopy bycopyv cliv; do timed mvb "$key" "$data/mb/src" "$data/mb/out" "$data/b/src"; done
+  for key in check sha256sum; do timed hash "$key" "$hashed" -; done
+done
+rm -rf "$data/mb"
 note "a long selection, $runs rounds"
 for _ in $(seq "$runs"); do
   for key in cli8 list_cnm robo list_robo; do
@@ -283,14 +324,11 @@ for _ in $(seq "$runs"); do timed plan plan "$data/c/src" -; done
 stop_server
 
 # ---- table ----------------------------------------------------------------------
-verify_log=$(zerrow_logs | while read -r d; do
-  if [ -f "$d/verify-last.log" ]; then tr -d '\r' <"$d/verify-last.log" | head -1; fi
-done)
 echo
-python3 - "$results" "$files_a" "$files_b" "$runs" "$verify_log" "$passes" <<'PY'
-import statistics, sys
-path, files_a, files_b, runs, verify_log, passes = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), sys.argv[4], sys.argv[5], sys.argv[6]
-times, req, faults, plan = {}, {}, {}, []
+python3 - "$results" "$files_a" "$files_b" "$runs" "$data" "$passes" "$bytes_h" <<'PY'
+import os, statistics, sys
+path, files_a, files_b, runs, data, passes, bytes_h = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), sys.argv[4], sys.argv[5], sys.argv[6], int(sys.argv[7])
+times, req, faults, plan, verified = {}, {}, {}, [], {}
 for line in open(path, encoding='utf-8', errors='replace'):
     f = line.split()
     if f[0] == 'req':
@@ -298,7 +336,7 @@ for line in open(path, encoding='utf-8', errors='replace'):
         continue
     row, key, us, rc, files, left = f[1], f[2], int(f[3]), int(f[4]), f[5], f[6]
     times.setdefault((row, key), []).append(us / 1e6)
-    expect = {'a': files_a, 'b': files_b, 'one': 1, 'move': files_a, 'l': 2000}.get(row)
+    expect = {'a': files_a, 'b': files_b, 'one': 1, 'move': files_a, 'mvb': files_b, 'l': 2000}.get(row)
     bad = []
     if rc != 0:
         bad.append('exit %d' % rc)
@@ -310,6 +348,8 @@ for line in open(path, encoding='utf-8', errors='replace'):
         faults.setdefault((row, key), set()).update(bad)
     if key == 'plan':
         plan.append(dict(kv.split('=', 1) for kv in f[7:] if '=' in kv))
+    if key == 'bycopyv':
+        verified.setdefault(row, []).append(dict(kv.split('=', 1) for kv in f[7:] if '=' in kv))
 
 def med(row, key):
     v = times.get((row, key))
@@ -339,7 +379,11 @@ names = {
     'move': 'Zerrow move, native',
     'bycopy': 'copy-and-delete path (engine, renames refused)',
     'verify': 'Zerrow verify',
-    'read': 'minimal reader, both trees, 8 threads',
+    'read': 'minimal reader, both trees, 8 threads, unbuffered',
+    'bycopyv': 'copy-and-delete path, verified (engine, renames refused)',
+    'cliv': 'Zerrow copy --verify, native',
+    'check': 'Zerrow check SHA256SUMS',
+    'sha256sum': 'Linux sha256sum -c SHA256SUMS',
     'plan': 'bench_engine plan',
     'list_cnm': 'Zerrow copy --list, native',
     'list_robo': 'Zerrow copy --list, robocopy stand-in',
@@ -365,12 +409,39 @@ for key in ('one_cli', 'one_cmd', 'one_cop'):
     add('single 16 KiB file', 'one', key, 'one_cop', 'copier')
 for key, ref in (('cli8', 'cli8'), ('list_cnm', 'cli8'), ('robo', 'robo'), ('list_robo', 'robo')):
     add('l: 2,000 x 16 KiB, one folder', 'l', key, ref, 'its folder', reqs=False)
+def report(row, key):
+    try:
+        return open(os.path.join(data, 'report-%s-%s.txt' % (row, key)), encoding='utf-8').read().strip()
+    except OSError:
+        return ''
+
+# What the engine's check said, summed over the runs.
+def checked(row):
+    runs_seen = verified.get(row, [])
+    if not runs_seen:
+        return 'no output'
+    total = lambda name: sum(int(r.get(name, '0')) for r in runs_seen)
+    return 'compared %s, differing %d, through the cache %d (all runs)' % (
+        '{:,}'.format(total('compared')), total('differing'), total('cached'))
+
 add('move a, same drive', 'move', 'move', 'bycopy', 'copy+delete')
 add('move a, same drive', 'move', 'bycopy', 'bycopy', 'copy+delete')
+add('move a, copy-and-delete, verified', 'move', 'bycopyv', 'bycopy', 'copy+delete', extra=checked('move'))
+add('move a, copy-and-delete, verified', 'move', 'cliv', 'bycopy', 'copy+delete', extra=report('move', 'cliv'))
+add('move b, copy-and-delete', 'mvb', 'bycopy', 'bycopy', 'copy+delete', reqs=False)
+add('move b, copy-and-delete, verified', 'mvb', 'bycopyv', 'bycopy', 'copy+delete', reqs=False, extra=checked('mvb'))
+add('move b, copy-and-delete, verified', 'mvb', 'cliv', 'bycopy', 'copy+delete', reqs=False, extra=report('mvb', 'cliv'))
 m_v, m_r = med('verify', 'verify'), med('verify', 'read')
 speed = 'reading/verify = %.2f' % (m_r / m_v) if m_v and m_r else ''
-add('verify a', 'verify', 'verify', 'read', 'reading', extra='; '.join(x for x in (speed, verify_log) if x))
+add('verify a', 'verify', 'verify', 'read', 'reading', extra='; '.join(x for x in (speed, report('verify', 'verify')) if x))
 add('verify a', 'verify', 'read', 'read', 'reading')
+def rate(key):
+    m = med('hash', key)
+    return '%.0f MB/s' % (bytes_h / m / 1e6) if m else '-'
+add('hash b: 4 x 256 MiB', 'hash', 'check', 'sha256sum', 'sha256sum', reqs=False,
+    extra='; '.join(x for x in ('%s (%s MB read, process start included)' % (rate('check'), '{:,}'.format(bytes_h // 10**6)),
+                                report('hash', 'check')) if x))
+add('hash b: 4 x 256 MiB', 'hash', 'sha256sum', 'sha256sum', 'sha256sum', reqs=False, extra=rate('sha256sum'))
 if plan:
     secs = statistics.median(float(p.get('secs', 'nan')) for p in plan)
     peak = statistics.median(float(p.get('peak_ws', 'nan')) for p in plan)
