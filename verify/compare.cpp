@@ -199,6 +199,7 @@ VerifyResult WalkItems(const std::vector<SourceItem>& items, const std::wstring&
     VerifyResult result;
     std::wstring root = TrimSeparators(destination);
     std::vector<std::wstring> sources;
+    sources.reserve(items.size());
     for (const SourceItem& item : items) sources.push_back(item.path);
     int workers = ThreadCountFor(sources, root);
     std::optional<FilePipeline> pipeline;
