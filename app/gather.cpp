@@ -230,7 +230,7 @@ bool KeepGathering(size_t startingSiblings, ULONGLONG gatheringMs) {
 bool ShouldGather(const StartRecord& r) {
     return r.mode == StartMode::Transfer && !r.silent && r.destination.empty() &&
            !r.sources.empty() && !r.engine && !r.conflict && r.lang < 0 && !r.verifyAfterCopy &&
-           r.skin < 0 && r.img.empty() && !r.noQueue;
+           !r.hash && r.skin < 0 && r.img.empty() && !r.noQueue;
 }
 
 std::wstring PackPaths(const std::vector<std::wstring>& paths) {

@@ -52,6 +52,10 @@ TEST(CommandLine, FlagsAndChoices) {
     EXPECT_TRUE(r.quiet);
     EXPECT_EQ(r.mode, StartMode::Verify);
     EXPECT_EQ(r.sources, Args{L"a"});
+    r = Parse({L"check", L"--hash", L"D:\\SHA256SUMS"});
+    EXPECT_EQ(r.mode, StartMode::Check);
+    EXPECT_TRUE(r.hash);
+    EXPECT_EQ(r.sources, Args{L"D:\\SHA256SUMS"});
 
     struct Case {
         const wchar_t* arg;

@@ -28,6 +28,7 @@ TEST(Gathering, OnlyATransferThatWouldAskForItsDestinationGathers) {
         {{L"copy", L"D:\\a.txt", L"--engine:robo"}, false},
         {{L"copy", L"D:\\a.txt", L"--lang:en"}, false},
         {{L"copy", L"D:\\a.txt", L"--verify"}, false},
+        {{L"copy", L"D:\\a.txt", L"--hash"}, false},
         {{L"copy", L"D:\\a.txt", L"--skin", L"2"}, false},
         {{L"copy", L"D:\\a.txt", L"--img", L"p.png"}, false},
         {{L"copy", L"D:\\a.txt", L"--no-queue"}, false},
