@@ -222,6 +222,7 @@ const LangRow kRows[] = {
      L"Hash list on: SHA256SUMS in the destination records each file's SHA-256"},
     {L"哈希清单已关", L"Hash list off"},
     {L"选择要校验的哈希清单（SHA256SUMS）", L"Choose the hash list to check (SHA256SUMS)"},
+    {L"写哈希清单中… 已读 ", L"Writing the hash list… read "},
     {L"（不见了）", L"(missing)"},
     {L"清单里没有的文件: ", L"Files the list lacks: "},
     {L"读不了哈希清单，或它不是 SHA256SUMS 的格式: ",

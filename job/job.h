@@ -228,15 +228,17 @@ EndDisplay EndTexts(const CopyJob& job, uint32_t lang, uint64_t now);
 inline constexpr size_t kFailureLineLimit = 40;
 // While robocopy's copies are checked (and a move's sources deleted).
 std::wstring CheckingText(uint64_t checkedFiles, uint32_t lang);
-std::wstring VerifyingText(uint64_t verifiedBytes, uint32_t lang);
-// The status line and bar of the verification after a copy, from its own
-// speed state (bytes done: the bytes compared): its own percent and time left.
+// hashing: the copy is only read for its hash list, not compared.
+std::wstring VerifyingText(uint64_t verifiedBytes, uint32_t lang, bool hashing = false);
+// The status line and bar of the verification (or the hashing) after a copy,
+// from its own speed state (bytes done: the bytes read): its own percent and
+// time left.
 struct PhaseDisplay {
     int percent = 0;
     std::wstring status;
 };
 PhaseDisplay VerifyingDisplay(uint64_t totalBytes, const SpeedState& verify, uint32_t lang,
-                              uint64_t now);
+                              uint64_t now, bool hashing = false);
 std::wstring VerifyDifferText(uint64_t differing, uint32_t lang);
 int PercentOf(uint64_t done, uint64_t total);
 

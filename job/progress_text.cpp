@@ -111,15 +111,16 @@ std::wstring CheckingText(uint64_t checkedFiles, uint32_t lang) {
     return Tr(L"核对中… 已核对 ", lang) + std::to_wstring(checkedFiles) + Tr(L" 个文件", lang);
 }
 
-std::wstring VerifyingText(uint64_t verifiedBytes, uint32_t lang) {
-    return Tr(L"校验中… 已核对 ", lang) + FormatSize(verifiedBytes);
+std::wstring VerifyingText(uint64_t verifiedBytes, uint32_t lang, bool hashing) {
+    return Tr(hashing ? L"写哈希清单中… 已读 " : L"校验中… 已核对 ", lang) +
+           FormatSize(verifiedBytes);
 }
 
 PhaseDisplay VerifyingDisplay(uint64_t totalBytes, const SpeedState& verify, uint32_t lang,
-                              uint64_t now) {
+                              uint64_t now, bool hashing) {
     PhaseDisplay d;
     d.percent = PercentOf(verify.bytesDone, totalBytes);
-    d.status = VerifyingText(verify.bytesDone, lang) + TotalPart(totalBytes);
+    d.status = VerifyingText(verify.bytesDone, lang, hashing) + TotalPart(totalBytes);
     if (totalBytes != 0) d.status += L"   ·   " + std::to_wstring(d.percent) + L"%";
     d.status += Tr(L"   ·   剩余时间: ", lang) + TimeLeftText(verify, totalBytes, lang, now);
     return d;

@@ -46,11 +46,12 @@ void SetBarPosition(int position) {
 // walk calls after every file.
 SpeedState g_verifySpeed;
 uint64_t g_verifyShownAt = 0;
+bool g_onlyHashing = false;  // the copy is read for its hash list, not compared
 constexpr uint64_t kVerifyShowEveryMs = 250;
 
 void ShowVerifying(uint64_t now) {
     SampleSpeedAt(g_verifySpeed, now);
-    PhaseDisplay d = VerifyingDisplay(g_job.totalBytes, g_verifySpeed, UiLang, now);
+    PhaseDisplay d = VerifyingDisplay(g_job.totalBytes, g_verifySpeed, UiLang, now, g_onlyHashing);
     SetText(g_main.status, g_kept.status, d.status);
     SetBarPosition(d.percent);
     ShowTaskbar(g_main.window, RunningTaskbar(d.percent, false, 0));
@@ -70,6 +71,7 @@ uint64_t VerifyInWindow(EndDisplay& end) {
     SetText(g_main.report, g_kept.report, end.report);
     g_verifySpeed = SpeedState{};
     g_verifySpeed.startTick = GetTickCount64();
+    g_onlyHashing = !g_settings.verify;
     ShowVerifying(g_verifySpeed.startTick);
     JobProof proof = VerifyJob(g_job, WindowVerifyHook);
     std::wstring text = ProofText(g_job, proof);
@@ -90,6 +92,7 @@ std::wstring CheckInWindow(const std::wstring& listFile, uint64_t& differing) {
     SetWindowIdle(false);
     g_verifySpeed = SpeedState{};
     g_verifySpeed.startTick = GetTickCount64();
+    g_onlyHashing = false;
     ShowVerifying(g_verifySpeed.startTick);
     VerifiedBytes = 0;
     VerifyProgressHook = WindowVerifyHook;

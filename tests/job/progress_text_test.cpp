@@ -141,6 +141,7 @@ TEST(VerifyTexts, ItsOwnPercentAndTimeLeft) {
 TEST(VerifyTexts, ProgressAndDifferences) {
     EXPECT_EQ(VerifyingText(2048, kLangZh), L"校验中… 已核对 2 KB");
     EXPECT_EQ(VerifyingText(0, kLangEn), L"Verifying… checked 0 B");
+    EXPECT_EQ(VerifyingText(2048, kLangEn, true), L"Writing the hash list… read 2 KB");
     EXPECT_EQ(VerifyDifferText(3, kLangZh), L"已完成，但校验有 3 个对不上");
     EXPECT_EQ(VerifyDifferText(1, kLangEn), L"Done, but verify found 1 differ");
     EXPECT_EQ(PercentOf(50, 0), 0);
