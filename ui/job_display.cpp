@@ -105,7 +105,7 @@ std::wstring CheckInWindow(const std::wstring& listFile, uint64_t& differing) {
     if (!check.readable) return Tr(L"读不了哈希清单，或它不是 SHA256SUMS 的格式: ") + listFile;
     std::wstring summary = HashCheckSummary(check);
     EnsureLogFolder();
-    WriteUtf8File(LogFolder() + L"\\verify-last.log", summary + L"\r\n");
+    WriteVerifyReport(LogFolder(), summary);
     return summary;
 }
 

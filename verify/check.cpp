@@ -80,7 +80,7 @@ int RunCheckMode(const std::wstring& listFile) {
         return 2;
     }
     EnsureLogFolder();
-    WriteUtf8File(LogFolder() + L"\\verify-last.log", HashCheckSummary(check) + L"\r\n");
+    WriteVerifyReport(LogFolder(), HashCheckSummary(check));
     return check.result.differing > 0 ? 4 : 0;
 }
 

@@ -24,8 +24,12 @@ std::wstring VerifySummary(const VerifyResult& result) {
     return text;
 }
 
+void WriteVerifyReport(const std::wstring& folder, const std::wstring& report) {
+    WriteUtf8File(folder + L"\\verify-last.log", report + L"\r\n");
+}
+
 void WriteVerifyLog(const std::wstring& folder, const VerifyResult& result) {
-    WriteUtf8File(folder + L"\\verify-last.log", VerifySummary(result) + L"\r\n");
+    WriteVerifyReport(folder, VerifySummary(result));
 }
 
 int RunVerifyMode(const std::vector<std::wstring>& sources, const std::wstring& destination,

@@ -98,7 +98,9 @@ private:
 };
 
 std::wstring VerifySummary(const VerifyResult& result);
-// Writes "verify-last.log" (summary and CR LF) into folder; failures are ignored.
+// Writes "verify-last.log" (the report and CR LF) into folder; failures are ignored.
+void WriteVerifyReport(const std::wstring& folder, const std::wstring& report);
+// The same with the result's summary.
 void WriteVerifyLog(const std::wstring& folder, const VerifyResult& result);
 
 // The command line's verify mode with the destination already chosen: 0, 2
