@@ -204,19 +204,6 @@ bool Acknowledged(const Gatherer& gatherer) {
     return WaitForMultipleObjects(2, either, FALSE, INFINITE) == WAIT_OBJECT_0;
 }
 
-bool ReadWholeFile(const std::wstring& path, std::string& bytes) {
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size{};
-    if (!file || !GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0 ||
-        static_cast<uint64_t>(size.QuadPart) > kMaxPackedBytes)
-        return false;
-    bytes.resize(static_cast<size_t>(size.QuadPart));
-    DWORD read = 0;
-    return ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) &&
-           read == bytes.size();
-}
-
 }  // namespace
 
 bool SameBatch(ULONGLONG createdA, ULONGLONG createdB) {
@@ -313,7 +300,7 @@ bool IsInFolder(const std::wstring& file, const std::wstring& folder) {
 bool TakeListFiles(StartRecord& record, std::wstring& unreadable) {
     for (const std::wstring& list : record.listFiles) {
         std::string bytes;
-        if (!ReadWholeFile(list, bytes) ||
+        if (!ReadWholeFile(list, bytes, kMaxPackedBytes) ||
             !UnpackPaths(bytes.data(), bytes.size(), record.sources)) {
             unreadable = list;
             return false;

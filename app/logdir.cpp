@@ -3,6 +3,7 @@
 #include "base/paths.h"
 #include "base/win.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdarg>
 #include <cstdio>
@@ -53,6 +54,32 @@ bool WriteUtf8File(const std::wstring& path, const std::wstring& text) {
     DWORD written = 0;
     return WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
                      nullptr) != FALSE;
+}
+
+bool ReadWholeFile(const std::wstring& path, std::string& bytes, uint64_t maxBytes) {
+    UniqueFile file(CreateFileW(LongPath(path).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !GetFileSizeEx(file.get(), &size) ||
+        static_cast<uint64_t>(size.QuadPart) > maxBytes)
+        return false;
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    DWORD read = 0;
+    return bytes.empty() ||
+           (ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) &&
+            read == bytes.size());
+}
+
+bool ForEachLine(std::string_view text, const std::function<bool(std::string_view)>& visit) {
+    for (size_t start = 0; start < text.size();) {
+        size_t end = std::min(text.find('\n', start), text.size());
+        std::string_view line = text.substr(start, end - start);
+        start = end + 1;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (!visit(line)) return false;
+    }
+    return true;
 }
 
 int WriteDump(const std::wstring& outFile, const wchar_t* name, const std::wstring& text) {

@@ -34,28 +34,14 @@ bool ParseRecord(const std::wstring& line, LoggedJob& logged) {
 }
 
 bool ReadUtf8Lines(const std::wstring& path, std::vector<std::wstring>& lines) {
-    UniqueFile file(CreateFileW(LongPath(path).c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                                nullptr));
-    LARGE_INTEGER size{};
-    if (!file || !GetFileSizeEx(file.get(), &size) || size.QuadPart > (1ll << 30)) return false;
-    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
-    DWORD read = 0;
-    if (!bytes.empty() &&
-        (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-         read != bytes.size()))
-        return false;
-    if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) bytes.erase(0, 3);
-    size_t start = 0;
-    while (start < bytes.size()) {
-        size_t end = bytes.find('\n', start);
-        if (end == std::string::npos) end = bytes.size();
-        std::string line = bytes.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(FromUtf8(line));
-        start = end + 1;
-    }
-    return true;
+    std::string bytes;
+    if (!ReadWholeFile(path, bytes, 1ull << 30)) return false;
+    std::string_view text(bytes);
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    return ForEachLine(text, [&](std::string_view line) {
+        lines.push_back(FromUtf8(std::string(line)));
+        return true;
+    });
 }
 
 }  // namespace

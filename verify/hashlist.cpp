@@ -3,7 +3,6 @@
 #include "app/logdir.h"
 #include "base/paths.h"
 
-#include <algorithm>
 #include <map>
 #include <set>
 
@@ -46,32 +45,6 @@ bool ParseTagged(std::string_view line, HashLine& parsed) {
         return false;
     parsed.path = FromUtf8(std::string(rest.substr(0, rest.size() - kMiddle.size())));
     return true;
-}
-
-// Each line without its end (a line feed, or a carriage return and one);
-// visit answers false to stop.
-template <class Visit>
-bool ForEachLine(std::string_view text, Visit visit) {
-    for (size_t start = 0; start < text.size();) {
-        size_t end = std::min(text.find('\n', start), text.size());
-        std::string_view line = text.substr(start, end - start);
-        start = end + 1;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        if (!visit(line)) return false;
-    }
-    return true;
-}
-
-bool ReadWhole(const std::wstring& path, std::string& bytes) {
-    UniqueFile file(CreateFileW(LongPath(path).c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    LARGE_INTEGER size;
-    if (!file || !GetFileSizeEx(file.get(), &size) || size.QuadPart > INT32_MAX) return false;
-    bytes.resize(static_cast<size_t>(size.QuadPart));
-    DWORD got = 0;
-    return ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) &&
-           got == bytes.size();
 }
 
 // Flushed before it takes the list's place, so that a crash leaves the old
@@ -117,7 +90,7 @@ std::string FormatHashLine(const HashLine& line) {
 
 bool ReadHashList(const std::wstring& file, std::vector<HashLine>& lines) {
     std::string bytes;
-    if (!ReadWhole(file, bytes)) return false;
+    if (!ReadWholeFile(file, bytes, INT32_MAX)) return false;
     bool inForm = ForEachLine(bytes, [&](std::string_view line) {
         HashLine parsed;
         if (line.empty()) return true;
@@ -134,7 +107,7 @@ bool UpdateHashList(const std::wstring& folder, const std::vector<HashLine>& lin
         if (!line.path.empty()) fresh[line.path] = &line;
     std::wstring path = AppendPath(folder, kHashListName);
     std::string old, text;
-    ReadWhole(path, old);
+    ReadWholeFile(path, old, INT32_MAX);
     std::set<std::wstring, NameLess> written;  // listed twice: the first place keeps it
     ForEachLine(old, [&](std::string_view line) {
         HashLine listed;
