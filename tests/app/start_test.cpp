@@ -306,9 +306,8 @@ TEST_F(Start, LoadsNoLibraryPlantedBesideIt) {
     EXPECT_EQ(r.exitCode, 0u) << std::hex << r.exitCode;
     // Hashing binds the cryptography library.
     ASSERT_TRUE(test::WriteBytes(downloads / L"a.txt", "a"));
-    ASSERT_TRUE(test::WriteBytes(
-        downloads / L"SHA256SUMS",
-        "ca978112ca1bbdcafac231b39a23dc4da786eff8147c4e72b9807785afee48bb *a.txt\n"));
+    ASSERT_TRUE(
+        test::WriteBytes(downloads / L"SHA256SUMS", std::string(test::kSha256OfA) + " *a.txt\n"));
     r = test::RunProcess(
         test::QuoteArg(exe) + L" check " + test::QuoteArg(downloads / L"SHA256SUMS"), 60000);
     EXPECT_EQ(r.exitCode, 0u) << r.err;

@@ -224,6 +224,14 @@ private:
 
 // Bytes that differ from each other and from one seed to another.
 std::string Noise(size_t size, uint32_t seed);
+// SHA-256 of "a", of "b" and of nothing, as sha256sum gives them (computed
+// outside the program, so that its hashing is checked against them).
+inline constexpr char kSha256OfA[] =
+    "ca978112ca1bbdcafac231b39a23dc4da786eff8147c4e72b9807785afee48bb";
+inline constexpr char kSha256OfB[] =
+    "3e23e8160039594a33894f6564e1b1348bbd7a0088d42c4acb73eeaed59c009d";
+inline constexpr char kSha256OfEmpty[] =
+    "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855";
 // Files "f0.bin".."f<count - 1>.bin" in folder, file i of size bytes 'a' + i % 26.
 void WriteFiles(const std::wstring& folder, int count, size_t size = 4);
 // A chain of folders named step below root, the one of level 1, 2, ... holding

@@ -14,8 +14,8 @@
 namespace zrw {
 namespace {
 
-constexpr char kHashOfA[] = "ca978112ca1bbdcafac231b39a23dc4da786eff8147c4e72b9807785afee48bb";
-constexpr char kHashOfB[] = "3e23e8160039594a33894f6564e1b1348bbd7a0088d42c4acb73eeaed59c009d";
+using test::kSha256OfA;
+using test::kSha256OfB;
 
 // The disk's bytes of one copy are not what the cache handed back after the
 // write: verification reads another file of the same size in its place.
@@ -82,7 +82,7 @@ TEST_P(MoveProof, ACopyTheDiskDoesNotHoldKeepsItsSourceAndEndsWithFour) {
         test::ReadBytes(PathParent(g_job.logPath) + L"\\verify-last.log"),
         test::WideToUtf8(L"校验: 1 / 3 个对不上\n  " + (dir / L"out\\src\\victim.bin")) + "\r\n");
     EXPECT_EQ(test::ReadBytes(dir / L"out\\SHA256SUMS"),
-              std::string(kHashOfA) + " *src/a.txt\n" + kHashOfB + " *src/sub/b.txt\n");
+              std::string(kSha256OfA) + " *src/a.txt\n" + kSha256OfB + " *src/sub/b.txt\n");
 }
 
 // Within a volume the native engine moves a folder by one rename, and
@@ -94,7 +94,7 @@ TEST_P(MoveProof, AMovedFolderIsHashedWhereItLands) {
     EXPECT_EQ(Move(dir / L"src"), 0);
     EXPECT_FALSE(test::Exists(dir / L"src"));
     EXPECT_EQ(test::ReadBytes(dir / L"out\\SHA256SUMS"),
-              std::string(kHashOfA) + " *src/a.txt\n" + kHashOfB + " *src/sub/b.txt\n");
+              std::string(kSha256OfA) + " *src/a.txt\n" + kSha256OfB + " *src/sub/b.txt\n");
 }
 
 }  // namespace

@@ -218,8 +218,7 @@ TEST_F(JobEnd, TheMenuChecksAHashListInTheWindow) {
     OpenPanes(Engine::Native);
     const std::wstring list = Right(L"SHA256SUMS");
     ASSERT_TRUE(WriteBytes(Right(L"a.txt"), "a"));
-    ASSERT_TRUE(WriteBytes(
-        list, "ca978112ca1bbdcafac231b39a23dc4da786eff8147c4e72b9807785afee48bb *a.txt\n"));
+    ASSERT_TRUE(WriteBytes(list, std::string(kSha256OfA) + " *a.txt\n"));
     auto checkThroughTheMenu = [&] {
         std::thread user([&] {
             FoundWindow picker = WaitForDialog([](HWND w) {

@@ -12,10 +12,9 @@ namespace {
 using test::FileItem;
 using test::FolderItem;
 
-// What sha256sum says of the files' contents (computed outside the program).
-constexpr char kHashOfA[] = "ca978112ca1bbdcafac231b39a23dc4da786eff8147c4e72b9807785afee48bb";
-constexpr char kHashOfB[] = "3e23e8160039594a33894f6564e1b1348bbd7a0088d42c4acb73eeaed59c009d";
-constexpr char kHashOfEmpty[] = "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855";
+using test::kSha256OfA;
+using test::kSha256OfB;
+using test::kSha256OfEmpty;
 
 class HashList : public test::IsolatedTest {
 protected:
@@ -36,25 +35,26 @@ TEST_F(HashList, AComparisonListsWhatItReadAndAnUpdateKeepsOtherLines) {
         ASSERT_TRUE(test::WriteBytesDeep(root + L"\\相册\\子 😀\\empty", ""));
         ASSERT_TRUE(test::WriteBytesDeep(root + L"\\b.txt", "b"));
     }
-    ASSERT_TRUE(test::WriteBytes(out + L"\\SHA256SUMS", std::string(kHashOfB) + " *old/kept.txt\n" +
-                                                            kHashOfEmpty + " *b.txt\n"));
+    ASSERT_TRUE(test::WriteBytes(
+        out + L"\\SHA256SUMS",
+        std::string(kSha256OfB) + " *old/kept.txt\n" + kSha256OfEmpty + " *b.txt\n"));
     std::vector<HashLine> lines;
     VerifyResult r = VerifyTree(
         {FolderItem(src + L"\\相册", L"相册"), FileItem(src + L"\\b.txt", L"b.txt")}, out, &lines);
     ASSERT_EQ(r.differing, 0u);
     ASSERT_TRUE(UpdateHashList(out, lines));
     // b.txt's stale line is replaced where it stood; the new paths follow.
-    EXPECT_EQ(List(), std::string(kHashOfB) + " *old/kept.txt\n" + kHashOfB + " *b.txt\n" +
-                          kHashOfA + " *" + test::WideToUtf8(L"相册/a.txt") + "\n" + kHashOfEmpty +
-                          " *" + test::WideToUtf8(L"相册/子 😀/empty") + "\n");
+    EXPECT_EQ(List(), std::string(kSha256OfB) + " *old/kept.txt\n" + kSha256OfB + " *b.txt\n" +
+                          kSha256OfA + " *" + test::WideToUtf8(L"相册/a.txt") + "\n" +
+                          kSha256OfEmpty + " *" + test::WideToUtf8(L"相册/子 😀/empty") + "\n");
     EXPECT_FALSE(test::Exists(out + L"\\SHA256SUMS.~zrw"));
 }
 
 TEST_F(HashList, ACheckFindsChangedMissingAndUnlistedFiles) {
     ASSERT_TRUE(test::WriteBytesDeep(out + L"\\d\\a.txt", "a"));
     ASSERT_TRUE(test::WriteBytesDeep(out + L"\\b.txt", "b"));
-    ASSERT_TRUE(test::WriteBytes(out + L"\\SHA256SUMS",
-                                 std::string(kHashOfA) + " *d/a.txt\r\n" + kHashOfB + "  b.txt\n"));
+    ASSERT_TRUE(test::WriteBytes(out + L"\\SHA256SUMS", std::string(kSha256OfA) + " *d/a.txt\r\n" +
+                                                            kSha256OfB + "  b.txt\n"));
     EXPECT_EQ(Check(), 0);
     EXPECT_EQ(Report(), test::WideToUtf8(L"校验: 2 个文件全一致\r\n"));
 
@@ -73,12 +73,12 @@ TEST_F(HashList, WhatIsNoHashListIsRefused) {
     ASSERT_TRUE(test::WriteBytesDeep(out + L"\\SHA256SUMS", "just some text\n"));
     EXPECT_EQ(Check(), 2);
     ASSERT_TRUE(
-        test::WriteBytes(out + L"\\SHA256SUMS", std::string(kHashOfA) + " *a.txt\nnot a line\n"));
+        test::WriteBytes(out + L"\\SHA256SUMS", std::string(kSha256OfA) + " *a.txt\nnot a line\n"));
     EXPECT_EQ(Check(), 2);
     HashLine tagged, escaped;
-    ASSERT_TRUE(ParseHashLine(std::string("SHA256 (x y.txt) = ") + kHashOfA, tagged));
+    ASSERT_TRUE(ParseHashLine(std::string("SHA256 (x y.txt) = ") + kSha256OfA, tagged));
     EXPECT_EQ(tagged.path, L"x y.txt");
-    ASSERT_TRUE(ParseHashLine(std::string("\\") + kHashOfA + " *a\\\\b", escaped));
+    ASSERT_TRUE(ParseHashLine(std::string("\\") + kSha256OfA + " *a\\\\b", escaped));
     EXPECT_EQ(escaped.path, L"a\\b");
 }
 
