@@ -277,10 +277,6 @@ std::wstring HashListPath(const std::wstring& folder, const std::wstring& path) 
     return relative;
 }
 
-void VerifyFolder(const std::wstring& src, const std::wstring& dst, VerifyResult& result) {
-    TreeWalk{result, nullptr, dst, true}.Folder(src, dst);
-}
-
 VerifyResult VerifyTree(const std::vector<SourceItem>& items, const std::wstring& destination,
                         std::vector<HashLine>* hashes) {
     return WalkItems(items, destination, hashes, true);

@@ -46,12 +46,11 @@ extern VerifyOpener g_openForVerify;
 // What the comparison asks of both sides: no system cache, one pass.
 inline constexpr DWORD kMediaReadFlags = FILE_FLAG_NO_BUFFERING | FILE_FLAG_SEQUENTIAL_SCAN;
 
-// hashes, when given, gets a line for each identical file: the hash of the
-// destination's bytes as they were compared.
+// Every level of each source; links are not followed. hashes, when given,
+// gets a line for each identical file: the hash of the destination's bytes as
+// they were compared.
 VerifyResult VerifyTree(const std::vector<SourceItem>& items, const std::wstring& destination,
                         std::vector<HashLine>* hashes = nullptr);
-// Any depth; links are not followed, transfer temporaries are not compared.
-void VerifyFolder(const std::wstring& src, const std::wstring& dst, VerifyResult& result);
 // The form in which the comparison hands a path to the file system: the
 // long-path form, with runs of separators after the first two characters
 // collapsed. Stored and sampled paths stay as joined.
