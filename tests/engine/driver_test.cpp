@@ -40,18 +40,6 @@ private:
     HANDLE old_;
 };
 
-// Every rename refused as across volumes: moves copy and delete.
-class RenamesRefused {
-public:
-    RenamesRefused() {
-        g_rename = [](LPCWSTR, LPCWSTR, DWORD) -> BOOL {
-            SetLastError(ERROR_NOT_SAME_DEVICE);
-            return FALSE;
-        };
-    }
-    ~RenamesRefused() { g_rename = MoveFileExW; }
-};
-
 class EngineTest : public ::testing::Test {
 protected:
     void SetUp() override { ResetStats(); }
@@ -133,7 +121,7 @@ TEST_F(EngineTest, CancelDuringAMoveRemovesNoFolderAndLosesNoFile) {
             ASSERT_TRUE(test::WriteBytesDeep(src + L"\\" + rel, content));
             files.emplace_back(rel, content);
         }
-    RenamesRefused acrossVolumes;
+    test::RenamesRefused acrossVolumes;
     std::atomic<int32_t> result{-1};
     std::thread run([&] { result = RunEngine({src}, dir / L"dst", true, Log(), 2); });
     test::WaitUntil([&] { return g_stats.bytesDone.load() > 0 || result != -1; }, 30000);
@@ -224,7 +212,7 @@ TEST_F(EngineTest, EmptyFolderSourceIsCreated) {
 
 TEST_F(EngineTest, ThreadsThatCannotStartDoNotHangTheRun) {
     test::WriteFiles(dir / L"src", 20, 1);
-    RenamesRefused acrossVolumes;
+    test::RenamesRefused acrossVolumes;
     ThreadStarter saved = g_startThread;
     static std::atomic<int> calls;
     // The pool starts, then only its first worker.
@@ -371,10 +359,7 @@ TEST_F(EngineTest, OnlyLinksArePassedOver) {
     EXPECT_EQ(verified.differing, 0u);
 
     ResetStats();
-    test::Replaced<Renamer> acrossVolumes(g_rename, [](LPCWSTR, LPCWSTR, DWORD) -> BOOL {
-        SetLastError(ERROR_NOT_SAME_DEVICE);
-        return FALSE;
-    });
+    test::RenamesRefused acrossVolumes;
     EXPECT_EQ(RunEngine({src}, dir / L"moved", true, Log()), 0);
     EXPECT_EQ(g_stats.filesCopied.load(), data.size());
     for (const std::wstring& name : data) {

@@ -7,6 +7,7 @@
 
 #include "base/walk.h"
 #include "base/win.h"
+#include "engine/copyfile.h"
 #include "engine/scan.h"
 
 #include <gtest/gtest.h>
@@ -46,6 +47,16 @@ public:
 private:
     T& seam_;
     T saved_;
+};
+
+// Every rename of a move refused as across volumes while it lives: moves
+// take the copy-and-delete path whatever the volumes.
+class RenamesRefused : NoCopy {
+public:
+    RenamesRefused();
+
+private:
+    Replaced<Renamer> renamer_;
 };
 
 // A fresh folder under %TEMP%, removed with everything in it on destruction.

@@ -102,6 +102,17 @@ void SlowRobocopy::Elapse(int files) const {
                QuoteArg(twin / L"dst") + L" /E /LOG+:\"" + (twin / L"log.txt") + L"\"");
 }
 
+namespace {
+
+BOOL WINAPI RefuseRename(LPCWSTR, LPCWSTR, DWORD) {
+    SetLastError(ERROR_NOT_SAME_DEVICE);
+    return FALSE;
+}
+
+}  // namespace
+
+RenamesRefused::RenamesRefused() : renamer_(g_rename, RefuseRename) {}
+
 std::string Noise(size_t size, uint32_t seed) {
     std::string bytes(size, '\0');
     for (char& c : bytes) c = static_cast<char>((seed = seed * 1103515245u + 12345u) >> 24);

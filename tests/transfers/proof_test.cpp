@@ -26,12 +26,6 @@ HANDLE RottenOpener(const std::wstring& path, DWORD flags) {
                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, flags, nullptr);
 }
 
-// The copy-and-delete path of a move, whatever the volumes.
-BOOL WINAPI RefuseRename(LPCWSTR, LPCWSTR, DWORD) {
-    SetLastError(ERROR_NOT_SAME_DEVICE);
-    return FALSE;
-}
-
 class MoveProof : public test::IsolatedTest, public ::testing::WithParamInterface<Engine> {
 protected:
     void SetUp() override {
@@ -66,7 +60,7 @@ TEST_P(MoveProof, ACopyTheDiskDoesNotHoldKeepsItsSourceAndEndsWithFour) {
     g_settings.verify = true;
     g_settings.hash = true;
     test::Replaced<VerifyOpener> rotten(g_openForVerify, RottenOpener);
-    test::Replaced<Renamer> noRenames(g_rename, RefuseRename);
+    test::RenamesRefused noRenames;
 
     EXPECT_EQ(Move(dir / L"src"), 4);
     EXPECT_EQ(g_job.counts.copied, 3u);
