@@ -346,10 +346,10 @@ TEST_F(CopyOneFileTest, TheNextOverwriteReclaimsItsTargetsTemporaries) {
 
 // Some systems answer a taken name with ERROR_ALREADY_EXISTS: another name is
 // taken, and the file that had the first is not this job's to delete.
+bool g_temporaryTaken = false;
 HRESULT TakenOnce(PCWSTR source, PCWSTR destination, COPYFILE2_EXTENDED_PARAMETERS* params) {
-    static bool taken = false;
-    if (!taken && wcsstr(destination, L".~zrw")) {
-        taken = true;
+    if (!g_temporaryTaken && wcsstr(destination, L".~zrw")) {
+        g_temporaryTaken = true;
         test::WriteBytes(destination, "someone else's");
         return HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS);
     }
@@ -357,6 +357,7 @@ HRESULT TakenOnce(PCWSTR source, PCWSTR destination, COPYFILE2_EXTENDED_PARAMETE
 }
 
 TEST_F(CopyOneFileTest, ATakenTemporaryNameIsNeverDeleted) {
+    g_temporaryTaken = false;
     test::Replaced<FileCopier> copier(g_copyFile, TakenOnce);
     ASSERT_TRUE(test::WriteBytes(dir / L"new.txt", "new"));
     ASSERT_TRUE(test::WriteBytesDeep(dir / L"out\\doc.txt", "old"));

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <thread>
 
 namespace zrw {
@@ -43,7 +44,11 @@ private:
 class EngineTest : public ::testing::Test {
 protected:
     void SetUp() override { ResetStats(); }
-    void TearDown() override { ResetStats(); }
+    // A failure on a machine out of reach is explained by its job log.
+    void TearDown() override {
+        ResetStats();
+        if (HasFailure()) std::printf("job log:\n%s\n", test::ReadBytes(Log()).c_str());
+    }
     std::wstring Log() const { return dir / L"logs\\copy-test.log"; }
     std::string LogText() const { return test::WithoutRecords(test::ReadBytes(Log())); }
     test::TempDir dir;
