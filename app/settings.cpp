@@ -97,11 +97,18 @@ void LoadLanguageSetting() {
     if (ReadDword(key.get(), L"Lang", v) && v <= 1) UiLang = v;
 }
 
+namespace {
+
+bool OpenForWriting(UniqueKey& key) {
+    return RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_WRITE, nullptr,
+                           key.put(), nullptr) == ERROR_SUCCESS;
+}
+
+}  // namespace
+
 void SaveSettings() {
     UniqueKey key;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_WRITE, nullptr,
-                        key.put(), nullptr) != ERROR_SUCCESS)
-        return;
+    if (!OpenForWriting(key)) return;
     WriteDword(key.get(), L"Engine", static_cast<DWORD>(g_settings.engine));
     WriteDword(key.get(), L"Skin", static_cast<DWORD>(g_settings.skin));
     RegDeleteValueW(key.get(), L"Theme");
@@ -115,6 +122,12 @@ void SaveSettings() {
     if (g_settings.conflict == ConflictPolicy::Ask) RegDeleteValueW(key.get(), L"Conflict");
     else WriteDword(key.get(), L"Conflict", static_cast<DWORD>(g_settings.conflict));
     WriteDword(key.get(), L"Lang", UiLang);
+}
+
+void SaveConflictChoice(ConflictPolicy policy) {
+    g_settings.conflict = policy;
+    UniqueKey key;
+    if (OpenForWriting(key)) WriteDword(key.get(), L"Conflict", static_cast<DWORD>(policy));
 }
 
 }  // namespace zrw

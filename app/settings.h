@@ -42,6 +42,9 @@ extern bool g_noQueue;
 
 void LoadSettings();
 void SaveSettings();
+// The conflict dialog's remembered choice alone: a job's one-off switches
+// (--verify, --hash, --engine, a retry's record) are not the user's settings.
+void SaveConflictChoice(ConflictPolicy policy);
 // Only the stored language, for the normal start before anything else is loaded.
 void LoadLanguageSetting();
 

@@ -118,10 +118,7 @@ bool ResolveConflicts(CopyJob& job, HWND owner, ConflictPolicy policy) {
             AskConflictPolicy(owner, summary, job.move, remember);
         if (!chosen) return false;
         policy = *chosen;
-        if (remember) {
-            g_settings.conflict = policy;
-            SaveSettings();
-        }
+        if (remember) SaveConflictChoice(policy);
     }
     if (policy == ConflictPolicy::Ask) policy = ConflictPolicy::Replace;
     job.conflict = policy;

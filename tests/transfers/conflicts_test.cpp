@@ -127,10 +127,10 @@ TEST_F(ConflictDialog, TheDryRunShowsTheClassesAndTheSwitches) {
 }
 
 // Without a policy, one dialog before the first byte asks; a remembered
-// choice is asked no more.
+// choice is asked no more, and the job's one-off switches are not stored with it.
 TEST_F(ConflictDialog, AsksOnceAndRemembers) {
     WriteConflicts(dir.path());
-    Background zerrow({L"copy", dir / L"src", L"--dest", dir / L"out", L"--lang:en"});
+    Background zerrow({L"copy", dir / L"src", L"--dest", dir / L"out", L"--lang:en", L"--hash"});
     HWND dialog = WaitForWindow(zerrow.pid(), L"#32770", L"Zerrow Pro", 30000);
     ASSERT_NE(dialog, nullptr);
     std::vector<std::wstring> texts = ChildTexts(dialog, L"Static");
@@ -151,6 +151,7 @@ TEST_F(ConflictDialog, AsksOnceAndRemembers) {
     EXPECT_EQ(ReadBytes(dir / L"out\\src\\older.txt"), "source");
     EXPECT_EQ(ReadBytes(dir / L"out\\src\\newer.txt"), "newer!");
     EXPECT_EQ(ReadDword(L"Software\\Zerrow", L"Conflict"), 2);
+    EXPECT_EQ(ReadDword(L"Software\\Zerrow", L"Hash"), -1);
 
     ASSERT_TRUE(SetWriteTime(dir / L"out\\src\\older.txt", Shifted(-1)));
     ASSERT_TRUE(WriteBytes(dir / L"out\\src\\older.txt", "older!"));
