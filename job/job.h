@@ -132,8 +132,10 @@ void PrepareJob(const std::wstring& destination, bool move);
 // returns the text that tells the user why nothing was touched; else empty.
 std::wstring RefuseJob(const CopyJob& job);
 // Whether the end verifies or hashes: a clean copy is compared (or hashed)
-// then; a move checked its copies as it went.
+// then, a copy with failures only hashed; a move checked its copies as it went.
 bool WantsVerification(const CopyJob& job);
+// Whether that end compares copies with their sources, or only hashes.
+bool ComparesAtEnd(const CopyJob& job);
 // Before a move's first run: a verified or hashed move checks each copy
 // before its source goes.
 void ArmMoveCheck(CopyJob& job);
@@ -156,7 +158,7 @@ bool ResolveConflicts(CopyJob& job, HWND owner, ConflictPolicy policy = g_settin
 bool PassesChecksBeforeFirstByte(CopyJob& job, HWND owner);
 
 // The job log's machine line of what a retry needs to know of the job:
-// "#job<TAB>copy|move<TAB>robocopy|native<TAB>policy<TAB>verify 0|1<TAB>destination".
+// "#job<TAB>copy|move<TAB>robocopy|native<TAB>policy<TAB>verify 0|1<TAB>hash 0|1<TAB>destination".
 std::wstring JobRecord(const CopyJob& job);
 // A job log as a retry reads it: the job's record and its failures.
 struct LoggedJob {
@@ -165,6 +167,7 @@ struct LoggedJob {
     Engine engine = Engine::Native;
     ConflictPolicy conflict = ConflictPolicy::Replace;
     bool verify = false;
+    bool hash = false;
     std::wstring destination;
     std::vector<Failure> failures;  // each source once
 };

@@ -21,15 +21,16 @@ std::wstring EngineWord(Engine engine) {
 
 bool ParseRecord(const std::wstring& line, LoggedJob& logged) {
     std::vector<std::wstring> f = TabFields(line);
-    if (f.size() != 6 || f[0] != kRecordMark || (f[1] != L"copy" && f[1] != L"move")) return false;
+    if (f.size() != 7 || f[0] != kRecordMark || (f[1] != L"copy" && f[1] != L"move")) return false;
     std::optional<ConflictPolicy> policy = ParseConflictPolicy(f[3]);
-    if (!policy || (f[2] != L"robocopy" && f[2] != L"native") || f[5].empty()) return false;
+    if (!policy || (f[2] != L"robocopy" && f[2] != L"native") || f[6].empty()) return false;
     logged.recorded = true;
     logged.move = f[1] == L"move";
     logged.engine = f[2] == L"robocopy" ? Engine::Robocopy : Engine::Native;
     logged.conflict = *policy;
     logged.verify = f[4] == L"1";
-    logged.destination = f[5];
+    logged.hash = f[5] == L"1";
+    logged.destination = f[6];
     return true;
 }
 
@@ -49,7 +50,8 @@ bool ReadUtf8Lines(const std::wstring& path, std::vector<std::wstring>& lines) {
 std::wstring JobRecord(const CopyJob& job) {
     return std::wstring(kRecordMark) + L"\t" + (job.move ? L"move" : L"copy") + L"\t" +
            EngineWord(JobEngine(job)) + L"\t" + ConflictPolicyWord(job.conflict) + L"\t" +
-           (g_settings.verify ? L"1" : L"0") + L"\t" + job.destination;
+           (g_settings.verify ? L"1" : L"0") + L"\t" + (g_settings.hash ? L"1" : L"0") + L"\t" +
+           job.destination;
 }
 
 bool ReadJobLog(const std::wstring& path, LoggedJob& logged) {
@@ -107,6 +109,7 @@ int RunRetry(const std::wstring& logPath, bool silent) {
         return 0;
     }
     g_settings.verify = logged.verify;
+    g_settings.hash = logged.hash;
     bool any = PrepareRetry(logged);
     return RunPreparedJob(any, silent, logged.failures.size(), logged.conflict);
 }

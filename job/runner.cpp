@@ -18,6 +18,7 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <set>
 
 namespace zrw {
 
@@ -289,12 +290,37 @@ std::wstring RefuseJob(const CopyJob& job) {
 }
 
 // A copy is compared only when clean: a failed or cancelled one is known
-// not to be whole. A move has no sources left to compare with at its end.
+// not to be whole. One with failures still lists what it did copy; a
+// cancelled one was stopped by its user. A move has no sources left to
+// compare with at its end.
 bool WantsVerification(const CopyJob& job) {
     if (job.moveCheck) return true;
-    return (g_settings.verify || g_settings.hash) && !job.move && job.result == kJobDone &&
-           !job.cancelled && job.failedSources == 0;
+    if (job.move) return false;
+    return ((g_settings.verify || g_settings.hash) && job.result == kJobDone) ||
+           (g_settings.hash && job.result == kJobFailed);
 }
+
+bool ComparesAtEnd(const CopyJob& job) {
+    return g_settings.verify && !job.moveCheck && job.result == kJobDone;
+}
+
+namespace {
+
+// A file that failed may have an older version at its place, which is not
+// this job's copy: it gets no line.
+void DropFailedFiles(const CopyJob& job, std::vector<HashLine>& hashes) {
+    LoggedJob logged;
+    if (!ReadJobLog(job.logPath, logged)) {
+        hashes.clear();
+        return;
+    }
+    std::set<std::wstring, NameLess> failed;
+    for (const Failure& failure : logged.failures)
+        failed.insert(HashListPath(job.destination, failure.target));
+    std::erase_if(hashes, [&](const HashLine& line) { return failed.count(line.path) > 0; });
+}
+
+}  // namespace
 
 void ArmMoveCheck(CopyJob& job) {
     if (!job.move || job.moveCheck || !(g_settings.verify || g_settings.hash)) return;
@@ -315,11 +341,12 @@ JobProof VerifyJob(const CopyJob& job, VerifyHook hook) {
         // A move by renames carried no bytes: it has nothing to report.
         proof.compared = g_settings.verify && proof.result.compared > 0;
         hashes = job.moveCheck->TakeHashes();
-    } else if (g_settings.verify) {
+    } else if (ComparesAtEnd(job)) {
         proof.compared = true;
         proof.result = VerifyTree(job.sources, job.destination, proof.hashed ? &hashes : nullptr);
     } else {
         hashes = HashTree(job.sources, job.destination);
+        if (job.result != kJobDone) DropFailedFiles(job, hashes);
     }
     VerifyProgressHook = nullptr;
     if (proof.compared) WriteVerifyLog(ParentFolder(job.logPath), proof.result);

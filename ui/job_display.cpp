@@ -71,7 +71,7 @@ uint64_t VerifyInWindow(EndDisplay& end) {
     SetText(g_main.report, g_kept.report, end.report);
     g_verifySpeed = SpeedState{};
     g_verifySpeed.startTick = GetTickCount64();
-    g_onlyHashing = !g_settings.verify;
+    g_onlyHashing = !ComparesAtEnd(g_job);
     ShowVerifying(g_verifySpeed.startTick);
     JobProof proof = VerifyJob(g_job, WindowVerifyHook);
     std::wstring text = ProofText(g_job, proof);

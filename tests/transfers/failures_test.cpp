@@ -19,9 +19,14 @@ TEST_P(Failures, AFileInUseIsNamedCountedAndRetriedAlone) {
     UniqueFile held(
         CreateFileW(heldPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(held);
-    ProcessResult r = Run({L"copy", dir / L"src", L"--dest", dir / L"out"});
+    ProcessResult r = Run({L"copy", dir / L"src", L"--dest", dir / L"out", L"--hash"});
     EXPECT_EQ(r.exitCode, 1u) << r.err;
     EXPECT_NE(r.out.find("合计 已复制=2 跳过=0 失败=1 计划=3"), std::string::npos) << r.out;
+    // The hash list takes what was copied; the retry, which the log tells to
+    // hash, adds the rest.
+    const std::wstring list = dir / L"out\\SHA256SUMS";
+    EXPECT_EQ(ReadBytes(list),
+              std::string(kSha256OfA) + " *src/a.txt\n" + kSha256OfB + " *src/b.txt\n");
     const std::wstring log = LatestJobLog();
     EXPECT_NE(ReadBytes(log).find("\t" + WideToUtf8(heldPath) + "\t" +
                                   WideToUtf8(dir / L"out\\src\\sub\\held.txt") + "\t"),
@@ -36,6 +41,10 @@ TEST_P(Failures, AFileInUseIsNamedCountedAndRetriedAlone) {
     EXPECT_EQ(ReadBytes(dir / L"out\\src\\sub\\held.txt"), "held");
     EXPECT_FALSE(Exists(dir / L"out\\src\\a.txt"));
     EXPECT_NE(LatestJobLog(), log);  // the retry has a log of its own
+    const char kSha256OfHeld[] = "c20dea4d876b5b8fb0a1814b43017030cea6d4ac30b2d9ae71b404d2faba49b5";
+    EXPECT_NE(ReadBytes(list).find(std::string(kSha256OfHeld) + " *src/sub/held.txt\n"),
+              std::string::npos)
+        << ReadBytes(list);
 }
 
 // A log without the job's record (of an older version) is refused by name.
