@@ -4,8 +4,11 @@
 #include "app/process.h"
 #include "base/paths.h"
 #include "base/walk.h"
+#include "engine/driver.h"
 #include "verify/hashlist.h"
+#include "verify/pipeline.h"
 
+#include <deque>
 #include <set>
 
 namespace zrw {
@@ -22,6 +25,51 @@ std::wstring ListedFile(const std::wstring& folder, const std::wstring& listed) 
     return absolute ? path : AppendPath(folder, path);
 }
 
+// The listed files are read on the engine's worker count and judged in the
+// list's order, each against the digest the list gives it.
+class ListedFiles {
+public:
+    ListedFiles(VerifyResult& result, int workers)
+        : result_(result),
+          pipeline_(workers, false, true),
+          inFlight_(2 * static_cast<size_t>(workers)) {}
+
+    bool Check(const std::wstring& path, const Sha256Digest& listed) {
+        expected_.push_back(listed);
+        pipeline_.Submit({}, path);
+        return Drain(inFlight_);
+    }
+    // Judges finished files until no more than keep are pending.
+    bool Drain(size_t keep = 0) {
+        std::wstring path;
+        FileOutcome outcome;
+        while (!result_.aborted && pipeline_.Pending() > keep && pipeline_.Next(path, outcome))
+            Judge(path, outcome);
+        return !result_.aborted;
+    }
+
+private:
+    void Judge(const std::wstring& path, const FileOutcome& outcome) {
+        Sha256Digest listed = expected_.front();
+        expected_.pop_front();
+        ++result_.compared;
+        if (!outcome.hashed || outcome.digest != listed) {
+            ++result_.differing;
+            bool found = GetFileAttributesW(LongPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+            if (result_.samples.size() < kMaxSamples)
+                result_.samples.push_back(path + (found ? L"" : Tr(L"（不见了）")));
+        }
+        if (outcome.cached) ++result_.cachedFiles;
+        VerifiedBytes += outcome.bytes;
+        if (VerifyProgressHook && !VerifyProgressHook(VerifiedBytes)) result_.aborted = true;
+    }
+
+    VerifyResult& result_;
+    FilePipeline pipeline_;
+    const size_t inFlight_;
+    std::deque<Sha256Digest> expected_;  // of the pending files, in the list's order
+};
+
 }  // namespace
 
 HashCheck CheckHashList(const std::wstring& listFile) {
@@ -30,24 +78,15 @@ HashCheck CheckHashList(const std::wstring& listFile) {
     if (!ReadHashList(listFile, lines)) return check;
     check.readable = true;
     std::wstring folder = PathParent(listFile);
-    VerifyResult& result = check.result;
     std::set<std::wstring, NameLess> listed;
-    for (const HashLine& line : lines) {
-        if (result.aborted) break;
-        std::wstring path = ListedFile(folder, line.path);
-        listed.insert(CollapseSeparators(path));
-        ++result.compared;
-        Sha256Digest digest;
-        FileReading reading;
-        bool found = GetFileAttributesW(LongPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-        if (!found || !HashFile(path, digest, &reading) || digest != line.digest) {
-            ++result.differing;
-            if (result.samples.size() < kMaxSamples)
-                result.samples.push_back(path + (found ? L"" : Tr(L"（不见了）")));
+    {
+        ListedFiles files(check.result, ThreadCountFor({folder}, folder));
+        for (const HashLine& line : lines) {
+            std::wstring path = ListedFile(folder, line.path);
+            listed.insert(CollapseSeparators(path));
+            if (!files.Check(path, line.digest)) break;
         }
-        if (reading.cached) ++result.cachedFiles;
-        VerifiedBytes += reading.bytes;
-        if (VerifyProgressHook && !VerifyProgressHook(VerifiedBytes)) result.aborted = true;
+        files.Drain();
     }
     std::wstring own = CollapseSeparators(listFile);
     WalkTree(
