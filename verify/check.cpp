@@ -15,8 +15,6 @@ namespace zrw {
 
 namespace {
 
-constexpr size_t kMaxSamples = 5;
-
 // A listed path as a file: below the list's folder unless it names a drive
 // or a share itself.
 std::wstring ListedFile(const std::wstring& folder, const std::wstring& listed) {
@@ -41,27 +39,27 @@ public:
     }
     // Judges finished files until no more than keep are pending.
     bool Drain(size_t keep = 0) {
-        std::wstring path;
-        FileOutcome outcome;
-        while (!result_.aborted && pipeline_.Pending() > keep && pipeline_.Next(path, outcome))
-            Judge(path, outcome);
+        if (!result_.aborted)
+            pipeline_.ReportUntil(keep,
+                                  [this](const std::wstring& path, const FileOutcome& outcome) {
+                                      return Judge(path, outcome);
+                                  });
         return !result_.aborted;
     }
 
 private:
-    void Judge(const std::wstring& path, const FileOutcome& outcome) {
+    bool Judge(const std::wstring& path, const FileOutcome& outcome) {
         Sha256Digest listed = expected_.front();
         expected_.pop_front();
         ++result_.compared;
         if (!outcome.hashed || outcome.digest != listed) {
             ++result_.differing;
             bool found = GetFileAttributesW(LongPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-            if (result_.samples.size() < kMaxSamples)
-                result_.samples.push_back(path + (found ? L"" : Tr(L"（不见了）")));
+            AddSample(result_, path + (found ? L"" : Tr(L"（不见了）")));
         }
         if (outcome.cached) ++result_.cachedFiles;
-        VerifiedBytes += outcome.bytes;
-        if (VerifyProgressHook && !VerifyProgressHook(VerifiedBytes)) result_.aborted = true;
+        if (!CountVerifiedBytes(outcome.bytes)) result_.aborted = true;
+        return !result_.aborted;
     }
 
     VerifyResult& result_;
@@ -95,7 +93,7 @@ HashCheck CheckHashList(const std::wstring& listFile) {
             if (entry.isFolder() || listed.contains(CollapseSeparators(entry.path)) ||
                 CompareNames(CollapseSeparators(entry.path), own) == 0)
                 return WalkNext::Continue;
-            if (++check.unlisted <= kMaxSamples) check.unlistedSamples.push_back(entry.path);
+            if (++check.unlisted <= kVerifySamples) check.unlistedSamples.push_back(entry.path);
             return WalkNext::Continue;
         },
         [](const std::wstring&, const std::wstring&) { return WalkNext::Continue; });

@@ -27,7 +27,6 @@ HANDLE OpenFileForVerify(const std::wstring& path, DWORD flags) {
                        OPEN_EXISTING, flags, nullptr);
 }
 
-constexpr size_t kMaxSamples = 5;
 constexpr DWORD kChunk = 1048576;
 // Buffers come from VirtualAlloc, at this granularity: every sector size up
 // to it divides their address, and a chunk is a whole number of sectors.
@@ -35,10 +34,6 @@ constexpr ULONG kBufferAlignment = 65536;
 
 std::wstring Join(const std::wstring& left, const std::wstring& right) {
     return left + L"\\" + right;
-}
-
-void AddSample(VerifyResult& result, std::wstring sample) {
-    if (result.samples.size() < kMaxSamples) result.samples.push_back(std::move(sample));
 }
 
 struct VirtualFreer {
@@ -127,11 +122,11 @@ struct TreeWalk {
     }
     // Reports finished files until no more than keep are pending.
     bool Drain(size_t keep = 0) {
-        std::wstring dst;
-        FileOutcome outcome;
-        while (pipeline && !result.aborted && pipeline->Pending() > keep &&
-               pipeline->Next(dst, outcome))
-            Report(dst, outcome);
+        if (pipeline && !result.aborted)
+            pipeline->ReportUntil(keep,
+                                  [this](const std::wstring& dst, const FileOutcome& outcome) {
+                                      return Report(dst, outcome);
+                                  });
         return !result.aborted;
     }
     bool Report(const std::wstring& dst, const FileOutcome& outcome) {
@@ -144,9 +139,7 @@ struct TreeWalk {
         }
         if (outcome.hashed && hashes) hashes->push_back({HashListPath(root, dst), outcome.digest});
         if (outcome.cached) ++result.cachedFiles;
-        if (!reports) return true;
-        VerifiedBytes += outcome.bytes;
-        if (VerifyProgressHook && !VerifyProgressHook(VerifiedBytes)) result.aborted = true;
+        if (reports && !CountVerifiedBytes(outcome.bytes)) result.aborted = true;
         return !result.aborted;
     }
     // A difference the walk itself finds comes after the files before it.
@@ -218,6 +211,15 @@ VerifyResult WalkItems(const std::vector<SourceItem>& items, const std::wstring&
 }  // namespace
 
 VerifyOpener g_openForVerify = OpenFileForVerify;
+
+bool CountVerifiedBytes(uint64_t bytes) {
+    VerifiedBytes += bytes;
+    return !VerifyProgressHook || VerifyProgressHook(VerifiedBytes);
+}
+
+void AddSample(VerifyResult& result, std::wstring sample) {
+    if (result.samples.size() < kVerifySamples) result.samples.push_back(std::move(sample));
+}
 
 // The joins keep the paths as the user sees them, which doubles the separator
 // after a drive root (D:\\x). The long-path form is taken literally by the

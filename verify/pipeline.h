@@ -40,6 +40,15 @@ public:
     size_t Pending() const;
     // The oldest file's outcome once it is done; false when none is pending.
     bool Next(std::wstring& dst, FileOutcome& outcome);
+    // Hands finished files to report, oldest first, until no more than keep
+    // are pending or report answers false.
+    template <typename Report>
+    void ReportUntil(size_t keep, Report report) {
+        std::wstring dst;
+        FileOutcome outcome;
+        while (Pending() > keep && Next(dst, outcome))
+            if (!report(dst, outcome)) return;
+    }
 
 private:
     struct Task {

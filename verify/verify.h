@@ -17,11 +17,14 @@
 
 namespace zrw {
 
+// How many paths a report names of each kind.
+inline constexpr size_t kVerifySamples = 5;
+
 struct VerifyResult {
     uint64_t compared = 0;
     uint64_t differing = 0;
     bool aborted = false;
-    std::vector<std::wstring> samples;  // at most 5 destination paths
+    std::vector<std::wstring> samples;  // at most kVerifySamples destination paths
     // Files whose volume refused unbuffered reads: those compared what the
     // system cache held.
     uint64_t cachedFiles = 0;
@@ -37,6 +40,10 @@ struct HashLine {
 extern uint64_t VerifiedBytes;
 using VerifyHook = bool (*)(uint64_t verifiedBytes);
 extern VerifyHook VerifyProgressHook;
+// Counts bytes read into VerifiedBytes and asks the hook; false when it asks to stop.
+bool CountVerifiedBytes(uint64_t bytes);
+// A path for the report, while it names fewer than kVerifySamples.
+void AddSample(VerifyResult& result, std::wstring sample);
 
 // How verification opens a file for reading: CreateFileW with these flags and
 // read and write sharing. A seam, so that a test sees that the disk is asked
@@ -88,7 +95,6 @@ public:
     std::vector<HashLine> TakeHashes();
 
 private:
-    void AddHash(const std::wstring& target, const Sha256Digest& digest);
     const std::wstring destination_;
     const bool compare_, hash_;
     std::mutex mutex_;
