@@ -102,11 +102,7 @@ std::wstring CheckInWindow(const std::wstring& listFile, uint64_t& differing) {
     g_main.cancelRequested = false;
     SetWindowIdle(true);
     differing = check.result.differing;
-    if (!check.readable) return Tr(L"读不了哈希清单，或它不是 SHA256SUMS 的格式: ") + listFile;
-    std::wstring summary = HashCheckSummary(check);
-    EnsureLogFolder();
-    WriteVerifyReport(LogFolder(), summary);
-    return summary;
+    return ReportHashCheck(check, listFile);
 }
 
 TrayNote EndNote(const CopyJob& job, uint64_t differing) {

@@ -100,11 +100,15 @@ HashCheck CheckHashList(const std::wstring& listFile) {
     return check;
 }
 
-std::wstring HashCheckSummary(const HashCheck& check) {
+std::wstring ReportHashCheck(const HashCheck& check, const std::wstring& listFile) {
+    if (!check.readable) return Tr(L"读不了哈希清单，或它不是 SHA256SUMS 的格式: ") + listFile;
     std::wstring text = VerifySummary(check.result);
-    if (check.unlisted == 0) return text;
-    text += L"\n" + Tr(L"清单里没有的文件: ") + std::to_wstring(check.unlisted);
-    for (const std::wstring& path : check.unlistedSamples) text += L"\n  " + path;
+    if (check.unlisted > 0) {
+        text += L"\n" + Tr(L"清单里没有的文件: ") + std::to_wstring(check.unlisted);
+        for (const std::wstring& path : check.unlistedSamples) text += L"\n  " + path;
+    }
+    EnsureLogFolder();
+    WriteVerifyReport(LogFolder(), text);
     return text;
 }
 
@@ -112,12 +116,11 @@ int RunCheckMode(const std::wstring& listFile) {
     VerifiedBytes = 0;
     VerifyProgressHook = nullptr;
     HashCheck check = CheckHashList(listFile);
+    std::wstring report = ReportHashCheck(check, listFile);
     if (!check.readable) {
-        WriteStdErr(Tr(L"读不了哈希清单，或它不是 SHA256SUMS 的格式: ") + listFile + L"\n");
+        WriteStdErr(report + L"\n");
         return 2;
     }
-    EnsureLogFolder();
-    WriteVerifyReport(LogFolder(), HashCheckSummary(check));
     return check.result.differing > 0 ? 4 : 0;
 }
 

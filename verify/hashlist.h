@@ -35,13 +35,15 @@ struct HashCheck {
     bool readable = false;  // the list could be read and is in the format
     VerifyResult result;
     uint64_t unlisted = 0;
-    std::vector<std::wstring> unlistedSamples;  // at most 5
+    std::vector<std::wstring> unlistedSamples;  // at most kVerifySamples
 };
 // Reads every listed file again (paths below the list's folder) and looks for
 // files the list lacks; progress through VerifiedBytes and the hook.
 HashCheck CheckHashList(const std::wstring& listFile);
-// The check's report: the verify summary, then the unlisted files.
-std::wstring HashCheckSummary(const HashCheck& check);
+// The check's report: the verify summary, then the unlisted files, also
+// written to "verify-last.log" in the log folder; for a list that could not
+// be read, what the user is told instead.
+std::wstring ReportHashCheck(const HashCheck& check, const std::wstring& listFile);
 // "check SHA256SUMS": "verify-last.log" in the log folder; 0 when every
 // listed file matches, 4 when one is missing or differs, 2 when the list
 // cannot be read or is not in the format.
